@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test and run Brevaro.
+# As root it installs what is missing; otherwise it prints the apt-get line.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev
+  xvfb xauth fonts-dejavu-core fonts-liberation2
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+  echo "Some packages are missing. Run as root:"
+  echo "  apt-get install ${missing[*]}"
+  exit 1
+fi

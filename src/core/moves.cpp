@@ -1,0 +1,275 @@
+#include "core/moves.h"
+
+namespace brevaro {
+
+namespace {
+
+bool IstSpielfeld(int index) {
+  return index >= 21 && index <= 98 && index % 10 >= 1 && index % 10 <= 8;
+}
+
+template <size_t N>
+bool Gleiten(const TSchachbrett& brett, const std::array<int, N>& richtungen, int32_t gesucht,
+             int ziel, TKandidaten* kandidaten) {
+  bool gefunden = false;
+  for (int r : richtungen) {
+    int feld = ziel + r;
+    while (feld >= 0 && feld < 120 && brett[feld] == Leer) feld += r;
+    if (feld >= 0 && feld < 120 && brett[feld] == gesucht) {
+      gefunden = true;
+      if (kandidaten) kandidaten->Hinzu(static_cast<uint8_t>(feld));
+    }
+  }
+  return gefunden;
+}
+
+template <size_t N>
+bool Springen(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
+              int ziel, TKandidaten* kandidaten) {
+  bool gefunden = false;
+  for (int s : spruenge) {
+    const int feld = ziel + s;
+    if (feld >= 0 && feld < 120 && brett[feld] == gesucht) {
+      gefunden = true;
+      if (kandidaten) kandidaten->Hinzu(static_cast<uint8_t>(feld));
+    }
+  }
+  return gefunden;
+}
+
+int32_t Gesucht(int art, int seite, bool angriff) { return art * (angriff ? -seite : seite); }
+
+TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) { return angriff ? nullptr : kandidaten; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Doing and undoing moves
+
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;  // side to move after the move; the mover is -s
+  const bool weiss = s == -1;
+  brett[zug.Nach] = brett[zug.Von];
+  brett[zug.Von] = Leer;
+  if (zug.EPSchlagfeld != 0) brett[zug.EPSchlagfeld] = Leer;
+  switch (zug.Rochade) {
+    case KurzeRochade:
+      if (weiss) {
+        brett[28] = Leer;
+        brett[26] = Turm;
+      } else {
+        brett[98] = Leer;
+        brett[96] = -Turm;
+      }
+      break;
+    case LangeRochade:
+      if (weiss) {
+        brett[21] = Leer;
+        brett[24] = Turm;
+      } else {
+        brett[91] = Leer;
+        brett[94] = -Turm;
+      }
+      break;
+    case FischerKurz:
+    case FischerLang: {
+      if (!fischer) return;
+      const bool kurz = zug.Rochade == FischerKurz;
+      const uint8_t turmfeld = weiss ? (kurz ? fischer->WeissTurm2 : fischer->WeissTurm1)
+                                     : (kurz ? fischer->SchwarzTurm2 : fischer->SchwarzTurm1);
+      if (IstSpielfeld(turmfeld)) brett[turmfeld] = Leer;
+      brett[zug.Nach + (kurz ? -1 : 1)] = s * -Turm;
+      brett[zug.Nach] = s * -Koenig;
+      break;
+    }
+    default:
+      break;
+  }
+  if (zug.Umwandlung != 0) brett[zug.Nach] = zug.Umwandlung;
+}
+
+void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const bool weiss = s == -1;
+  brett[zug.Von] = zug.Umwandlung != 0 ? -s * Bauer : brett[zug.Nach];
+  if (zug.EPSchlagfeld != 0) {
+    brett[zug.EPSchlagfeld] = s * Bauer;
+    brett[zug.Nach] = Leer;
+  } else {
+    brett[zug.Nach] = zug.Geschlagen;
+  }
+  switch (zug.Rochade) {
+    case KurzeRochade:
+      if (weiss) {
+        brett[26] = Leer;
+        brett[28] = Turm;
+      } else {
+        brett[96] = Leer;
+        brett[98] = -Turm;
+      }
+      break;
+    case LangeRochade:
+      if (weiss) {
+        brett[24] = Leer;
+        brett[21] = Turm;
+      } else {
+        brett[94] = Leer;
+        brett[91] = -Turm;
+      }
+      break;
+    case FischerKurz:
+    case FischerLang: {
+      if (!fischer) break;
+      const bool kurz = zug.Rochade == FischerKurz;
+      const uint8_t turmfeld = weiss ? (kurz ? fischer->WeissTurm2 : fischer->WeissTurm1)
+                                     : (kurz ? fischer->SchwarzTurm2 : fischer->SchwarzTurm1);
+      brett[zug.Nach + (kurz ? -1 : 1)] = Leer;
+      if (IstSpielfeld(turmfeld)) brett[turmfeld] = s * -Turm;
+      brett[zug.Von] = s * -Koenig;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
+  const int32_t figur = brett[zug.Von];
+  if (figur == Koenig) zug.Rochaderechte &= ~(WeissKurz | WeissLang);
+  if (figur == -Koenig) zug.Rochaderechte &= ~(SchwarzKurz | SchwarzLang);
+  if (figur == Turm && zug.Von == 28) zug.Rochaderechte &= ~WeissKurz;
+  if (figur == Turm && zug.Von == 21) zug.Rochaderechte &= ~WeissLang;
+  if (figur == -Turm && zug.Von == 98) zug.Rochaderechte &= ~SchwarzKurz;
+  if (figur == -Turm && zug.Von == 91) zug.Rochaderechte &= ~SchwarzLang;
+  switch (zug.Nach) {
+    case 21: zug.Rochaderechte &= ~WeissLang; break;
+    case 28: zug.Rochaderechte &= ~WeissKurz; break;
+    case 91: zug.Rochaderechte &= ~SchwarzLang; break;
+    case 98: zug.Rochaderechte &= ~SchwarzKurz; break;
+    default: break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Origin searches
+
+bool SucheDame(const TSchachbrett& brett, int seite, int ziel, bool angriff, TKandidaten* k) {
+  return Gleiten(brett, DameKoenigRichtungen, Gesucht(Dame, seite, angriff), ziel,
+                 Liste(angriff, k));
+}
+
+bool SucheTurm(const TSchachbrett& brett, int seite, int ziel, bool angriff, TKandidaten* k) {
+  return Gleiten(brett, TurmRichtungen, Gesucht(Turm, seite, angriff), ziel, Liste(angriff, k));
+}
+
+bool SucheLaeufer(const TSchachbrett& brett, int seite, int ziel, bool angriff, TKandidaten* k) {
+  return Gleiten(brett, LaeuferRichtungen, Gesucht(Laeufer, seite, angriff), ziel,
+                 Liste(angriff, k));
+}
+
+bool SucheSpringer(const TSchachbrett& brett, int seite, int ziel, bool angriff, TKandidaten* k) {
+  return Springen(brett, SpringerSpruenge, Gesucht(Springer, seite, angriff), ziel,
+                  Liste(angriff, k));
+}
+
+bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff, TKandidaten* k) {
+  return Springen(brett, DameKoenigRichtungen, Gesucht(Koenig, seite, angriff), ziel,
+                  Liste(angriff, k));
+}
+
+// ---------------------------------------------------------------------------
+// Origin resolution
+
+bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
+                   TKandidaten& kandidaten) {
+  const int seite = zug.AmZug;
+  const int ziel = zug.Nach;
+  if (!IstSpielfeld(ziel)) return false;
+  kandidaten.Leeren();
+  switch (art) {
+    case Dame: SucheDame(brett, seite, ziel, false, &kandidaten); break;
+    case Turm: SucheTurm(brett, seite, ziel, false, &kandidaten); break;
+    case Laeufer: SucheLaeufer(brett, seite, ziel, false, &kandidaten); break;
+    case Springer: SucheSpringer(brett, seite, ziel, false, &kandidaten); break;
+    case Koenig: SucheKoenig(brett, seite, ziel, false, &kandidaten); break;
+    default: return false;
+  }
+  if (kandidaten.Anzahl == 0) return false;
+  if (kandidaten.Anzahl == 1) {
+    zug.Von = static_cast<int8_t>(kandidaten.Feld[1]);
+    return true;
+  }
+
+  if (hinweis.size() >= 2) {
+    const char linie = hinweis[0], reihe = hinweis[1];
+    if (linie < 'a' || linie > 'h' || reihe < '1' || reihe > '8') return false;
+    zug.Von = static_cast<int8_t>(21 + (reihe - '1') * 10 + (linie - 'a'));
+    zug.Zeichen |= ZeigtFeld;
+    return true;
+  }
+
+  int von = 0;
+  if (hinweis.size() == 1) {
+    const char c = hinweis[0];
+    const bool reihe = c >= '1' && c <= '8';
+    for (int i = 1; i <= kandidaten.Anzahl; ++i) {
+      const int feld = kandidaten.Feld[i];
+      if (reihe ? feld / 10 - 2 == c - '1' : feld % 10 - 1 == c - 'a') von = feld;
+    }
+    zug.Zeichen |= reihe ? ZeigtReihe : ZeigtLinie;
+  } else {
+    // Pin test: the last candidate that leaves its king safe from sliders wins.
+    int koenig = 25;
+    for (int n = 0; n < 64; ++n) {
+      if (brett[FeldIndex(static_cast<uint8_t>(n))] == seite * Koenig) koenig = FeldIndex(n);
+    }
+    for (int i = 1; i <= kandidaten.Anzahl; ++i) {
+      const int feld = kandidaten.Feld[i];
+      const int32_t figur = brett[feld];
+      brett[feld] = Leer;
+      const bool angegriffen = SucheDame(brett, seite, koenig, true, nullptr) ||
+                               SucheTurm(brett, seite, koenig, true, nullptr) ||
+                               SucheLaeufer(brett, seite, koenig, true, nullptr);
+      brett[feld] = figur;
+      if (!angegriffen) von = feld;
+    }
+  }
+  if (von == 0) return false;
+  zug.Von = static_cast<int8_t>(von);
+  return true;
+}
+
+bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldteil) {
+  const int s = zug.AmZug;
+  const int nach = zug.Nach;
+  if (!IstSpielfeld(nach)) return false;
+  const int r = nach / 10 - 2;
+  std::string teil(feldteil);
+  if (teil.size() == 4) teil.erase(1, 1);
+  zug.Geschlagen = static_cast<int8_t>(brett[nach]);
+  if (teil.size() == 3) {
+    const char linie = teil[0];
+    if (linie < 'a' || linie > 'h') return false;
+    const int von = 21 + (r - s) * 10 + (linie - 'a');
+    if (!IstSpielfeld(von)) return false;
+    zug.Von = static_cast<int8_t>(von);
+    if (brett[nach] == Leer) {
+      zug.EPSchlagfeld = static_cast<int8_t>(nach - 10 * s);
+      zug.Geschlagen = static_cast<int8_t>(-s * Bauer);
+    }
+    return true;
+  }
+  const int hinter = nach - 10 * s;
+  if (brett[hinter] != Leer) {
+    if (!IstSpielfeld(hinter)) return false;
+    zug.Von = static_cast<int8_t>(hinter);
+    return true;
+  }
+  const int von = nach - 20 * s;
+  if (!IstSpielfeld(von)) return false;
+  zug.Von = static_cast<int8_t>(von);
+  zug.EnPassant = static_cast<uint8_t>(hinter);
+  return true;
+}
+
+}  // namespace brevaro

@@ -1,0 +1,80 @@
+// Carrying out and taking back moves on a board, keeping castling rights up to
+// date, and finding the piece that makes a move a PGN text names only by kind,
+// destination and an optional hint. There is no legal-move generator: a move is
+// accepted when a piece of the named kind can reach the destination.
+// Invariant: ZugZuruecknehmen after ZugAusfuehren of the same record restores
+// the board exactly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/position.h"
+
+namespace brevaro {
+
+// Origin candidates of the last search: entries 1..Anzahl of Feld (entry 0 unused).
+struct TKandidaten {
+  std::array<uint8_t, 11> Feld{};
+  uint8_t Anzahl = 0;
+  void Leeren() { Anzahl = 0; }
+  void Hinzu(uint8_t feld) {
+    if (Anzahl < 10) Feld[++Anzahl] = feld;
+  }
+};
+
+// Mailbox direction tables (their order fixes the order of the candidates).
+inline constexpr std::array<int, 8> DameKoenigRichtungen = {-9, -11, 9, 11, -1, 10, 1, -10};
+inline constexpr std::array<int, 4> TurmRichtungen = {-1, 10, 1, -10};
+inline constexpr std::array<int, 4> LaeuferRichtungen = {-9, -11, 9, 11};
+inline constexpr std::array<int, 8> SpringerSpruenge = {19, 21, 12, -8, -19, -21, -12, 8};
+
+// ---------------------------------------------------------------------------
+// Doing and undoing moves
+
+// Applies a complete move (AmZug names the side to move after it). Fischer
+// Random castling needs `fischer`; without it only the king moves.
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer);
+
+// Takes back a complete move that ZugAusfuehren applied.
+void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer);
+
+// Updates the castling rights of a move being built, before it is executed
+// (brett[zug.Von] still holds the moving piece).
+void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug);
+
+// ---------------------------------------------------------------------------
+// Origin searches. `seite` is the side that moves (+1/-1). In normal mode the
+// sought piece is kind x seite and every find is appended to `kandidaten`; in
+// attack mode (angriff) the opponent's piece is sought and nothing is appended.
+
+bool SucheDame(const TSchachbrett& brett, int seite, int ziel, bool angriff,
+               TKandidaten* kandidaten);
+bool SucheTurm(const TSchachbrett& brett, int seite, int ziel, bool angriff,
+               TKandidaten* kandidaten);
+bool SucheLaeufer(const TSchachbrett& brett, int seite, int ziel, bool angriff,
+                  TKandidaten* kandidaten);
+bool SucheSpringer(const TSchachbrett& brett, int seite, int ziel, bool angriff,
+                   TKandidaten* kandidaten);
+bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff,
+                 TKandidaten* kandidaten);
+
+// ---------------------------------------------------------------------------
+// Origin resolution, as the move reader uses it. The record is being built:
+// AmZug is the side that moves and Nach is set.
+
+// A piece move (kind Koenig, Dame, Turm, Laeufer or Springer). `hinweis` is the
+// text between the piece letter and the destination ("", "b", "1", "b1").
+// Sets Von and the disambiguation bits of Zeichen; false when no piece fits.
+// The board is borrowed for the pin test and restored before returning.
+bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
+                   TKandidaten& kandidaten);
+
+// A pawn move. `feldteil` is the hint plus the destination ("e4", "ed5",
+// "e4d5"). Sets Von, and EPSchlagfeld/Geschlagen for an en-passant capture or
+// EnPassant for a double step; false when the text cannot name an origin.
+bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldteil);
+
+}  // namespace brevaro
