@@ -77,4 +77,23 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
 // EnPassant for a double step; false when the text cannot name an origin.
 bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldteil);
 
+// ---------------------------------------------------------------------------
+// The state the move operations work on, as the game owns it: the working
+// board, the current move record, the candidate list and the optional Fischer
+// Random information (absent for standard chess).
+struct TZugzustand {
+  TSchachbrett Arbeitsbrett = GrundstellungBrett;
+  TZug AktuellerZug = GrundstellungZug();
+  TKandidaten Kandidaten;
+  const TFischerInfo* FischerInfo = nullptr;
+
+  void Ausfuehren() { ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo); }
+  void Zuruecknehmen(const TZug& zug) { ZugZuruecknehmen(Arbeitsbrett, zug, FischerInfo); }
+  void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug); }
+  bool Figur(int art, std::string_view hinweis) {
+    return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten);
+  }
+  bool Bauer(std::string_view feldteil) { return BauerHerkunft(Arbeitsbrett, AktuellerZug, feldteil); }
+};
+
 }  // namespace brevaro
