@@ -1,0 +1,126 @@
+#include "board/brettgeometrie.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevaro;
+
+TEST(Felder, RectanglesByDisplayIndex) {
+  const TFeldrechtecke f = FelderBerechnen(32);
+  EXPECT_EQ(f[0], (TRechteck{0, 224, 32, 256}));  // bottom-left
+  EXPECT_EQ(f[7], (TRechteck{224, 224, 256, 256}));
+  EXPECT_EQ(f[56], (TRechteck{0, 0, 32, 32}));     // top-left
+  EXPECT_EQ(f[63], (TRechteck{224, 0, 256, 32}));  // top-right
+}
+
+TEST(Felder, RotationMapsSquaresOntoTheOppositeCorner) {
+  EXPECT_EQ(Anzeigeindex(0, false), 0);
+  EXPECT_EQ(Anzeigeindex(0, true), 63);  // a1 at the top-right
+  EXPECT_EQ(Anzeigeindex(63, true), 0);  // h8 at the bottom-left
+  for (int n = 0; n < 64; ++n) EXPECT_EQ(Anzeigeindex(Anzeigeindex(n, true), true), n);
+}
+
+TEST(Felder, BottomLeftIsDarkAndColoursAlternate) {
+  EXPECT_TRUE(DunklesFeld(0));
+  EXPECT_FALSE(DunklesFeld(1));
+  EXPECT_FALSE(DunklesFeld(8));
+  EXPECT_TRUE(DunklesFeld(63));
+  // a1 is dark whichever way the board is turned, and so is h8.
+  EXPECT_TRUE(DunklesFeld(Anzeigeindex(0, false)));
+  EXPECT_TRUE(DunklesFeld(Anzeigeindex(0, true)));
+  EXPECT_TRUE(DunklesFeld(Anzeigeindex(63, true)));
+}
+
+struct PunktFall {
+  int x, y;
+  bool gedreht;
+  int druecken;   // square number on a press
+  int loslassen;  // on a release, -1 outside
+};
+
+class FeldUnterPunkt : public ::testing::TestWithParam<PunktFall> {};
+
+TEST_P(FeldUnterPunkt, FindsTheSquare) {
+  const TFeldrechtecke f = FelderBerechnen(40);
+  const PunktFall& c = GetParam();
+  EXPECT_EQ(FeldBeimDruecken(f, c.gedreht, c.x, c.y), c.druecken);
+  EXPECT_EQ(FeldBeimLoslassen(f, c.gedreht, c.x, c.y), c.loslassen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Felder, FeldUnterPunkt,
+    ::testing::Values(PunktFall{5, 315, false, 0, 0},    // a1
+                      PunktFall{5, 315, true, 63, 63},   // rotated: h8 there
+                      PunktFall{40, 300, false, 0, 0},   // border a1|b1: lower index
+                      PunktFall{40, 280, false, 0, 0},   // corner of a1, b1, a2, b2
+                      PunktFall{319, 5, false, 63, 63},  // h8
+                      PunktFall{320, 320, false, 7, 7},  // outer corner, edges included
+                      PunktFall{321, 5, false, 63, -1},  // right of the board
+                      PunktFall{-1, 100, true, 0, -1},   // left of a rotated board
+                      PunktFall{100, 400, true, 0,
+                                -1}));  // below it: press falls back to display 63
+
+TEST(Runden, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RundenGerade(19, 2), 10);  // 9.5
+  EXPECT_EQ(RundenGerade(21, 2), 10);  // 10.5
+  EXPECT_EQ(RundenGerade(33, 2), 16);  // 16.5
+  EXPECT_EQ(RundenGerade(202, 2), 101);
+  EXPECT_EQ(RundenGerade(7, 3), 2);
+  EXPECT_EQ(RundenGerade(-3, 2), -2);
+}
+
+TEST(Animation, KnightMoveAtSize40) {
+  const TFeldrechtecke f = FelderBerechnen(40);
+  const TRechteck a = f[6];   // g1
+  const TRechteck b = f[21];  // f3
+  const TAnimation p = AnimationPlanen(a, b);
+  EXPECT_EQ(p.SchrittV, 4);
+  EXPECT_EQ(p.SchrittH, 2);
+  ASSERT_EQ(p.Zwischen.size(), 19u);
+  EXPECT_EQ(p.Durchlaeufe, 20);
+  EXPECT_EQ(p.Zwischen[0], a.Verschoben(-2, -4));
+  EXPECT_EQ(p.Zwischen.back(), a.Verschoben(-38, -76));
+}
+
+struct SchrittFall {
+  int von, nach;  // display indexes at size 32
+  int sh, sv;
+  std::size_t zwischen;
+  int durchlaeufe;
+};
+
+class AnimationSchritte : public ::testing::TestWithParam<SchrittFall> {};
+
+TEST_P(AnimationSchritte, StepsAndCounts) {
+  const TFeldrechtecke f = FelderBerechnen(32);
+  const SchrittFall& c = GetParam();
+  const TAnimation p = AnimationPlanen(f[c.von], f[c.nach]);
+  EXPECT_EQ(p.SchrittH, c.sh);
+  EXPECT_EQ(p.SchrittV, c.sv);
+  EXPECT_EQ(p.Zwischen.size(), c.zwischen);
+  EXPECT_EQ(p.Durchlaeufe, c.durchlaeufe);
+  // Every intermediate rectangle lies between the two squares.
+  for (const TRechteck& r : p.Zwischen) {
+    EXPECT_GE(r.Left, std::min(f[c.von].Left, f[c.nach].Left));
+    EXPECT_LE(r.Left, std::max(f[c.von].Left, f[c.nach].Left));
+    EXPECT_GE(r.Top, std::min(f[c.von].Top, f[c.nach].Top));
+    EXPECT_LE(r.Top, std::max(f[c.von].Top, f[c.nach].Top));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Animation, AnimationSchritte,
+    ::testing::Values(SchrittFall{0, 7, -4, 0, 55, 56},    // a1-h1: 224 px, 4 a step
+                      SchrittFall{7, 0, 4, 0, 55, 56},     // h1-a1
+                      SchrittFall{12, 28, 0, 4, 15, 16},   // e2-e4: 64 px
+                      SchrittFall{52, 36, 0, -4, 15, 16},  // e7-e5
+                      SchrittFall{2, 38, -4, 4, 31, 32},   // c1-g5 diagonal
+                      SchrittFall{1, 11, -4, 2, 15, 16},   // b1-d2: long side horizontal
+                      SchrittFall{5, 5, 4, 0, 0, 0}));     // same square: no pass
+
+TEST(Bildschirm, WindowIsMovedBackOntoTheScreen) {
+  const TRechteck s{0, 0, 1024, 768};
+  EXPECT_EQ(InDenBildschirm({100, 100}, 200, 50, s), (TPunkt{100, 100}));
+  EXPECT_EQ(InDenBildschirm({900, 100}, 200, 50, s), (TPunkt{824, 100}));
+  EXPECT_EQ(InDenBildschirm({900, 750}, 200, 50, s), (TPunkt{824, 718}));
+  EXPECT_EQ(InDenBildschirm({-20, -5}, 200, 50, s), (TPunkt{0, 0}));
+}
