@@ -9,6 +9,7 @@
 
 #include "board/brettumgebung.h"
 #include "board/brettzug.h"
+#include "board/stellungpruefen.h"
 #include "core/moves.h"
 
 namespace brevaro {
@@ -413,8 +414,11 @@ void TBrett::mouseReleaseEvent(QMouseEvent* e) {
   MausLoslassen(e->button(), e->modifiers(), e->position().toPoint());
 }
 
-void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers, QPoint p) {
-  if (AufbauFigur != 0) return;  // the setup dialog's board handles its own presses
+void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p) {
+  if (AufbauFigur != 0) {
+    AufbauDruecken(knopf, tasten, p);
+    return;
+  }
   if (!ziehenmoeglich_ || knopf != Qt::LeftButton) return;
   const int n = FeldBeimDruecken(felder_, gedreht_, p.x(), p.y());
   const int m = Idx(n);
@@ -433,7 +437,10 @@ void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers, QPoint p
 }
 
 void TBrett::MausBewegen(QPoint p) {
-  if (AufbauFigur != 0) return;
+  if (AufbauFigur != 0) {
+    AufbauBewegen(p);
+    return;
+  }
   if (schwebeFigur_ == 0) return;
   const TRechteck neu =
       schwebeRechteck_.Verschoben(p.x() - letzteMaus_.x(), p.y() - letzteMaus_.y());
@@ -504,6 +511,64 @@ void TBrett::MausLoslassen(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, 
     schwebeFigur_ = 0;
   }
   update();
+}
+
+// ---------------------------------------------------------------------------
+// Setup mode: the board of the setup dialog while a palette piece is chosen
+
+void TBrett::AufbauBewegen(QPoint p) {
+  schwebeFigur_ = AufbauFigur;
+  if (AufbauAufnehmen) {
+    const int h = groesse_ / 2;
+    schwebeRechteck_ = {p.x() - h, p.y() - h, p.x() + h, p.y() + h};
+    SchwebeFigurZeichnen(schwebeRechteck_, schwebeRechteck_, schwebeFigur_);
+    letzteMaus_ = p;
+    AufbauAufnehmen = false;
+    return;
+  }
+  const TRechteck neu =
+      schwebeRechteck_.Verschoben(p.x() - letzteMaus_.x(), p.y() - letzteMaus_.y());
+  SchwebeFigurZeichnen(schwebeRechteck_, neu, schwebeFigur_);
+  letzteMaus_ = p;
+  schwebeRechteck_ = neu;
+}
+
+void TBrett::AufbauDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p) {
+  const bool nurStrg = tasten == Qt::ControlModifier;
+  if (nurStrg && knopf == Qt::RightButton) {
+    AufbauFigur = NaechsteAufbauFigur(AufbauFigur);
+    schwebeFigur_ = AufbauFigur;
+    if (!AufbauAufnehmen) {  // the piece on show changes in place
+      HintergrundZurueck(schwebeRechteck_);
+      SchwebeFigurZeichnen(schwebeRechteck_, schwebeRechteck_, schwebeFigur_);
+    }
+    return;
+  }
+  if (knopf != Qt::LeftButton && knopf != Qt::RightButton) return;
+  if (!AufbauAufnehmen) HintergrundZurueck(schwebeRechteck_);
+  const int n = FeldBeimDruecken(felder_, gedreht_, p.x(), p.y());
+  const int m = Idx(n);
+  const int figur = knopf == Qt::RightButton ? -AufbauFigur : AufbauFigur;
+  if (stellung_[m] == figur || (nurStrg && knopf == Qt::LeftButton))
+    stellung_[m] = Leer;
+  else
+    stellung_[m] = figur;
+  FeldZeichnen(n);
+  FigurZeichnen(n, stellung_[m]);
+  gezeichnet_[m] = stellung_[m];
+  if (!AufbauAufnehmen) HintergrundSichern(schwebeRechteck_);
+  update();
+  if (OnAufbauGeaendert) OnAufbauGeaendert(this);
+}
+
+void TBrett::AufbauSchwebeVerbergen() {
+  if (AufbauFigur == 0 || AufbauAufnehmen) return;
+  HintergrundZurueck(schwebeRechteck_);
+  update();
+}
+
+void TBrett::GezeichnetVergessen() {
+  NichtsGezeichnet(gezeichnet_);
 }
 
 // ---------------------------------------------------------------------------

@@ -120,10 +120,30 @@ class TBrett : public QWidget {
   int Vorschlag() const { return vorschlag_; }
 
   // ---- Unit-level state shared by all boards ----------------------------
-  static inline bool legal = false;        // the last answer of OnMoveTry
-  static inline int UmwandlungsFigur = 0;  // choice of the promotion window
-  static inline int AufbauFigur = 0;       // palette piece of an open setup dialog
-  static inline bool AufbauAufnehmen = false;
+  static inline bool legal = false;            // the last answer of OnMoveTry
+  static inline int UmwandlungsFigur = 0;      // choice of the promotion window
+  static inline int AufbauFigur = 0;           // palette piece of an open setup dialog
+  static inline bool AufbauAufnehmen = false;  // draw the palette piece at the next movement
+  static inline bool AufbauSperre = false;     // the dialog is changing its own controls
+
+  // ---- Position setup -----------------------------------------------------
+  // Opens the modal setup dialog; true when the user accepted a position,
+  // which then replaces this board's and is reported through OnNewPosition.
+  // With Suchmodus the plausibility test is skipped.
+  bool StellungEingeben(bool Suchmodus);
+  // Setup mode: the dialog hears of every square changed by the mouse.
+  std::function<void(TBrett*)> OnAufbauGeaendert;
+  // The floating palette piece leaves the board (the mouse is over a panel).
+  void AufbauSchwebeVerbergen();
+  // Wipes the floating palette piece off (a new palette piece was chosen).
+  void AufbauSchwebeEntfernen() { AufbauSchwebeVerbergen(); }
+  // Every square is drawn at the next redraw.
+  void GezeichnetVergessen();
+  void setStellungUndZug(const TSchachbrett& brett, const TZug& zug) {
+    stellung_ = brett;
+    zug_ = zug;
+  }
+  TZug& ZugBearbeiten() { return zug_; }
 
   QSize sizeHint() const override { return {8 * groesse_, 8 * groesse_}; }
 
@@ -147,6 +167,8 @@ class TBrett : public QWidget {
   void ZugAnimieren();
   void FeldNeuZeichnen(int index);  // empty square, then its piece
   void BildGroesseSetzen(int s);
+  void AufbauDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p);
+  void AufbauBewegen(QPoint p);
 
   TSchachbrett stellung_{};
   TZug zug_{};

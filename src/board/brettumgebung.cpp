@@ -55,6 +55,10 @@ class TQtBrettUmgebung : public TBrettUmgebung {
 
 }  // namespace
 
+int TBrettUmgebung::DialogAusfuehren(QDialog& dialog) {
+  return dialog.exec();
+}
+
 TBrettUmgebung& QtBrettUmgebung() {
   static TQtBrettUmgebung umgebung;
   return umgebung;

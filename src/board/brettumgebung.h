@@ -9,6 +9,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace brevaro {
@@ -32,6 +33,8 @@ class TBrettUmgebung {
   virtual void ClipboardTextSetzen(const QString& text) = 0;
   // A picture, plus its bitmap-file bytes under "image/bmp".
   virtual void ClipboardBildSetzen(const QImage& bild, const QByteArray& bmp) = 0;
+  // Runs a modal dialog and returns its result (QDialog::Accepted or Rejected).
+  virtual int DialogAusfuehren(QDialog& dialog);
 };
 
 // The desktop's implementation (message boxes, QApplication::beep, the
