@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "board/brett.h"
+#include "board/stellungsdialog.h"
 
 using namespace brevaro;
 
@@ -21,7 +22,7 @@ void Aufnehmen(QWidget& w, const QString& datei) {
     QApplication::processEvents();
     QThread::msleep(10);
   }
-  QPixmap bild = w.screen()->grabWindow(w.winId());
+  QPixmap bild = w.screen()->grabWindow(w.winId(), 0, 0, w.width(), w.height());
   if (bild.isNull() || bild.width() < w.width()) bild = w.grab();
   if (!bild.save(datei)) std::fprintf(stderr, "cannot write %s\n", qPrintable(datei));
   w.hide();
@@ -65,6 +66,17 @@ int main(int argc, char** argv) {
     brett.setGrundstellung(true);
     brett.Neuzeichnen(true);
     brett.Bild().save(ziel.filePath(QStringLiteral("set-%1.png").arg(f, 2, 10, QChar('0'))));
+  }
+  // The setup dialog in English on the initial position, a palette piece under the cursor.
+  {
+    TBrett brett;
+    brett.setFiguren(TFigurenset::WinboardF33);
+    brett.setGroesse(33);
+    brett.setGrundstellung(true);
+    brett.setEnglish(true);
+    TStellungsdialog dialog(brett, false);
+    dialog.Brett().MausBewegen(QPoint(112, 150));
+    Aufnehmen(dialog, ziel.filePath(QStringLiteral("setup-dialog.png")));
   }
   return 0;
 }
