@@ -1,6 +1,7 @@
 // The board component on the offscreen platform: drawing, properties, piece
 // files, host moves and their animation, mouse input and the clipboard. The
 // platform services are answered by a fake.
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QFile>
@@ -724,6 +725,36 @@ class BrettTest : public QObject {
       QCOMPARE(TBrett::UmwandlungsFigur, farbe * Springer);
       QCOMPARE(f.result(), int(QDialog::Accepted));
     }
+  }
+
+  void promotionThroughTheModalWindow_data() {
+    QTest::addColumn<int>("knopf");  // -1: closed with Escape
+    QTest::addColumn<int>("figur");
+    QTest::newRow("queen by Enter") << 3 << -Dame;
+    QTest::newRow("rook") << 0 << -Turm;
+    QTest::newRow("closed without choice") << -1 << 0;
+  }
+  void promotionThroughTheModalWindow() {
+    QFETCH(int, knopf);
+    QFETCH(int, figur);
+    TBrett b;  // the desktop's services
+    b.setFiguren(TFigurenset::F32);
+    TZug z;
+    b.StellungSetzen(AusFen("4k3/8/8/8/8/8/1p6/4K3 b - - 0 1", z), z);
+    TBrett::UmwandlungsFigur = 7;  // a stale value must not leak into the move
+    QTimer::singleShot(0, [knopf] {
+      auto* f = qobject_cast<TUmwandlungsfenster*>(QApplication::activeModalWidget());
+      QVERIFY(f);
+      if (knopf == 3)
+        QTest::keyClick(f->Schalter()[3], Qt::Key_Return);
+      else if (knopf >= 0)
+        f->Schalter()[knopf]->click();
+      else
+        f->reject();
+    });
+    b.ZugMachen(I("b2"), I("b1"), -1, false);
+    QCOMPARE(int(b.Zug().Umwandlung), figur);
+    QCOMPARE(b.Stellung()[I("b1")], figur == 0 ? -Bauer : figur);
   }
 
   void promotionWindowStaysOnTheScreen() {
