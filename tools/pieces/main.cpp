@@ -25,11 +25,11 @@ struct Satz {
 
 // Names, sizes and order are those of TFigurenset (value 1 to 16).
 const Satz Saetze[] = {
-    {"F16", 16, "cburnett", 0.9, 80, 64, 215},
+    {"F16", 16, "cburnett", 0.9, 80, 40, 215},
     {"F32", 32, "cburnett", 1.0},
     {"BookupF40", 40, "merida", 1.0},
-    {"WinboardF21", 21, "cburnett", 1.0, 140, 96, 215},
-    {"WinboardF25", 25, "cburnett", 1.0, 140, 96, 200},
+    {"WinboardF21", 21, "cburnett", 1.0, 140, 64, 215},
+    {"WinboardF25", 25, "cburnett", 1.0, 140, 72, 200},
     {"WinboardF29", 29, "cburnett", 1.0},
     {"WinboardF33", 33, "cburnett", 1.0},
     {"WinboardF37", 37, "cburnett", 1.0},
