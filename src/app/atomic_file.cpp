@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -35,7 +36,13 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::string& link_path, std::string_view bytes, std::string* error) {
+  // A symbolic link stays a link: its target is replaced.
+  std::string path = link_path;
+  if (char* real = ::realpath(link_path.c_str(), nullptr)) {
+    path = real;
+    std::free(real);
+  }
   std::vector<char> tmp(path.begin(), path.end());
   const char suffix[] = ".tmp-XXXXXX";
   tmp.insert(tmp.end(), suffix, suffix + sizeof suffix);  // includes the NUL
@@ -74,9 +81,21 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t max_bytes,
                    std::string* error) {
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe in its place cannot hang the program.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetError(error, path, errno);
+    return false;
+  }
+  struct stat st;
+  int err = 0;
+  if (::fstat(fd, &st) != 0)
+    err = errno;
+  else if (!S_ISREG(st.st_mode))
+    err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (err != 0) {
+    SetError(error, path, err);
+    ::close(fd);
     return false;
   }
   char buffer[16384];

@@ -108,7 +108,12 @@ bool IniFile::Load(const std::string& path, std::string* error) {
     return true;
   }
   std::string bytes;
-  if (!ReadFileBytes(path, bytes, kMaxIniBytes, error)) {
+  if (!ReadFileBytes(path, bytes, kMaxIniBytes + 1, error)) {
+    Parse({});
+    return false;
+  }
+  if (bytes.size() > kMaxIniBytes) {  // not ours; rewriting it would cut it short
+    if (error) *error = path + ": file too large";
     Parse({});
     return false;
   }

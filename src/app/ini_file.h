@@ -23,7 +23,8 @@ class IniFile {
   // Replaces the contents with the parsed bytes (any line ends).
   void Parse(std::string_view bytes);
   // Loads a file; a missing file gives an empty ini and true. False with the
-  // system's error text when the file exists but cannot be read.
+  // system's error text when the file exists but cannot be read (or is larger
+  // than any settings file, 16 MiB).
   bool Load(const std::string& path, std::string* error = nullptr);
   // Writes the file atomically; false (old file untouched) on failure.
   bool Save(const std::string& path, std::string* error = nullptr) const;

@@ -338,3 +338,17 @@ TEST(Encoding, Windows1252RoundTripsItsOwnCharacters) {
   EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
   EXPECT_EQ(Utf8ToWindows1252("Ω and \xFF"), "? and ?");
 }
+
+TEST(LanguageFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
+  TempDir dir;
+  const std::string path = dir.File("Huge.lng");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "first\r\n" << std::string(MaxLanguageFileBytes, 'x');
+  }
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ReadLanguageFile(path, texts));
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "first");
+  EXPECT_EQ(texts[1].size(), MaxLanguageFileBytes - 7);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -410,4 +411,32 @@ TEST(Location, UserConfigDirectoryFollowsXdgRules) {
     ScopedEnv no_home("HOME", nullptr);
     EXPECT_EQ(UserConfigDirectory(), "");
   }
+}
+
+TEST(Settings, SymbolicLinkStaysALink) {
+  TempDir dir;
+  fs::create_directory(dir.File("dotfiles"));
+  WriteAll(dir.File("dotfiles/brevaro.ini"), "[Options]\nEnglish=0\n");
+  fs::create_symlink(dir.File("dotfiles/brevaro.ini"), dir.File("brevaro.ini"));
+  TSettings s;
+  s.English = 1;
+  ASSERT_TRUE(SaveSettings(dir.File("brevaro.ini"), s));
+  EXPECT_TRUE(fs::is_symlink(dir.File("brevaro.ini")));
+  TSettings r;
+  ASSERT_TRUE(LoadSettings(dir.File("dotfiles/brevaro.ini"), r));
+  EXPECT_EQ(r.English, 1);
+}
+
+TEST(Settings, OversizedOrSpecialFilesAreNotRewritten) {
+  TempDir dir;
+  const std::string big = dir.File("big.ini");
+  WriteAll(big, std::string(16 * 1024 * 1024 + 10, '\n'));
+  std::string error;
+  EXPECT_FALSE(SaveSettings(big, TSettings{}, &error));
+  EXPECT_EQ(fs::file_size(big), 16u * 1024 * 1024 + 10);
+  const std::string fifo = dir.File("fifo.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TSettings s;
+  EXPECT_FALSE(LoadSettings(fifo, s, {}, &error));  // returns at once, no writer needed
+  EXPECT_FALSE(error.empty());
 }
