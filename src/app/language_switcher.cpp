@@ -115,6 +115,7 @@ void LanguageSwitcher::BuildLanguageMenu(QMenu* mSprache) {
   connections_.clear();
   for (const Entry& e : entries_) delete e.action;
   entries_.clear();
+  delete group_;
   menu_ = mSprache;
   if (!mSprache) return;
 
@@ -145,6 +146,7 @@ void LanguageSwitcher::BuildLanguageMenu(QMenu* mSprache) {
   files.insert(files.begin(), Entry{nullptr, QString::fromLatin1(kGerman), QString()});
 
   auto* group = new QActionGroup(mSprache);
+  group_ = group;
   group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   for (size_t i = 0; i < files.size(); ++i) {
     Entry& e = files[i];
@@ -161,6 +163,14 @@ void LanguageSwitcher::BuildLanguageMenu(QMenu* mSprache) {
         QObject::connect(action, &QAction::triggered, [this, action] { LanguageClick(action); }));
   }
   entries_ = std::move(files);
+  // The language in use keeps its check mark in the new menu.
+  for (Entry& e : entries_) {
+    const bool chosen = table_.LanguageIndex() == 0
+                            ? e.path.isEmpty() && e.name == QLatin1String(kGerman)
+                            : e.name == language_name_;
+    e.action->setChecked(chosen);
+    e.action->setProperty(kChosen, chosen);
+  }
 }
 
 QList<QAction*> LanguageSwitcher::MenuEntries() const {

@@ -24,6 +24,12 @@
 //     components' own English switch; a game window also copies the notation's
 //     hint to its board there).
 // Messages take their texts from Languages().LanguageText(row) through QtText.
+//
+// The frame, in addition: at creation SetDirectories(settings directory,
+// program directory), WriteEnglishFile(), BuildLanguageMenu(mSprache), then
+// its own RegisterWindow; after reading the settings
+// Table().SetLanguageIndex(English) and SelectLanguage(otherLang); when
+// writing them, English := Table().LanguageIndex(), otherLang := LanguageName().
 #pragma once
 
 #include "app/language_table.h"
@@ -37,6 +43,7 @@
 
 class QAbstractItemModel;
 class QAction;
+class QActionGroup;
 class QMenu;
 class QObject;
 class QWidget;
@@ -136,6 +143,7 @@ class LanguageSwitcher {
   QString program_dir_;
   QString language_name_ = QStringLiteral("English");
   QPointer<QMenu> menu_;
+  QPointer<QActionGroup> group_;
   std::vector<Entry> entries_;
   QList<QMetaObject::Connection> connections_;
   std::vector<Window> windows_;

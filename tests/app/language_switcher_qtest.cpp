@@ -150,11 +150,14 @@ class LanguageSwitcherTest : public QObject {
       QVERIFY(entries[i]->isCheckable());
     }
     QCOMPARE(menu_->actions().size(), 4);
-    // Built again, the menu holds each entry once.
-    switcher_->BuildLanguageMenu(menu_.get());
-    QCOMPARE(menu_->actions().size(), 4);
+    QVERIFY(Entry("Deutsch")->isChecked());
     switcher_->LanguageClick(Entry("English"));
     QCOMPARE(table_->Text(23, 1), std::string("&Games"));  // not the stale file
+    // Built again, the menu holds each entry once and keeps the choice.
+    switcher_->BuildLanguageMenu(menu_.get());
+    QCOMPARE(menu_->actions().size(), 4);
+    QVERIFY(Entry("English")->isChecked());
+    QVERIFY(!Entry("Deutsch")->isChecked());
   }
 
   void englishFileIsWrittenByteForByte() {
