@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -138,6 +139,14 @@ TAboutBox::TAboutBox(LinkOpener* opener, QWidget* parent)
 void TAboutBox::FormCreate() {
   SetHint(lLibrary, QLatin1Char('|') + LibraryAddress);
   SetHint(lGnu, QLatin1Char('|') + GnuAddress);
+}
+
+bool TAboutBox::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip && parentWidget()) {
+    QCoreApplication::sendEvent(parentWidget()->window(), event);
+    return true;
+  }
+  return QDialog::event(event);
 }
 
 void TAboutBox::LibraryClick() {

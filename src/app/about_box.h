@@ -60,6 +60,11 @@ class TAboutBox : public QDialog {
   QLabel* Label4 = nullptr;
   QPushButton* OKButton = nullptr;
 
+ protected:
+  // Status texts (the links' addresses) go on to the window that opened the
+  // box, whose status line shows them.
+  bool event(QEvent* event) override;
+
  private:
   void FormCreate();
 

@@ -2,11 +2,23 @@
 #include "app/language_table.h"
 
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 
 using namespace brevaro;
 
 namespace {
+
+class StatusLine : public QWidget {
+ public:
+  QStringList shown;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::StatusTip) shown << static_cast<QStatusTipEvent*>(e)->tip();
+    return QWidget::event(e);
+  }
+};
 
 class FakeOpener : public LinkOpener {
  public:
@@ -60,6 +72,15 @@ class AboutBoxTest : public QObject {
     QTest::mouseClick(box.lLibrary, Qt::LeftButton);
     QCOMPARE(opener.opened,
              QList<QUrl>({QUrl(TAboutBox::GnuAddress), QUrl(TAboutBox::LibraryAddress)}));
+  }
+
+  void addressesShowInTheOpenersStatusLine() {
+    StatusLine frame;
+    FakeOpener opener;
+    TAboutBox box(&opener, &frame);
+    QStatusTipEvent tip(box.lGnu->statusTip());
+    QCoreApplication::sendEvent(box.lGnu, &tip);
+    QCOMPARE(frame.shown, QStringList{TAboutBox::GnuAddress});
   }
 
   void okCloses() {
