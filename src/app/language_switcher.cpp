@@ -38,6 +38,26 @@ std::string TableText(const QString& text) {
   return s.toStdString();
 }
 
+QString QtFileFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    if (description.endsWith(QLatin1Char(')'))) {
+      const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+      if (open >= 0) description = description.left(open).trimmed();
+    }
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : patterns) {
+      p = p.trimmed();
+      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    }
+    filters << description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
+  }
+  return filters.join(QLatin1String(";;"));
+}
+
 void SetHint(QObject* object, const QString& hint) {
   if (!object) return;
   const qsizetype bar = hint.indexOf(QLatin1Char('|'));

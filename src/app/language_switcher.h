@@ -54,6 +54,13 @@ namespace brevaro {
 QString QtText(const std::string& text);
 std::string TableText(const QString& text);
 
+// A file dialog filter of the table ("PGN-Dateien|*.pgn|Alle Dateien
+// (*.*)|*.*": description and pattern alternating, row 132) as a Qt name
+// filter list ("PGN-Dateien (*.pgn);;Alle Dateien (*)"). A pattern already
+// in parentheses at the end of a description is replaced; "*.*" means every
+// file, as it does on Windows.
+QString QtFileFilter(const QString& filter);
+
 // A hint is "tooltip|status text" (no "|": both are the whole text). SetHint
 // sets the object's toolTip and statusTip and remembers the whole hint, which
 // Hint returns (rebuilt from toolTip and statusTip for other objects).

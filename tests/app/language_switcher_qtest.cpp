@@ -121,6 +121,24 @@ class LanguageSwitcherTest : public QObject {
     QCOMPARE(TableText("Weiß\nx"), std::string("Weiß\rx"));
   }
 
+  void fileFiltersBecomeQtFilters_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("German") << Q(LayoutGerman(132)) << "PGN-Dateien (*.pgn);;Alle Dateien (*)";
+    QTest::newRow("English") << Q(BuiltInText(132, 1)) << "PGN-files (*.pgn);;All files (*)";
+    QTest::newRow("several patterns") << "Partien|*.pgn;*.PGN"
+                                      << "Partien (*.pgn *.PGN)";
+    QTest::newRow("odd count") << "Partien|*.pgn|Rest"
+                               << "Partien (*.pgn)";
+    QTest::newRow("empty") << ""
+                           << "";
+  }
+  void fileFiltersBecomeQtFilters() {
+    QFETCH(QString, table);
+    QFETCH(QString, qt);
+    QCOMPARE(QtFileFilter(table), qt);
+  }
+
   void recordsGermanFromTheFirstWindowOfAKindOnly() {
     QCOMPARE(table_->Text(31, 0), std::string());
     FakeWindow frame(*switcher_, LanguageWindowKind::Frame);
