@@ -1,0 +1,74 @@
+// The LanguageTable: every window text and shell message by row, German in
+// column 0 and a second language (English at start) in column 1. Plain C++;
+// texts are held as UTF-8, a line break inside a text is a single "\r".
+// Invariant: the table always has exactly LanguageRowCount rows, and column 1
+// starts as the built-in English texts.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace brevaro {
+
+inline constexpr int LanguageRowCount = 173;
+
+// The text returned for a row or language index out of range.
+inline constexpr std::string_view LanguageErrorText = "Error";
+
+// The window kinds whose control texts are recorded into the table.
+enum class LanguageWindowKind { Frame, DatabaseWindow, GameList, GameWindow };
+
+// A row whose German text is recorded from a window's controls, with the
+// German text that control carries in the window layout. Windows build their
+// controls with LayoutGerman(row) so that the layouts and the table agree.
+struct RecordedRow {
+  int row;
+  LanguageWindowKind kind;
+  std::string_view german;
+};
+
+// The recorded rows, grouped by window kind; within a kind the first entry
+// is the row that tells whether that kind has been recorded already.
+std::span<const RecordedRow> RecordedRows();
+
+// German layout text of a recorded row; empty for any other row.
+std::string_view LayoutGerman(int row);
+
+// The built-in texts of a column (0 German, 1 English); empty out of range.
+std::string_view BuiltInText(int row, int column);
+
+class LanguageTable {
+ public:
+  // Built-in texts: German of rows 0..21 and 171, the English column.
+  LanguageTable();
+
+  // 0 selects column 0 (German), 1 column 1; any other value makes
+  // LanguageText answer "Error".
+  int LanguageIndex() const { return language_index_; }
+  void SetLanguageIndex(int index) { language_index_ = index; }
+
+  // Text of Row in column LanguageIndex; "Error" when Row is not in 0..172
+  // or LanguageIndex is not 0 or 1.
+  std::string LanguageText(int row) const;
+
+  // Text of a cell; "Error" out of range.
+  std::string Text(int row, int column) const;
+  // Sets a cell; ignored out of range.
+  void SetText(int row, int column, std::string_view text);
+
+  // Replaces column 1 of rows 0 .. min(173, lines.size()) - 1; the other
+  // rows keep their texts. Lines beyond row 172 are ignored.
+  void SetSecondColumn(std::span<const std::string> lines);
+
+ private:
+  std::array<std::array<std::string, 2>, LanguageRowCount> cells_;
+  int language_index_ = 0;
+};
+
+// The process-wide table the windows read their texts from (the program
+// runs on one user-interface thread).
+LanguageTable& Languages();
+
+}  // namespace brevaro

@@ -1,0 +1,97 @@
+#include "app/about_box.h"
+#include "app/language_table.h"
+
+#include <QPushButton>
+#include <QStatusTipEvent>
+#include <QTest>
+
+using namespace brevaro;
+
+namespace {
+
+class StatusLine : public QWidget {
+ public:
+  QStringList shown;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::StatusTip) shown << static_cast<QStatusTipEvent*>(e)->tip();
+    return QWidget::event(e);
+  }
+};
+
+class FakeOpener : public LinkOpener {
+ public:
+  bool OpenLink(const QUrl& url) override {
+    opened.append(url);
+    return true;
+  }
+  QList<QUrl> opened;
+};
+
+}  // namespace
+
+class AboutBoxTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsGermanTextsInEveryLanguage() {
+    Languages().SetLanguageIndex(1);
+    FakeOpener opener;
+    TAboutBox box(&opener);
+    Languages().SetLanguageIndex(0);
+    QCOMPARE(box.windowTitle(), QString("Info"));
+    QCOMPARE(box.ProductName->text(), QString("Brevaro"));
+    QVERIFY(box.ProductName->font().bold());
+    QCOMPARE(box.lCreatedWith->text(), QString("Erstellt mit"));
+    QCOMPARE(box.lGnu->text(), QString("GNU GPL."));
+    QVERIFY(box.Label1->text().contains("eigene Zeichnungen"));
+    QCOMPARE(box.Label4->text(), QString("Optionale Startparameter:\nbrevaro.exe c:\\xxx.pgn\n"
+                                         "( Datei xxx.pgn wird geladen)"));
+    QCOMPARE(box.Version->text().count('\n'), 1);
+    QCOMPARE(box.OKButton->text(), QString("OK"));
+    QVERIFY(box.OKButton->isDefault());
+    QCOMPARE(box.size(), QSize(320, 236));
+    QCOMPARE(box.minimumSize(), box.maximumSize());
+  }
+
+  void linksShowTheirAddressAndOpenThroughTheOpener() {
+    FakeOpener opener;
+    TAboutBox box(&opener);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(box.lLibrary->statusTip(), TAboutBox::LibraryAddress);
+    QCOMPARE(box.lLibrary->toolTip(), QString());
+    QCOMPARE(box.lGnu->statusTip(), TAboutBox::GnuAddress);
+    QCOMPARE(box.lGnu->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(box.lGnu->font().underline());
+
+    QTest::mouseClick(box.lGnu, Qt::RightButton);
+    QVERIFY(opener.opened.isEmpty());
+    QTest::mouseClick(box.lGnu, Qt::LeftButton);
+    QTest::mouseClick(box.lLibrary, Qt::LeftButton);
+    QCOMPARE(opener.opened,
+             QList<QUrl>({QUrl(TAboutBox::GnuAddress), QUrl(TAboutBox::LibraryAddress)}));
+  }
+
+  void addressesShowInTheOpenersStatusLine() {
+    StatusLine frame;
+    FakeOpener opener;
+    TAboutBox box(&opener, &frame);
+    QStatusTipEvent tip(box.lGnu->statusTip());
+    QCoreApplication::sendEvent(box.lGnu, &tip);
+    QCOMPARE(frame.shown, QStringList{TAboutBox::GnuAddress});
+  }
+
+  void okCloses() {
+    FakeOpener opener;
+    TAboutBox box(&opener);
+    box.show();
+    QTest::mouseClick(box.OKButton, Qt::LeftButton);
+    QVERIFY(!box.isVisible());
+    QCOMPARE(box.result(), int(QDialog::Accepted));
+  }
+};
+
+QTEST_MAIN(AboutBoxTest)
+#include "about_box_qtest.moc"
