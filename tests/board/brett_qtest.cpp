@@ -608,6 +608,30 @@ class BrettTest : public QObject {
     }
   }
 
+  void suggestionForACaptureClicked() {
+    // White to move: a click on the black pawn d5 with the host suggesting e4.
+    Brett t;
+    TZug z;
+    t.b.StellungSetzen(AusFen("4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", z), z);
+    t.b.setZugVorschlagen(true);
+    t.b.OnMovePart = [](TBrett*, uint8_t teil, uint8_t& v) {
+      if (teil == I("d5")) v = static_cast<uint8_t>(I("e4"));
+    };
+    int von = 0;
+    t.b.OnMoveTry = [&](TBrett* b, bool& legal) {
+      von = b->Zug().Von;
+      legal = b->Zug().Nach == I("d5");
+    };
+    const QPoint p = Mitte(t.b, N("d5"));
+    t.b.MausDruecken(Qt::LeftButton, Qt::NoModifier, p);
+    QCOMPARE(t.b.SchwebeFigur(), 0);
+    t.b.MausLoslassen(Qt::LeftButton, Qt::NoModifier, p);
+    QCOMPARE(von, I("e4"));
+    QCOMPARE(t.b.Stellung()[I("d5")], Bauer);
+    QCOMPARE(t.b.Zug().Geschlagen, -Bauer);
+    QCOMPARE(t.b.Bild(), Referenz(t.b.Stellung()));
+  }
+
   void suggestionForAPieceClicked() {
     Brett t;
     t.b.setZugVorschlagen(true);
