@@ -414,6 +414,13 @@ void TBrett::mouseReleaseEvent(QMouseEvent* e) {
   MausLoslassen(e->button(), e->modifiers(), e->position().toPoint());
 }
 
+// A fast mouse can leave the board without a movement over the panel around
+// it: the palette piece of the setup dialog is hidden then as well.
+void TBrett::leaveEvent(QEvent* e) {
+  if (AufbauFigur != 0) AufbauSchwebeVerbergen();
+  QWidget::leaveEvent(e);
+}
+
 void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p) {
   if (AufbauFigur != 0) {
     AufbauDruecken(knopf, tasten, p);

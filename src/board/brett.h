@@ -156,6 +156,7 @@ class TBrett : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void leaveEvent(QEvent* e) override;
 
  private:
   const TFischerInfo* AktiveFischerInfo() const;

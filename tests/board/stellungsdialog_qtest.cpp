@@ -335,6 +335,12 @@ class StellungsdialogTest : public QObject {
     b.MausBewegen(QPoint(110, 120));
     QCOMPARE(b.SchwebeRechteck(), (TRechteck{94, 104, 126, 136}));
     QVERIFY(b.Bild() != leer);
+    // Leaving the board hides it as well.
+    QEvent verlassen(QEvent::Leave);
+    QCoreApplication::sendEvent(&b, &verlassen);
+    QCOMPARE(b.Bild(), leer);
+    b.MausBewegen(QPoint(110, 120));
+    QVERIFY(b.Bild() != leer);
     // A palette button wipes the piece; the new one appears at the next movement.
     d.Palette()[9]->click();
     QCOMPARE(TBrett::AufbauFigur, -4);
