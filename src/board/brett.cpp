@@ -431,6 +431,7 @@ void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, Q
   const int m = Idx(n);
   vorschlag_ = 0;
   if (zugVorschlagen_) vorschlag_ = MovePart(m);
+  if (!IstSpielfeld(vorschlag_)) vorschlag_ = 0;  // a host answer off the board counts as none
   if (vorschlag_ != 0) FeldMarkieren(vorschlag_);
   if (stellung_[m] == Leer && vorschlag_ == 0) return;
   startfeld_ = n;

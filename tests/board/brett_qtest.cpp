@@ -608,6 +608,24 @@ class BrettTest : public QObject {
     }
   }
 
+  void suggestionOffTheBoardCountsAsNone() {
+    for (int vorschlag : {5, 30, 99, 119, 255}) {
+      Brett t;
+      t.b.setZugVorschlagen(true);
+      t.b.OnMovePart = [vorschlag](TBrett*, uint8_t, uint8_t& v) {
+        v = static_cast<uint8_t>(vorschlag);
+      };
+      int versuche = 0;
+      t.b.OnMoveTry = [&](TBrett*, bool&) { ++versuche; };
+      const QPoint p = Mitte(t.b, N("e4"));
+      t.b.MausDruecken(Qt::LeftButton, Qt::NoModifier, p);
+      QCOMPARE(t.b.Vorschlag(), 0);
+      t.b.MausLoslassen(Qt::LeftButton, Qt::NoModifier, p);
+      QCOMPARE(versuche, 0);
+      QCOMPARE(t.b.Bild(), Referenz(GrundstellungBrett));
+    }
+  }
+
   void suggestionForACaptureClicked() {
     // White to move: a click on the black pawn d5 with the host suggesting e4.
     Brett t;
