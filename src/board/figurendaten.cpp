@@ -5,6 +5,7 @@
 // lengths alternating white, black, ... from the top.
 #include "board/figurendaten.h"
 
+// clang-format off
 namespace brevaro {
 namespace {
 const unsigned char F16[] = {
@@ -2628,3 +2629,4 @@ std::span<const unsigned char> Figurendaten(int satz) {
 }
 
 }  // namespace brevaro
+// clang-format on

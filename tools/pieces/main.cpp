@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
          "// package ships them. Do not edit; run the generator again.\n"
          "// Each set: per column of the 12 x size wide, 2 x size high strip, run\n"
          "// lengths alternating white, black, ... from the top.\n"
-         "#include \"board/figurendaten.h\"\n\nnamespace brevaro {\nnamespace {\n";
+         "#include \"board/figurendaten.h\"\n\n// clang-format off\nnamespace brevaro {\nnamespace "
+         "{\n";
   int nr = 0;
   for (const Satz& satz : Saetze) {
     ++nr;
@@ -151,6 +152,6 @@ int main(int argc, char** argv) {
          "  switch (satz) {\n";
   nr = 0;
   for (const Satz& satz : Saetze) out << "    case " << ++nr << ": return " << satz.name << ";\n";
-  out << "    default: return {};\n  }\n}\n\n}  // namespace brevaro\n";
+  out << "    default: return {};\n  }\n}\n\n}  // namespace brevaro\n// clang-format on\n";
   return 0;
 }
