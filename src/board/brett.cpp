@@ -422,6 +422,11 @@ void TBrett::leaveEvent(QEvent* e) {
 }
 
 void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p) {
+  if (knopf == Qt::LeftButton && !menueGesichert_) {
+    gesichertesMenue_ = contextMenuPolicy();
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    menueGesichert_ = true;
+  }
   if (AufbauFigur != 0) {
     AufbauDruecken(knopf, tasten, p);
     return;
@@ -458,7 +463,12 @@ void TBrett::MausBewegen(QPoint p) {
 }
 
 void TBrett::MausLoslassen(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p) {
-  if (knopf != Qt::LeftButton || AufbauFigur != 0) return;
+  if (knopf != Qt::LeftButton) return;
+  if (menueGesichert_) {
+    setContextMenuPolicy(gesichertesMenue_);
+    menueGesichert_ = false;
+  }
+  if (AufbauFigur != 0) return;
   if (!((ziehenmoeglich_ && schwebeFigur_ != 0) || vorschlag_ != 0)) return;
   const bool schwebte = schwebeFigur_ != 0;
   const bool nurStrg = tasten == Qt::ControlModifier;

@@ -206,6 +206,9 @@ class TBrett : public QWidget {
   int startfeld_ = 0;
   int vorschlag_ = 0;
   bool animationErlaubt_ = true;
+  // The context menu is held back while the left button is down.
+  bool menueGesichert_ = false;
+  Qt::ContextMenuPolicy gesichertesMenue_ = Qt::DefaultContextMenu;
 };
 
 }  // namespace brevaro

@@ -725,6 +725,16 @@ class BrettTest : public QObject {
     QCOMPARE(t.b.Stellung()[I("f3")], Springer);
   }
 
+  void contextMenuHeldBackWhileTheLeftButtonIsDown() {
+    Brett t;
+    t.b.setContextMenuPolicy(Qt::CustomContextMenu);
+    t.b.setZiehenmoeglich(false);  // as in the game window
+    t.b.MausDruecken(Qt::LeftButton, Qt::NoModifier, Mitte(t.b, N("e2")));
+    QCOMPARE(t.b.contextMenuPolicy(), Qt::PreventContextMenu);
+    t.b.MausLoslassen(Qt::LeftButton, Qt::NoModifier, Mitte(t.b, N("e2")));
+    QCOMPARE(t.b.contextMenuPolicy(), Qt::CustomContextMenu);
+  }
+
   void noInputWhenMovingIsOffOrRightButton() {
     Brett t;
     t.b.setZiehenmoeglich(false);
