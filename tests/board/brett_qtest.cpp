@@ -156,13 +156,6 @@ class BrettTest : public QObject {
     QCOMPARE(b.Feldrechtecke()[63].Right, 8 * erwartet);
   }
 
-  void negativeSizeGivesTheSameBoard() {
-    Brett a(40);
-    Brett b(32);
-    b.b.setGroesse(-40);
-    QCOMPARE(b.b.Bild(), a.b.Bild());
-  }
-
   void newBoardDrawsEverySquareWithoutAlles() {
     FakeUmgebung u;
     TBrett b;

@@ -12,24 +12,6 @@ TEST(Felder, RectanglesByDisplayIndex) {
   EXPECT_EQ(f[63], (TRechteck{224, 0, 256, 32}));  // top-right
 }
 
-TEST(Felder, RotationMapsSquaresOntoTheOppositeCorner) {
-  EXPECT_EQ(Anzeigeindex(0, false), 0);
-  EXPECT_EQ(Anzeigeindex(0, true), 63);  // a1 at the top-right
-  EXPECT_EQ(Anzeigeindex(63, true), 0);  // h8 at the bottom-left
-  for (int n = 0; n < 64; ++n) EXPECT_EQ(Anzeigeindex(Anzeigeindex(n, true), true), n);
-}
-
-TEST(Felder, BottomLeftIsDarkAndColoursAlternate) {
-  EXPECT_TRUE(DunklesFeld(0));
-  EXPECT_FALSE(DunklesFeld(1));
-  EXPECT_FALSE(DunklesFeld(8));
-  EXPECT_TRUE(DunklesFeld(63));
-  // a1 is dark whichever way the board is turned, and so is h8.
-  EXPECT_TRUE(DunklesFeld(Anzeigeindex(0, false)));
-  EXPECT_TRUE(DunklesFeld(Anzeigeindex(0, true)));
-  EXPECT_TRUE(DunklesFeld(Anzeigeindex(63, true)));
-}
-
 struct PunktFall {
   int x, y;
   bool gedreht;
