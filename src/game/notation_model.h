@@ -117,6 +117,14 @@ class TNotationModell {
   // Reads up to MaxEinfuegeLaenge bytes of clipboard text; false without text.
   bool PGNEinfuegen(TTextAblage& ablage);
 
+  // ---- Writing and editing ------------------------------------------------------
+  // The game as PGN text (tag section and movetext, CR LF line ends), converted
+  // from the notation text.
+  std::string PGNSchreiben();
+  void PGNKopieren(TTextAblage& ablage);  // PGNSchreiben onto the clipboard
+  // A new start position with an empty move list; header and leading comment stay.
+  void NeueStellung(const TSchachbrett& stellung, const TZug& zug, int32_t zugnummer);
+
   // ---- Move text --------------------------------------------------------------
   // Text of `zug` with Arbeitsbrett in the position before it. Reports a move
   // from an empty square once (see Lesefehler).
