@@ -273,6 +273,8 @@ void TNotationModell::Umbrechen() {
   int64_t einzug = Einzug(f);
   int64_t w = 0;
   int32_t vorigerUmbruch = 0;
+  int32_t letzterBlank = 0;  // the nearest blank before p, 0 for none
+  constexpr int32_t MaxNullbreite = 4096;
   auto naechste = Zeilen.begin();
   int32_t p = 1;
   while (p <= laenge) {
@@ -284,16 +286,21 @@ void TNotationModell::Umbrechen() {
     }
     w += breite(p, f);
     if (Breite - einzug > w) {
+      if (t[static_cast<size_t>(p - 1)] == ' ') letzterBlank = p;
       ++p;
       continue;
     }
-    int32_t b = p - 1;
-    while (b > 0 && t[static_cast<size_t>(b - 1)] != ' ') --b;
-    // Is the word from b + 1 at least as wide as the line? Stop measuring once it is.
+    int32_t b = letzterBlank;
+    // Is the word from b + 1 at least as wide as the line? Stop measuring once
+    // it is, and give up on a run of characters without width.
     int64_t wortbreite = 0;
     for (int32_t i = b + 1; i <= laenge && t[static_cast<size_t>(i - 1)] != ' '; ++i) {
       wortbreite += breite(i, f);
       if (wortbreite >= Breite - einzug) break;
+      if (i - p > MaxNullbreite) {
+        wortbreite = Breite - einzug;
+        break;
+      }
     }
     if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
     if (b <= vorigerUmbruch) break;

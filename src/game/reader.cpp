@@ -331,7 +331,9 @@ bool TNotationModell::ZuegeLesen() {
         if (token[0] == 'o') {
           const TFischerInfo* fi = Zustand.FischerInfo;
           if (!fi) return false;  // Fischer Random castling in a standard game
-          zug.Von = static_cast<int8_t>(weiss ? fi->WeissKoenig : fi->SchwarzKoenig);
+          const uint8_t koenig = weiss ? fi->WeissKoenig : fi->SchwarzKoenig;
+          if (koenig < 21 || koenig > 98 || koenig % 10 == 0 || koenig % 10 == 9) return false;
+          zug.Von = static_cast<int8_t>(koenig);
           zug.Rochade = kurz ? FischerKurz : FischerLang;
         } else {
           zug.Von = weiss ? 25 : 95;

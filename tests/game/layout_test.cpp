@@ -236,3 +236,14 @@ TEST(Notation, ZeroWidthStopsWrapping) {
   ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 *")), 0);
   EXPECT_EQ(m.Zeilenanfaenge().size(), 3u);
 }
+
+TEST(Notation, HugeCommentWithoutBlanksIsCutIntoLines) {
+  FesteBreite breite;
+  TNotationModell m;
+  m.Zeichenbreite = &breite;
+  m.Breite = 102;  // 100 characters a line
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {" + std::string(1000000, 'a') + "} *")), 0);
+  // Each cut line keeps all but the last three characters of its width.
+  EXPECT_GT(m.Zeilenanfaenge().size(), 1000000u / 98);
+  EXPECT_LT(m.Zeilenanfaenge().size(), 1000000u / 96);
+}

@@ -243,6 +243,14 @@ TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
   EXPECT_EQ(b[94], -Turm);
 }
 
+TEST(Leser, FischerCastlingWithoutAKingFails) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.o-o", "[FEN \"r3k2r/8/8/8/8/8/8/R6R w KQkq f1 0 1\"]"), -1);
+  ASSERT_NE(l.m.FischerInfo(), nullptr);  // the position was read as Fischer Random
+  EXPECT_EQ(l.fehler.size(), 1u);
+  EXPECT_EQ(l.m.Partiedaten.StartBrett[25], Leer);
+}
+
 // ---------------------------------------------------------------------------
 // Failures
 
