@@ -189,13 +189,17 @@ bool TNotationModell::PGNEinfuegen(TTextAblage& ablage) {
 
 bool TNotationModell::ZuegeLesen() {
   struct TGesichert {
-    TSchachbrett Brett;
+    size_t Brett;  // index into bretter
     TZug Zug;
     TVariante* Linie;
     TBaum* Knoten;
   };
   std::vector<TGesichert> stapel;
   stapel.reserve(10);
+  // Saved boards; "((" with no move between shares one, so a run of brackets
+  // costs a few bytes each.
+  std::vector<TSchachbrett> bretter;
+  bool neuesBrett = true;  // brettVorher differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
   TVariante* letzteZelle = nullptr;
@@ -270,7 +274,9 @@ bool TNotationModell::ZuegeLesen() {
     // c. A variation replaces the last move read.
     if (p < n && t[p] == '(') {
       if (!Aktuell) return false;  // nothing to replace yet
-      stapel.push_back({brettVorher, zugVorher, AktuelleLinie, Aktuell});
+      if (stapel.empty() || neuesBrett) bretter.push_back(brettVorher);
+      neuesBrett = false;
+      stapel.push_back({bretter.size() - 1, zugVorher, AktuelleLinie, Aktuell});
       Arbeitsbrett() = brettVorher;
       zug = zugVorher;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
@@ -285,14 +291,16 @@ bool TNotationModell::ZuegeLesen() {
     // d. The end of a variation: back to the position after the replaced move.
     else if (p < n && t[p] == ')') {
       if (!stapel.empty()) {
-        const TGesichert& s = stapel.back();
-        Arbeitsbrett() = s.Brett;
+        const TGesichert s = stapel.back();
+        stapel.pop_back();
+        brettVorher = bretter[s.Brett];
+        if (stapel.empty() || stapel.back().Brett != s.Brett) bretter.pop_back();
+        neuesBrett = true;
+        Arbeitsbrett() = brettVorher;
         zug = s.Zug;
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
-        brettVorher = s.Brett;
         zugVorher = s.Zug;
-        stapel.pop_back();
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         Zustand.Ausfuehren();
@@ -363,6 +371,7 @@ bool TNotationModell::ZuegeLesen() {
       }
       // Commit.
       brettVorher = Arbeitsbrett();
+      neuesBrett = true;
       zugVorher = zug;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
