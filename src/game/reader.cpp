@@ -2,6 +2,7 @@
 // bytes (no crash, no unbounded recursion, time linear in the input), then
 // forgiving (unknown text between moves is skipped), then fast.
 #include <cstddef>
+#include <exception>
 #include <vector>
 
 #include "game/notation_model.h"
@@ -141,34 +142,43 @@ int32_t TNotationModell::LadePartie(std::string_view text) {
   Lesefehler = false;
 
   int32_t ergebnis = 0;
-  const std::vector<std::string_view> zeilen = TextZeilen(text);
-  size_t i = 0;
-  while (i < zeilen.size() && !Getrimmt(zeilen[i]).starts_with('[')) ++i;
-  const bool mitTags = i < zeilen.size();
-  for (; i < zeilen.size(); ++i) {
-    const std::string_view z = Getrimmt(zeilen[i]);
-    if (z.empty() || z[0] != '[') break;
-    TagZeileLesen(Partiedaten.Kopf, z);
-  }
-  Notationstext.clear();
-  if (mitTags) {
+  try {
+    const std::vector<std::string_view> zeilen = TextZeilen(text);
+    size_t i = 0;
+    while (i < zeilen.size() && !Getrimmt(zeilen[i]).starts_with('[')) ++i;
+    const bool mitTags = i < zeilen.size();
     for (; i < zeilen.size(); ++i) {
-      Notationstext += zeilen[i];
-      Notationstext += ' ';
+      const std::string_view z = Getrimmt(zeilen[i]);
+      if (z.empty() || z[0] != '[') break;
+      TagZeileLesen(Partiedaten.Kopf, z);
     }
-  }
-  TFischerInfo fischer;
-  fischer.Fischer = 0;
-  if (!Partiedaten.Kopf.FEN.empty()) {
-    FENToStellung(Partiedaten.Kopf.FEN, Partiedaten.StartBrett, Partiedaten.StartZug,
-                  Partiedaten.StartZugNummer, &fischer);
-  }
-  if (OnFischerInfo) OnFischerInfo(fischer);
-  Notationstext = std::string(Getrimmt(Notationstext));
-  if (!Notationstext.empty() && !ZuegeLesen()) {
-    ergebnis = -1;
-    if (OnError) OnError(std::string(English_ ? LesefehlerEnglisch : LesefehlerDeutsch));
-    Lesefehler = true;
+    Notationstext.clear();
+    if (mitTags) {
+      for (; i < zeilen.size(); ++i) {
+        Notationstext += zeilen[i];
+        Notationstext += ' ';
+      }
+    }
+    TFischerInfo fischer;
+    fischer.Fischer = 0;
+    if (!Partiedaten.Kopf.FEN.empty()) {
+      if (!FENToStellung(Partiedaten.Kopf.FEN, Partiedaten.StartBrett, Partiedaten.StartZug,
+                         Partiedaten.StartZugNummer, &fischer)) {
+        // An unreadable FEN leaves the standard start whole, not half overwritten.
+        Partiedaten.StartZug = GrundstellungZug();
+        Partiedaten.StartZugNummer = 1;
+        fischer = TFischerInfo{};
+      }
+    }
+    if (OnFischerInfo) OnFischerInfo(fischer);
+    Notationstext = std::string(Getrimmt(Notationstext));
+    if (!Notationstext.empty() && !ZuegeLesen()) {
+      ergebnis = -1;
+      if (OnError) OnError(std::string(English_ ? LesefehlerEnglisch : LesefehlerDeutsch));
+      Lesefehler = true;
+    }
+  } catch (const std::exception&) {
+    ergebnis = -1;  // out of memory: what was read stays, without a message
   }
   Aktuell = nullptr;
   AktuelleLinie = nullptr;
