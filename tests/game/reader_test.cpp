@@ -126,10 +126,10 @@ TEST(Leser, NagsSetAnnotationsByGroup) {
   const TBaum* n = l.m.Wurzel->Erster;
   EXPECT_EQ(n->Zug.Zugbewertung, 1);
   EXPECT_EQ(n->Naechster->Zug.Zugbewertung, 3);
-  EXPECT_EQ(n->Naechster->Zug.Stellungsbewertung, 16);
+  EXPECT_EQ(uint16_t{n->Naechster->Zug.Stellungsbewertung}, 16);  // a copy: the field is packed
   const TBaum* nf3 = n->Naechster->Naechster;
   EXPECT_EQ(nf3->Zug.Zugbewertung, 6);  // the later one of the group wins
-  EXPECT_EQ(nf3->Zug.Stellungsbewertung, 0);
+  EXPECT_EQ(uint16_t{nf3->Zug.Stellungsbewertung}, 0);
   EXPECT_EQ(nf3->Naechster->Zug.Zugbewertung, 0);  // "13" is no annotation
   EXPECT_EQ(Hauptlinie(l.m).size(), 4u);
 }
