@@ -422,8 +422,15 @@ TEST(Leser, LongGameLoadsLaysOutAndIsFreed) {
   Leser l;
   l.m.Zeichenbreite = &breite;
   l.m.Breite = 600;
-  ASSERT_EQ(l.Lade(zuege + "*"), 0);
-  EXPECT_EQ(LinienLaenge(l.m.Wurzel->Erster), 200000);
+  // A variation after ply 65,535 keeps its move number.
+  ASSERT_EQ(l.Lade(zuege + "(100000...Nd5) 100001.Nf3 *"), 0);
+  EXPECT_EQ(LinienLaenge(l.m.Wurzel->Erster), 200001);
+  const TBaum* letzter = l.m.Wurzel->Erster;
+  while (letzter->Naechster->Naechster) letzter = letzter->Naechster;
+  ASSERT_NE(letzter->Varianten, nullptr);
+  EXPECT_EQ(letzter->Varianten->Erster->Zugnummer, 100000);
+  EXPECT_EQ(letzter->Naechster->Zugnummer, 100001);
+  EXPECT_NE(l.m.Notationstext.find("[100000...Nd5] 100001.Nf3"), std::string::npos);
   EXPECT_GT(l.m.Zeilenanfaenge().size(), 10000u);
   EXPECT_EQ(l.m.Kommentarbereiche().size(), 100000u);
   l.m.Zuruecksetzen();
