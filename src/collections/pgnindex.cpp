@@ -22,7 +22,10 @@ namespace {
 constexpr int64_t LeseBlock = 64 * ScanBlock;
 // Bytes of a game first read for its header; doubled while the tag section
 // goes on.
-constexpr int64_t KopfBlock = 4096;
+constexpr int64_t KopfBlock = 1024;
+
+// The window a filter or sort reads the games through.
+constexpr int64_t FensterGroesse = 256 * 1024;
 
 constexpr std::string_view EventMuster = "[Event ";
 
@@ -57,8 +60,9 @@ bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
   }
   size_t s = 0;
   while (s < text.size()) {
-    size_t e = text.find_first_of("\r\n", s);
-    if (e == std::string_view::npos) {
+    size_t e = s;
+    while (e < text.size() && text[e] != '\n' && text[e] != '\r') ++e;
+    if (e == text.size()) {
       if (!vollstaendig) return false;
       e = text.size();
     } else if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
@@ -271,6 +275,27 @@ int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {
   return gelesen;
 }
 
+int64_t TPGNIndex::ReadBuffered(int64_t pos, char* ziel, int64_t laenge) {
+  if (!windowActive_ || laenge > FensterGroesse / 4) return ReadAt(pos, ziel, laenge);
+  const auto imFenster = [&] {
+    // A window shorter than its size ends at the end of the file.
+    const int64_t ende = windowStart_ + static_cast<int64_t>(window_.size());
+    const bool dateiende = static_cast<int64_t>(window_.size()) < FensterGroesse;
+    return !window_.empty() && pos >= windowStart_ &&
+           (pos + laenge <= ende || (dateiende && pos <= ende));
+  };
+  if (!imFenster()) {
+    window_.resize(FensterGroesse);
+    window_.resize(
+        static_cast<size_t>(std::max<int64_t>(0, ReadAt(pos, window_.data(), FensterGroesse))));
+    windowStart_ = pos;
+  }
+  const int64_t da = std::min(laenge, windowStart_ + static_cast<int64_t>(window_.size()) - pos);
+  if (da <= 0) return 0;
+  std::memcpy(ziel, window_.data() + (pos - windowStart_), static_cast<size_t>(da));
+  return da;
+}
+
 // ---------------------------------------------------------------------------
 // Rows, filter and sort
 
@@ -294,6 +319,8 @@ void TPGNIndex::ApplyFilter() {
   TCancelMode modus = cmContinue;
   const int64_t anzahl = GameCount();
   int letzterProzent = -1;
+  window_.clear();
+  windowActive_ = true;
   try {
     for (int64_t g = 0; g < anzahl; ++g) {
       AddRow(g);
@@ -307,6 +334,8 @@ void TPGNIndex::ApplyFilter() {
   } catch (const std::bad_alloc&) {
     lastError_ = std::strerror(ENOMEM);
   }
+  windowActive_ = false;
+  window_ = {};
   Trace(0, modus);
   busy_ = false;
 }
@@ -367,10 +396,14 @@ void TPGNIndex::SortBy(uint8_t key) {
         std::vector<std::string> keys;
         keys.reserve(static_cast<size_t>(n));
         bool weiter = true;
+        window_.clear();
+        windowActive_ = true;
         for (int64_t r = 0; r < n && weiter; ++r) {
           keys.push_back(SortKeyText(ReadGameHeader(rows_[order_[r]]), key));
           weiter = schritt();
         }
+        windowActive_ = false;
+        window_ = {};
         if (!weiter) {
           sortKey_ = skNumber;  // the rows are still in file order
         } else {
@@ -413,6 +446,8 @@ void TPGNIndex::SortBy(uint8_t key) {
       } catch (const std::bad_alloc&) {
         lastError_ = std::strerror(ENOMEM);
       }
+      windowActive_ = false;
+      window_ = {};
     }
   }
   Trace(0, modus);
@@ -453,7 +488,7 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   std::string puffer;
   for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
     puffer.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
-    const int64_t n = IsOpen() ? ReadAt(e.StartPos, puffer.data(), menge) : 0;
+    const int64_t n = IsOpen() ? ReadBuffered(e.StartPos, puffer.data(), menge) : 0;
     puffer.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
     const size_t null = puffer.find('\0');
     if (null != std::string::npos) puffer.resize(null);

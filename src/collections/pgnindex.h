@@ -115,6 +115,9 @@ class TPGNIndex {
   void AddRow(int64_t gameId);
   void Trace(int percent, TCancelMode& mode);
   int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
+  // Reads through a window of the file while a filter or sort walks the games
+  // in file order; outside these operations it reads the file directly.
+  int64_t ReadBuffered(int64_t pos, char* ziel, int64_t laenge);
 
   std::string fileName_;
   std::string lastError_;
@@ -130,6 +133,9 @@ class TPGNIndex {
   bool noPaint_ = false;
   bool filterSuspended_ = false;  // during a scan every game becomes a row
   TCancelMode scanCancel_ = cmContinue;
+  bool windowActive_ = false;
+  std::vector<char> window_;
+  int64_t windowStart_ = 0;
   TTagListe otherTags_;
   TEventData header_;
 };
