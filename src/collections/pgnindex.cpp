@@ -41,40 +41,36 @@ bool Existiert(const std::string& pfad) {
   return ::stat(pfad.c_str(), &st) == 0;
 }
 
-// Reads tag lines from the start of `text` until the tag section ends.
-// `vollstaendig`: `text` is the whole game text. Otherwise it is a prefix, and
-// false means the prefix ended before the tag section did.
+// Reads tag lines from the start of `text` until the tag section ends. The
+// text ends at its first zero byte. `vollstaendig`: `text` is the whole game
+// text. Otherwise it is a prefix, and false means the prefix ended before the
+// tag section did.
 bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
   KopfdatenLoeschen(kopf);
-  if (vollstaendig) {
-    text = Getrimmt(text);
-    if (text.empty()) {
-      kopf.White = "Error";
-      kopf.Black = "...";
-      return true;
-    }
-  } else {
-    size_t a = 0;
-    while (a < text.size() && static_cast<unsigned char>(text[a]) <= ' ') ++a;
-    text.remove_prefix(a);
-  }
   size_t s = 0;
-  while (s < text.size()) {
+  while (s < text.size() && text[s] != '\0' && static_cast<unsigned char>(text[s]) <= ' ') ++s;
+  if (s == text.size() && !vollstaendig) return false;
+  if (s == text.size() || text[s] == '\0') {
+    kopf.White = "Error";
+    kopf.Black = "...";
+    return true;
+  }
+  for (;;) {
     size_t e = s;
-    while (e < text.size() && text[e] != '\n' && text[e] != '\r') ++e;
-    if (e == text.size()) {
-      if (!vollstaendig) return false;
-      e = text.size();
-    } else if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
+    while (e < text.size() && text[e] != '\n' && text[e] != '\r' && text[e] != '\0') ++e;
+    bool letzte = e == text.size() || text[e] == '\0';
+    if (e == text.size() && !vollstaendig) return false;
+    if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
       return false;  // CR LF or CR alone: the next byte decides
     }
     const std::string_view zeile = Getrimmt(text.substr(s, e - s));
     if (zeile.empty() || zeile[0] != '[') return true;
     TagZeileLesen(kopf, zeile);
+    if (letzte) return true;
     s = e + 1;
     if (text[e] == '\r' && s < text.size() && text[s] == '\n') ++s;
+    if (s >= text.size()) return vollstaendig;
   }
-  return vollstaendig;
 }
 
 }  // namespace
@@ -490,12 +486,29 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
     puffer.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
     const int64_t n = IsOpen() ? ReadBuffered(e.StartPos, puffer.data(), menge) : 0;
     puffer.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
-    const size_t null = puffer.find('\0');
-    if (null != std::string::npos) puffer.resize(null);
-    const bool alles = null != std::string::npos || n < menge || menge >= laenge;
+    const bool alles = n < menge || menge >= laenge;
     if (KopfLesen(puffer, alles, header_) || alles) break;
   }
   return header_;
+}
+
+void TPGNIndex::ReadGameHeaders(const std::vector<int64_t>& gameIds,
+                                const std::function<void(int64_t, const TEventData&)>& f) {
+  if (busy_) return;
+  busy_ = true;
+  window_.clear();
+  windowActive_ = true;
+  try {
+    for (int64_t g : gameIds) f(g, ReadGameHeader(g));
+  } catch (...) {
+    windowActive_ = false;
+    window_ = {};
+    busy_ = false;
+    throw;
+  }
+  windowActive_ = false;
+  window_ = {};
+  busy_ = false;
 }
 
 std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds) {

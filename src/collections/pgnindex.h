@@ -105,6 +105,11 @@ class TPGNIndex {
   // without any text reads as "Error" against "...".
   const TEventData& ReadGameHeader(int64_t gameIndex);
   const TEventData& GameHeader() const { return header_; }
+  // Reads the headers of these games one after the other, each into
+  // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
+  // Ignored while Busy.
+  void ReadGameHeaders(const std::vector<int64_t>& gameIds,
+                       const std::function<void(int64_t gameId, const TEventData&)>& f);
 
   // The text a sort key compares for a header (numbers in decimal).
   static std::string SortKeyText(const TEventData& kopf, uint8_t key);

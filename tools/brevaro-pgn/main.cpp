@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -223,20 +224,44 @@ int List(const std::vector<std::string>& args) {
   }
   for (uint8_t k : sortierungen) index.SortBy(k);
 
+  // The lines are made in file order, where reading the headers is fast, and
+  // written in display order.
+  const int64_t zeilen = index.RowCount();
+  std::vector<int64_t> spiele(static_cast<size_t>(zeilen));
+  std::vector<int64_t> zeileVon(static_cast<size_t>(index.GameCount()), -1);
+  for (int64_t r = 0; r < zeilen; ++r) {
+    spiele[r] = index.GameOfRow(r);
+    zeileVon[spiele[r]] = r;
+  }
+  std::sort(spiele.begin(), spiele.end());
+  std::string text;
+  std::vector<int64_t> anfang(static_cast<size_t>(zeilen) + 1);
+  std::vector<int64_t> reihenfolge;  // row of each line in `text`
+  reihenfolge.reserve(static_cast<size_t>(zeilen));
+  index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
+    const TRowTexts t = RowTexts(kopf, g);
+    anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
+    reihenfolge.push_back(zeileVon[g]);
+    text += t.Number;
+    text += '\t';
+    text += AlsUtf8(t.Players);
+    text += '\t';
+    text += AlsUtf8(t.Source);
+    text += '\t';
+    text += t.Year;
+    text += '\t';
+    text += AlsUtf8(t.Result);
+    text += '\n';
+  });
+  anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
+  std::vector<int64_t> zeileZuLinie(static_cast<size_t>(zeilen));
+  for (size_t i = 0; i < reihenfolge.size(); ++i)
+    zeileZuLinie[reihenfolge[i]] = static_cast<int64_t>(i);
   std::string aus;
-  for (int64_t r = 0; r < index.RowCount(); ++r) {
-    const int64_t g = index.GameOfRow(r);
-    const TRowTexts t = RowTexts(index.ReadGameHeader(g), g);
-    aus += t.Number;
-    aus += '\t';
-    aus += AlsUtf8(t.Players);
-    aus += '\t';
-    aus += AlsUtf8(t.Source);
-    aus += '\t';
-    aus += t.Year;
-    aus += '\t';
-    aus += AlsUtf8(t.Result);
-    aus += '\n';
+  for (int64_t r = 0; r < zeilen; ++r) {
+    const int64_t i = zeileZuLinie[r];
+    aus.append(text, static_cast<size_t>(anfang[i]),
+               static_cast<size_t>(anfang[i + 1] - anfang[i]));
     if (aus.size() > (1 << 16)) {
       std::fwrite(aus.data(), 1, aus.size(), stdout);
       aus.clear();
