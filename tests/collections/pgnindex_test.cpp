@@ -329,6 +329,41 @@ TEST_F(Index, LongTagSectionsAreReadWhole) {
   }
 }
 
+TEST_F(Index, ZeroByteEndsTheTagSectionWhereverItStands) {
+  for (size_t vor : {size_t{10}, size_t{1500}, size_t{5000}}) {
+    std::string tags;
+    while (tags.size() < vor) tags += "[Annotator \"x\"]\n";
+    const std::string spiel = "[Event \"e\"]\n" + tags + "[White \"Vorher\"]" +
+                              std::string(1, '\0') + "\n[Black \"Nachher\"]\n\n1. e4 *\n\n";
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", spiel + Spiel("A", "B")));
+    ASSERT_EQ(index.GameCount(), 2);
+    EXPECT_EQ(index.ReadGameHeader(0).White, "Vorher") << vor;
+    EXPECT_EQ(index.ReadGameHeader(0).Black, "N.N.") << vor;
+    EXPECT_EQ(index.ReadGameHeader(1).White, "A");
+  }
+}
+
+TEST_F(Index, ReadGameHeadersInAnyOrder) {
+  std::string text;
+  for (int i = 0; i < 500; ++i)
+    text +=
+        Spiel("W" + std::to_string(i), "B", "", "1. e4 {" + std::string(i * 7 % 900, 'c') + "} *");
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  std::vector<int64_t> ids;
+  for (int64_t g = 0; g < 500; g += 3) ids.push_back(g);
+  ids.push_back(7);
+  ids.push_back(0);
+  std::vector<std::string> gelesen;
+  index.ReadGameHeaders(ids, [&](int64_t g, const TEventData& k) {
+    EXPECT_EQ(k.White, "W" + std::to_string(g));
+    gelesen.push_back(k.White);
+  });
+  EXPECT_EQ(gelesen.size(), ids.size());
+  EXPECT_FALSE(index.Busy());
+}
+
 // ---------------------------------------------------------------------------
 // Filter and sort
 
