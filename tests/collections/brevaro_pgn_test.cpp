@@ -92,6 +92,46 @@ TEST_F(Companion, ListWritesUtf8ForWindows1252Files) {
   EXPECT_EQ(Starten({"list", p, "--player", "m\xC3\xBCl"}).aus.substr(0, 2), "1\t");
 }
 
+TEST_F(Companion, ShowPgnAndReplay) {
+  const Ergebnis zeigen = Starten({"show", kSamples, "0", "--english", "--heading"});
+  EXPECT_EQ(zeigen.code, 0);
+  EXPECT_EQ(zeigen.aus.substr(0, zeigen.aus.find('\n')),
+            "Morphy, Paul - Duke Karl of Brunswick and Count Isouard");
+  EXPECT_NE(zeigen.aus.find("16.Qb8+!! Nxb8 17.Rd8#"), std::string::npos);
+  EXPECT_NE(zeigen.aus.find("\n[3...exd4 {is the usual move.}]\n"), std::string::npos);
+  const Ergebnis deutsch = Starten({"show", kSamples, "0"});
+  EXPECT_NE(deutsch.aus.find("16.Db8+!! Sxb8 17.Td8#"), std::string::npos);
+  EXPECT_EQ(deutsch.aus.substr(0, 5), "{The ");
+
+  // The writer's text reads back to the same game.
+  const Ergebnis pgn = Starten({"pgn", kSamples, "4"});
+  EXPECT_EQ(pgn.code, 0);
+  EXPECT_NE(pgn.aus.find("[FEN \"bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 1\"]"),
+            std::string::npos);
+  const std::string kopie = Schreiben("kopie.pgn", pgn.aus);
+  const Ergebnis original = Starten({"replay", kSamples});
+  const Ergebnis zurueck = Starten({"replay", kopie});
+  const std::string letzte =
+      original.aus.substr(original.aus.rfind('\n', original.aus.size() - 2) + 1);
+  EXPECT_EQ(zurueck.aus, "0" + letzte.substr(1));
+
+  // Every sample game is read completely and ends where the oracle says.
+  EXPECT_EQ(original.code, 0);
+  EXPECT_EQ(original.aus.find("ERR"), std::string::npos);
+  EXPECT_EQ(std::count(original.aus.begin(), original.aus.end(), '\n'), 5);
+  EXPECT_NE(original.aus.find("0\t33\t1n1Rkb1r/p4ppp/4q3/4p1B1/4P3/8/PPP2PPP/2K5 b\te2e4 e7e5 "),
+            std::string::npos);
+  EXPECT_NE(original.aus.find("\n4\t25\tbqkr2r1/ppp1bpp1/4p3/4P3/6Rp/2P2B2/PPQ2PPP/B4RK1 b\t"),
+            std::string::npos);
+  EXPECT_NE(original.aus.find(" f1g1 "), std::string::npos) << "o-o as the king's squares";
+
+  EXPECT_EQ(Starten({"show", kSamples, "5"}).code, 2);
+  EXPECT_EQ(Starten({"pgn", kSamples}).code, 2);
+  const Ergebnis kaputt =
+      Starten({"replay", Schreiben("k.pgn", Spiel("A", "B", "", "1. e4 e5 2. Qxz9 *"))});
+  EXPECT_EQ(kaputt.aus, "0\t2\trnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w\te2e4 e7e5\tERR\n");
+}
+
 TEST_F(Companion, Fen) {
   const Ergebnis gut =
       Starten({"fen", "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 5 1"});
@@ -127,7 +167,7 @@ TEST_F(Companion, ClearErrorsAndHelp) {
   EXPECT_EQ(Starten({"list", kSamples, "--years", "1990"}).code, 2);
   EXPECT_EQ(Starten({"list", kSamples, "--result", "1:0"}).code, 2);
   EXPECT_EQ(Starten({"list", kSamples, "--player"}).code, 2);
-  for (const char* befehl : {"count", "list", "fen", "append"}) {
+  for (const char* befehl : {"count", "list", "show", "pgn", "replay", "fen", "append"}) {
     const Ergebnis hilfe = Starten({befehl, "--help"});
     EXPECT_EQ(hilfe.code, 0) << befehl;
     EXPECT_EQ(hilfe.aus.substr(0, 19), std::string("usage: brevaro-pgn ")) << befehl;

@@ -18,7 +18,9 @@
 #include "collections/gamelist.h"
 #include "collections/pgnfile.h"
 #include "collections/pgnindex.h"
+#include "core/moves.h"
 #include "core/position.h"
+#include "game/notation_model.h"
 
 using namespace brevaro;
 
@@ -30,6 +32,9 @@ constexpr const char* kUsage =
     "commands:\n"
     "  count FILE                 number of games in FILE\n"
     "  list FILE [OPTIONS]        the games of FILE, one line each, as the game list shows them\n"
+    "  show FILE N                game N (from 0) laid out as the notation shows it\n"
+    "  pgn FILE N                 game N (from 0) as the PGN writer writes it\n"
+    "  replay FILE                every game read: plies, final position, main-line moves\n"
     "  fen TEXT                   read TEXT as FEN and write it back\n"
     "  append TARGET FILE N...    append games N... (from 0) of FILE to the PGN file TARGET\n"
     "\n"
@@ -55,6 +60,23 @@ constexpr const char* kListHelp =
     "sort (each --sort acts like one click on a header; the same key twice reverses):\n"
     "  --sort KEY                 number, white, black, event, annotator, site, result, eco,\n"
     "                             year, whiteelo, blackelo or movecount\n";
+
+constexpr const char* kShowHelp =
+    "usage: brevaro-pgn show FILE N [--english] [--heading]\n"
+    "Prints game N (numbered from 0 in file order) as the notation lays it out, one line per\n"
+    "display line, without wrapping. --english uses English piece letters (default German),\n"
+    "--heading adds the heading lines with players, event, site and year.\n";
+
+constexpr const char* kPgnHelp =
+    "usage: brevaro-pgn pgn FILE N\n"
+    "Prints game N (numbered from 0 in file order) as the PGN writer writes it.\n";
+
+constexpr const char* kReplayHelp =
+    "usage: brevaro-pgn replay FILE\n"
+    "Reads every game and prints one line per game, tab-separated: its number (from 0), the\n"
+    "main-line moves read, the first two FEN fields after the last of them, and the moves as\n"
+    "from- and to-square with a promotion letter (castling as the king's squares); \"ERR\"\n"
+    "is appended when a game could not be read completely.\n";
 
 constexpr const char* kFenHelp =
     "usage: brevaro-pgn fen TEXT\n"
@@ -271,6 +293,150 @@ int List(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+// A notation model that keeps the Fischer Random information it is given, as
+// the game window does.
+struct Leser {
+  TNotationModell modell;
+  TFischerInfo fischer;
+  bool fehler = false;
+  Leser() {
+    modell.OnFischerInfo = [this](const TFischerInfo& info) {
+      fischer = info;
+      modell.SetFischerInfo(info.Fischer ? &fischer : nullptr);
+    };
+    modell.OnError = [this](const std::string&) { fehler = true; };
+  }
+  bool Laden(std::string_view text) {
+    fehler = false;
+    modell.SetFischerInfo(nullptr);
+    return modell.LadePartie(text) == 0 && !fehler;
+  }
+};
+
+// FILE and game number N of a command; a message and false when either is wrong.
+bool SpielLesen(const std::vector<std::string>& args, std::string& text, std::string& meldung) {
+  TPGNIndex index;
+  if (!Oeffnen(index, args[0], meldung)) return false;
+  int64_t n = 0;
+  if (!Zahl(args[1], n) || n >= index.GameCount()) {
+    meldung = "no game " + args[1] + " in " + args[0] + " (it has " +
+              std::to_string(index.GameCount()) + ", numbered from 0)";
+    return false;
+  }
+  int64_t id = -1;
+  index.GetGame(n, id, text);
+  if (id < 0) {
+    meldung = "game " + args[1] + " of " + args[0] + " has no text";
+    return false;
+  }
+  return true;
+}
+
+int Show(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kShowHelp;
+    return 0;
+  }
+  std::vector<std::string> feste;
+  bool englisch = false, ueberschrift = false;
+  for (const std::string& a : args) {
+    if (a == "--english")
+      englisch = true;
+    else if (a == "--heading")
+      ueberschrift = true;
+    else if (a.compare(0, 2, "--") == 0)
+      return Fehler("show: unknown option " + a);
+    else
+      feste.push_back(a);
+  }
+  if (feste.size() != 2) return Fehler(std::string("show needs FILE N\n") + kShowHelp);
+  std::string text, meldung;
+  if (!SpielLesen(feste, text, meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(englisch);
+  l.modell.Ueberschrift = ueberschrift;
+  const bool ganz = l.Laden(text);
+  const std::string& n = l.modell.Notationstext;
+  const auto& zeilen = l.modell.Zeilenanfaenge();
+  for (size_t i = 0; i < zeilen.size(); ++i) {
+    const size_t von = static_cast<size_t>(zeilen[i].Pos - 1);
+    const size_t bis =
+        i + 1 < zeilen.size() ? static_cast<size_t>(zeilen[i + 1].Pos - 1) : n.size();
+    if (von > n.size() || bis < von) continue;
+    std::string zeile = n.substr(von, std::min(bis, n.size()) - von);
+    while (!zeile.empty() && zeile.back() == ' ') zeile.pop_back();
+    std::cout << AlsUtf8(zeile) << "\n";
+  }
+  if (!ganz) std::cerr << "brevaro-pgn: game " << feste[1] << " could not be read completely\n";
+  return ganz ? 0 : 1;
+}
+
+int Pgn(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kPgnHelp;
+    return 0;
+  }
+  if (args.size() != 2) return Fehler(std::string("pgn needs FILE N\n") + kPgnHelp);
+  std::string text, meldung;
+  if (!SpielLesen(args, text, meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(true);
+  const bool ganz = l.Laden(text);
+  const std::string pgn = l.modell.PGNSchreiben();
+  std::fwrite(pgn.data(), 1, pgn.size(), stdout);
+  if (!ganz) std::cerr << "brevaro-pgn: game " << args[1] << " could not be read completely\n";
+  return ganz ? 0 : 1;
+}
+
+int Replay(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kReplayHelp;
+    return 0;
+  }
+  if (args.size() != 1) return Fehler(std::string("replay needs one FILE\n") + kReplayHelp);
+  TPGNIndex index;
+  std::string meldung;
+  if (!Oeffnen(index, args[0], meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(true);
+  std::string aus, text;
+  int64_t id = -1;
+  for (int64_t g = 0; g < index.GameCount(); ++g) {
+    index.GetGame(g, id, text);
+    const bool ganz = l.Laden(text);
+    TSchachbrett brett = l.modell.Partiedaten.StartBrett;
+    TZug zug = l.modell.Partiedaten.StartZug;
+    std::string zuege;
+    int64_t plies = 0;
+    for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n;
+         n = n->Naechster) {
+      ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
+      zug = n->Zug;
+      if (plies++ > 0) zuege += ' ';
+      zuege += FeldnameVonIndex(n->Zug.Von);
+      zuege += FeldnameVonIndex(n->Zug.Nach);
+      const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
+      if (art > 1 && art < 6) zuege += " prbnq"[art];
+    }
+    const std::string fen = StellungToFEN(brett, zug, 1, false);
+    aus += std::to_string(g);
+    aus += '\t';
+    aus += std::to_string(plies);
+    aus += '\t';
+    aus += fen.substr(0, fen.find(' ', fen.find(' ') + 1));
+    aus += '\t';
+    aus += zuege;
+    if (!ganz) aus += "\tERR";
+    aus += '\n';
+    if (aus.size() > (1 << 16)) {
+      std::fwrite(aus.data(), 1, aus.size(), stdout);
+      aus.clear();
+    }
+  }
+  std::fwrite(aus.data(), 1, aus.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 int Fen(const std::vector<std::string>& args) {
   if (Hilfe(args)) {
     std::cout << kFenHelp;
@@ -333,6 +499,9 @@ int main(int argc, char** argv) {
   }
   if (befehl == "count") return Count(args);
   if (befehl == "list") return List(args);
+  if (befehl == "show") return Show(args);
+  if (befehl == "pgn") return Pgn(args);
+  if (befehl == "replay") return Replay(args);
   if (befehl == "fen") return Fen(args);
   if (befehl == "append") return Append(args);
   std::cerr << "brevaro-pgn: unknown command " << befehl << "\n" << kUsage;
