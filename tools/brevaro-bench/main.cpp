@@ -5,6 +5,7 @@
 //
 //   brevaro-bench generate OUT.pgn GAMES [SEED]
 //   brevaro-bench run FILE.pgn [PATH/TO/brevaro-pgn]
+//   brevaro-bench run-all FILE.pgn PATH/TO/brevaro-pgn   (also loads every game: replay)
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -81,7 +82,11 @@ const char* const kNamenUtf8[] = {"M\xC3\xBCller, Hans",
 const char* const kNamenLatin1[] = {"M\xFCller, J.",
                                     "H\xFC"
                                     "bner, Robert",
-                                    "Sch\xF6nfeld, K.", "Garc\xED" "a, L.", "\xC5" "kesson, Ralf"};
+                                    "Sch\xF6nfeld, K.",
+                                    "Garc\xED"
+                                    "a, L.",
+                                    "\xC5"
+                                    "kesson, Ralf"};
 const char* const kEvents[] = {"Linares",     "Wijk aan Zee",       "Dortmund Sparkassen",
                                "Tata Steel",  "Bundesliga 2019/20", "Reykjav\xC3\xADk Open",
                                "Online Blitz"};
@@ -159,7 +164,7 @@ int Generieren(const std::string& pfad, int64_t spiele, uint32_t seed) {
 
 // ---------------------------------------------------------------------------
 
-int Messen(const std::string& pfad, const std::string& programm) {
+int Messen(const std::string& pfad, const std::string& programm, bool mitReplay) {
   std::string ausgabe;
   // Warm the page cache.
   Befehl("cat '" + pfad + "' > /dev/null", ausgabe);
@@ -220,6 +225,12 @@ int Messen(const std::string& pfad, const std::string& programm) {
     std::printf("brevaro-pgn list --player: %.3f s (whole run)\n", gefiltert);
     const double anzahl = Befehl("'" + programm + "' count '" + pfad + "'", ausgabe);
     std::printf("brevaro-pgn count: %.3f s (whole run)\n", anzahl);
+    if (mitReplay) {
+      const double replay =
+          Befehl("'" + programm + "' replay '" + pfad + "' | grep -c ERR || true", ausgabe);
+      std::printf("brevaro-pgn replay: %.3f s, %.1f MB/s loading every game (%s games with ERR)\n",
+                  replay, groesse / 1e6 / replay, ausgabe.c_str());
+    }
   }
   return 0;
 }
@@ -231,9 +242,12 @@ int main(int argc, char** argv) {
   if (a.size() >= 3 && a[0] == "generate") {
     return Generieren(a[1], std::stoll(a[2]), a.size() > 3 ? std::stoul(a[3]) : 1);
   }
-  if (a.size() >= 2 && a[0] == "run") return Messen(a[1], a.size() > 2 ? a[2] : "");
+  if (a.size() >= 2 && (a[0] == "run" || a[0] == "run-all")) {
+    return Messen(a[1], a.size() > 2 ? a[2] : "", a[0] == "run-all");
+  }
   std::fprintf(stderr,
                "usage: brevaro-bench generate OUT.pgn GAMES [SEED]\n"
-               "       brevaro-bench run FILE.pgn [PATH/TO/brevaro-pgn]\n");
+               "       brevaro-bench run FILE.pgn [PATH/TO/brevaro-pgn]\n"
+               "       brevaro-bench run-all FILE.pgn PATH/TO/brevaro-pgn   (also times replay)\n");
   return 2;
 }
