@@ -196,7 +196,13 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     int letzterProzent = -1;
     for (;;) {
       const int64_t n = ReadAt(pos, puffer.data() + carry, LeseBlock);
-      if (n <= 0) break;
+      if (n < 0) {
+        // A read error is no end of file: the index stays incomplete.
+        lastError_ = std::strerror(errno);
+        abgebrochen = true;
+        break;
+      }
+      if (n == 0) break;
       const char* b = puffer.data();
       const size_t laenge = carry + static_cast<size_t>(n);
       const int64_t basis = pos - static_cast<int64_t>(carry);
@@ -265,6 +271,7 @@ int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {
     const ssize_t n = ::pread(fd_, ziel + gelesen, static_cast<size_t>(laenge - gelesen),
                               static_cast<off_t>(pos + gelesen));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && gelesen == 0) return -1;
     if (n <= 0) break;
     gelesen += n;
   }
@@ -272,7 +279,9 @@ int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {
 }
 
 int64_t TPGNIndex::ReadBuffered(int64_t pos, char* ziel, int64_t laenge) {
-  if (!windowActive_ || laenge > FensterGroesse / 4) return ReadAt(pos, ziel, laenge);
+  if (!windowActive_ || laenge > FensterGroesse / 4) {
+    return std::max<int64_t>(0, ReadAt(pos, ziel, laenge));
+  }
   const auto imFenster = [&] {
     // A window shorter than its size ends at the end of the file.
     const int64_t ende = windowStart_ + static_cast<int64_t>(window_.size());
@@ -459,7 +468,8 @@ std::string TPGNIndex::ReadGameText(int64_t gameIndex) const {
   if (e.GameID < 0 || !IsOpen() || e.EndPos <= e.StartPos) return {};
   try {
     std::string text(static_cast<size_t>(e.EndPos - e.StartPos), '\0');
-    text.resize(static_cast<size_t>(ReadAt(e.StartPos, text.data(), e.EndPos - e.StartPos)));
+    const int64_t n = ReadAt(e.StartPos, text.data(), e.EndPos - e.StartPos);
+    text.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
     if (const size_t null = text.find('\0'); null != std::string::npos) text.resize(null);
     const std::string_view rein = Getrimmt(text);
     if (rein.size() == text.size()) return text;

@@ -129,7 +129,8 @@ TEST_F(Companion, ShowPgnAndReplay) {
   EXPECT_EQ(Starten({"pgn", kSamples}).code, 2);
   const Ergebnis kaputt =
       Starten({"replay", Schreiben("k.pgn", Spiel("A", "B", "", "1. e4 e5 2. Qxz9 *"))});
-  EXPECT_EQ(kaputt.aus, "0\t2\trnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w\te2e4 e7e5\tERR\n");
+  EXPECT_EQ(kaputt.aus,
+            "0\t2\trnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w\te2e4 e7e5\tERR\n");
 }
 
 TEST_F(Companion, Fen) {

@@ -230,6 +230,16 @@ TEST_F(Index, EmptyNameClosesAndUnreadableFileKeepsThePrevious) {
   EXPECT_EQ(index.GameCount(), 0);
 }
 
+TEST_F(Index, NamesThatDifferOnlyInCaseAreDifferentFiles) {
+  const std::string klein = Schreiben("games.pgn", Spiel("A", "B"));
+  const std::string gross = Schreiben("GAMES.pgn", Spiel("C", "D") + Spiel("E", "F"));
+  TPGNIndex index;
+  index.SetFileName(klein);
+  index.SetFileName(gross);
+  EXPECT_EQ(index.FileName(), gross);
+  EXPECT_EQ(index.GameCount(), 2);
+}
+
 TEST_F(Index, ReadOnlyFilesAreListed) {
   const std::string p = Schreiben("ro.pgn", Spiel("A", "B") + Spiel("C", "D"));
   ::chmod(p.c_str(), 0444);
