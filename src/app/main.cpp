@@ -1,0 +1,70 @@
+// The desktop program: the frame window over the command line
+// "[--screenshot FILE.png] [--config-dir DIR] [file.pgn [row]] ...".
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/main_form.h"
+#include "app/program_icon.h"
+#include "app/settings.h"
+
+using namespace brevaro;
+
+namespace {
+
+// Renders the frame after start-up into `file`; the exit code tells whether
+// it was written.
+void ScreenshotLater(QApplication& app, TMainForm& frame, const QString& file) {
+  QTimer::singleShot(0, &frame, [&app, &frame, file] {
+    // Let layouts, child windows and their first paints settle.
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    const QPixmap shot = frame.grab();
+    const bool ok = !shot.isNull() && shot.save(file, "PNG");
+    if (!ok)
+      std::fprintf(stderr, "brevaro: cannot write %s\n", QFile::encodeName(file).constData());
+    app.exit(ok ? 0 : 1);
+  });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication::setApplicationName(QStringLiteral("Brevaro"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Brevaro"));
+  QApplication app(argc, argv);
+  QApplication::setWindowIcon(ProgramIcon());
+
+  // Qt has taken its own options out of the arguments.
+  std::vector<std::string> args;
+  const QStringList arguments = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    args.push_back(QFile::encodeName(arguments[i]).toStdString());
+  const std::optional<std::string> screenshot = TakeScreenshotOption(args);
+  const std::string configDir = TakeConfigDirOption(args);
+  if (screenshot && screenshot->empty()) {
+    std::fprintf(stderr, "brevaro: --screenshot needs a file name\n");
+    return 2;
+  }
+
+  QString programDir = QDir(QCoreApplication::applicationDirPath()).absolutePath();
+  if (!programDir.endsWith(QLatin1Char('/'))) programDir += QLatin1Char('/');
+  const std::string settingsDir =
+      ChooseSettingsDirectory(QFile::encodeName(programDir).toStdString(), configDir);
+
+  TMainFormOptions options;
+  options.ProgramDir = programDir;
+  options.SettingsDir = QFile::decodeName(QByteArray::fromStdString(settingsDir));
+  options.Parameters = args;
+  TMainForm frame(options);
+  frame.show();
+  if (screenshot)
+    ScreenshotLater(app, frame, QFile::decodeName(QByteArray::fromStdString(*screenshot)));
+  return app.exec();
+}

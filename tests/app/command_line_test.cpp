@@ -1,0 +1,77 @@
+// The desktop program's command line: its options and "file.pgn [row]" pairs.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevaro;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct ParametersCase {
+  const char* name;
+  Args params;
+  std::vector<TOpenRequest> expected;
+};
+
+class ParametersTest : public testing::TestWithParam<ParametersCase> {};
+
+TEST_P(ParametersTest, FilesAndTheirRows) {
+  EXPECT_EQ(ParseParameters(GetParam().params), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, ParametersTest,
+    testing::Values(
+        ParametersCase{"none", {}, {}}, ParametersCase{"file", {"games.pgn"}, {{"games.pgn", -1}}},
+        ParametersCase{"file and row", {"games.pgn", "0"}, {{"games.pgn", 0}}},
+        ParametersCase{"row with blanks", {"games.pgn", " 12 "}, {{"games.pgn", 12}}},
+        ParametersCase{"several files", {"a.pgn", "b.pgn"}, {{"a.pgn", -1}, {"b.pgn", -1}}},
+        ParametersCase{"files with rows",
+                       {"a.pgn", "3", "b.pgn", "c.pgn", "0"},
+                       {{"a.pgn", 3}, {"b.pgn", -1}, {"c.pgn", 0}}},
+        ParametersCase{"second number ignored", {"a.pgn", "1", "2"}, {{"a.pgn", 1}}},
+        ParametersCase{"number first ignored", {"7", "a.pgn"}, {{"a.pgn", -1}}},
+        ParametersCase{"not a number is a file", {"a.pgn", "1x"}, {{"a.pgn", -1}, {"1x", -1}}},
+        ParametersCase{"signed is a file", {"a.pgn", "+1"}, {{"a.pgn", -1}, {"+1", -1}}},
+        ParametersCase{"too large is a file",
+                       {"a.pgn", "99999999999999999999"},
+                       {{"a.pgn", -1}, {"99999999999999999999", -1}}},
+        ParametersCase{"empty parameters skipped", {"", "a.pgn", "", "4"}, {{"a.pgn", -1}}}),
+    [](const testing::TestParamInfo<ParametersCase>& p) {
+      std::string name = p.param.name;
+      for (char& c : name)
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+      return name;
+    });
+
+TEST(CommandLine, RowNumbers) {
+  EXPECT_EQ(ParseRowNumber("0"), 0);
+  EXPECT_EQ(ParseRowNumber("9223372036854775807"), INT64_MAX);
+  EXPECT_EQ(ParseRowNumber("9223372036854775808"), std::nullopt);
+  EXPECT_EQ(ParseRowNumber(""), std::nullopt);
+  EXPECT_EQ(ParseRowNumber("  "), std::nullopt);
+  EXPECT_EQ(ParseRowNumber("-1"), std::nullopt);
+  EXPECT_EQ(ParseRowNumber("0x10"), std::nullopt);
+}
+
+TEST(CommandLine, ScreenshotOptionIsTakenOut) {
+  Args args = {"a.pgn", "--screenshot", "shot.png", "0"};
+  EXPECT_EQ(TakeScreenshotOption(args), std::string("shot.png"));
+  EXPECT_EQ(args, (Args{"a.pgn", "0"}));
+
+  args = {"--screenshot=x.png", "a.pgn", "--screenshot=y.png"};
+  EXPECT_EQ(TakeScreenshotOption(args), std::string("y.png"));
+  EXPECT_EQ(args, (Args{"a.pgn"}));
+
+  args = {"a.pgn", "--screenshot"};
+  EXPECT_EQ(TakeScreenshotOption(args), std::string());
+  EXPECT_EQ(args, (Args{"a.pgn"}));
+
+  args = {"a.pgn", "--screenshots"};
+  EXPECT_EQ(TakeScreenshotOption(args), std::nullopt);
+  EXPECT_EQ(args.size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,566 @@
+// The frame window: start-up from settings and command line, opening files,
+// history, progress and stop, menus and hints, closing and the settings it
+// writes. Every frame runs in a temporary program and settings directory and
+// answers its dialogs through a fake.
+#include "app/main_form.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <memory>
+
+#include "app/ini_file.h"
+#include "app/language_switcher.h"
+#include "app/language_table.h"
+#include "board/brett.h"
+#include "collections/database_window.h"
+#include "collections/pgn_widget.h"
+#include "collections/pgn_window.h"
+
+using namespace brevaro;
+
+namespace {
+
+class FakeDialogs : public TFrameDialogs {
+ public:
+  QString OpenFileName(QWidget*, const QString& title, const QString& filter) override {
+    dialogTitles << title;
+    dialogFilters << filter;
+    return openPath;
+  }
+  bool Question(QWidget*, const QString& text, bool) override {
+    questions << text;
+    return answer;
+  }
+  void Error(QWidget*, const QString& text) override { errors << text; }
+  void About(QWidget*) override { ++abouts; }
+
+  QString openPath;
+  bool answer = true;
+  QStringList questions, errors, dialogTitles, dialogFilters;
+  int abouts = 0;
+};
+
+std::string Game(int n) {
+  return "[Event \"Test " + std::to_string(n) + "\"]\n[White \"White " + std::to_string(n) +
+         "\"]\n[Black \"Black " + std::to_string(n) + "\"]\n[Result \"*\"]\n\n1. e4 e5 *\n\n";
+}
+
+QString WriteFile(const QString& path, const std::string& bytes) {
+  QFile f(path);
+  if (f.open(QIODevice::WriteOnly)) f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  return path;
+}
+
+QString PgnFile(const QTemporaryDir& dir, const QString& name, int games) {
+  std::string bytes;
+  for (int i = 1; i <= games; ++i) bytes += Game(i);
+  return WriteFile(dir.filePath(name), bytes);
+}
+
+}  // namespace
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  FakeDialogs dialogs_;
+
+  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {}, bool show = true) {
+    TMainFormOptions options;
+    options.ProgramDir = dir_->path() + "/";
+    options.SettingsDir = dir_->path();
+    options.Parameters = std::move(params);
+    options.Dialogs = &dialogs_;
+    auto frame = std::make_unique<TMainForm>(options);
+    if (show) {
+      frame->show();
+      if (!QTest::qWaitForWindowExposed(frame.get())) return nullptr;
+    }
+    return frame;
+  }
+  QString IniPath() const { return dir_->filePath("brevaro.ini"); }
+  void WriteIni(const std::string& text) { WriteFile(IniPath(), text); }
+  IniFile ReadIni() const {
+    IniFile ini;
+    ini.Load(QFile::encodeName(IniPath()).toStdString());
+    return ini;
+  }
+  static std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    dialogs_ = FakeDialogs();
+    Languages().SetLanguageIndex(0);
+  }
+  void cleanup() {
+    Languages().SetLanguageIndex(0);
+    dir_.reset();
+  }
+
+  // ---- Creation ------------------------------------------------------------
+
+  void creationWritesEnglishFileAndBuildsTheFrame() {
+    auto frame = Frame({}, false);
+    QVERIFY(QFile::exists(dir_->filePath("English.lng")));
+    QCOMPARE(frame->windowTitle(), QString("Brevaro"));
+    QVERIFY(frame->hBrett && frame->hBrett->isHidden());
+    QCOMPARE(frame->hBrett->Figuren(), TFigurenset::WinboardF33);
+    QCOMPARE(frame->hBrett->Groesse(), 33);
+    QCOMPARE(frame->bStop->text(), QString("X"));
+    QCOMPARE(frame->bStop->toolTip(), QString("Abbrechen"));
+    QCOMPARE(frame->prBar->minimum(), 0);
+    QCOMPARE(frame->prBar->maximum(), 100);
+    QCOMPARE(frame->pTrace->width(), 124);
+    QCOMPARE(frame->OpenDialogTitle, QString("PGN-Datei öffnen bzw. eine neue angeben"));
+    // Language menu: Deutsch, then the language files found (English.lng).
+    const QList<QAction*> languages = frame->mSprache->actions();
+    QCOMPARE(languages.size(), 2);
+    QCOMPARE(languages[0]->text(), QString("Deutsch"));
+    QCOMPARE(languages[0]->shortcut(), QKeySequence("Ctrl+1"));
+    QCOMPARE(languages[1]->text(), QString("English"));
+  }
+
+  void menusHaveTheirCaptionsShortcutsAndHints_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("open") << "mOpenPGN"
+                          << "Ö&ffnen"
+                          << "Ctrl+O"
+                          << "PGN-Datei öffnen bzw. eine neue anlegen (neuen Dateinamen angeben)";
+    QTest::newRow("close") << "mClose"
+                           << "Fenster &schließen"
+                           << ""
+                           << "Aktuelles Fenster schließen";
+    QTest::newRow("exit") << "mExit"
+                          << "&Beenden"
+                          << ""
+                          << "Anwendung beenden";
+    QTest::newRow("coordinates") << "mKoord"
+                                 << "&Koordinaten"
+                                 << "Ctrl+K"
+                                 << "Koordinatenanzeige ein- bzw. ausschalten";
+    QTest::newRow("animation") << "mAnimation"
+                               << "&Animation"
+                               << "Ctrl+A"
+                               << "Zuganimation";
+    QTest::newRow("about") << "HelpAboutItem"
+                           << "&Info"
+                           << ""
+                           << "";
+  }
+  void menusHaveTheirCaptionsShortcutsAndHints() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    QFETCH(QString, status);
+    auto frame = Frame({}, false);
+    auto* action = frame->findChild<QAction*>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(action->shortcut(), QKeySequence(shortcut));
+    QCOMPARE(action->statusTip(), status);
+  }
+
+  void optionsMenuIsHiddenButItsShortcutsAct() {
+    auto frame = Frame();
+    QVERIFY(!frame->mOptions->menuAction()->isVisible());
+    const QStringList titles = [&] {
+      QStringList t;
+      for (QAction* a : frame->menuBar()->actions())
+        if (a->isVisible()) t << a->text();
+      return t;
+    }();
+    QCOMPARE(titles, QStringList({"&Partien", "&Fenster", "&Info"}));
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    QVERIFY(frame->mKoord->isChecked());
+    QTest::keyClick(frame.get(), Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(!frame->mKoord->isChecked());
+    QTest::keyClick(frame.get(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(!frame->mAnimation->isChecked());
+    // Ctrl+2 chooses the second language entry (English).
+    QTest::keyClick(frame.get(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(Languages().LanguageIndex(), 1);
+    QCOMPARE(frame->mOpenPGN->text(), QString("&Open"));
+    QCOMPARE(frame->mPartien->title(), QString("&Games"));
+    QCOMPARE(frame->bStop->toolTip(), QString("Cancel"));
+    QTest::keyClick(frame.get(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(Languages().LanguageIndex(), 0);
+    QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
+  }
+
+  void hintsShowTheirLongPartInTheStatusLine() {
+    auto frame = Frame();
+    QStatusTipEvent tip(frame->mOpenPGN->statusTip());
+    QCoreApplication::sendEvent(frame.get(), &tip);
+    QCOMPARE(frame->pHint->text(),
+             QString("PGN-Datei öffnen bzw. eine neue anlegen (neuen Dateinamen angeben)"));
+    frame->ShowHint("kurz|lang");
+    QCOMPARE(frame->pHint->text(), QString("lang"));
+    frame->ShowHint("ganz");
+    QCOMPARE(frame->pHint->text(), QString("ganz"));
+  }
+
+  void aboutOpensThroughTheDialogs() {
+    auto frame = Frame();
+    frame->HelpAboutItem->trigger();
+    QCOMPARE(dialogs_.abouts, 1);
+  }
+
+  // ---- Opening files ---------------------------------------------------------
+
+  void commandLineOpensTheListWithItsFileAsTitle() {
+    const QString path = PgnFile(*dir_, "three.pgn", 3);
+    auto frame = Frame({Bytes(path)});
+    QCOMPARE(frame->ListWindows().size(), 1);
+    TMDIPGN* list = frame->ListWindows().front();
+    QCOMPARE(list->windowTitle(), path);
+    QCOMPARE(list->PGN1->RowCount(), 3);
+    QVERIFY(list->Panel1->isEnabled());
+    QCOMPARE(frame->History().size(), size_t(1));
+    QCOMPARE(HistoryPath(frame->History().front()), Bytes(path));
+  }
+
+  void commandLineOpensSeveralFilesAndIgnoresBadRows() {
+    const QString a = PgnFile(*dir_, "a.pgn", 3);
+    const QString b = PgnFile(*dir_, "b.pgn", 2);
+    const QString missing = dir_->filePath("missing");
+    dialogs_.answer = false;
+    auto frame = Frame({Bytes(a), "5", Bytes(b), "1", "0", Bytes(missing)});
+    // The missing file is offered to be created (as missing.pgn); declined, no
+    // window stays.
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.questions.front().contains("missing.pgn"));
+    QVERIFY(!QFile::exists(missing + ".pgn"));
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, b}));
+    QVERIFY(dialogs_.errors.isEmpty());
+  }
+
+  void relativePathsOpenAsAbsoluteOnes() {
+    PgnFile(*dir_, "rel.pgn", 1);
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir_->path());
+    auto frame = Frame({"rel.pgn"});
+    QDir::setCurrent(old);
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({dir_->filePath("rel.pgn")}));
+  }
+
+  void theSameFileOpenedTwiceBringsItsWindowForward() {
+    const QString a = PgnFile(*dir_, "same.pgn", 2);
+    const QString b = PgnFile(*dir_, "other.pgn", 2);
+    QVERIFY(QFile::link(a, dir_->filePath("link.pgn")));
+    auto frame = Frame({Bytes(a)});
+    TMDIPGN* first = frame->ListWindows().front();
+    frame->OpenPGNFile(b);
+    QCOMPARE(frame->ActiveChild()->windowTitle(), b);
+    // Another spelling of the same file, and a link to it.
+    QCOMPARE(frame->OpenPGNList(dir_->path() + "/./sub/../same.pgn"), first);
+    QCOMPARE(frame->ActiveChild(), first);
+    frame->OpenPGNFile(b);
+    QCOMPARE(frame->OpenPGNList(dir_->filePath("link.pgn")), first);
+    QCOMPARE(frame->ActiveChild(), first);
+    QCOMPARE(frame->ListWindows().size(), 2);
+  }
+
+  void namesDifferingInCaseAreDifferentFiles() {
+    const QString lower = PgnFile(*dir_, "case.pgn", 1);
+    const QString upper = PgnFile(*dir_, "CASE.pgn", 2);
+    auto frame = Frame({Bytes(lower), Bytes(upper)});
+    QCOMPARE(frame->ListWindows().size(), 2);
+    QCOMPARE(frame->ListWindows()[1]->PGN1->RowCount(), 2);
+    QCOMPARE(frame->History().size(), size_t(2));
+  }
+
+  void aFileThatIsNoPgnOpensNoWindow() {
+    const QString text = WriteFile(dir_->filePath("notes.pgn"), "just some text\nand more\n");
+    auto frame = Frame({Bytes(text), "0"});
+    QVERIFY(frame->ListWindows().isEmpty());
+    QVERIFY(frame->History().empty());
+    QVERIFY(!frame->WindowCascadeItem->isEnabled());
+  }
+
+  void openCommandUsesTheDialog() {
+    const QString path = PgnFile(*dir_, "dialog.pgn", 2);
+    auto frame = Frame();
+    dialogs_.openPath.clear();
+    frame->mOpenPGN->trigger();
+    QVERIFY(frame->ListWindows().isEmpty());
+    dialogs_.openPath = path;
+    frame->mOpenPGN->trigger();
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({path}));
+    QCOMPARE(dialogs_.dialogTitles.back(), QString("PGN-Datei öffnen bzw. eine neue angeben"));
+    QCOMPARE(dialogs_.dialogFilters.back(), QString("PGN-Dateien (*.pgn);;Alle Dateien (*)"));
+  }
+
+  void droppedFilesOpen() {
+    const QString a = PgnFile(*dir_, "drop1.pgn", 1);
+    const QString b = PgnFile(*dir_, "drop2.PGN", 1);
+    const QString text = WriteFile(dir_->filePath("readme.txt"), "hello\n");
+    auto frame = Frame();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(text),
+                  QUrl("https://example.org/x.pgn")});
+    const QPoint at = frame->MDIArea->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &drop);
+    QTRY_COMPARE(frame->ChildWindowTitles(), QStringList({a, b}));
+
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/x.pgn")});
+    QDragEnterEvent refused(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &refused);
+    QVERIFY(!refused.isAccepted());
+  }
+
+  // ---- History -----------------------------------------------------------------
+
+  void historyKeepsTheLastEightNewestFirst() {
+    auto frame = Frame();
+    QStringList paths;
+    for (int i = 0; i < 9; ++i) paths << PgnFile(*dir_, QString("h%1.pgn").arg(i), 1);
+    for (const QString& p : paths) frame->OpenPGNFile(p);
+    QCOMPARE(frame->History().size(), size_t(8));
+    for (int i = 0; i < 8; ++i)
+      QCOMPARE(HistoryPath(frame->History()[size_t(i)]), Bytes(paths[8 - i]));
+    // A listed file keeps its place, also when opened again in a new window.
+    frame->MDIArea->closeAllSubWindows();
+    QTRY_VERIFY(frame->ListWindows().isEmpty());
+    frame->OpenPGNFile(paths[4]);
+    QCOMPARE(HistoryPath(frame->History()[4]), Bytes(paths[4]));
+    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(paths[8]));
+    frame->RemoveFromHistory(paths[8]);
+    QCOMPARE(frame->History().size(), size_t(7));
+    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(paths[7]));
+  }
+
+  void historyEntriesOfMissingFilesDropOutAtStart() {
+    const QString kept = PgnFile(*dir_, "kept.pgn", 1);
+    WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(dir_->filePath("gone.pgn"))) +
+             "\nFile1=" + HistoryEntry(Bytes(kept)) + "\nSaveDataBase=keep me\n");
+    auto frame = Frame();
+    QCOMPARE(frame->History().size(), size_t(1));
+    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(kept));
+    QVERIFY(frame->close());
+    QCOMPARE(ReadIni().ReadString("History", "SaveDataBase", ""), std::string("keep me"));
+    QCOMPARE(ReadIni().ReadString("History", "File1", "x"), std::string());
+  }
+
+  // ---- Database window -----------------------------------------------------------
+
+  void databaseWindowOpensWhenTheSettingsAskForIt_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<bool>("open");
+    QTest::newRow("no key") << "[Options]\nKoordinaten=1\n" << false;
+    QTest::newRow("enabled") << "[Options]\nDatabaseWinEnabled=1\n" << false;
+    QTest::newRow("not enabled") << "[Options]\nDatabaseWinEnabled=0\n" << true;
+  }
+  void databaseWindowOpensWhenTheSettingsAskForIt() {
+    QFETCH(QString, ini);
+    QFETCH(bool, open);
+    const QString kept = PgnFile(*dir_, "base.pgn", 1);
+    WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(kept)) + "\n" + ini.toStdString() +
+             "DatabaseHeight=240\nDatabaseWidth=333\n");
+    auto frame = Frame();
+    QCOMPARE(frame->DatabaseWindow() != nullptr, open);
+    if (!open) return;
+    QCOMPARE(frame->DatabaseWindow()->EntryPath(0), kept);
+    QCOMPARE(frame->DatabaseWindow()->parentWidget()->size(), QSize(333, 240));
+    // It follows the history, and there is only one.
+    const QString more = PgnFile(*dir_, "more.pgn", 1);
+    frame->OpenPGNFile(more);
+    QCOMPARE(frame->DatabaseWindow()->EntryPath(0), more);
+    QCOMPARE(frame->OpenDatabaseWindow(), frame->DatabaseWindow());
+    QCOMPARE(frame->MDIArea->subWindowList().size(), 2);
+    // Its entries open their files.
+    frame->DatabaseWindow()->lbDatabase->setCurrentRow(1);
+    frame->DatabaseWindow()->lbDatabaseDblClick();
+    QCOMPARE(frame->ActiveChild()->windowTitle(), kept);
+  }
+
+  // ---- Child-window commands -------------------------------------------------------
+
+  void childWindowCommandsNeedAChild() {
+    auto frame = Frame();
+    const QList<QAction*> commands = {frame->WindowCascadeItem, frame->WindowTileItem,
+                                      frame->WindowArrangeItem, frame->WindowMinimizeItem};
+    for (QAction* a : commands) QVERIFY(!a->isEnabled());
+    frame->OpenPGNFile(PgnFile(*dir_, "one.pgn", 1));
+    frame->OpenPGNFile(PgnFile(*dir_, "two.pgn", 1));
+    for (QAction* a : commands) QVERIFY(a->isEnabled());
+    frame->WindowMinimizeItem->trigger();
+    for (QMdiSubWindow* sub : frame->MDIArea->subWindowList()) QVERIFY(sub->isMinimized());
+    frame->WindowTileItem->trigger();
+    frame->WindowCascadeItem->trigger();
+    emit frame->Window1->aboutToShow();
+    int listed = 0;
+    for (QAction* a : frame->Window1->actions())
+      if (a->text().endsWith("one.pgn") || a->text().endsWith("two.pgn")) ++listed;
+    QCOMPARE(listed, 2);
+    frame->mClose->trigger();
+    frame->mClose->trigger();
+    QTRY_VERIFY(frame->MDIArea->subWindowList().isEmpty());
+    QTRY_VERIFY(!frame->WindowCascadeItem->isEnabled());
+  }
+
+  // ---- Progress and stop -------------------------------------------------------------
+
+  void progressLetsEventsRunAndTheStopButtonCancels() {
+    auto frame = Frame();
+    TCancelMode mode = cmContinue;
+    frame->Progress(150, mode);
+    QCOMPARE(frame->prBar->value(), 100);
+    QCOMPARE(mode, cmContinue);
+    bool runningInside = false, closedInside = true;
+    QTimer::singleShot(0, frame.get(), [&] {
+      runningInside = frame->ProgressRunning();
+      closedInside = frame->close();
+      QTest::mouseClick(frame->bStop, Qt::LeftButton);
+    });
+    frame->Progress(40, mode);
+    QVERIFY(runningInside);
+    QVERIFY(!closedInside);
+    QVERIFY(frame->isVisible());
+    QVERIFY(!frame->ProgressRunning());
+    QVERIFY(frame->StopFlag());
+    QCOMPARE(mode, cmCancel);
+    QCOMPARE(frame->prBar->value(), 40);
+    // cmNone reports only.
+    mode = cmNone;
+    frame->Progress(-5, mode);
+    QCOMPARE(mode, cmNone);
+    QCOMPARE(frame->prBar->value(), 0);
+    // The next file opened starts with the flag cleared.
+    frame->OpenPGNFile(PgnFile(*dir_, "after.pgn", 2));
+    QVERIFY(!frame->StopFlag());
+    QCOMPARE(frame->ListWindows().front()->PGN1->RowCount(), 2);
+  }
+
+  void stopButtonEndsTheScanOfALargeFile() {
+    std::string bytes;
+    for (int i = 0; i < 40000; ++i) bytes += Game(i);
+    const QString big = WriteFile(dir_->filePath("big.pgn"), bytes);
+    auto frame = Frame();
+    int reports = 0;
+    // Press stop from inside the scan's first report that lets events run.
+    QTimer::singleShot(0, frame.get(), [&] {
+      ++reports;
+      QTest::mouseClick(frame->bStop, Qt::LeftButton);
+    });
+    TMDIPGN* list = frame->OpenPGNList(big);
+    QVERIFY(list);
+    QCOMPARE(reports, 1);
+    QVERIFY(!list->PGN1->IndexComplete());
+    QVERIFY(list->PGN1->RowCount() < 40000);
+    // Sorting clears the flag again and runs to its end.
+    list->HeaderControlSectionClick(0);
+    QVERIFY(!frame->StopFlag());
+  }
+
+  // ---- Settings and closing ----------------------------------------------------------
+
+  void settingsAreWrittenOnCloseAndReadBack() {
+    WriteIni(
+        "[Options]\nMainHeight=480\nMainWidth=640\nPGNHeight=300\nPGNWidth=420\n"
+        "BlackSquare=0x00336699\nfigK=R\nEnglish=1\notherLang=English\n");
+    const QString path = PgnFile(*dir_, "list.pgn", 3);
+    {
+      auto frame = Frame({Bytes(path)});
+      QCOMPARE(frame->size(), QSize(640, 480));
+      QCOMPARE(Languages().LanguageIndex(), 1);
+      QCOMPARE(frame->mExit->text(), QString("&Exit"));
+      QCOMPARE(frame->ListWindows().front()->parentWidget()->size(), QSize(420, 300));
+      frame->ListWindows().front()->parentWidget()->resize(500, 310);
+      frame->mKoord->trigger();
+      frame->resize(700, 520);
+      QVERIFY(frame->close());
+      QVERIFY(frame->SettingsWritten());
+    }
+    IniFile ini = ReadIni();
+    QCOMPARE(ini.ReadInteger("Options", "MainHeight", 0), 520);
+    QCOMPARE(ini.ReadInteger("Options", "MainWidth", 0), 700);
+    QCOMPARE(ini.ReadInteger("Options", "PGNHeight", 0), 310);
+    QCOMPARE(ini.ReadInteger("Options", "PGNWidth", 0), 500);
+    QCOMPARE(ini.ReadBool("Options", "Koordinaten", true), false);
+    QCOMPARE(ini.ReadBool("Options", "Animation", false), true);
+    QCOMPARE(ini.ReadInteger("Options", "BlackSquare", 0), 0x336699);
+    QCOMPARE(ini.ReadString("Options", "figK", ""), std::string("R"));
+    QCOMPARE(ini.ReadInteger("Options", "English", 0), 1);
+    QCOMPARE(ini.ReadString("Options", "otherLang", ""), std::string("English"));
+    QVERIFY(!ini.Value("Options", "DatabaseWinEnabled"));
+    QCOMPARE(HistoryPath(ini.ReadString("History", "File0", "")), Bytes(path));
+
+    Languages().SetLanguageIndex(0);
+    auto again = Frame();
+    QVERIFY(!again->mKoord->isChecked());
+    QCOMPARE(again->size(), QSize(700, 520));
+    QCOMPARE(Languages().LanguageIndex(), 1);
+    QCOMPARE(again->History().size(), size_t(1));
+  }
+
+  void settingsAreWrittenOnce() {
+    auto frame = Frame();
+    QVERIFY(frame->close());
+    QVERIFY(QFile::remove(IniPath()));
+    QVERIFY(frame->close());
+    QVERIFY(!QFile::exists(IniPath()));
+  }
+
+  void closeBoxSkipsTheListsQuestionAndExitAsksIt_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("close box") << true << false << 0 << true;
+    QTest::newRow("exit, yes") << false << true << 1 << true;
+    QTest::newRow("exit, no") << false << false << 1 << false;
+  }
+  void closeBoxSkipsTheListsQuestionAndExitAsksIt() {
+    QFETCH(bool, closeBox);
+    QFETCH(bool, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, closed);
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path)});
+    TMDIPGN* list = frame->ListWindows().front();
+    // A game window opened from the list.
+    QObject gameWindow;
+    bool detached = false;
+    list->AttachGameWindow(&gameWindow, [&] { detached = true; });
+    dialogs_.answer = answer;
+    const bool result =
+        closeBox ? frame->SystemClose() : (frame->mExit->trigger(), !frame->isVisible());
+    QCOMPARE(result, closed);
+    QCOMPARE(dialogs_.questions.size(), questions);
+    if (questions) QCOMPARE(dialogs_.questions.front(), QtText(Languages().LanguageText(12)));
+    QCOMPARE(frame->SettingsWritten(), closed);
+    QCOMPARE(QFile::exists(IniPath()), closed);
+    QCOMPARE(detached, closed);
+    QVERIFY(!frame->SystemClosing());
+    if (!closed) QVERIFY(frame->isVisible());
+  }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_qtest.moc"
