@@ -17,8 +17,17 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The desktop program on the sample, its first game open. Without a display
+# it writes a screenshot of the program instead.
+SCREENSHOT ?= $(BUILD_DIR)/brevaro-screenshot.png
 run: build
-	$(BUILD_DIR)/tools/brevaro-pgn/brevaro-pgn list $(SAMPLE)
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: neither DISPLAY nor WAYLAND_DISPLAY is set."; \
+	  echo "Writing a screenshot of Brevaro on $(SAMPLE) to $(SCREENSHOT) instead."; \
+	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/src/brevaro --screenshot $(SCREENSHOT) $(SAMPLE) 0; \
+	else \
+	  $(BUILD_DIR)/src/brevaro $(SAMPLE) 0; \
+	fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
