@@ -133,7 +133,7 @@ void TMainForm::FormCreate() {
   addActions(languages.MenuEntries());
   RegisterTexts();
   UpdateMenuItems();
-  resize(800, 600);
+  resize(1024, 720);
 }
 
 void TMainForm::CreateControls() {
@@ -403,7 +403,7 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path) {
     return nullptr;
   }
   AddHistory(FromBytes(list->PGN1->FileName()));
-  QSize size = sub->size();
+  QSize size = ListWindowSize;
   if (settings_.PGNHeight > 100) size.setHeight(settings_.PGNHeight);
   if (settings_.PGNWidth > 100) size.setWidth(settings_.PGNWidth);
   sub->resize(size);
@@ -448,7 +448,7 @@ TMDIDatabase* TMainForm::OpenDatabaseWindow() {
   database_ = window;
   window->SetHistory(settings_.History);
   QMdiSubWindow* sub = AddChild(window);
-  QSize size = sub->size();
+  QSize size = DatabaseWindowSize;
   if (settings_.DatabaseHeight > 50) size.setHeight(settings_.DatabaseHeight);
   if (settings_.DatabaseWidth > 50) size.setWidth(settings_.DatabaseWidth);
   sub->resize(size);

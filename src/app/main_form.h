@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -129,6 +130,9 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   void StoreDatabaseSize(int height, int width) override;
   void StoreBrettSize(int height, int width, int brettSize, int32_t blackSquare,
                       int32_t whiteSquare);
+  // Sizes of new child windows while the settings give none.
+  static inline const QSize ListWindowSize{520, 340};
+  static inline const QSize DatabaseWindowSize{300, 220};
   // A font named "1Echecs" (a chess diagram font) is installed: game windows
   // then offer diagram printing.
   static inline bool PrintFont = false;
