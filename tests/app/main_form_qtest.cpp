@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -397,6 +398,58 @@ class MainFormTest : public QObject {
     frame->DatabaseWindow()->lbDatabase->setCurrentRow(1);
     frame->DatabaseWindow()->lbDatabaseDblClick();
     QCOMPARE(frame->ActiveChild()->windowTitle(), kept);
+  }
+
+  void gamesDroppedOnTheDatabaseWindowAreAppendedThroughTheFrame() {
+    // Source games with players in reverse file order: sorting reverses them.
+    std::string source;
+    for (int i = 0; i < 4; ++i)
+      source += "[Event \"E" + std::to_string(i) + "\"]\n[White \"" + char('D' - i) +
+                "\"]\n[Black \"x\"]\n\n1. e4 *\n\n";
+    const QString from = WriteFile(dir_->filePath("from.pgn"), source);
+    const std::string before = "[Event \"T\"]\n\n1. d4 *\n";
+    const QString target = WriteFile(dir_->filePath("target.pgn"), before);
+    const QString gone = dir_->filePath("gone.pgn");
+    WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(target)) +
+             "\n[Options]\nDatabaseWinEnabled=0\n");
+    auto frame = Frame({Bytes(from)});
+    TMDIDatabase* db = frame->DatabaseWindow();
+    QVERIFY(db);
+    QCOMPARE(db->EntryPath(1), target);
+    TPGN* list = frame->ListWindows().front()->PGN1;
+    frame->ListWindows().front()->HeaderControlSectionClick(1);  // players: A, B, C, D
+    QCOMPARE(list->GameOfRow(0), 3);
+    list->clearSelection();
+    for (int row : {2, 0, 3})
+      list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+    // No window closes while the games are collected.
+    bool closedMeanwhile = true;
+    QTimer::singleShot(0, frame.get(), [&] { closedMeanwhile = frame->close(); });
+    db->DropGames(list, 1);
+    QVERIFY(!closedMeanwhile);
+    QVERIFY(frame->isVisible());
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.errors.isEmpty());
+    const std::string expected = before + "\r\n\r\n" + list->ReadGameText(3) + "\r\n\r\n" +
+                                 list->ReadGameText(1) + "\r\n\r\n" + list->ReadGameText(0);
+    QFile t(target);
+    QVERIFY(t.open(QIODevice::ReadOnly));
+    QCOMPARE(t.readAll().toStdString(), expected);
+    t.close();
+
+    // A target the frame lists in a game window is refused.
+    frame->OpenPGNFile(target);
+    frame->AddHistory(gone);  // history: gone, from, target
+    QCOMPARE(db->EntryPath(2), target);
+    db->DropGames(list, 2);
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QVERIFY(dialogs_.errors.back().contains(target));
+    // A target that vanished reports the error of row 19 and creates nothing.
+    QCOMPARE(db->EntryPath(0), gone);
+    db->DropGames(list, 0);
+    QCOMPARE(dialogs_.errors.size(), 2);
+    QVERIFY(dialogs_.errors.back().startsWith(QtText(Languages().LanguageText(19))));
+    QVERIFY(!QFile::exists(gone));
   }
 
   // ---- Child-window commands -------------------------------------------------------
