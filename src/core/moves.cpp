@@ -223,13 +223,18 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
     for (int n = 0; n < 64; ++n) {
       if (brett[FeldIndex(static_cast<uint8_t>(n))] == seite * Koenig) koenig = FeldIndex(n);
     }
+    // The moving piece stands on the destination during the test, so that a
+    // move which takes the checking piece or blocks its line counts as safe.
+    const int32_t amZiel = brett[ziel];
     for (int i = 1; i <= kandidaten.Anzahl; ++i) {
       const int feld = kandidaten.Feld[i];
       const int32_t figur = brett[feld];
       brett[feld] = Leer;
+      brett[ziel] = figur;
       const bool angegriffen = SucheDame(brett, seite, koenig, true, nullptr) ||
                                SucheTurm(brett, seite, koenig, true, nullptr) ||
                                SucheLaeufer(brett, seite, koenig, true, nullptr);
+      brett[ziel] = amZiel;
       brett[feld] = figur;
       if (!angegriffen) von = feld;
     }

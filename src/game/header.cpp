@@ -1,0 +1,130 @@
+#include "game/header.h"
+
+#include <cstddef>
+
+namespace brevaro {
+
+void KopfdatenLoeschen(TEventData& kopf) {
+  TTagListe* andere = kopf.OtherTags;
+  kopf = TEventData{};
+  if (andere) andere->clear();
+  kopf.OtherTags = andere;
+}
+
+std::string TagWert(std::string_view zeile) {
+  const size_t auf = zeile.find('"');
+  if (auf == std::string_view::npos) return {};
+  const size_t zu = zeile.find('"', auf + 1);
+  if (zu == std::string_view::npos) return std::string(zeile.substr(auf + 1));
+  return std::string(zeile.substr(auf + 1, zu - auf - 1));
+}
+
+int32_t TagZahl(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negativ = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negativ = text[i] == '-';
+    ++i;
+  }
+  int basis = 10;
+  if (i < text.size() && text[i] == '$') {
+    basis = 16;
+    ++i;
+  }
+  if (i >= text.size()) return 0;
+  int64_t wert = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int ziffer;
+    if (c >= '0' && c <= '9') {
+      ziffer = c - '0';
+    } else if (basis == 16 && c >= 'a' && c <= 'f') {
+      ziffer = c - 'a' + 10;
+    } else if (basis == 16 && c >= 'A' && c <= 'F') {
+      ziffer = c - 'A' + 10;
+    } else {
+      return 0;
+    }
+    wert = wert * basis + ziffer;
+    if (wert > int64_t{INT32_MAX} + 1) return 0;
+  }
+  if (negativ) wert = -wert;
+  if (wert > INT32_MAX || wert < INT32_MIN) return 0;
+  return static_cast<int32_t>(wert);
+}
+
+namespace {
+
+// Case-insensitive test for an upper-case prefix.
+bool Beginnt(std::string_view zeile, std::string_view praefix) {
+  if (zeile.size() < praefix.size()) return false;
+  for (size_t i = 0; i < praefix.size(); ++i) {
+    char c = zeile[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != praefix[i]) return false;
+  }
+  return true;
+}
+
+std::string OhneFragezeichen(std::string wert) {
+  return wert == "?" ? std::string() : wert;
+}
+
+int32_t Teilzahl(const std::string& wert, size_t von, size_t laenge) {
+  if (von >= wert.size()) return 0;
+  return TagZahl(std::string_view(wert).substr(von, laenge));
+}
+
+void DatumLesen(const std::string& wert, int32_t& jahr, int32_t& monat, int32_t& tag) {
+  jahr = Teilzahl(wert, 0, 4);
+  monat = Teilzahl(wert, 5, 2);
+  tag = Teilzahl(wert, 8, 2);
+}
+
+}  // namespace
+
+void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
+  const std::string wert = TagWert(zeile);
+  if (Beginnt(zeile, "[EVENT ")) {
+    kopf.Event = OhneFragezeichen(wert);
+  } else if (Beginnt(zeile, "[SITE ")) {
+    kopf.Site = OhneFragezeichen(wert);
+  } else if (Beginnt(zeile, "[WHITE ")) {
+    kopf.White = OhneFragezeichen(wert);
+  } else if (Beginnt(zeile, "[BLACK ")) {
+    kopf.Black = OhneFragezeichen(wert);
+  } else if (Beginnt(zeile, "[ANNOTATOR ")) {
+    kopf.Annotator = wert;
+  } else if (Beginnt(zeile, "[RESULT ")) {
+    kopf.Result = wert;
+  } else if (Beginnt(zeile, "[WHITEELO ")) {
+    kopf.WhiteElo = TagZahl(wert);
+  } else if (Beginnt(zeile, "[BLACKELO ")) {
+    kopf.BlackElo = TagZahl(wert);
+  } else if (Beginnt(zeile, "[PLYCOUNT ")) {
+    // A negative count is as unknown as a missing one.
+    const int32_t p = TagZahl(wert);
+    kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
+  } else if (Beginnt(zeile, "[DATE ")) {
+    DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
+  } else if (Beginnt(zeile, "[ROUND ")) {
+    kopf.Round = TagZahl(wert);
+  } else if (Beginnt(zeile, "[ECO ")) {
+    kopf.ECO = wert;
+  } else if (Beginnt(zeile, "[FEN ")) {
+    kopf.FEN = wert;
+  } else if (Beginnt(zeile, "[METAKEYWORDS ")) {
+    kopf.MetaKeywords += wert;
+  } else if (Beginnt(zeile, "[METADESCRIPTION ")) {
+    kopf.MetaDescription += wert;
+  } else if (Beginnt(zeile, "[SETUP ")) {
+    // Written back from the start position.
+  } else if (Beginnt(zeile, "[EVENTDATE ")) {
+    DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
+  } else if (kopf.OtherTags) {
+    kopf.OtherTags->emplace_back(zeile);
+  }
+}
+
+}  // namespace brevaro

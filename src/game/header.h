@@ -1,0 +1,67 @@
+// The header of one game: the PGN tag pairs of its tag section reduced to a
+// fixed record, its defaults, and reading one tag line into it.
+// Invariant: a record is either all defaults or filled from tag lines in order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/position.h"
+
+namespace brevaro {
+
+// Lines of tags not recognised by TagZeileLesen. Not owned by the record.
+using TTagListe = std::vector<std::string>;
+
+struct TEventData {
+  std::string White = "N.N.";
+  std::string Black = "N.N.";
+  std::string Event;
+  std::string Annotator;
+  std::string Site;
+  std::string Result = "*";
+  std::string ECO;
+  int32_t Year = 0;  // 0 = unknown, as in every number field
+  int32_t Month = 0;
+  int32_t Day = 0;
+  int32_t Round = 0;
+  int32_t WhiteElo = 0;
+  int32_t BlackElo = 0;
+  int32_t MoveCount = 0;  // from PlyCount: 0, or plies div 2 + 1
+  int32_t EventYear = 0;
+  int32_t EventMonth = 0;
+  int32_t EventDay = 0;
+  std::string FEN;  // empty: standard initial position
+  std::string MetaDescription;
+  std::string MetaKeywords;
+  // Attached by the record's owner, who frees it; without it unrecognised
+  // tag lines are dropped. KopfdatenLoeschen empties it but keeps it attached.
+  TTagListe* OtherTags = nullptr;
+};
+
+// The game data of the notation: the header plus the start of the game.
+struct TPartiedaten {
+  TEventData Kopf;
+  TSchachbrett StartBrett = GrundstellungBrett;
+  TZug StartZug = GrundstellungZug();
+  uint16_t StartZugNummer = 1;
+  std::string Vorkommentar;  // comment standing before the first move
+};
+
+// Sets every field to its default; an attached OtherTags list is emptied.
+void KopfdatenLoeschen(TEventData& kopf);
+
+// The characters after the first double quote of `zeile` up to the next one
+// (or the end of the line). Backslashes have no special meaning.
+std::string TagWert(std::string_view zeile);
+
+// Reads one trimmed tag line into `kopf`; never fails.
+void TagZeileLesen(TEventData& kopf, std::string_view zeile);
+
+// A decimal integer (leading blanks, optional sign, "$" for hexadecimal) that
+// makes up the whole text and fits 32 bits; otherwise 0.
+int32_t TagZahl(std::string_view text);
+
+}  // namespace brevaro

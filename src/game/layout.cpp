@@ -1,0 +1,319 @@
+// Laying out the game as notation text: heading, moves with numbers, comments,
+// variations in brackets by depth, wrapping, closing lines.
+#include <algorithm>
+#include <vector>
+
+#include "game/notation_model.h"
+
+namespace brevaro {
+
+uint16_t TNotationModell::Einzug(TSchrift schrift) const {
+  switch (schrift) {
+    case TSchrift::Variante1:
+      return Indent1Var;
+    case TSchrift::Variante2:
+      return Indent2Var;
+    default:
+      return Indent0Var;
+  }
+}
+
+int32_t TNotationModell::Zeilenanfang(int64_t zeile) const {
+  if (zeile < 0 || zeile >= static_cast<int64_t>(ZeilenListe.size())) return -1;
+  return ZeilenListe[static_cast<size_t>(zeile)].Pos;
+}
+
+void TNotationModell::ZeileMerken(int32_t pos, TSchrift schrift) {
+  if (Zeilen.empty() || pos > Zeilen.rbegin()->first) {
+    Zeilen.emplace_hint(Zeilen.end(), pos, schrift);  // the usual case: a new last line
+  } else {
+    Zeilen[pos] = schrift;
+  }
+}
+
+void TNotationModell::NeueZeile(TSchrift schrift) {
+  Notationstext += ' ';
+  ZeileMerken(static_cast<int32_t>(Notationstext.size()) + 1, schrift);
+}
+
+namespace {
+
+std::string EntferneRandblanks(std::string kommentar) {
+  if (kommentar.size() > 2 && kommentar[1] == ' ') kommentar.erase(1, 1);
+  if (kommentar.size() > 2 && kommentar[kommentar.size() - 2] == ' ')
+    kommentar.erase(kommentar.size() - 2, 1);
+  return kommentar;
+}
+
+}  // namespace
+
+void TNotationModell::NotationAufbauen() {
+  Zeilen.clear();
+  Kommentare.clear();
+  const TPartiedaten& pd = Partiedaten;
+  BrettBeiAktuell_ = pd.StartBrett;
+  ZugBeiAktuell_ = pd.StartZug;
+  Arbeitsbrett() = pd.StartBrett;
+  AktuellerZug() = pd.StartZug;
+  Halbzug_ = (int64_t{pd.StartZugNummer} - 1) * 2 + (pd.StartZug.AmZug == -1 ? 1 : 0);
+  ErsterZug_ = true;
+  VarianteBeendet_ = false;
+  VarianteBegonnen_ = false;
+  Tiefe_ = 0;
+
+  TBaum* erster = Wurzel ? Wurzel->Erster : nullptr;
+  Hauptschrift_ = TSchrift::Haupt;
+  if (AutoBold) {
+    for (const TBaum* n = erster; n; n = n->Naechster) {
+      if (n->Varianten) {
+        Hauptschrift_ = TSchrift::HauptFett;
+        break;
+      }
+    }
+  }
+
+  Notationstext.clear();
+  Kopflaenge = 0;
+  if (Ueberschrift) {
+    const TEventData& k = pd.Kopf;
+    ZeileMerken(1, TSchrift::Kopf);
+    Notationstext += k.White;
+    if (!k.White.empty() && !k.Black.empty()) Notationstext += " - ";
+    Notationstext += k.Black;
+    NeueZeile(TSchrift::Kopf);
+    std::vector<std::string> teile;
+    auto teil = [&](const std::string& s) {
+      if (!s.empty() && s != "?") teile.push_back(s);
+    };
+    teil(k.Event);
+    teil(k.Site);
+    if (k.Year != 0) teile.push_back(std::to_string(k.Year));
+    for (size_t i = 0; i < teile.size(); ++i) {
+      if (i > 0) Notationstext += ", ";
+      Notationstext += teile[i];
+    }
+    if (!teile.empty()) NeueZeile(TSchrift::Kopf);
+    NeueZeile(Hauptschrift_);
+    Kopflaenge = static_cast<int32_t>(Notationstext.size());
+  } else {
+    ZeileMerken(1, Hauptschrift_);
+  }
+
+  if (!pd.Vorkommentar.empty()) {
+    // The range covers the braces, not the blank the reader keeps after them.
+    size_t laenge = pd.Vorkommentar.size();
+    while (laenge > 0 && pd.Vorkommentar[laenge - 1] == ' ') --laenge;
+    Kommentare.push_back(
+        {static_cast<int32_t>(Notationstext.size()) + 1, static_cast<int32_t>(laenge)});
+    Notationstext += pd.Vorkommentar;
+    Notationstext += ' ';
+  }
+
+  if (erster) ZuegeSchreiben(erster);
+  if (!PGNModus) Umbrechen();
+
+  const int32_t letzte = Zeilen.empty() ? 1 : Zeilen.rbegin()->first;
+  if (letzte - 1 != static_cast<int32_t>(Notationstext.size())) NeueZeile(TSchrift::Haupt);
+  NeueZeile(TSchrift::Kopf);
+  Notationstext += pd.Kopf.Result;
+
+  ZeilenListe.clear();
+  ZeilenListe.reserve(Zeilen.size());
+  for (const auto& [pos, schrift] : Zeilen) ZeilenListe.push_back({pos, schrift});
+  Zeilen.clear();
+  Arbeitsbrett() = BrettBeiAktuell_;
+  AktuellerZug() = ZugBeiAktuell_;
+}
+
+// Writes the line from `erster` with every variation in it. Variations are
+// walked with an explicit stack: one frame per open line.
+void TNotationModell::ZuegeSchreiben(TBaum* erster) {
+  struct TRahmen {
+    TBaum* Knoten = nullptr;
+    TVariante* Zelle = nullptr;  // variation of Knoten being written
+    TSchachbrett Brett{};        // saved while a variation is written
+    TZug Zug;
+    int64_t Halbzug = 0;
+  };
+  enum class TSchritt { KnotenBeginnen, ZelleBeginnen, ZelleBeenden, KnotenBeenden };
+  auto rahmen = [](TBaum* knoten) {
+    TRahmen r;
+    r.Knoten = knoten;
+    return r;
+  };
+  auto laenge = [this] { return static_cast<int32_t>(Notationstext.size()); };
+
+  std::vector<TRahmen> stapel;
+  stapel.push_back(rahmen(erster));
+  TSchritt schritt = TSchritt::KnotenBeginnen;
+  while (!stapel.empty()) {
+    TRahmen& r = stapel.back();
+    TBaum* n = r.Knoten;
+    switch (schritt) {
+      case TSchritt::KnotenBeginnen: {
+        ++Halbzug_;
+        n->TextPos = laenge() + 1;
+        n->Zugnummer = static_cast<int32_t>((Halbzug_ + 1) / 2);
+        if (Halbzug_ % 2 != 0) {
+          Notationstext += std::to_string(n->Zugnummer);
+          Notationstext += '.';
+        } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
+          Notationstext += std::to_string(n->Zugnummer);
+          Notationstext += "...";
+        }
+        VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
+        AktuellerZug() = n->Zug;
+        Notationstext += ZugText(n->Zug);
+        n->TextLaenge = laenge() - (n->TextPos - 1);
+        if (n->Kommentar.size() > 2) {
+          n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));
+          Kommentare.push_back({laenge() + 2, static_cast<int32_t>(n->Kommentar.size())});
+          Notationstext += ' ';
+          Notationstext += n->Kommentar;
+        }
+        if (n->Varianten) {
+          ++Tiefe_;
+          r.Zelle = n->Varianten;
+          schritt = TSchritt::ZelleBeginnen;
+        } else {
+          schritt = TSchritt::KnotenBeenden;
+        }
+        break;
+      }
+      case TSchritt::ZelleBeginnen: {
+        r.Brett = Arbeitsbrett();
+        r.Zug = AktuellerZug();
+        r.Halbzug = Halbzug_;
+        --Halbzug_;
+        VarianteBegonnen_ = true;
+        if (Tiefe_ == 1) {
+          ZeileMerken(laenge() + 2, TSchrift::Variante1);
+          Notationstext += " [";
+        } else if (Tiefe_ == 2) {
+          ZeileMerken(laenge() + 2, TSchrift::Variante2);
+          Notationstext += " (";
+        } else {
+          Notationstext += " (";
+        }
+        schritt = TSchritt::ZelleBeenden;
+        if (r.Zelle->Erster) {
+          stapel.push_back(rahmen(r.Zelle->Erster));
+          schritt = TSchritt::KnotenBeginnen;
+        }
+        break;
+      }
+      case TSchritt::ZelleBeenden: {
+        if (!Zeilen.empty() && Zeilen.rbegin()->first - 1 == laenge()) {
+          Zeilen.erase(std::prev(Zeilen.end()));
+        }
+        while (!Notationstext.empty() && Notationstext.back() == ' ') Notationstext.pop_back();
+        if (Tiefe_ == 1) {
+          Notationstext += ']';
+          ZeileMerken(laenge() + 2, Hauptschrift_);
+        } else if (Tiefe_ == 2) {
+          Notationstext += ')';
+          ZeileMerken(laenge() + 2, TSchrift::Variante1);
+        } else {
+          Notationstext += ')';
+        }
+        VarianteBeendet_ = true;
+        Arbeitsbrett() = r.Brett;
+        AktuellerZug() = r.Zug;
+        Halbzug_ = r.Halbzug;
+        r.Zelle = r.Zelle->Naechste;
+        if (r.Zelle) {
+          schritt = TSchritt::ZelleBeginnen;
+        } else {
+          --Tiefe_;
+          schritt = TSchritt::KnotenBeenden;
+        }
+        break;
+      }
+      case TSchritt::KnotenBeenden: {
+        Zustand.Ausfuehren();
+        if (n == Aktuell) {
+          BrettBeiAktuell_ = Arbeitsbrett();
+          ZugBeiAktuell_ = AktuellerZug();
+        }
+        Notationstext += ' ';
+        if (n->Naechster) {
+          r.Knoten = n->Naechster;
+          schritt = TSchritt::KnotenBeginnen;
+        } else {
+          Lesefehler = false;
+          stapel.pop_back();
+          schritt = TSchritt::ZelleBeenden;
+        }
+        break;
+      }
+    }
+  }
+}
+
+// Cuts the text into display lines no wider than Breite.
+void TNotationModell::Umbrechen() {
+  if (!Zeichenbreite) return;
+  const std::string& t = Notationstext;
+  const int32_t laenge = static_cast<int32_t>(t.size());
+  // Whether each position (0-based) is drawn in the comment font.
+  std::vector<bool> imKommentar(t.size(), false);
+  {
+    bool drin = false;
+    for (size_t i = 0; i < t.size(); ++i) {
+      if (t[i] == '{') drin = true;
+      imKommentar[i] = drin;
+      if (t[i] == '}') drin = false;
+    }
+  }
+  auto breite = [&](int32_t pos, TSchrift f) -> int64_t {  // pos 1-based
+    const char c = t[static_cast<size_t>(pos - 1)];
+    if (c == '{' || c == '}') return 0;
+    return Zeichenbreite->Breite(
+        imKommentar[static_cast<size_t>(pos - 1)] ? TSchrift::Kommentar : f,
+        static_cast<unsigned char>(c));
+  };
+
+  TSchrift f = Hauptschrift_;
+  int64_t einzug = Einzug(f);
+  int64_t w = 0;
+  int32_t vorigerUmbruch = 0;
+  int32_t letzterBlank = 0;  // the nearest blank before p, 0 for none
+  constexpr int32_t MaxNullbreite = 4096;
+  auto naechste = Zeilen.begin();
+  int32_t p = 1;
+  while (p <= laenge) {
+    if (naechste != Zeilen.end() && naechste->first == p) {
+      f = naechste->second;
+      einzug = Einzug(f);
+      w = 0;
+      ++naechste;
+    }
+    w += breite(p, f);
+    if (Breite - einzug > w) {
+      if (t[static_cast<size_t>(p - 1)] == ' ') letzterBlank = p;
+      ++p;
+      continue;
+    }
+    int32_t b = letzterBlank;
+    // Is the word from b + 1 at least as wide as the line? Stop measuring once
+    // it is, and give up on a run of characters without width.
+    int64_t wortbreite = 0;
+    for (int32_t i = b + 1; i <= laenge && t[static_cast<size_t>(i - 1)] != ' '; ++i) {
+      wortbreite += breite(i, f);
+      if (wortbreite >= Breite - einzug) break;
+      if (i - p > MaxNullbreite) {
+        wortbreite = Breite - einzug;
+        break;
+      }
+    }
+    if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
+    if (b <= vorigerUmbruch) break;
+    ZeileMerken(b + 1, f);
+    vorigerUmbruch = b;
+    w = 0;
+    p = b + 1;
+    naechste = Zeilen.find(p);
+  }
+}
+
+}  // namespace brevaro

@@ -1,0 +1,91 @@
+#include "game/move_text.h"
+
+#include "core/position.h"
+
+namespace brevaro {
+
+namespace {
+
+constexpr std::array<uint16_t, 17> SymbolNags = {22, 8,  18,  16, 14, 11,  13, 15, 17,
+                                                 19, 44, 132, 36, 40, 138, 32, 146};
+constexpr uint8_t ErstesSymbol = 128;
+
+}  // namespace
+
+std::string_view ZugbewertungText(uint8_t zugbewertung) {
+  static constexpr std::array<std::string_view, 7> texte = {"", "!", "!!", "?", "??", "!?", "?!"};
+  return zugbewertung < texte.size() ? texte[zugbewertung] : std::string_view();
+}
+
+uint8_t BewertungsZeichen(uint16_t stellungsbewertung) {
+  for (size_t i = 0; i < SymbolNags.size(); ++i) {
+    if (SymbolNags[i] == stellungsbewertung) return static_cast<uint8_t>(ErstesSymbol + i);
+  }
+  return 0;
+}
+
+uint16_t BewertungAusZeichen(uint8_t zeichen) {
+  if (zeichen < ErstesSymbol || zeichen >= ErstesSymbol + SymbolNags.size()) return 0;
+  return SymbolNags[zeichen - ErstesSymbol];
+}
+
+std::string_view Figurenbuchstabe(int art, bool english) {
+  switch (art) {
+    case Turm:
+      return english ? "R" : "T";
+    case Laeufer:
+      return english ? "B" : "L";
+    case Springer:
+      return english ? "N" : "S";
+    case Dame:
+      return english ? "Q" : "D";
+    case Koenig:
+      return "K";
+    default:
+      return "";
+  }
+}
+
+int EigenerBuchstabenIndex(int art) {
+  switch (art) {
+    case Koenig:
+      return 0;
+    case Dame:
+      return 1;
+    case Turm:
+      return 2;
+    case Laeufer:
+      return 3;
+    case Springer:
+      return 4;
+    case Bauer:
+      return 5;
+    default:
+      return -1;
+  }
+}
+
+int FigurAusBuchstabe(char c) {
+  switch (c) {
+    case 'K':
+      return Koenig;
+    case 'D':
+    case 'Q':
+      return Dame;
+    case 'T':
+    case 'R':
+      return Turm;
+    case 'L':
+    case 'B':
+      return Laeufer;
+    case 'S':
+    case 'N':
+      return Springer;
+    case 'P':
+      return Bauer;
+    default:
+      return c >= 'a' && c <= 'h' ? Bauer : 0;
+  }
+}
+
+}  // namespace brevaro

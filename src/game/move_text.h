@@ -1,0 +1,36 @@
+// The pieces of a move's text: piece letters per language, the annotation
+// suffix ("!", "?!", ...) and the one-byte symbols 128..144 that stand for an
+// evaluation NAG in the notation text. The tables read both ways.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brevaro {
+
+// Zugbewertung 1..6 as text; "" for 0 and other values.
+std::string_view ZugbewertungText(uint8_t zugbewertung);
+
+// Evaluation NAG number to its symbol character (128..144); 0 when it has none.
+uint8_t BewertungsZeichen(uint16_t stellungsbewertung);
+
+// Symbol character back to its NAG number; 0 for any other character.
+uint16_t BewertungAusZeichen(uint8_t zeichen);
+
+// Letter of a piece kind (1 pawn .. 6 king) in German or English; none for a
+// pawn or an unknown kind.
+std::string_view Figurenbuchstabe(int art, bool english);
+
+// The user's own letters in the order king, queen, rook, bishop, knight, pawn.
+using TEigeneBuchstaben = std::array<std::string, 6>;
+
+// Index into TEigeneBuchstaben of a piece kind, -1 for an unknown kind.
+int EigenerBuchstabenIndex(int art);
+
+// Reader's piece-letter table: the kind of a letter (German or English piece
+// letters, "P", or a file "a".."h" for a pawn); 0 for anything else.
+int FigurAusBuchstabe(char c);
+
+}  // namespace brevaro

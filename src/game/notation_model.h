@@ -1,0 +1,187 @@
+// The model of the notation view: a game's header, start position and move
+// tree, the current move, the movetext reader and the notation text with its
+// line starts and comment ranges. The view only paints and measures.
+// Invariant: Arbeitsbrett() shows the position after Aktuell, and
+// AktuellerZug() is Aktuell's move (StartZug when Aktuell is nullptr).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/moves.h"
+#include "core/position.h"
+#include "game/header.h"
+#include "game/move_text.h"
+#include "game/tree.h"
+
+namespace brevaro {
+
+// The fonts of the notation, as roles; the view maps them to real fonts.
+enum class TSchrift : uint8_t {
+  Kopf,       // heading and result line (FontHeadLine)
+  Kommentar,  // comments (FontComment)
+  Haupt,      // main line (Font0Var)
+  HauptFett,  // main line drawn bold when it has variations (FettFont)
+  Variante1,  // first-level variations (Font1Var)
+  Variante2,  // second level and deeper (Font2Var)
+};
+
+// Width of one byte of the notation text drawn in a font, in pixels.
+class TZeichenbreite {
+ public:
+  virtual ~TZeichenbreite() = default;
+  virtual int Breite(TSchrift schrift, unsigned char zeichen) const = 0;
+};
+
+// Plain text on the clipboard.
+class TTextAblage {
+ public:
+  virtual ~TTextAblage() = default;
+  virtual std::optional<std::string> TextLesen() = 0;  // nullopt: no text there
+  virtual void TextSchreiben(const std::string& text) = 0;
+};
+
+struct TZeilenanfang {
+  int32_t Pos;  // 1-based position of the line's first character
+  TSchrift Schrift;
+};
+
+struct TKommentarbereich {
+  int32_t Pos;     // 1-based position of the opening brace
+  int32_t Laenge;  // both braces included
+};
+
+// The reading error message in German or English.
+inline constexpr std::string_view LesefehlerDeutsch =
+    "Beim Einlesen der Z\xC3\xBCge ist ein Fehler aufgetreten.";
+inline constexpr std::string_view LesefehlerEnglisch = "Error reading moves.";
+inline constexpr std::string_view NichtSpeichernHinweis =
+    "Diese Partie sollte nicht gespeichert werden.";
+
+// Longest clipboard text PGNEinfuegen reads.
+inline constexpr size_t MaxEinfuegeLaenge = 9999;
+
+class TNotationModell {
+ public:
+  TNotationModell();
+  ~TNotationModell();
+  TNotationModell(const TNotationModell&) = delete;
+  TNotationModell& operator=(const TNotationModell&) = delete;
+
+  // ---- Events ---------------------------------------------------------------
+  std::function<void(const TZug& zug, const TSchachbrett& stellung, bool nextMove)> OnMoveChange;
+  std::function<void(const std::string& fehlermeldung)> OnError;
+  std::function<void(const TFischerInfo& fischerInfo)> OnFischerInfo;
+  std::function<void()> OnGameChanged;
+  std::function<void()> On50MovesRule;  // declared for owners; never raised by the model
+  std::function<void()> On3Repetition;  // declared for owners; never raised by the model
+
+  // ---- Game data and tree -----------------------------------------------------
+  TPartiedaten Partiedaten;
+  TTagListe AndereTags;  // attached to Partiedaten.Kopf.OtherTags
+  TVariante* Wurzel = nullptr;
+  TBaum* Aktuell = nullptr;
+  TVariante* AktuelleLinie = nullptr;
+  bool Lesefehler = false;
+
+  TSchachbrett& Arbeitsbrett() { return Zustand.Arbeitsbrett; }
+  const TSchachbrett& Arbeitsbrett() const { return Zustand.Arbeitsbrett; }
+  TZug& AktuellerZug() { return Zustand.AktuellerZug; }
+  const TZug& AktuellerZug() const { return Zustand.AktuellerZug; }
+  TKandidaten& Kandidaten() { return Zustand.Kandidaten; }
+  // Set by the owner (from OnFischerInfo); never owned. nullptr: standard chess.
+  const TFischerInfo* FischerInfo() const { return Zustand.FischerInfo; }
+  void SetFischerInfo(const TFischerInfo* info) { Zustand.FischerInfo = info; }
+
+  bool GameChanged() const { return GameChanged_; }
+  void SetGameChanged(bool wert);
+
+  bool English() const { return English_; }
+  void SetEnglish(bool wert);
+
+  // ---- Building and disposing of the tree ----------------------------------------
+  TBaum* NeuerKnoten(const TZug& zug);  // remembered as the last created node
+  void Anhaengen();                     // links it into AktuelleLinie behind Aktuell
+  void NeueVariante();                  // opens a variation on Aktuell
+  void NeuePartie();                    // empty game in the initial position
+  void Zuruecksetzen();                 // NeuePartie, tree disposed of, empty layout
+
+  // ---- Reading ----------------------------------------------------------------
+  // Loads one game (tag lines and movetext): 0 read, -1 not all moves read.
+  int32_t LadePartie(std::string_view text);
+  // Reads up to MaxEinfuegeLaenge bytes of clipboard text; false without text.
+  bool PGNEinfuegen(TTextAblage& ablage);
+
+  // ---- Writing and editing ------------------------------------------------------
+  // The game as PGN text (tag section and movetext, CR LF line ends), converted
+  // from the notation text.
+  std::string PGNSchreiben();
+  void PGNKopieren(TTextAblage& ablage);  // PGNSchreiben onto the clipboard
+  // A new start position with an empty move list; header and leading comment stay.
+  void NeueStellung(const TSchachbrett& stellung, const TZug& zug, int32_t zugnummer);
+
+  // ---- Move text --------------------------------------------------------------
+  // Text of `zug` with Arbeitsbrett in the position before it. Reports a move
+  // from an empty square once (see Lesefehler).
+  std::string ZugText(const TZug& zug);
+  bool PGNModus = false;  // writer running: language letters, no wrapping
+  void FigurenBuchstaben(const TEigeneBuchstaben& buchstaben);
+  bool EigeneBuchstaben() const { return EigeneBuchstaben_; }
+
+  // ---- Notation text ----------------------------------------------------------
+  std::string Notationstext;
+  int32_t Kopflaenge = 0;
+  const std::vector<TZeilenanfang>& Zeilenanfaenge() const { return ZeilenListe; }
+  const std::vector<TKommentarbereich>& Kommentarbereiche() const { return Kommentare; }
+  int32_t Zeilenanfang(int64_t zeile) const;  // -1 past the last line
+  TSchrift Hauptschrift() const { return Hauptschrift_; }
+
+  // Display properties the layout reads.
+  bool Ueberschrift = false;
+  bool AutoBold = true;
+  uint16_t Indent0Var = 2;
+  uint16_t Indent1Var = 10;
+  uint16_t Indent2Var = 18;
+  int32_t Breite = 0;                             // wrapping width in pixels
+  const TZeichenbreite* Zeichenbreite = nullptr;  // no wrapping without it
+  uint16_t Einzug(TSchrift schrift) const;
+
+  // Rebuilds the notation text, line starts, comment ranges and the display
+  // fields of every node from the game; keeps Arbeitsbrett after Aktuell.
+  void NotationAufbauen();
+
+ private:
+  bool ZuegeLesen();
+  void ZuegeSchreiben(TBaum* erster);
+  void Umbrechen();
+  void NeueZeile(TSchrift schrift);
+  void ZeileMerken(int32_t pos, TSchrift schrift);
+  void LesefehlerMelden();
+  std::string_view Buchstabe(int art) const;
+
+  TZugzustand Zustand;
+  TBaum* LetzterKnoten = nullptr;
+  bool GameChanged_ = false;
+  bool English_ = false;
+  bool EigeneBuchstaben_ = false;
+  TEigeneBuchstaben Eigene;
+  TSchrift Hauptschrift_ = TSchrift::Haupt;
+  // Layout state while the moves are written.
+  int64_t Halbzug_ = 0;
+  int32_t Tiefe_ = 0;
+  bool VarianteBeendet_ = false;
+  bool VarianteBegonnen_ = false;
+  bool ErsterZug_ = false;
+  TSchachbrett BrettBeiAktuell_{};
+  TZug ZugBeiAktuell_;
+  std::map<int32_t, TSchrift> Zeilen;  // while building
+  std::vector<TZeilenanfang> ZeilenListe;
+  std::vector<TKommentarbereich> Kommentare;
+};
+
+}  // namespace brevaro

@@ -1,0 +1,42 @@
+// The game tree: one node per move, variations hang from the move they are
+// alternatives to as a doubly linked list of cells.
+// Invariant: the first move V of a variation on move M has V.Zurueck == M.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/position.h"
+
+namespace brevaro {
+
+struct TVariante;
+
+struct TBaum {
+  TBaum* Naechster = nullptr;  // next move of the same line
+  // The move before; for the first move of a variation the move it replaces;
+  // nullptr for the first move of the main line.
+  TBaum* Zurueck = nullptr;
+  TVariante* Varianten = nullptr;  // alternatives to this move, in reading order
+  TZug Zug;                        // complete move: AmZug is the side to move after it
+  std::string Kommentar;           // with its braces; empty when none
+  // Display fields written by the notation layout.
+  int32_t TextPos = 0;  // 1-based position in Notationstext
+  int32_t TextLaenge = 0;
+  int32_t Zugnummer = 0;
+};
+
+struct TVariante {
+  TBaum* Erster = nullptr;
+  TVariante* Naechste = nullptr;
+  TVariante* Vorige = nullptr;
+};
+
+// Unlinks the cell stored at `ort` from its list and frees it with every line
+// and variation in it, without recursion. A nullptr cell is a no-op.
+void LinieFreigeben(TVariante*& ort);
+
+// Number of nodes of a line, from `erster` along Naechster.
+int64_t LinienLaenge(const TBaum* erster);
+
+}  // namespace brevaro

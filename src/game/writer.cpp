@@ -1,0 +1,176 @@
+// Writing the game as PGN: the tag section from the header, the movetext
+// converted from the notation text built with the language's piece letters.
+#include <cstdio>
+#include <vector>
+
+#include "game/notation_model.h"
+
+namespace brevaro {
+
+namespace {
+
+// "yyyy.mm.dd" with "?" for unknown parts; a value below 1 is unknown.
+std::string Datum(int32_t jahr, int32_t monat, int32_t tag) {
+  auto teil = [](int32_t wert, const char* unbekannt) {
+    if (wert < 1) return std::string(unbekannt);
+    std::string s = std::to_string(wert);
+    if (wert < 10) s = "0" + s;
+    return s;
+  };
+  std::string datum = jahr < 1 ? std::string("????") : std::to_string(jahr);
+  return datum + "." + teil(monat, "??") + "." + teil(tag, "??");
+}
+
+void Tag(std::vector<std::string>& zeilen, const char* name, const std::string& wert) {
+  zeilen.push_back(std::string("[") + name + " \"" + wert + "\"]");
+}
+
+std::string OderFrage(const std::string& s) {
+  return s.empty() ? std::string("?") : s;
+}
+
+// Converts the notation text to PGN movetext and cuts it into lines.
+std::vector<std::string> Zugtext(const std::string& t) {
+  std::vector<std::string> zeilen;
+  std::string zeile;
+  int64_t spalte = 0;
+  bool kommentar = false;
+  const size_t n = t.size();
+  auto umbruch = [&] {
+    zeilen.push_back(std::move(zeile));
+    zeile.clear();
+    spalte = 0;
+  };
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(t[i]);
+    const bool letztes = i + 1 == n;
+    bool umgebrochen = false;
+    if (c == '\n') {
+      // Goes with the blanks and line feeds after it, leaving one blank so
+      // that the words on both sides stay apart.
+      while (i + 1 < n && (t[i + 1] == ' ' || t[i + 1] == '\n')) ++i;
+      if (!zeile.empty() && zeile.back() != ' ') zeile += ' ';
+    } else if (c == '\r') {
+      zeile += ' ';
+    } else if (kommentar) {
+      if (c == '}') kommentar = false;
+      if (c == ' ') {
+        while (i + 1 < n && t[i + 1] == ' ') ++i;
+        if (spalte > 80 && !(i + 1 < n && t[i + 1] == '[')) {
+          umbruch();
+          umgebrochen = true;
+        } else {
+          zeile += ' ';
+        }
+      } else {
+        zeile += static_cast<char>(c);
+      }
+    } else if (c == '{') {
+      kommentar = true;
+      zeile += '{';
+    } else if (c == ' ' && spalte > 80) {
+      umbruch();
+      umgebrochen = true;
+    } else if (c == 'L' || c == 'D' || c == 'S' || c == 'T') {
+      zeile += c == 'L' ? 'B' : c == 'D' ? 'Q' : c == 'S' ? 'N' : 'R';
+    } else if (c == '[') {
+      zeile += '(';
+    } else if (c == ']') {
+      zeile += ')';
+    } else if ((c == '!' || c == '?') && !letztes) {
+      const char d = t[i + 1];
+      int nag;
+      if (c == '!') {
+        nag = d == '!' ? 3 : d == '?' ? 5 : 1;
+      } else {
+        nag = d == '?' ? 4 : d == '!' ? 6 : 2;
+      }
+      if (nag != 1 && nag != 2) ++i;  // the pair is one annotation
+      zeile += " $" + std::to_string(nag);
+    } else if (c >= 128 && c <= 144 && !letztes) {
+      zeile += " $" + std::to_string(BewertungAusZeichen(c));
+    } else {
+      zeile += static_cast<char>(c);
+    }
+    if (!umgebrochen) ++spalte;
+  }
+  if (!zeile.empty()) zeilen.push_back(std::move(zeile));
+  return zeilen;
+}
+
+}  // namespace
+
+std::string TNotationModell::PGNSchreiben() {
+  // The text is built unwrapped with the language's letters. The writer
+  // reports nothing: the display layout has already reported a bad move.
+  auto fehler = std::move(OnError);
+  OnError = nullptr;
+  PGNModus = true;
+  NotationAufbauen();
+  const TEventData& k = Partiedaten.Kopf;
+  std::vector<std::string> zeilen;
+  Tag(zeilen, "Event", OderFrage(k.Event));
+  Tag(zeilen, "Site", OderFrage(k.Site));
+  const std::string datum = Datum(k.Year, k.Month, k.Day);
+  if (datum != "????.??.??") Tag(zeilen, "Date", datum);
+  if (k.Round != 0) Tag(zeilen, "Round", std::to_string(k.Round));
+  Tag(zeilen, "White", OderFrage(k.White));
+  Tag(zeilen, "Black", OderFrage(k.Black));
+  Tag(zeilen, "Result", k.Result);
+  if (k.WhiteElo != 0) Tag(zeilen, "WhiteElo", std::to_string(k.WhiteElo));
+  if (k.BlackElo != 0) Tag(zeilen, "BlackElo", std::to_string(k.BlackElo));
+  if (!k.ECO.empty()) Tag(zeilen, "ECO", k.ECO);
+  if (!k.Annotator.empty()) Tag(zeilen, "Annotator", k.Annotator);
+  if (Partiedaten.StartBrett != GrundstellungBrett || Partiedaten.StartZug.AmZug != 1) {
+    Tag(zeilen, "SetUp", "1");
+    Tag(zeilen, "FEN",
+        StellungToFEN(Partiedaten.StartBrett, Partiedaten.StartZug, Partiedaten.StartZugNummer,
+                      Zustand.FischerInfo != nullptr && Zustand.FischerInfo->Fischer != 0));
+  }
+  const std::string eventDatum = Datum(k.EventYear, k.EventMonth, k.EventDay);
+  if (eventDatum != "????.??.??") Tag(zeilen, "EventDate", eventDatum);
+  for (size_t i = 0; i < k.MetaKeywords.size(); i += 150)
+    Tag(zeilen, "MetaKeywords", k.MetaKeywords.substr(i, 150));
+  for (size_t i = 0; i < k.MetaDescription.size(); i += 150)
+    Tag(zeilen, "MetaDescription", k.MetaDescription.substr(i, 150));
+  if (k.OtherTags) {
+    for (const auto& z : *k.OtherTags) zeilen.push_back(z);
+  }
+  zeilen.emplace_back();
+
+  std::string text = Notationstext;
+  if (Ueberschrift) text.erase(0, static_cast<size_t>(Kopflaenge));
+  for (auto& z : Zugtext(text)) zeilen.push_back(std::move(z));
+
+  PGNModus = false;
+  NotationAufbauen();
+  OnError = std::move(fehler);
+
+  std::string pgn;
+  for (const auto& z : zeilen) {
+    pgn += z;
+    pgn += "\r\n";
+  }
+  return pgn;
+}
+
+void TNotationModell::PGNKopieren(TTextAblage& ablage) {
+  ablage.TextSchreiben(PGNSchreiben());
+}
+
+void TNotationModell::NeueStellung(const TSchachbrett& stellung, const TZug& zug,
+                                   int32_t zugnummer) {
+  SetGameChanged(true);
+  // The start move number is 16 bits wide; out-of-range numbers are clamped.
+  Partiedaten.StartZugNummer = static_cast<uint16_t>(zugnummer < 1       ? 1
+                                                     : zugnummer > 65535 ? 65535
+                                                                         : zugnummer);
+  Partiedaten.StartBrett = stellung;
+  Partiedaten.StartZug = zug;
+  Arbeitsbrett() = stellung;
+  LinieFreigeben(Wurzel);
+  Aktuell = nullptr;
+  NotationAufbauen();
+}
+
+}  // namespace brevaro

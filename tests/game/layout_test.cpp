@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/notation_model.h"
+
+using namespace brevaro;
+
+namespace {
+
+using S = TSchrift;
+using Zeilen = std::vector<std::pair<std::string, TSchrift>>;
+
+// Every character one pixel wide, in every font.
+class FesteBreite : public TZeichenbreite {
+ public:
+  int Breite(TSchrift, unsigned char) const override { return 1; }
+};
+
+Zeilen Aufgeteilt(const TNotationModell& m) {
+  Zeilen z;
+  const auto& anfaenge = m.Zeilenanfaenge();
+  for (size_t i = 0; i < anfaenge.size(); ++i) {
+    const size_t von = static_cast<size_t>(anfaenge[i].Pos - 1);
+    const size_t bis = i + 1 < anfaenge.size() ? static_cast<size_t>(anfaenge[i + 1].Pos - 1)
+                                               : m.Notationstext.size();
+    z.emplace_back(m.Notationstext.substr(von, bis - von), anfaenge[i].Schrift);
+  }
+  return z;
+}
+
+std::string Pgn(const std::string& kopf, const std::string& zuege) {
+  return "[Event \"E\"]\n" + kopf + "\n" + zuege + "\n";
+}
+
+TBaum* Knoten(TNotationModell& m, std::initializer_list<int> weg) {
+  // weg: a sequence of steps; >= 0 follows Naechster that many times, -k enters variation k.
+  TBaum* n = m.Wurzel->Erster;
+  for (int s : weg) {
+    if (s >= 0) {
+      for (int i = 0; i < s; ++i) n = n->Naechster;
+    } else {
+      TVariante* v = n->Varianten;
+      for (int i = 1; i < -s; ++i) v = v->Naechste;
+      n = v->Erster;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+TEST(Notation, MainLineCommentAndFirstLevelVariation) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(
+      m.LadePartie(Pgn("[Result \"1-0\"]", "1.e4 e5 2.Nf3 {good} Nc6 (2...d6 3.d4) 3.Bb5 1-0")), 0);
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 2.Nf3 {good} Nc6 ", S::HauptFett},
+                                   {"[2...d6 3.d4] ", S::Variante1},
+                                   {"3.Bb5  ", S::HauptFett},
+                                   {" ", S::Haupt},
+                                   {"1-0", S::Kopf}}));
+  ASSERT_EQ(m.Kommentarbereiche().size(), 1u);
+  const TKommentarbereich k = m.Kommentarbereiche()[0];
+  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(k.Pos - 1), static_cast<size_t>(k.Laenge)),
+            "{good}");
+  // Display fields of the nodes.
+  const TBaum* d6 = Knoten(m, {3, -1});
+  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(d6->TextPos - 1),
+                                   static_cast<size_t>(d6->TextLaenge)),
+            "2...d6");
+  EXPECT_EQ(d6->Zugnummer, 2);
+  const TBaum* bb5 = Knoten(m, {4});
+  EXPECT_EQ(bb5->Zugnummer, 3);
+  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(bb5->TextPos - 1),
+                                   static_cast<size_t>(bb5->TextLaenge)),
+            "3.Bb5");
+  const TBaum* nf3 = Knoten(m, {2});
+  EXPECT_EQ(nf3->TextLaenge, 5);  // the comment is not part of the move's text
+}
+
+TEST(Notation, PlainMainFontWithoutAutoBold) {
+  TNotationModell m;
+  m.AutoBold = false;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 (1.d4) e5 *")), 0);
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 ", S::Haupt},
+                                   {"[1.d4] ", S::Variante1},
+                                   {"1...e5  ", S::Haupt},
+                                   {" ", S::Haupt},
+                                   {"*", S::Kopf}}));
+}
+
+TEST(Notation, DeeperVariationsRunOnInsideTheSecondLevel) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5 2.Nf3 (2.c3 d5 (2...Nf6)) 2...d6) 2.Nf3 *")), 0);
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 ", S::HauptFett},
+                                   {"[1...c5 2.Nf3 ", S::Variante1},
+                                   {"(2.c3 d5 (2...Nf6)) ", S::Variante2},
+                                   {"2...d6] ", S::Variante1},
+                                   {"2.Nf3  ", S::HauptFett},
+                                   {" ", S::Haupt},
+                                   {"*", S::Kopf}}));
+}
+
+TEST(Notation, SecondLevelAtTheEndClosesOnTheSameLine) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5 2.Nf3 (2.c3)) (1...e6) 2.Nf3 *")), 0);
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 ", S::HauptFett},
+                                   {"[1...c5 2.Nf3 ", S::Variante1},
+                                   {"(2.c3)] ", S::Variante2},
+                                   {"[1...e6] ", S::Variante1},
+                                   {"2.Nf3  ", S::HauptFett},
+                                   {" ", S::Haupt},
+                                   {"*", S::Kopf}}));
+}
+
+TEST(Notation, EmptyGameShowsOnlyTheResult) {
+  TNotationModell m;
+  ASSERT_EQ(m.LadePartie(Pgn("[Result \"0-1\"]", "")), 0);
+  EXPECT_EQ(m.Notationstext, " 0-1");
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{" ", S::Haupt}, {"0-1", S::Kopf}}));
+  EXPECT_EQ(m.Zeilenanfang(0), 1);
+  EXPECT_EQ(m.Zeilenanfang(1), 2);
+  EXPECT_EQ(m.Zeilenanfang(2), -1);
+  EXPECT_EQ(m.Zeilenanfang(-1), -1);
+}
+
+TEST(Notation, BlackFirstMoveAndLeadingComment) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(
+                Pgn("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 23\"]", "{Start} 23...Kd7 24.Kd2 Kc6 *")),
+            0);
+  EXPECT_EQ(m.Partiedaten.Vorkommentar, "{Start} ");
+  EXPECT_EQ(Aufgeteilt(m)[0].first, "{Start}  23...Kd7 24.Kd2 Kc6  ");
+  ASSERT_EQ(m.Kommentarbereiche().size(), 1u);
+  EXPECT_EQ(m.Kommentarbereiche()[0].Pos, 1);
+  EXPECT_EQ(m.Kommentarbereiche()[0].Laenge, 7);
+}
+
+TEST(Notation, HeadingLines) {
+  struct Fall {
+    std::string kopf;
+    Zeilen erwartet;
+  };
+  const std::vector<Fall> faelle = {
+      {"[White \"Anand\"]\n[Black \"Kramnik\"]\n[Event \"?\"]\n[Site \"\"]",
+       {{"Anand - Kramnik ", S::Kopf}, {" ", S::Kopf}, {" ", S::Haupt}, {"*", S::Kopf}}},
+      {"[White \"\"]\n[Black \"Kramnik\"]",
+       {{"Kramnik ", S::Kopf}, {" ", S::Kopf}, {" ", S::Haupt}, {"*", S::Kopf}}},
+      {"[White \"A\"]\n[Black \"B\"]\n[Event \"Linares\"]\n[Site \"?\"]\n[Date \"1994.02.24\"]",
+       {{"A - B ", S::Kopf},
+        {"Linares, 1994 ", S::Kopf},
+        {" ", S::Kopf},
+        {" ", S::Haupt},
+        {"*", S::Kopf}}},
+  };
+  for (const auto& f : faelle) {
+    TNotationModell m;
+    m.Ueberschrift = true;
+    ASSERT_EQ(m.LadePartie("[Event \"?\"]\n" + f.kopf + "\n\n"), 0);
+    EXPECT_EQ(Aufgeteilt(m), f.erwartet) << f.kopf;
+  }
+  TNotationModell m;
+  m.Ueberschrift = true;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie("[White \"A\"]\n[Black \"B\"]\n\n1.e4 *"), 0);
+  EXPECT_EQ(m.Kopflaenge, 7);
+  EXPECT_EQ(m.Notationstext.substr(7), "1.e4   *");
+  EXPECT_EQ(Knoten(m, {})->TextPos, 8);
+}
+
+TEST(Notation, CommentBlanksAreTrimmedOnceEachSide) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {  good  } e5 {} *")), 0);
+  EXPECT_EQ(Knoten(m, {})->Kommentar, "{good}");
+  EXPECT_EQ(Knoten(m, {1})->Kommentar, "{}");
+  EXPECT_EQ(Aufgeteilt(m)[0].first, "1.e4 {good} e5  ");
+}
+
+TEST(Notation, WorkingBoardFollowsTheCurrentMove) {
+  TNotationModell m;
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5) 2.Nf3 *")), 0);
+  EXPECT_EQ(m.Arbeitsbrett(), GrundstellungBrett);
+  m.Aktuell = Knoten(m, {1, -1});  // 1...c5
+  m.NotationAufbauen();
+  TSchachbrett b = GrundstellungBrett;
+  b[35] = Leer;
+  b[55] = Bauer;
+  b[83] = Leer;
+  b[63] = -Bauer;
+  EXPECT_EQ(m.Arbeitsbrett(), b);
+  EXPECT_EQ(m.AktuellerZug().AmZug, 1);
+}
+
+TEST(Notation, WrapsAtBlanksAndCutsLongWords) {
+  FesteBreite breite;
+  TNotationModell m;
+  m.SetEnglish(true);
+  m.Zeichenbreite = &breite;
+  m.Breite = 14;  // 12 characters after the indent of 2
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 *")), 0);
+  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 ", S::Haupt},
+                                   {"2.Nf3 Nc6 ", S::Haupt},
+                                   {"3.Bb5 a6  ", S::Haupt},
+                                   {" ", S::Haupt},
+                                   {"*", S::Kopf}}));
+  // A comment word wider than the line is cut three characters before the overflow.
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {abcdefghijklmnopqrstuvwxyz} *")), 0);
+  const Zeilen z = Aufgeteilt(m);
+  ASSERT_GE(z.size(), 3u);
+  EXPECT_EQ(z[0].first, "1.e4 {abcd");  // braces take no width
+  EXPECT_EQ(z[1].first, "efghijklm");
+  EXPECT_EQ(z[2].first, "nopqrstuv");
+  // A variation line is measured with its own indent.
+  m.Indent1Var = 4;
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 (1.d4 d5 2.c4) e5 *")), 0);
+  EXPECT_EQ(Aufgeteilt(m)[1], (std::pair<std::string, TSchrift>{"[1.d4 d5 ", S::Variante1}));
+  EXPECT_EQ(Aufgeteilt(m)[2], (std::pair<std::string, TSchrift>{"2.c4] ", S::Variante1}));
+  m.Breite = 1000;
+  m.NotationAufbauen();
+  EXPECT_EQ(Aufgeteilt(m)[1].first, "[1.d4 d5 2.c4] ");
+}
+
+TEST(Notation, ZeroWidthStopsWrapping) {
+  FesteBreite breite;
+  TNotationModell m;
+  m.Zeichenbreite = &breite;
+  m.Breite = 0;
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 *")), 0);
+  EXPECT_EQ(m.Zeilenanfaenge().size(), 3u);
+}
+
+TEST(Notation, HugeCommentWithoutBlanksIsCutIntoLines) {
+  FesteBreite breite;
+  TNotationModell m;
+  m.Zeichenbreite = &breite;
+  m.Breite = 102;  // 100 characters a line
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {" + std::string(1000000, 'a') + "} *")), 0);
+  // Each cut line keeps all but the last three characters of its width.
+  EXPECT_GT(m.Zeilenanfaenge().size(), 1000000u / 98);
+  EXPECT_LT(m.Zeilenanfaenge().size(), 1000000u / 96);
+}

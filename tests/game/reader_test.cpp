@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/notation_model.h"
+
+using namespace brevaro;
+
+namespace {
+
+std::string Name(const TBaum* n) {
+  return std::string(FeldnameVonIndex(n->Zug.Von)) + std::string(FeldnameVonIndex(n->Zug.Nach));
+}
+
+std::vector<std::string> Hauptlinie(const TNotationModell& m) {
+  std::vector<std::string> namen;
+  for (const TBaum* n = m.Wurzel ? m.Wurzel->Erster : nullptr; n; n = n->Naechster)
+    namen.push_back(Name(n));
+  return namen;
+}
+
+using Namen = std::vector<std::string>;
+
+// A model that keeps the Fischer Random information it is given, as the game
+// window does, and collects its error messages.
+struct Leser {
+  TNotationModell m;
+  TFischerInfo fischer;
+  std::vector<std::string> fehler;
+  Leser() {
+    m.SetEnglish(true);
+    m.OnFischerInfo = [this](const TFischerInfo& info) {
+      fischer = info;
+      m.SetFischerInfo(info.Fischer ? &fischer : nullptr);
+    };
+    m.OnError = [this](const std::string& f) { fehler.push_back(f); };
+  }
+  int32_t Lade(const std::string& zuege, const std::string& kopf = "") {
+    fehler.clear();
+    return m.LadePartie("[Event \"E\"]\n" + kopf + "\n" + zuege + "\n");
+  }
+};
+
+std::string DateiLesen(const std::string& pfad) {
+  std::ifstream ein(pfad, std::ios::binary);
+  std::stringstream s;
+  s << ein.rdbuf();
+  return s.str();
+}
+
+// Games of a PGN file, split where a line begins with "[Event ".
+std::vector<std::string> Partien(const std::string& text) {
+  std::vector<size_t> anfaenge;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text.compare(i, 7, "[Event ") == 0) anfaenge.push_back(i);
+    const size_t nl = text.find('\n', i);
+    i = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  std::vector<std::string> partien;
+  for (size_t k = 0; k < anfaenge.size(); ++k) {
+    const size_t ende = k + 1 < anfaenge.size() ? anfaenge[k + 1] : text.size();
+    partien.push_back(text.substr(anfaenge[k], ende - anfaenge[k]));
+  }
+  return partien;
+}
+
+// Main-line plies and the first four FEN fields after the last main-line move.
+std::pair<size_t, std::string> Endstellung(const TNotationModell& m) {
+  TSchachbrett brett = m.Partiedaten.StartBrett;
+  TZug zug = m.Partiedaten.StartZug;
+  size_t plies = 0;
+  for (const TBaum* n = m.Wurzel ? m.Wurzel->Erster : nullptr; n; n = n->Naechster) {
+    ZugAusfuehren(brett, n->Zug, m.FischerInfo());
+    zug = n->Zug;
+    ++plies;
+  }
+  const std::string fen = StellungToFEN(brett, zug, 1, false);
+  size_t pos = 0;
+  for (int i = 0; i < 4 && pos != std::string::npos; ++i) pos = fen.find(' ', pos + 1);
+  return {plies, fen.substr(0, pos)};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// What is read
+
+TEST(Leser, MainLineEndsAtTheResultAndShowsTheStart) {
+  Leser l;
+  std::vector<bool> meldungen;
+  l.m.OnMoveChange = [&](const TZug& z, const TSchachbrett& b, bool next) {
+    meldungen.push_back(next);
+    EXPECT_EQ(b, GrundstellungBrett);
+    EXPECT_EQ(z.AmZug, 1);
+  };
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Nf3 Nc6 1-0 3.Bb5"), 0);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3", "b8c6"}));
+  EXPECT_EQ(meldungen, std::vector<bool>{false});  // the reset raises none
+  EXPECT_EQ(l.m.Aktuell, nullptr);
+  EXPECT_EQ(l.m.Arbeitsbrett(), GrundstellungBrett);
+  EXPECT_TRUE(l.fehler.empty());
+}
+
+TEST(Leser, VariationsBranchFromBeforeTheReplacedMove) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *"), 0);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
+  EXPECT_EQ(l.Lade("1.e4 (1.d4) (1.c4) e5"), 0);
+  const TBaum* e4 = l.m.Wurzel->Erster;
+  EXPECT_EQ(Name(e4->Varianten->Erster), "d2d4");
+  EXPECT_EQ(Name(e4->Varianten->Naechste->Erster), "c2c4");
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
+  // Open variations need no ")".
+  EXPECT_EQ(l.Lade("1.e4 e5 (1...c5 2.Nf3 (2.d4"), 0);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
+}
+
+TEST(Leser, NagsSetAnnotationsByGroup) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.e4 $1 e5 $2 $16 2.Nf3 $5 $6 $01 $7 Nc6 $1$3 *"), 0);
+  const TBaum* n = l.m.Wurzel->Erster;
+  EXPECT_EQ(n->Zug.Zugbewertung, 1);
+  EXPECT_EQ(n->Naechster->Zug.Zugbewertung, 3);
+  EXPECT_EQ(uint16_t{n->Naechster->Zug.Stellungsbewertung}, 16);  // a copy: the field is packed
+  const TBaum* nf3 = n->Naechster->Naechster;
+  EXPECT_EQ(nf3->Zug.Zugbewertung, 6);  // the later one of the group wins
+  EXPECT_EQ(uint16_t{nf3->Zug.Stellungsbewertung}, 0);
+  EXPECT_EQ(nf3->Naechster->Zug.Zugbewertung, 0);  // "13" is no annotation
+  EXPECT_EQ(Hauptlinie(l.m).size(), 4u);
+}
+
+TEST(Leser, CommentsAttachToTheCurrentMove) {
+  Leser l;
+  EXPECT_EQ(l.Lade("{Intro} 1.e4 { good } e5"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{Intro} ");
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{good}");
+  EXPECT_EQ(l.Lade("{ a }{b} 1.e4"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{a }{b} ");  // one blank each end of the whole
+  EXPECT_EQ(l.Lade("1.e4 {a} ({b} 1.d4) e5"), 0);
+  const TBaum* e4 = l.m.Wurzel->Erster;
+  EXPECT_EQ(e4->Kommentar, "{b}");
+  EXPECT_EQ(e4->Varianten->Erster->Kommentar, "");
+  EXPECT_EQ(l.Lade("1.e4 {a (1.d4) -- *} e5 *"), 0);  // brackets inside a comment
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
+}
+
+TEST(Leser, WithoutMoveNumbersThereAreNoMoves) {
+  Leser l;
+  EXPECT_EQ(l.Lade("e4 e5 Nf3"), 0);
+  ASSERT_NE(l.m.Wurzel, nullptr);
+  EXPECT_EQ(l.m.Wurzel->Erster, nullptr);
+  EXPECT_TRUE(l.fehler.empty());
+  EXPECT_EQ(l.Lade(""), 0);
+  EXPECT_EQ(l.m.Wurzel, nullptr);
+  // A text without any tag line has no movetext either.
+  EXPECT_EQ(l.m.LadePartie("1.e4 e5"), 0);
+  EXPECT_EQ(l.m.Wurzel, nullptr);
+}
+
+TEST(Leser, ChecksMatesNullMoveAndResults) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Qh5 Nc6 3.Bc4 Nf6 4.Qxf7#"), 0);
+  const TBaum* n = l.m.Wurzel->Erster;
+  while (n->Naechster) n = n->Naechster;
+  EXPECT_EQ(n->Zug.Zeichen & Matt, Matt);
+  EXPECT_EQ(n->Zug.Geschlagen, -Bauer);
+  EXPECT_EQ(l.Lade("1.e4 -- 2.d4"), 0);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4"}));
+  for (const char* ergebnis : {"1-0", "0-1", "1/2-1/2", "*"}) {
+    EXPECT_EQ(l.Lade(std::string("1.e4 e5 ") + ergebnis + " 2.Nf3"), 0);
+    EXPECT_EQ(Hauptlinie(l.m).size(), 2u) << ergebnis;
+  }
+}
+
+struct TokenFall {
+  const char* zuege;
+  const char* fen;
+  const char* letzter;  // from-to of the last main-line move
+  int8_t umwandlung;
+  uint8_t rochade;
+};
+
+class TokenTest : public ::testing::TestWithParam<TokenFall> {};
+
+TEST_P(TokenTest, ReadsTheMove) {
+  const TokenFall& f = GetParam();
+  Leser l;
+  ASSERT_EQ(l.Lade(f.zuege, std::string("[FEN \"") + f.fen + "\"]"), 0) << f.zuege;
+  const Namen linie = Hauptlinie(l.m);
+  ASSERT_FALSE(linie.empty()) << f.zuege;
+  EXPECT_EQ(linie.back(), f.letzter) << f.zuege;
+  const TBaum* n = l.m.Wurzel->Erster;
+  while (n->Naechster) n = n->Naechster;
+  EXPECT_EQ(n->Zug.Umwandlung, f.umwandlung) << f.zuege;
+  EXPECT_EQ(n->Zug.Rochade, f.rochade) << f.zuege;
+  EXPECT_TRUE(l.fehler.empty()) << f.zuege;
+}
+
+const char* Umw = "8/4P3/8/8/8/8/k7/4K3 w - - 0 1";
+const char* Roch = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
+const char* Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Leser, TokenTest,
+    ::testing::Values(
+        TokenFall{"1.e8=Q", Umw, "e7e8", Dame, 0}, TokenFall{"1.e8Q", Umw, "e7e8", Dame, 0},
+        TokenFall{"1.e8=D", Umw, "e7e8", Dame, 0}, TokenFall{"1.e8=Q+", Umw, "e7e8", Dame, 0},
+        TokenFall{"1.e8=Q!", Umw, "e7e8", Dame, 0}, TokenFall{"1.e8=S", Umw, "e7e8", Springer, 0},
+        TokenFall{"1.O-O!", Roch, "e1g1", 0, KurzeRochade},
+        TokenFall{"1.O-O-O?!", Roch, "e1c1", 0, LangeRochade},
+        TokenFall{"1.0-0", Roch, "e1g1", 0, KurzeRochade},
+        TokenFall{"1.0-0-0", Roch, "e1c1", 0, LangeRochade},
+        TokenFall{"1.e4 O-O-O", "r3k2r/8/8/8/8/8/4P3/R3K2R w KQkq - 0 1", "e8c8", 0, LangeRochade},
+        TokenFall{"1.e2-e4 e7-e5 2.Ng1-f3", Start, "g1f3", 0, 0},
+        TokenFall{"1.e4 d5 2.e4xd5", Start, "e4d5", 0, 0},
+        TokenFall{"1.Sf3 Sc6 2.Sc3 Sf6 3.Se5", Start, "f3e5", 0, 0},
+        TokenFall{"1.Ng1xf3", "4k3/8/8/8/8/5p2/7N/4K1N1 w - - 0 1", "g1f3", 0, 0},
+        TokenFall{"1.Nbd2", "4k3/8/8/8/8/8/8/1N2K1N1 w - - 0 1", "b1d2", 0, 0},
+        TokenFall{"1.R1a3", "4k3/R7/8/8/8/8/8/R3K3 w - - 0 1", "a1a3", 0, 0},
+        TokenFall{"1.Pe4", Start, "e2e4", 0, 0},
+        // In check: the knight that takes the checking rook is the one not
+        // pinned, though the rook still stands there before the move.
+        TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
+        TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K7 b - - 0 1", "e3f5", 0, 0}));
+
+TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
+  Leser l;
+  ASSERT_EQ(l.Lade("1.o-o o-o-o", "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
+            0);
+  ASSERT_EQ(Hauptlinie(l.m), (Namen{"e1g1", "b8c8"}));
+  TSchachbrett b = l.m.Partiedaten.StartBrett;
+  for (const TBaum* n = l.m.Wurzel->Erster; n; n = n->Naechster) {
+    ZugAusfuehren(b, n->Zug, l.m.FischerInfo());
+  }
+  EXPECT_EQ(b[27], Koenig);
+  EXPECT_EQ(b[26], Turm);
+  EXPECT_EQ(b[93], -Koenig);
+  EXPECT_EQ(b[94], -Turm);
+}
+
+TEST(Leser, FischerCastlingWithoutAKingFails) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.o-o", "[FEN \"r3k2r/8/8/8/8/8/8/R6R w KQkq f1 0 1\"]"), -1);
+  ASSERT_NE(l.m.FischerInfo(), nullptr);  // the position was read as Fischer Random
+  EXPECT_EQ(l.fehler.size(), 1u);
+  EXPECT_EQ(l.m.Partiedaten.StartBrett[25], Leer);
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+struct FehlerFall {
+  const char* zuege;
+  size_t gelesen;  // main-line moves that stay
+};
+
+class FehlerTest : public ::testing::TestWithParam<FehlerFall> {};
+
+TEST_P(FehlerTest, ReportsOnceAndKeepsWhatWasRead) {
+  Leser l;
+  EXPECT_EQ(l.Lade(GetParam().zuege), -1);
+  EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
+  EXPECT_EQ(Hauptlinie(l.m).size(), GetParam().gelesen);
+  EXPECT_EQ(l.m.Arbeitsbrett(), GrundstellungBrett);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leser, FehlerTest,
+                         ::testing::Values(FehlerFall{"1.e4 e5 2.Xf3", 2},
+                                           FehlerFall{"1.e4 e5 2.Nf3 {unclosed", 3},
+                                           FehlerFall{"1.e4 e5 2.Qd5", 2},   // no queen reaches
+                                           FehlerFall{"1.e4 e5 2.N", 2},     // too short
+                                           FehlerFall{"1.e4 e5 2.Nf9", 2},   // no square
+                                           FehlerFall{"1.e4 e5 2.e8=X", 2},  // promotion letter
+                                           FehlerFall{"1.e4 e5 2.o-o", 2},   // no Fischer game
+                                           FehlerFall{"1.(e4) e5", 0},
+                                           FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4}));
+
+TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
+  Leser l;
+  l.m.SetEnglish(false);
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
+  EXPECT_EQ(l.fehler, std::vector<std::string>{std::string(LesefehlerDeutsch)});
+  // "e2e4" names no origin the pawn rules accept: read, then reported by the layout.
+  l.m.SetEnglish(true);
+  EXPECT_EQ(l.Lade("1.e2e4"), 0);
+  EXPECT_EQ(Hauptlinie(l.m).size(), 1u);
+  EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
+  // A failed load leaves the error marked, so a layout does not repeat it.
+  EXPECT_EQ(l.Lade("1.e2e4 e5 2.Xf3"), -1);
+  EXPECT_EQ(l.fehler.size(), 1u);
+}
+
+TEST(Leser, TagsLineEndsAndTextBeforeTheTags) {
+  Leser l;
+  EXPECT_EQ(l.m.LadePartie("junk\r\n[White \"A\"]\r\n[Foo \"1\"]\r\n\r\n1.e4 e5\r\n2.Nf3 *\r\n"),
+            0);
+  EXPECT_EQ(l.m.Partiedaten.Kopf.White, "A");
+  EXPECT_EQ(l.m.AndereTags, TTagListe{"[Foo \"1\"]"});
+  EXPECT_EQ(Hauptlinie(l.m).size(), 3u);
+  // Lone CR line ends.
+  EXPECT_EQ(l.m.LadePartie("[White \"B\"]\r[Black \"C\"]\r\r1.e4 e5\r2.Nf3 *\r"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Black, "C");
+  EXPECT_EQ(Hauptlinie(l.m).size(), 3u);
+  // A move split over two lines is two tokens; lines are joined with a blank.
+  EXPECT_EQ(l.m.LadePartie("[White \"B\"]\n\n1.e4 e5 2.\nNf3 *"), 0);
+  EXPECT_EQ(Hauptlinie(l.m).size(), 3u);
+}
+
+TEST(Leser, FenStartAndFischerInfoEveryGame) {
+  Leser l;
+  int gemeldet = 0;
+  l.m.OnFischerInfo = [&](const TFischerInfo& info) {
+    ++gemeldet;
+    EXPECT_EQ(info.Fischer, 0);
+  };
+  EXPECT_EQ(l.Lade("23...Kd7 24.Kd2", "[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 23\"]"), 0);
+  EXPECT_EQ(l.m.Partiedaten.StartZugNummer, 23);
+  EXPECT_EQ(l.m.Partiedaten.StartZug.AmZug, -1);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e8d7", "e1d2"}));
+  EXPECT_EQ(l.Lade("1.e4"), 0);
+  EXPECT_EQ(gemeldet, 2);
+}
+
+class Ablage : public TTextAblage {
+ public:
+  std::optional<std::string> text;
+  std::optional<std::string> TextLesen() override { return text; }
+  void TextSchreiben(const std::string& t) override { text = t; }
+};
+
+TEST(Leser, PasteReadsAtMostTheFirst9999Characters) {
+  Leser l;
+  Ablage ablage;
+  EXPECT_FALSE(l.m.PGNEinfuegen(ablage));
+  std::string pgn = "[Event \"E\"]\n\n1.e4 e5 {";
+  pgn += std::string(9999 - pgn.size(), 'x');
+  pgn += "} 2.Nf3 *";  // the "}" is character 10,000
+  ablage.text = pgn;
+  EXPECT_TRUE(l.m.PGNEinfuegen(ablage));
+  EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
+  EXPECT_EQ(Hauptlinie(l.m).size(), 2u);
+  ablage.text = "[Event \"E\"]\n\n1.d4 *";
+  EXPECT_TRUE(l.m.PGNEinfuegen(ablage));
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"d2d4"}));
+}
+
+// ---------------------------------------------------------------------------
+// Real and generated games
+
+TEST(Leser, SampleGamesEndInTheRightPosition) {
+  const std::vector<std::string> partien =
+      Partien(DateiLesen(std::string(BREVARO_SAMPLES) + "/classics.pgn"));
+  ASSERT_EQ(partien.size(), 1u);
+  Leser l;
+  EXPECT_EQ(l.m.LadePartie(partien[0]), 0);
+  EXPECT_TRUE(l.fehler.empty());
+  const auto [plies, fen] = Endstellung(l.m);
+  EXPECT_EQ(plies, 33u);
+  EXPECT_EQ(fen, "1n1Rkb1r/p4ppp/4q3/4p1B1/4P3/8/PPP2PPP/2K5 b k -");
+}
+
+// Generated games (tags, comments, NAGs, nested variations, FEN and Fischer
+// Random starts, UTF-8 names) against the plies and final positions an
+// independent chess library computed for them. See tests/data/README.md.
+class GenerierteTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GenerierteTest, MainLineMatchesTheReference) {
+  const std::string basis = std::string(BREVARO_TEST_DATA) + "/" + GetParam();
+  const std::vector<std::string> partien = Partien(DateiLesen(basis + ".pgn"));
+  std::istringstream erwartet(DateiLesen(basis + ".expected"));
+  ASSERT_GE(partien.size(), 100u);
+  Leser l;
+  size_t verglichen = 0;
+  std::string zeile;
+  while (std::getline(erwartet, zeile)) {
+    std::istringstream felder(zeile);
+    size_t index = 0, plies = 0;
+    std::string fen;
+    felder >> index >> plies;
+    felder.ignore(1);
+    std::getline(felder, fen);
+    ASSERT_LT(index, partien.size());
+    EXPECT_EQ(l.m.LadePartie(partien[index]), 0) << "game " << index;
+    const auto [gelesen, endstellung] = Endstellung(l.m);
+    EXPECT_EQ(gelesen, plies) << "game " << index;
+    EXPECT_EQ(endstellung, fen) << "game " << index;
+    ++verglichen;
+  }
+  EXPECT_EQ(verglichen, partien.size());
+  EXPECT_TRUE(l.fehler.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Leser, GenerierteTest,
+                         ::testing::Values("game_synthetic_lf", "game_synthetic_crlf"));
+
+// ---------------------------------------------------------------------------
+// Size and depth
+
+namespace {
+
+class FesteBreite : public TZeichenbreite {
+ public:
+  int Breite(TSchrift, unsigned char) const override { return 7; }
+};
+
+}  // namespace
+
+TEST(Leser, LongGameLoadsLaysOutAndIsFreed) {
+  std::string zuege;
+  const char* runde[] = {"Nf3", "Nf6", "Ng1", "Ng8"};
+  for (int ply = 0; ply < 200000; ++ply) {
+    if (ply % 2 == 0) zuege += std::to_string(ply / 2 + 1) + ".";
+    zuege += runde[ply % 4];
+    zuege += ply % 2 == 0 ? " " : " {c} ";
+  }
+  FesteBreite breite;
+  Leser l;
+  l.m.Zeichenbreite = &breite;
+  l.m.Breite = 600;
+  // A variation after ply 65,535 keeps its move number.
+  ASSERT_EQ(l.Lade(zuege + "(100000...Nd5) 100001.Nf3 *"), 0);
+  EXPECT_EQ(LinienLaenge(l.m.Wurzel->Erster), 200001);
+  const TBaum* letzter = l.m.Wurzel->Erster;
+  while (letzter->Naechster->Naechster) letzter = letzter->Naechster;
+  ASSERT_NE(letzter->Varianten, nullptr);
+  EXPECT_EQ(letzter->Varianten->Erster->Zugnummer, 100000);
+  EXPECT_EQ(letzter->Naechster->Zugnummer, 100001);
+  EXPECT_NE(l.m.Notationstext.find("[100000...Nd5] 100001.Nf3"), std::string::npos);
+  EXPECT_GT(l.m.Zeilenanfaenge().size(), 10000u);
+  EXPECT_EQ(l.m.Kommentarbereiche().size(), 100000u);
+  l.m.Zuruecksetzen();
+  EXPECT_EQ(l.m.Wurzel, nullptr);
+}
+
+TEST(Leser, DeeplyNestedVariationsLoadLayOutAndAreFreed) {
+  const int tiefe = 20000;
+  std::string zuege = "1.e4 e5";
+  for (int i = 0; i < tiefe; ++i) zuege += i % 2 == 0 ? " (1...c5" : " (1...c6";
+  zuege += std::string(tiefe, ')') + " 2.Nf3 *";
+  FesteBreite breite;
+  Leser l;
+  l.m.Zeichenbreite = &breite;
+  l.m.Breite = 600;
+  ASSERT_EQ(l.Lade(zuege), 0);
+  int gefunden = 0;
+  for (const TBaum* n = l.m.Wurzel->Erster->Naechster; n->Varianten; n = n->Varianten->Erster)
+    ++gefunden;
+  EXPECT_EQ(gefunden, tiefe);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
+  EXPECT_NE(l.m.Notationstext.find("2.Nf3"), std::string::npos);
+
+  // Unclosed brackets, and a long run of "(" with no move in between.
+  ASSERT_EQ(l.Lade("1.e4 e5 " + std::string(tiefe, '(')), 0);
+  ASSERT_EQ(l.Lade("1.e4 e5 " + std::string(tiefe, '(') + "1...c5"), 0);
+  ASSERT_EQ(l.Lade("1." + std::string(tiefe, '(') + "e4"), -1);
+  // Before the first move number brackets are skipped like any other text.
+  ASSERT_EQ(l.Lade(std::string(tiefe, '(') + "1.e4"), 0);
+}

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/notation_model.h"
+
+using namespace brevaro;
+
+namespace {
+
+struct Modell {
+  TNotationModell m;
+  TFischerInfo fischer;
+  std::vector<std::string> fehler;
+  explicit Modell(bool english = true) {
+    m.SetEnglish(english);
+    m.OnFischerInfo = [this](const TFischerInfo& info) {
+      fischer = info;
+      m.SetFischerInfo(info.Fischer ? &fischer : nullptr);
+    };
+    m.OnError = [this](const std::string& f) { fehler.push_back(f); };
+  }
+};
+
+std::vector<std::string> Zeilen(const std::string& pgn) {
+  std::vector<std::string> z;
+  size_t a = 0;
+  while (a < pgn.size()) {
+    const size_t e = pgn.find("\r\n", a);
+    EXPECT_NE(e, std::string::npos) << "every line ends in CR LF";
+    if (e == std::string::npos) break;
+    z.push_back(pgn.substr(a, e - a));
+    a = e + 2;
+  }
+  return z;
+}
+
+// Lines of the movetext (after the empty line).
+std::vector<std::string> Zugzeilen(const std::string& pgn) {
+  std::vector<std::string> z = Zeilen(pgn);
+  size_t i = 0;
+  while (i < z.size() && !z[i].empty()) ++i;
+  return std::vector<std::string>(z.begin() + static_cast<long>(std::min(i + 1, z.size())),
+                                  z.end());
+}
+
+std::string Verbunden(const std::vector<std::string>& z) {
+  std::string s;
+  for (const auto& x : z) s += (s.empty() ? "" : " ") + x;
+  return s;
+}
+
+// Same moves, annotations, comments and variation structure, walked with a stack.
+::testing::AssertionResult GleicherBaum(const TVariante* a, const TVariante* b) {
+  std::vector<std::pair<const TBaum*, const TBaum*>> offen;
+  if ((a == nullptr || a->Erster == nullptr) != (b == nullptr || b->Erster == nullptr))
+    return ::testing::AssertionFailure() << "one game has no moves";
+  if (a && a->Erster) offen.emplace_back(a->Erster, b->Erster);
+  size_t knoten = 0;
+  while (!offen.empty()) {
+    auto [x, y] = offen.back();
+    offen.pop_back();
+    for (; x || y; x = x->Naechster, y = y->Naechster) {
+      if (!x || !y) return ::testing::AssertionFailure() << "lines differ in length";
+      ++knoten;
+      if (std::memcmp(&x->Zug, &y->Zug, sizeof(TZug)) != 0)
+        return ::testing::AssertionFailure() << "move " << knoten << " differs";
+      if (x->Kommentar != y->Kommentar)
+        return ::testing::AssertionFailure()
+               << "comment " << x->Kommentar << " != " << y->Kommentar;
+      const TVariante* v = x->Varianten;
+      const TVariante* w = y->Varianten;
+      for (; v || w; v = v->Naechste, w = w->Naechste) {
+        if (!v || !w) return ::testing::AssertionFailure() << "variation count differs";
+        if (!v->Erster != !w->Erster) return ::testing::AssertionFailure() << "empty variation";
+        if (v->Erster) offen.emplace_back(v->Erster, w->Erster);
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::string DateiLesen(const std::string& pfad) {
+  std::ifstream ein(pfad, std::ios::binary);
+  std::stringstream s;
+  s << ein.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Partien(const std::string& text) {
+  std::vector<size_t> anfaenge;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text.compare(i, 7, "[Event ") == 0) anfaenge.push_back(i);
+    const size_t nl = text.find('\n', i);
+    i = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  std::vector<std::string> partien;
+  for (size_t k = 0; k < anfaenge.size(); ++k) {
+    const size_t ende = k + 1 < anfaenge.size() ? anfaenge[k + 1] : text.size();
+    partien.push_back(text.substr(anfaenge[k], ende - anfaenge[k]));
+  }
+  return partien;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Tag section
+
+TEST(Schreiber, NewGameWritesTheSevenTagRosterWithoutUnknowns) {
+  Modell s;
+  EXPECT_EQ(s.m.PGNSchreiben(),
+            "[Event \"?\"]\r\n[Site \"?\"]\r\n[White \"N.N.\"]\r\n[Black \"N.N.\"]\r\n"
+            "[Result \"*\"]\r\n\r\n *\r\n");
+}
+
+TEST(Schreiber, TagsInOrderAndForm) {
+  Modell s;
+  std::string meta(400, 'm');
+  for (size_t i = 0; i < meta.size(); ++i) meta[i] = static_cast<char>('a' + i % 26);
+  ASSERT_EQ(s.m.LadePartie("[Event \"Linares\"]\n[Site \"\"]\n[Date \"1999.03.??\"]\n"
+                           "[Round \"4\"]\n[White \"A\"]\n[Black \"\"]\n[Result \"1-0\"]\n"
+                           "[WhiteElo \"2700\"]\n[ECO \"B90\"]\n[Annotator \"X \\\"Y\"]\n"
+                           "[EventDate \"1999.??.??\"]\n[MetaKeywords \"kw\"]\n"
+                           "[MetaDescription \"" +
+                           meta + "\"]\n[TimeControl \"40/7200\"]\n[SetUp \"0\"]\n\n1.e4 1-0\n"),
+            0);
+  const std::vector<std::string> z = Zeilen(s.m.PGNSchreiben());
+  const std::vector<std::string> erwartet = {"[Event \"Linares\"]",
+                                             "[Site \"?\"]",
+                                             "[Date \"1999.03.??\"]",
+                                             "[Round \"4\"]",
+                                             "[White \"A\"]",
+                                             "[Black \"?\"]",
+                                             "[Result \"1-0\"]",
+                                             "[WhiteElo \"2700\"]",
+                                             "[ECO \"B90\"]",
+                                             "[Annotator \"X \\\"]",
+                                             "[EventDate \"1999.??.??\"]",
+                                             "[MetaKeywords \"kw\"]",
+                                             "[MetaDescription \"" + meta.substr(0, 150) + "\"]",
+                                             "[MetaDescription \"" + meta.substr(150, 150) + "\"]",
+                                             "[MetaDescription \"" + meta.substr(300) + "\"]",
+                                             "[TimeControl \"40/7200\"]",
+                                             "",
+                                             "1.e4   1-0"};
+  EXPECT_EQ(z, erwartet);
+}
+
+TEST(Schreiber, SetUpAndFenOnlyForAnotherStart) {
+  Modell s;
+  // Castling rights and move number alone make no set-up position.
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - "
+                           "- 5 9\"]\n\n9.e4 *"),
+            0);
+  EXPECT_EQ(s.m.PGNSchreiben().find("[FEN"), std::string::npos);
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 7 23\"]\n\n23...Kd7 *"),
+            0);
+  const std::string pgn = s.m.PGNSchreiben();
+  EXPECT_NE(pgn.find("[SetUp \"1\"]\r\n[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 23\"]\r\n"),
+            std::string::npos);
+  EXPECT_NE(pgn.find("\r\n23...Kd7"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Movetext
+
+TEST(Schreiber, GermanLettersBracketsAndAnnotations) {
+  Modell s(false);
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 2.Sf3 $5 $18 Sc6 (2...d6 3.d4 (3.Lc4)) 3.Lb5 "
+                           "{Ein Läufer, kein Springer [gut]} Sf6? 4.O-O!! *"),
+            0);
+  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())),
+            "1.e4 e5 2.Nf3 $5 $18 Nc6 (2...d6 3.d4 (3.Bc4)) 3.Bb5 {Ein Läufer, kein Springer "
+            "[gut]} Nf6 4.O-O   *");  // "?" and "!!" in a token are not read
+  // The display text is German again afterwards.
+  EXPECT_NE(s.m.Notationstext.find("2.Sf3!?"), std::string::npos);
+  EXPECT_FALSE(s.m.PGNModus);
+}
+
+TEST(Schreiber, OwnLettersAreNotWritten) {
+  Modell s(false);
+  s.m.FigurenBuchstaben({"X", "Y", "Z", "V", "W", ""});
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 2.Nf3 Nc6 *"), 0);
+  EXPECT_NE(s.m.Notationstext.find("2.Wf3"), std::string::npos);
+  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e4 e5 2.Nf3 Nc6   *");
+  EXPECT_NE(s.m.Notationstext.find("2.Wf3"), std::string::npos);
+}
+
+TEST(Schreiber, WritesWithoutReportingAgain) {
+  Modell s;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e2e4 *"), 0);
+  ASSERT_EQ(s.fehler.size(), 1u);  // the move from an empty square, when laid out
+  s.m.Lesefehler = false;
+  s.m.PGNSchreiben();
+  EXPECT_EQ(s.fehler.size(), 1u);
+  s.m.NotationAufbauen();  // the handler is back
+  EXPECT_EQ(s.fehler.size(), 2u);
+}
+
+TEST(Schreiber, PromotionInGermanIsWrittenInEnglish) {
+  Modell s(false);
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"8/4P3/8/8/8/8/k7/4K3 w - - 0 1\"]\n\n1.e8=D+ *"),
+            0);
+  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e8=Q+   *");
+}
+
+TEST(Schreiber, BreaksOnlyAtBlanksAfterColumn80) {
+  Modell s;
+  std::string zuege;
+  const char* runde[] = {"Nf3", "Nf6", "Ng1", "Ng8"};
+  for (int ply = 0; ply < 80; ++ply) {
+    if (ply % 2 == 0) zuege += std::to_string(ply / 2 + 1) + ".";
+    zuege += runde[ply % 4];
+    zuege += " ";
+  }
+  const std::string wort(120, 'w');
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n" + zuege + "{" + wort + " a  b\n  [c] d} *"), 0);
+  const std::vector<std::string> z = Zugzeilen(s.m.PGNSchreiben());
+  ASSERT_GE(z.size(), 3u);
+  for (size_t i = 0; i + 1 < z.size(); ++i) {
+    const std::string& zeile = z[i];
+    if (zeile.find(wort) != std::string::npos) continue;
+    EXPECT_GE(zeile.size(), 81u) << zeile;
+    EXPECT_LE(zeile.size(), 90u) << zeile;
+  }
+  const std::string alles = Verbunden(z);
+  EXPECT_NE(alles.find("{" + wort + " a b [c] d}"), std::string::npos) << alles;
+}
+
+TEST(Schreiber, CommentLineEndsBecomeBlanks) {
+  Modell s;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 {a} *"), 0);
+  s.m.Wurzel->Erster->Kommentar = "{one\r\n   two\nthree}";
+  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e4 {one two three}   *");
+}
+
+TEST(Schreiber, FischerRandomGameReadsBackTheSame) {
+  Modell s;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 "
+                           "0 1\"]\n\n1.o-o o-o-o 2.d4 *"),
+            0);
+  const std::string pgn = s.m.PGNSchreiben();
+  EXPECT_NE(pgn.find("[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
+            std::string::npos)
+      << pgn;
+  EXPECT_EQ(Verbunden(Zugzeilen(pgn)), "1.o-o o-o-o 2.d4   *");
+  Modell t;
+  ASSERT_EQ(t.m.LadePartie(pgn), 0);
+  EXPECT_TRUE(GleicherBaum(s.m.Wurzel, t.m.Wurzel));
+  EXPECT_EQ(t.m.Partiedaten.StartBrett, s.m.Partiedaten.StartBrett);
+  ASSERT_NE(t.m.FischerInfo(), nullptr);
+  EXPECT_EQ(t.m.Wurzel->Erster->Zug.Rochade, FischerKurz);
+}
+
+TEST(Schreiber, CopyGoesToTheClipboard) {
+  class Ablage : public TTextAblage {
+   public:
+    std::optional<std::string> text;
+    std::optional<std::string> TextLesen() override { return text; }
+    void TextSchreiben(const std::string& t) override { text = t; }
+  } ablage;
+  Modell s;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 *"), 0);
+  s.m.PGNKopieren(ablage);
+  ASSERT_TRUE(ablage.text.has_value());
+  EXPECT_EQ(*ablage.text, s.m.PGNSchreiben());
+  Modell t;
+  EXPECT_TRUE(t.m.PGNEinfuegen(ablage));
+  EXPECT_TRUE(GleicherBaum(s.m.Wurzel, t.m.Wurzel));
+}
+
+// ---------------------------------------------------------------------------
+// Round trips: read, write, read gives the same game; writing again the same text.
+
+class RundreiseTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RundreiseTest, ReadWriteReadKeepsTheGame) {
+  const std::vector<std::string> partien = Partien(DateiLesen(GetParam()));
+  ASSERT_FALSE(partien.empty());
+  for (size_t i = 0; i < partien.size(); ++i) {
+    for (const bool english : {true, false}) {
+      Modell a(english), b(english);
+      ASSERT_EQ(a.m.LadePartie(partien[i]), 0) << "game " << i;
+      const std::string erst = a.m.PGNSchreiben();
+      ASSERT_EQ(b.m.LadePartie(erst), 0) << "game " << i << "\n" << erst;
+      EXPECT_TRUE(GleicherBaum(a.m.Wurzel, b.m.Wurzel)) << "game " << i << "\n" << erst;
+      EXPECT_EQ(a.m.Partiedaten.Vorkommentar, b.m.Partiedaten.Vorkommentar) << "game " << i;
+      EXPECT_EQ(a.m.Partiedaten.StartBrett, b.m.Partiedaten.StartBrett) << "game " << i;
+      EXPECT_EQ(b.m.PGNSchreiben(), erst) << "game " << i;
+      EXPECT_TRUE(a.fehler.empty() && b.fehler.empty()) << "game " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schreiber, RundreiseTest,
+    ::testing::Values(std::string(BREVARO_SAMPLES) + "/classics.pgn",
+                      std::string(BREVARO_TEST_DATA) + "/game_synthetic_lf.pgn",
+                      std::string(BREVARO_TEST_DATA) + "/game_synthetic_crlf.pgn"));
+
+// ---------------------------------------------------------------------------
+// New start position
+
+TEST(NeueStellung, EmptiesTheMovesAndKeepsHeaderAndLeadingComment) {
+  Modell s;
+  int geaendert = 0, bewegt = 0;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[White \"A\"]\n[Result \"1-0\"]\n\n{Hi} 1.e4 e5 1-0"),
+            0);
+  s.m.OnGameChanged = [&] { ++geaendert; };
+  s.m.OnMoveChange = [&](const TZug&, const TSchachbrett&, bool) { ++bewegt; };
+  TSchachbrett b;
+  TZug z;
+  uint16_t n = 0;
+  ASSERT_TRUE(FENToStellung("4k3/8/8/8/8/8/8/4K3 b - - 0 30", b, z, n));
+  s.m.NeueStellung(b, z, 23);
+  EXPECT_EQ(geaendert, 1);
+  EXPECT_EQ(bewegt, 0);
+  EXPECT_TRUE(s.m.GameChanged());
+  EXPECT_EQ(s.m.Wurzel, nullptr);
+  EXPECT_EQ(s.m.Aktuell, nullptr);
+  EXPECT_EQ(s.m.Arbeitsbrett(), b);
+  EXPECT_EQ(s.m.AktuellerZug().AmZug, -1);
+  EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 23);
+  EXPECT_EQ(s.m.Partiedaten.Kopf.White, "A");
+  EXPECT_EQ(s.m.Partiedaten.Vorkommentar, "{Hi} ");
+  EXPECT_EQ(s.m.Notationstext, "{Hi}    1-0");
+  s.m.NeueStellung(b, z, 0);
+  EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 1);
+  s.m.NeueStellung(b, z, 100000);
+  EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 65535);
+  const std::string pgn = s.m.PGNSchreiben();
+  EXPECT_NE(pgn.find("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 65535\"]"), std::string::npos);
+}
