@@ -8,6 +8,17 @@ bool IstSpielfeld(int index) {
   return index >= 21 && index <= 98 && index % 10 >= 1 && index % 10 <= 8;
 }
 
+// A record whose squares lie off the board (a castling from a king square that
+// a FEN never set, a damaged record) is neither executed nor taken back, so
+// the border of the board is never overwritten.
+bool Ausfuehrbar(const TZug& zug) {
+  if (!IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach)) return false;
+  if (zug.EPSchlagfeld != 0 && !IstSpielfeld(zug.EPSchlagfeld)) return false;
+  if (zug.Rochade == FischerKurz && !IstSpielfeld(zug.Nach - 1)) return false;
+  if (zug.Rochade == FischerLang && !IstSpielfeld(zug.Nach + 1)) return false;
+  return true;
+}
+
 template <size_t N>
 bool Gleiten(const TSchachbrett& brett, const std::array<int, N>& richtungen, int32_t gesucht,
              int ziel, TKandidaten* kandidaten) {
@@ -37,9 +48,13 @@ bool Springen(const TSchachbrett& brett, const std::array<int, N>& spruenge, int
   return gefunden;
 }
 
-int32_t Gesucht(int art, int seite, bool angriff) { return art * (angriff ? -seite : seite); }
+int32_t Gesucht(int art, int seite, bool angriff) {
+  return art * (angriff ? -seite : seite);
+}
 
-TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) { return angriff ? nullptr : kandidaten; }
+TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) {
+  return angriff ? nullptr : kandidaten;
+}
 
 }  // namespace
 
@@ -47,6 +62,7 @@ TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) { return angriff ? nul
 // Doing and undoing moves
 
 void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  if (!Ausfuehrbar(zug)) return;
   const int s = zug.AmZug;  // side to move after the move; the mover is -s
   const bool weiss = s == -1;
   brett[zug.Nach] = brett[zug.Von];
@@ -89,6 +105,7 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
 }
 
 void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  if (!Ausfuehrbar(zug)) return;
   const int s = zug.AmZug;
   const bool weiss = s == -1;
   brett[zug.Von] = zug.Umwandlung != 0 ? -s * Bauer : brett[zug.Nach];
@@ -142,11 +159,20 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
   if (figur == -Turm && zug.Von == 98) zug.Rochaderechte &= ~SchwarzKurz;
   if (figur == -Turm && zug.Von == 91) zug.Rochaderechte &= ~SchwarzLang;
   switch (zug.Nach) {
-    case 21: zug.Rochaderechte &= ~WeissLang; break;
-    case 28: zug.Rochaderechte &= ~WeissKurz; break;
-    case 91: zug.Rochaderechte &= ~SchwarzLang; break;
-    case 98: zug.Rochaderechte &= ~SchwarzKurz; break;
-    default: break;
+    case 21:
+      zug.Rochaderechte &= ~WeissLang;
+      break;
+    case 28:
+      zug.Rochaderechte &= ~WeissKurz;
+      break;
+    case 91:
+      zug.Rochaderechte &= ~SchwarzLang;
+      break;
+    case 98:
+      zug.Rochaderechte &= ~SchwarzKurz;
+      break;
+    default:
+      break;
   }
 }
 
@@ -185,14 +211,26 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   const int seite = zug.AmZug;
   const int ziel = zug.Nach;
   if (!IstSpielfeld(ziel)) return false;
+  zug.Geschlagen = static_cast<int8_t>(brett[ziel]);
   kandidaten.Leeren();
   switch (art) {
-    case Dame: SucheDame(brett, seite, ziel, false, &kandidaten); break;
-    case Turm: SucheTurm(brett, seite, ziel, false, &kandidaten); break;
-    case Laeufer: SucheLaeufer(brett, seite, ziel, false, &kandidaten); break;
-    case Springer: SucheSpringer(brett, seite, ziel, false, &kandidaten); break;
-    case Koenig: SucheKoenig(brett, seite, ziel, false, &kandidaten); break;
-    default: return false;
+    case Dame:
+      SucheDame(brett, seite, ziel, false, &kandidaten);
+      break;
+    case Turm:
+      SucheTurm(brett, seite, ziel, false, &kandidaten);
+      break;
+    case Laeufer:
+      SucheLaeufer(brett, seite, ziel, false, &kandidaten);
+      break;
+    case Springer:
+      SucheSpringer(brett, seite, ziel, false, &kandidaten);
+      break;
+    case Koenig:
+      SucheKoenig(brett, seite, ziel, false, &kandidaten);
+      break;
+    default:
+      return false;
   }
   if (kandidaten.Anzahl == 0) return false;
   if (kandidaten.Anzahl == 1) {
@@ -218,13 +256,14 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
     }
     zug.Zeichen |= reihe ? ZeigtReihe : ZeigtLinie;
   } else {
-    // Pin test: the last candidate that leaves its king safe from sliders wins.
+    // Pin test: the last candidate that leaves its king safe from sliders
+    // wins. The piece is tried on the destination, so a move that blocks a
+    // check or takes the checking piece is found as well.
     int koenig = 25;
     for (int n = 0; n < 64; ++n) {
-      if (brett[FeldIndex(static_cast<uint8_t>(n))] == seite * Koenig) koenig = FeldIndex(n);
+      const uint8_t index = FeldIndex(static_cast<uint8_t>(n));
+      if (brett[index] == seite * Koenig) koenig = index;
     }
-    // The moving piece stands on the destination during the test, so that a
-    // move which takes the checking piece or blocks its line counts as safe.
     const int32_t amZiel = brett[ziel];
     for (int i = 1; i <= kandidaten.Anzahl; ++i) {
       const int feld = kandidaten.Feld[i];
@@ -274,6 +313,23 @@ bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldte
   if (!IstSpielfeld(von)) return false;
   zug.Von = static_cast<int8_t>(von);
   zug.EnPassant = static_cast<uint8_t>(hinter);
+  return true;
+}
+
+bool RochadeHerkunft(TZug& zug, bool kurz, bool fischerRochade, const TFischerInfo* fischer) {
+  const bool weiss = zug.AmZug == 1;
+  const int grundreihe = weiss ? 20 : 90;
+  int von = grundreihe + 5;  // e1 / e8
+  if (fischerRochade) {
+    if (!fischer) return false;
+    von = weiss ? fischer->WeissKoenig : fischer->SchwarzKoenig;
+    if (!IstSpielfeld(von)) return false;
+  }
+  zug.Von = static_cast<int8_t>(von);
+  zug.Nach = static_cast<int8_t>(grundreihe + (kurz ? 7 : 3));  // g / c
+  zug.Rochade =
+      fischerRochade ? (kurz ? FischerKurz : FischerLang) : (kurz ? KurzeRochade : LangeRochade);
+  zug.Geschlagen = 0;
   return true;
 }
 

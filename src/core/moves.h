@@ -77,6 +77,12 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
 // EnPassant for a double step; false when the text cannot name an origin.
 bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldteil);
 
+// Castling: the squares are fixed (standard: the king from e1/e8 to g or c of
+// its rank) or, for Fischer Random castling, the king starts on WeissKoenig /
+// SchwarzKoenig of `fischer`. Sets Von, Nach, Rochade and Geschlagen (0);
+// false for Fischer Random castling without a king square to start from.
+bool RochadeHerkunft(TZug& zug, bool kurz, bool fischerRochade, const TFischerInfo* fischer);
+
 // ---------------------------------------------------------------------------
 // The state the move operations work on, as the game owns it: the working
 // board, the current move record, the candidate list and the optional Fischer
@@ -93,7 +99,12 @@ struct TZugzustand {
   bool Figur(int art, std::string_view hinweis) {
     return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten);
   }
-  bool Bauer(std::string_view feldteil) { return BauerHerkunft(Arbeitsbrett, AktuellerZug, feldteil); }
+  bool Bauer(std::string_view feldteil) {
+    return BauerHerkunft(Arbeitsbrett, AktuellerZug, feldteil);
+  }
+  bool Rochieren(bool kurz, bool fischerRochade) {
+    return RochadeHerkunft(AktuellerZug, kurz, fischerRochade, FischerInfo);
+  }
 };
 
 }  // namespace brevaro

@@ -18,7 +18,8 @@ constexpr TSchachbrett MacheLeeresBrett() {
 
 constexpr TSchachbrett MacheGrundstellung() {
   TSchachbrett b = MacheLeeresBrett();
-  constexpr int32_t grundreihe[8] = {Turm, Springer, Laeufer, Dame, Koenig, Laeufer, Springer, Turm};
+  constexpr int32_t grundreihe[8] = {Turm,   Springer, Laeufer,  Dame,
+                                     Koenig, Laeufer,  Springer, Turm};
   for (int f = 0; f < 8; ++f) {
     b[21 + f] = grundreihe[f];
     b[31 + f] = Bauer;
@@ -47,7 +48,9 @@ const TSchachbrett LeeresBrett = MacheLeeresBrett();
 const TSchachbrett GrundstellungBrett = MacheGrundstellung();
 const std::array<std::string_view, 64> Feldnamen = MacheFeldnamen();
 
-uint8_t FeldIndex(uint8_t n) { return static_cast<uint8_t>((n / 8) * 10 + (n % 8) + 21); }
+uint8_t FeldIndex(uint8_t n) {
+  return static_cast<uint8_t>((n / 8) * 10 + (n % 8) + 21);
+}
 
 uint8_t FeldNummer(uint8_t m) {
   return static_cast<uint8_t>((m / 10 - 2) * 8 + (m % 10) - 1);
@@ -123,9 +126,10 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
   }
 
   TSchachbrett arbeit = LeeresBrett;
-  int feld = 55;  // one before a8
-  int trenner = 0;
-  int gefuellt = 0;
+  // 64-bit counters: a text of millions of "/" must not overflow them.
+  int64_t feld = 55;  // one before a8
+  int64_t trenner = 0;
+  int64_t gefuellt = 0;
   size_t i = 0;
   for (; i < fen.size(); ++i) {
     const char c = fen[i];
@@ -201,21 +205,37 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
       continue;
     }
     switch (c) {
-      case 'K': zug.Rochaderechte |= WeissKurz; break;
-      case 'Q': zug.Rochaderechte |= WeissLang; break;
-      case 'k': zug.Rochaderechte |= SchwarzKurz; break;
-      case 'q': zug.Rochaderechte |= SchwarzLang; break;
-      case 'w': zug.AmZug = 1; break;
-      case 'b': zug.AmZug = -1; break;
-      default: break;
+      case 'K':
+        zug.Rochaderechte |= WeissKurz;
+        break;
+      case 'Q':
+        zug.Rochaderechte |= WeissLang;
+        break;
+      case 'k':
+        zug.Rochaderechte |= SchwarzKurz;
+        break;
+      case 'q':
+        zug.Rochaderechte |= SchwarzLang;
+        break;
+      case 'w':
+        zug.AmZug = 1;
+        break;
+      case 'b':
+        zug.AmZug = -1;
+        break;
+      default:
+        break;
     }
   }
 
   const size_t wortanfang = fen.find_last_of(' ');
   std::string_view wort = wortanfang == std::string_view::npos ? fen : fen.substr(wortanfang + 1);
-  int wert = 0;
+  // A number that does not fit the 16-bit move number is not taken (rather
+  // than wrapped round to some other move number).
+  int64_t wert = 0;
   const auto [ende, fehler] = std::from_chars(wort.data(), wort.data() + wort.size(), wert);
-  if (fehler == std::errc() && ende == wort.data() + wort.size() && wert >= 0) {
+  if (fehler == std::errc() && ende == wort.data() + wort.size() && wert >= 0 &&
+      wert <= UINT16_MAX) {
     zugnummer = static_cast<uint16_t>(wert);
   }
   return true;

@@ -36,10 +36,10 @@ using TSchachbrett = std::array<int32_t, 120>;
 // to move after the move.
 
 // Rochaderechte bits
-inline constexpr uint8_t WeissKurz = 2;   // FEN "K"
-inline constexpr uint8_t WeissLang = 4;   // FEN "Q"
-inline constexpr uint8_t SchwarzKurz = 8; // FEN "k"
-inline constexpr uint8_t SchwarzLang = 16;// FEN "q"
+inline constexpr uint8_t WeissKurz = 2;     // FEN "K"
+inline constexpr uint8_t WeissLang = 4;     // FEN "Q"
+inline constexpr uint8_t SchwarzKurz = 8;   // FEN "k"
+inline constexpr uint8_t SchwarzLang = 16;  // FEN "q"
 inline constexpr uint8_t AlleRochaderechte = 30;
 
 // Rochade kinds
@@ -50,11 +50,11 @@ inline constexpr uint8_t FischerKurz = 3;
 inline constexpr uint8_t FischerLang = 4;
 
 // Zeichen flags
-inline constexpr uint8_t ZeigtLinie = 16;   // from-file shown in the move text
-inline constexpr uint8_t ZeigtReihe = 32;   // from-rank shown
-inline constexpr uint8_t ZeigtFeld = 48;    // both
-inline constexpr uint8_t Schach = 64;       // "+"
-inline constexpr uint8_t Matt = 128;        // "#"
+inline constexpr uint8_t ZeigtLinie = 16;  // from-file shown in the move text
+inline constexpr uint8_t ZeigtReihe = 32;  // from-rank shown
+inline constexpr uint8_t ZeigtFeld = 48;   // both
+inline constexpr uint8_t Schach = 64;      // "+"
+inline constexpr uint8_t Matt = 128;       // "#"
 
 #pragma pack(push, 1)
 struct TZug {
@@ -74,9 +74,9 @@ struct TZug {
 
 // Fischer Random Chess start information, filled by the FEN reader.
 struct TFischerInfo {
-  uint8_t Fischer = 0;       // Boolean
-  uint8_t WeissTurm1 = 0;    // first white rook met in the FEN placement (queen side)
-  uint8_t WeissTurm2 = 0;    // last further white rook (king side)
+  uint8_t Fischer = 0;     // Boolean
+  uint8_t WeissTurm1 = 0;  // first white rook met in the FEN placement (queen side)
+  uint8_t WeissTurm2 = 0;  // last further white rook (king side)
   uint8_t SchwarzTurm1 = 0;
   uint8_t SchwarzTurm2 = 0;
   uint8_t WeissKoenig = 0;

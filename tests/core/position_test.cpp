@@ -1,17 +1,344 @@
+// Square numberings, the fixed boards, and FEN in and out.
 #include "core/position.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 using namespace brevaro;
 
-TEST(Fen, StartPositionRoundTrip) {
-  const std::string start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-  EXPECT_EQ(StellungToFEN(GrundstellungBrett, GrundstellungZug(), 1, false), start);
+namespace {
+
+constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+bool RandIntakt(const TSchachbrett& b) {
+  for (int i = 0; i < 120; ++i) {
+    const bool rand = i < 21 || i > 98 || i % 10 == 0 || i % 10 == 9;
+    if (rand && b[i] != Rand) return false;
+    if (!rand && (b[i] < -6 || b[i] > 6)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Square numberings and fixed boards
+
+TEST(Squares, FeldIndexAndFeldNummerAreInverse) {
+  EXPECT_EQ(FeldIndex(0), 21);
+  EXPECT_EQ(FeldIndex(7), 28);
+  EXPECT_EQ(FeldIndex(56), 91);
+  EXPECT_EQ(FeldIndex(63), 98);
+  for (int n = 0; n < 64; ++n) {
+    const uint8_t m = FeldIndex(static_cast<uint8_t>(n));
+    EXPECT_EQ(FeldNummer(m), n);
+    EXPECT_EQ(Feldnamen[n], FeldnameVonIndex(m));
+    EXPECT_EQ(Feldnamen[n][0], 'a' + n % 8);
+    EXPECT_EQ(Feldnamen[n][1], '1' + n / 8);
+  }
+  EXPECT_EQ(FeldnameVonIndex(45), "e3");
+  EXPECT_EQ(FeldnameVonIndex(20), "");
+  EXPECT_EQ(FeldnameVonIndex(0), "");
+  EXPECT_EQ(FeldnameVonIndex(200), "");
+}
+
+TEST(Squares, FixedBoards) {
+  EXPECT_TRUE(RandIntakt(LeeresBrett));
+  EXPECT_TRUE(RandIntakt(GrundstellungBrett));
+  for (int i = 21; i <= 98; ++i) {
+    if (i % 10 != 0 && i % 10 != 9) {
+      EXPECT_EQ(LeeresBrett[i], 0);
+    }
+  }
+  EXPECT_EQ(GrundstellungBrett[21], Turm);
+  EXPECT_EQ(GrundstellungBrett[22], Springer);
+  EXPECT_EQ(GrundstellungBrett[23], Laeufer);
+  EXPECT_EQ(GrundstellungBrett[24], Dame);
+  EXPECT_EQ(GrundstellungBrett[25], Koenig);
+  EXPECT_EQ(GrundstellungBrett[95], -Koenig);
+  EXPECT_EQ(GrundstellungBrett[34], Bauer);
+  EXPECT_EQ(GrundstellungBrett[84], -Bauer);
+  EXPECT_EQ(GrundstellungBrett[55], Leer);
+}
+
+TEST(Squares, PackedRecordLayout) {
+  EXPECT_EQ(offsetof(TZug, Rochaderechte), 0u);
+  EXPECT_EQ(offsetof(TZug, EnPassant), 1u);
+  EXPECT_EQ(offsetof(TZug, AmZug), 2u);
+  EXPECT_EQ(offsetof(TZug, Von), 3u);
+  EXPECT_EQ(offsetof(TZug, Nach), 4u);
+  EXPECT_EQ(offsetof(TZug, EPSchlagfeld), 5u);
+  EXPECT_EQ(offsetof(TZug, Rochade), 6u);
+  EXPECT_EQ(offsetof(TZug, Umwandlung), 7u);
+  EXPECT_EQ(offsetof(TZug, Geschlagen), 8u);
+  EXPECT_EQ(offsetof(TZug, Zugbewertung), 10u);
+  EXPECT_EQ(offsetof(TFischerInfo, WeissTurm1), 1u);
+  EXPECT_EQ(offsetof(TFischerInfo, WeissKoenig), 5u);
+}
+
+// ---------------------------------------------------------------------------
+// FEN output
+
+TEST(FenWriter, StartAndAfterE4) {
+  EXPECT_EQ(StellungToFEN(GrundstellungBrett, GrundstellungZug(), 1, false), kStart);
+  TSchachbrett b = GrundstellungBrett;
+  b[35] = Leer;
+  b[55] = Bauer;
+  TZug z = GrundstellungZug();
+  z.AmZug = -1;
+  z.EnPassant = 45;
+  EXPECT_EQ(StellungToFEN(b, z, 1, false),
+            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1");
+  // The Fischer Random mark replaces the en-passant field.
+  EXPECT_EQ(StellungToFEN(b, z, 7, true),
+            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq f1 0 7");
+}
+
+TEST(FenWriter, CastlingFieldInFixedOrder) {
+  TZug z;
+  z.Rochaderechte = SchwarzLang | WeissKurz;
+  EXPECT_EQ(StellungToFEN(LeeresBrett, z, 12, false), "8/8/8/8/8/8/8/8 w Kq - 0 12");
+  z.Rochaderechte = 0;
+  z.AmZug = -1;
+  EXPECT_EQ(StellungToFEN(LeeresBrett, z, 40, false), "8/8/8/8/8/8/8/8 b - - 0 40");
+}
+
+TEST(FenWriter, InvalidEnPassantIndexIsNotWritten) {
+  TZug z;
+  z.EnPassant = 9;  // a border square
+  EXPECT_EQ(StellungToFEN(LeeresBrett, z, 1, false), "8/8/8/8/8/8/8/8 w - - 0 1");
+}
+
+// ---------------------------------------------------------------------------
+// FEN input
+
+TEST(FenReader, StartPosition) {
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  z.Von = 33;
+  z.Nach = 44;
+  z.Geschlagen = 5;
+  z.Zeichen = 64;
+  z.Stellungsbewertung = 14;
+  uint16_t n = 0;
+  ASSERT_TRUE(FENToStellung(kStart, b, z, n));
+  EXPECT_EQ(b, GrundstellungBrett);
+  EXPECT_EQ(z.Rochaderechte, 30);
+  EXPECT_EQ(z.AmZug, 1);
+  EXPECT_EQ(z.EnPassant, 0);
+  EXPECT_EQ(n, 1);
+  // Bytes 5..10 are cleared; Von, Nach and Stellungsbewertung are kept.
+  EXPECT_EQ(z.Geschlagen, 0);
+  EXPECT_EQ(z.Zeichen, 0);
+  EXPECT_EQ(z.Von, 33);
+  EXPECT_EQ(z.Nach, 44);
+  EXPECT_EQ(z.Stellungsbewertung, 14);
+}
+
+struct EnPassantFall {
+  const char* fen;
+  uint8_t feld;
+};
+
+class FenEnPassant : public testing::TestWithParam<EnPassantFall> {};
+
+TEST_P(FenEnPassant, RankComesFromSideToMove) {
   TSchachbrett b = LeeresBrett;
   TZug z;
   uint16_t n = 0;
-  ASSERT_TRUE(FENToStellung(start, b, z, n));
-  EXPECT_EQ(b, GrundstellungBrett);
+  ASSERT_TRUE(FENToStellung(GetParam().fen, b, z, n));
+  EXPECT_EQ(z.EnPassant, GetParam().feld);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FenEnPassant,
+    testing::Values(
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", 45},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 1", 75},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1", 75},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq A3 0 1", 41},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 78},
+        // A letter past h names no square.
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq z6 0 1", 0},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0}));
+
+TEST(FenReader, FischerRandomMarkAndPieces) {
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(
+      FENToStellung("bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 1", b, z, n, &f));
+  EXPECT_EQ(f.Fischer, 1);
+  EXPECT_EQ(f.WeissTurm1, 25);
+  EXPECT_EQ(f.WeissTurm2, 27);
+  EXPECT_EQ(f.WeissKoenig, 26);
+  EXPECT_EQ(f.SchwarzTurm1, 95);
+  EXPECT_EQ(f.SchwarzTurm2, 97);
+  EXPECT_EQ(f.SchwarzKoenig, 96);
+  EXPECT_EQ(z.EnPassant, 0);
   EXPECT_EQ(z.Rochaderechte, 30);
   EXPECT_EQ(n, 1);
+
+  // The last word overrides the move number 1 of the mark.
+  ASSERT_TRUE(
+      FENToStellung("bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 17", b, z, n, &f));
+  EXPECT_EQ(n, 17);
+  EXPECT_EQ(f.Fischer, 1);
+
+  // A later standard FEN clears the flag and the rooks.
+  ASSERT_TRUE(FENToStellung("4k3/8/8/8/8/8/8/4K3 w - - 0 3", b, z, n, &f));
+  EXPECT_EQ(f.Fischer, 0);
+  EXPECT_EQ(f.WeissTurm1, 0);
+  EXPECT_EQ(f.SchwarzTurm2, 0);
+  EXPECT_EQ(f.WeissKoenig, 25);
+
+  // Without an info record the mark is read and nothing else happens.
+  ASSERT_TRUE(FENToStellung("bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 9", b, z, n));
+  EXPECT_EQ(z.EnPassant, 0);
+  EXPECT_EQ(n, 9);
+}
+
+TEST(FenReader, PlacementVariants) {
+  TSchachbrett b = GrundstellungBrett;
+  TZug z;
+  uint16_t n = 5;
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 1", b, z, n));
+  EXPECT_EQ(b, LeeresBrett);
+
+  b = GrundstellungBrett;
+  ASSERT_TRUE(FENToStellung("8888/8/8/8/8 w - - 0 1", b, z, n));
+  EXPECT_EQ(b, LeeresBrett);
+
+  // Only the placement: side +1, no rights, move number kept.
+  b = LeeresBrett;
+  n = 23;
+  ASSERT_TRUE(FENToStellung("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", b, z, n));
+  EXPECT_EQ(b, GrundstellungBrett);
+  EXPECT_EQ(z.AmZug, 1);
+  EXPECT_EQ(z.Rochaderechte, 0);
+  EXPECT_EQ(n, 23);
+
+  // Rook-file castling letters are ignored.
+  ASSERT_TRUE(FENToStellung("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b HAha - 0 4", b, z, n));
+  EXPECT_EQ(z.Rochaderechte, 0);
+  EXPECT_EQ(z.AmZug, -1);
+  EXPECT_EQ(n, 4);
+}
+
+TEST(FenReader, RejectsWithoutTouchingTheBoard) {
+  const char* schlecht[] = {
+      "",
+      "8/8/8/8/8/8/8 w - - 0 1",      // six separators
+      "k/8/8/8/8/8/8/8/8 w - - 0 1",  // eight before 64 squares are filled
+      "///////k w - - 0 1",           // a piece below a1
+      "8k/8/8/8/8/8/8/8 w - - 0 1",   // a piece past h8
+  };
+  for (const char* fen : schlecht) {
+    TSchachbrett b = GrundstellungBrett;
+    TZug z;
+    uint16_t n = 3;
+    EXPECT_FALSE(FENToStellung(fen, b, z, n)) << fen;
+    EXPECT_EQ(b, GrundstellungBrett) << fen;
+    EXPECT_EQ(n, 3) << fen;
+  }
+}
+
+TEST(FenReader, OtherCharactersFillOneSquare) {
+  // "9", "0" and "x" stand for one empty square each.
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  // The scan ends once 64 squares are filled: a ninth rank is not read.
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8/8 w - - 0 1", b, z, n));
+  ASSERT_TRUE(FENToStellung("9k6/8/8/8/8/8/8/x0K5 w - - 0 1", b, z, n));
+  EXPECT_EQ(b[92], -Koenig);
+  EXPECT_EQ(b[23], Koenig);
+  EXPECT_EQ(b[91], Leer);
+}
+
+TEST(FenReader, MoveNumberOutOfRangeIsNotTaken) {
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 8;
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 65535", b, z, n));
+  EXPECT_EQ(n, 65535);
+  n = 8;
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 65536", b, z, n));
+  EXPECT_EQ(n, 8);
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 -3", b, z, n));
+  EXPECT_EQ(n, 8);
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 99999999999999999999999", b, z, n));
+  EXPECT_EQ(n, 8);
+}
+
+TEST(FenReader, DigitsPastTheBoardAndHugeTexts) {
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 1;
+  // A rank of more than eight squares runs on into the next rank.
+  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 1", b, z, n));
+  EXPECT_FALSE(FENToStellung("8/8/8/8/8/8/8/88888888k w", b, z, n));
+  EXPECT_TRUE(RandIntakt(b));
+
+  // Millions of separators: the counters must not overflow.
+  std::string riesig(3'000'000, '/');
+  riesig += "k w - - 0 1";
+  EXPECT_FALSE(FENToStellung(riesig, b, z, n));
+  std::string ziffern(3'000'000, '7');
+  EXPECT_FALSE(FENToStellung(ziffern, b, z, n));
+  EXPECT_TRUE(RandIntakt(b));
+}
+
+TEST(FenReader, RandomBytesNeverBreakTheBoard) {
+  std::mt19937 rng(20261206);
+  const std::string alphabet = "kqnbrpKQNBRP12345678/ -wf0x9\t\r\n\xff\xe4";
+  for (int runde = 0; runde < 20000; ++runde) {
+    std::string fen;
+    const int laenge = static_cast<int>(rng() % 90);
+    for (int i = 0; i < laenge; ++i) {
+      fen += rng() % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+    }
+    TSchachbrett b = GrundstellungBrett;
+    TZug z;
+    uint16_t n = 1;
+    TFischerInfo f;
+    const bool gelesen = FENToStellung(fen, b, z, n, &f);
+    ASSERT_TRUE(RandIntakt(b)) << fen;
+    if (!gelesen) {
+      ASSERT_EQ(b, GrundstellungBrett) << fen;
+    }
+    ASSERT_TRUE(z.AmZug == 1 || z.AmZug == -1);
+    ASSERT_TRUE(z.EnPassant == 0 || !FeldnameVonIndex(z.EnPassant).empty()) << fen;
+  }
+}
+
+TEST(FenRoundTrip, WriteReadWrite) {
+  const char* fens[] = {
+      kStart,
+      "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+      "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b Kq - 0 1",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 0 8",
+      "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 41",
+      "8/8/8/8/8/8/8/8 b - - 0 300",
+  };
+  for (const char* fen : fens) {
+    TSchachbrett b = LeeresBrett;
+    TZug z;
+    uint16_t n = 0;
+    ASSERT_TRUE(FENToStellung(fen, b, z, n)) << fen;
+    EXPECT_EQ(StellungToFEN(b, z, n, false), fen);
+  }
+  // Fischer Random: the mark survives a round trip.
+  const std::string frc = "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKBBQRN w KQkq f1 0 1";
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(FENToStellung(frc, b, z, n, &f));
+  EXPECT_EQ(StellungToFEN(b, z, n, f.Fischer != 0), frc);
 }

@@ -355,7 +355,7 @@ TEST(Leser, PasteReadsAtMostTheFirst9999Characters) {
 TEST(Leser, SampleGamesEndInTheRightPosition) {
   const std::vector<std::string> partien =
       Partien(DateiLesen(std::string(BREVARO_SAMPLES) + "/classics.pgn"));
-  ASSERT_EQ(partien.size(), 1u);
+  ASSERT_GE(partien.size(), 1u);
   Leser l;
   EXPECT_EQ(l.m.LadePartie(partien[0]), 0);
   EXPECT_TRUE(l.fehler.empty());

@@ -1,25 +1,517 @@
-// brevaro-pgn: command-line companion over the plain layers.
-#include <fstream>
+// brevaro-pgn: the command-line companion of Brevaro. It counts, lists,
+// filters and sorts the games of PGN files with the same index the game list
+// uses, checks FEN texts and appends games to PGN files.
+#include <unistd.h>
+
+#include <sys/stat.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "collections/encoding.h"
+#include "collections/gamelist.h"
+#include "collections/pgnfile.h"
+#include "collections/pgnindex.h"
+#include "core/moves.h"
 #include "core/position.h"
+#include "game/notation_model.h"
 
-int main(int argc, char** argv) {
-  if (argc < 3 || std::string(argv[1]) != "list") {
-    std::cerr << "usage: brevaro-pgn list FILE.pgn\n";
-    return 2;
+using namespace brevaro;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brevaro-pgn COMMAND [ARGS]\n"
+    "\n"
+    "commands:\n"
+    "  count FILE                 number of games in FILE\n"
+    "  list FILE [OPTIONS]        the games of FILE, one line each, as the game list shows them\n"
+    "  show FILE N                game N (from 0) laid out as the notation shows it\n"
+    "  pgn FILE N                 game N (from 0) as the PGN writer writes it\n"
+    "  replay FILE                every game read: plies, final position, main-line moves\n"
+    "  fen TEXT                   read TEXT as FEN and write it back\n"
+    "  append TARGET FILE N...    append games N... (from 0) of FILE to the PGN file TARGET\n"
+    "\n"
+    "Run 'brevaro-pgn COMMAND --help' for the options of a command.\n";
+
+constexpr const char* kCountHelp =
+    "usage: brevaro-pgn count FILE\n"
+    "Prints the number of games in FILE (a game starts at \"[Event \" at the start of a line).\n";
+
+constexpr const char* kListHelp =
+    "usage: brevaro-pgn list FILE [OPTIONS]\n"
+    "Prints the rows of the game list, tab-separated: number (from 1), \"White - Black\",\n"
+    "event and site, year, result. Text is written as UTF-8.\n"
+    "\n"
+    "filter (a game must pass every option given):\n"
+    "  --player TEXT              TEXT in a player's name, any case\n"
+    "  --as white|black|both      where --player looks (default both)\n"
+    "  --event TEXT               TEXT in the event, any case\n"
+    "  --eco TEXT                 TEXT in the ECO code, any case\n"
+    "  --years A-B                year from A to B (inclusive)\n"
+    "  --result 1-0|1/2-1/2|0-1   exact result; may be given more than once\n"
+    "  --position FEN             every piece of FEN stands on its square in the start position\n"
+    "sort (each --sort acts like one click on a header; the same key twice reverses):\n"
+    "  --sort KEY                 number, white, black, event, annotator, site, result, eco,\n"
+    "                             year, whiteelo, blackelo or movecount\n";
+
+constexpr const char* kShowHelp =
+    "usage: brevaro-pgn show FILE N [--english] [--heading]\n"
+    "Prints game N (numbered from 0 in file order) as the notation lays it out, one line per\n"
+    "display line, without wrapping. --english uses English piece letters (default German),\n"
+    "--heading adds the heading lines with players, event, site and year.\n";
+
+constexpr const char* kPgnHelp =
+    "usage: brevaro-pgn pgn FILE N\n"
+    "Prints game N (numbered from 0 in file order) as the PGN writer writes it.\n";
+
+constexpr const char* kReplayHelp =
+    "usage: brevaro-pgn replay FILE\n"
+    "Reads every game and prints one line per game, tab-separated: its number (from 0), the\n"
+    "main-line moves read, the first two FEN fields after the last of them, and the moves as\n"
+    "from- and to-square with a promotion letter (castling as the king's squares); \"ERR\"\n"
+    "is appended when a game could not be read completely.\n";
+
+constexpr const char* kFenHelp =
+    "usage: brevaro-pgn fen TEXT\n"
+    "Reads TEXT with the FEN reader and writes the position back as FEN;\n"
+    "prints \"invalid\" and exits with 1 when TEXT cannot be read.\n";
+
+constexpr const char* kAppendHelp =
+    "usage: brevaro-pgn append TARGET FILE N...\n"
+    "Appends games N... (numbered from 0 in file order) of FILE to the end of the PGN file\n"
+    "TARGET, each after an empty line, as the database window does. TARGET must exist and be\n"
+    "a PGN file; its existing bytes are never changed.\n";
+
+int Fehler(const std::string& text) {
+  std::cerr << "brevaro-pgn: " << text << "\n";
+  return 2;
+}
+
+bool Hilfe(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") return true;
+  return false;
+}
+
+// Progress on standard error while it is a terminal.
+void Fortschritt(int prozent, TCancelMode&) {
+  if (prozent <= 0) {
+    std::fprintf(stderr, "\r%40s\r", "");
+    return;
   }
-  std::ifstream in(argv[2], std::ios::binary);
-  if (!in) {
-    std::cerr << "brevaro-pgn: cannot open " << argv[2] << "\n";
+  if (prozent > 100) prozent = 100;
+  const int voll = prozent * 30 / 100;
+  std::fprintf(stderr, "\r[%.*s%*s] %3d%%", voll, "##############################", 30 - voll, "",
+               prozent);
+  std::fflush(stderr);
+}
+
+// Opens FILE in `index`; a message and false when it is missing or no PGN file.
+bool Oeffnen(TPGNIndex& index, const std::string& pfad, std::string& meldung) {
+  struct stat st {};
+  if (::stat(pfad.c_str(), &st) != 0) {
+    meldung = pfad + ": " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode) || !IstPGNDatei(pfad)) {
+    meldung = pfad + ": not a PGN file";
+    return false;
+  }
+  if (::isatty(2)) index.OnPGNTrace = Fortschritt;
+  index.BeforeCreatePGNFile = [](const std::string&, bool& anlegen) { anlegen = false; };
+  index.SetFileName(pfad);
+  if (!index.IsOpen()) {
+    meldung = pfad + ": " + (index.LastError().empty() ? "cannot open" : index.LastError());
+    return false;
+  }
+  return true;
+}
+
+bool Zahl(const std::string& text, int64_t& wert) {
+  if (text.empty() || text.size() > 18) return false;
+  wert = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    wert = wert * 10 + (c - '0');
+  }
+  return true;
+}
+
+int Count(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kCountHelp;
+    return 0;
+  }
+  if (args.size() != 1) return Fehler(std::string("count needs one FILE\n") + kCountHelp);
+  TPGNIndex index;
+  std::string meldung;
+  if (!Oeffnen(index, args[0], meldung)) return Fehler(meldung);
+  std::cout << index.GameCount() << "\n";
+  return 0;
+}
+
+int List(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kListHelp;
+    return 0;
+  }
+  static const std::map<std::string, uint8_t> schluessel = {
+      {"number", skNumber},       {"white", skWhite},
+      {"black", skBlack},         {"event", skEvent},
+      {"annotator", skAnnotator}, {"site", skSite},
+      {"result", skResult},       {"eco", skEco},
+      {"year", skYear},           {"whiteelo", skWhiteElo},
+      {"blackelo", skBlackElo},   {"movecount", skMoveCount}};
+  std::string datei;
+  TFilterSettings filter;
+  std::vector<uint8_t> sortierungen;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool mitWert = a.size() > 2 && a.compare(0, 2, "--") == 0;
+    if (!mitWert) {
+      if (!datei.empty()) return Fehler("list takes one FILE; unexpected " + a);
+      datei = a;
+      continue;
+    }
+    if (i + 1 >= args.size()) return Fehler(a + " needs a value");
+    const std::string& w = args[++i];
+    if (a == "--player") {
+      filter.Player = w;
+    } else if (a == "--as") {
+      if (w == "white")
+        filter.As = TPlayerColour::White;
+      else if (w == "black")
+        filter.As = TPlayerColour::Black;
+      else if (w == "both")
+        filter.As = TPlayerColour::Both;
+      else
+        return Fehler("--as takes white, black or both, not " + w);
+      continue;
+    } else if (a == "--event") {
+      filter.Event = w;
+    } else if (a == "--eco") {
+      filter.Eco = w;
+    } else if (a == "--years") {
+      const size_t strich = w.find('-', 1);
+      int64_t von = 0, bis = 0;
+      if (strich == std::string::npos || !Zahl(w.substr(0, strich), von) ||
+          !Zahl(w.substr(strich + 1), bis) || von > 3000 || bis > 3000)
+        return Fehler("--years takes A-B with years 0..3000, not " + w);
+      filter.YearRange = true;
+      filter.FromYear = static_cast<int32_t>(von);
+      filter.ToYear = static_cast<int32_t>(bis);
+    } else if (a == "--result") {
+      if (w == "1-0")
+        filter.Win = true;
+      else if (w == "1/2-1/2")
+        filter.Draw = true;
+      else if (w == "0-1")
+        filter.Loss = true;
+      else
+        return Fehler("--result takes 1-0, 1/2-1/2 or 0-1, not " + w);
+    } else if (a == "--position") {
+      TZug zug;
+      uint16_t zugnummer = 1;
+      filter.SearchBoard = LeeresBrett;
+      if (!FENToStellung(w, filter.SearchBoard, zug, zugnummer))
+        return Fehler("--position: not a FEN position: " + w);
+      filter.Position = true;
+    } else if (a == "--sort") {
+      const auto k = schluessel.find(w);
+      if (k == schluessel.end()) return Fehler("--sort: unknown key " + w);
+      sortierungen.push_back(k->second);
+      continue;
+    } else {
+      return Fehler("list: unknown option " + a);
+    }
+    filter.Enabled = true;
+  }
+  if (datei.empty()) return Fehler(std::string("list needs a FILE\n") + kListHelp);
+
+  TPGNIndex index;
+  std::string meldung;
+  if (!Oeffnen(index, datei, meldung)) return Fehler(meldung);
+  if (filter.Enabled) {
+    index.OnFilterRequest = [&filter](const TEventData& kopf, bool& zeigen) {
+      zeigen = FilterRequest(filter, kopf);
+    };
+    index.ApplyFilter();
+  }
+  for (uint8_t k : sortierungen) index.SortBy(k);
+
+  // The lines are made in file order, where reading the headers is fast, and
+  // written in display order.
+  const int64_t zeilen = index.RowCount();
+  std::vector<int64_t> spiele(static_cast<size_t>(zeilen));
+  std::vector<int64_t> zeileVon(static_cast<size_t>(index.GameCount()), -1);
+  for (int64_t r = 0; r < zeilen; ++r) {
+    spiele[r] = index.GameOfRow(r);
+    zeileVon[spiele[r]] = r;
+  }
+  std::sort(spiele.begin(), spiele.end());
+  std::string text;
+  std::vector<int64_t> anfang(static_cast<size_t>(zeilen) + 1);
+  std::vector<int64_t> reihenfolge;  // row of each line in `text`
+  reihenfolge.reserve(static_cast<size_t>(zeilen));
+  index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
+    const TRowTexts t = RowTexts(kopf, g);
+    anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
+    reihenfolge.push_back(zeileVon[g]);
+    text += t.Number;
+    text += '\t';
+    text += AlsUtf8(t.Players);
+    text += '\t';
+    text += AlsUtf8(t.Source);
+    text += '\t';
+    text += t.Year;
+    text += '\t';
+    text += AlsUtf8(t.Result);
+    text += '\n';
+  });
+  anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
+  std::vector<int64_t> zeileZuLinie(static_cast<size_t>(zeilen));
+  for (size_t i = 0; i < reihenfolge.size(); ++i)
+    zeileZuLinie[reihenfolge[i]] = static_cast<int64_t>(i);
+  std::string aus;
+  for (int64_t r = 0; r < zeilen; ++r) {
+    const int64_t i = zeileZuLinie[r];
+    aus.append(text, static_cast<size_t>(anfang[i]),
+               static_cast<size_t>(anfang[i + 1] - anfang[i]));
+    if (aus.size() > (1 << 16)) {
+      std::fwrite(aus.data(), 1, aus.size(), stdout);
+      aus.clear();
+    }
+  }
+  std::fwrite(aus.data(), 1, aus.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// A notation model that keeps the Fischer Random information it is given, as
+// the game window does.
+struct Leser {
+  TNotationModell modell;
+  TFischerInfo fischer;
+  bool fehler = false;
+  Leser() {
+    modell.OnFischerInfo = [this](const TFischerInfo& info) {
+      fischer = info;
+      modell.SetFischerInfo(info.Fischer ? &fischer : nullptr);
+    };
+    modell.OnError = [this](const std::string&) { fehler = true; };
+  }
+  bool Laden(std::string_view text) {
+    fehler = false;
+    modell.SetFischerInfo(nullptr);
+    return modell.LadePartie(text) == 0 && !fehler;
+  }
+};
+
+// FILE and game number N of a command; a message and false when either is wrong.
+bool SpielLesen(const std::vector<std::string>& args, std::string& text, std::string& meldung) {
+  TPGNIndex index;
+  if (!Oeffnen(index, args[0], meldung)) return false;
+  int64_t n = 0;
+  if (!Zahl(args[1], n) || n >= index.GameCount()) {
+    meldung = "no game " + args[1] + " in " + args[0] + " (it has " +
+              std::to_string(index.GameCount()) + ", numbered from 0)";
+    return false;
+  }
+  int64_t id = -1;
+  index.GetGame(n, id, text);
+  if (id < 0) {
+    meldung = "game " + args[1] + " of " + args[0] + " has no text";
+    return false;
+  }
+  return true;
+}
+
+int Show(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kShowHelp;
+    return 0;
+  }
+  std::vector<std::string> feste;
+  bool englisch = false, ueberschrift = false;
+  for (const std::string& a : args) {
+    if (a == "--english")
+      englisch = true;
+    else if (a == "--heading")
+      ueberschrift = true;
+    else if (a.compare(0, 2, "--") == 0)
+      return Fehler("show: unknown option " + a);
+    else
+      feste.push_back(a);
+  }
+  if (feste.size() != 2) return Fehler(std::string("show needs FILE N\n") + kShowHelp);
+  std::string text, meldung;
+  if (!SpielLesen(feste, text, meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(englisch);
+  l.modell.Ueberschrift = ueberschrift;
+  const bool ganz = l.Laden(text);
+  const std::string& n = l.modell.Notationstext;
+  const auto& zeilen = l.modell.Zeilenanfaenge();
+  for (size_t i = 0; i < zeilen.size(); ++i) {
+    const size_t von = static_cast<size_t>(zeilen[i].Pos - 1);
+    const size_t bis =
+        i + 1 < zeilen.size() ? static_cast<size_t>(zeilen[i + 1].Pos - 1) : n.size();
+    if (von > n.size() || bis < von) continue;
+    std::string zeile = n.substr(von, std::min(bis, n.size()) - von);
+    while (!zeile.empty() && zeile.back() == ' ') zeile.pop_back();
+    std::cout << AlsUtf8(zeile) << "\n";
+  }
+  if (!ganz) std::cerr << "brevaro-pgn: game " << feste[1] << " could not be read completely\n";
+  return ganz ? 0 : 1;
+}
+
+int Pgn(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kPgnHelp;
+    return 0;
+  }
+  if (args.size() != 2) return Fehler(std::string("pgn needs FILE N\n") + kPgnHelp);
+  std::string text, meldung;
+  if (!SpielLesen(args, text, meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(true);
+  const bool ganz = l.Laden(text);
+  const std::string pgn = l.modell.PGNSchreiben();
+  std::fwrite(pgn.data(), 1, pgn.size(), stdout);
+  if (!ganz) std::cerr << "brevaro-pgn: game " << args[1] << " could not be read completely\n";
+  return ganz ? 0 : 1;
+}
+
+int Replay(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kReplayHelp;
+    return 0;
+  }
+  if (args.size() != 1) return Fehler(std::string("replay needs one FILE\n") + kReplayHelp);
+  TPGNIndex index;
+  std::string meldung;
+  if (!Oeffnen(index, args[0], meldung)) return Fehler(meldung);
+  Leser l;
+  l.modell.SetEnglish(true);
+  std::string aus, text;
+  int64_t id = -1;
+  const bool fortschritt = ::isatty(2);
+  int letzterProzent = 0;
+  TCancelMode modus = cmContinue;
+  for (int64_t g = 0; g < index.GameCount(); ++g) {
+    if (fortschritt && Prozent(g, index.GameCount()) != letzterProzent) {
+      letzterProzent = Prozent(g, index.GameCount());
+      Fortschritt(letzterProzent, modus);
+    }
+    index.GetGame(g, id, text);
+    const bool ganz = l.Laden(text);
+    TSchachbrett brett = l.modell.Partiedaten.StartBrett;
+    TZug zug = l.modell.Partiedaten.StartZug;
+    std::string zuege;
+    int64_t plies = 0;
+    for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n;
+         n = n->Naechster) {
+      ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
+      zug = n->Zug;
+      if (plies++ > 0) zuege += ' ';
+      zuege += FeldnameVonIndex(n->Zug.Von);
+      zuege += FeldnameVonIndex(n->Zug.Nach);
+      const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
+      if (art > 1 && art < 6) zuege += " prbnq"[art];
+    }
+    const std::string fen = StellungToFEN(brett, zug, 1, false);
+    aus += std::to_string(g);
+    aus += '\t';
+    aus += std::to_string(plies);
+    aus += '\t';
+    aus += fen.substr(0, fen.find(' ', fen.find(' ') + 1));
+    aus += '\t';
+    aus += zuege;
+    if (!ganz) aus += "\tERR";
+    aus += '\n';
+    if (aus.size() > (1 << 16)) {
+      std::fwrite(aus.data(), 1, aus.size(), stdout);
+      aus.clear();
+    }
+  }
+  std::fwrite(aus.data(), 1, aus.size(), stdout);
+  if (fortschritt) Fortschritt(0, modus);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Fen(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kFenHelp;
+    return 0;
+  }
+  if (args.size() != 1) return Fehler(std::string("fen needs one TEXT\n") + kFenHelp);
+  TSchachbrett brett = LeeresBrett;
+  TZug zug;
+  uint16_t zugnummer = 1;
+  TFischerInfo fischer;
+  if (!FENToStellung(args[0], brett, zug, zugnummer, &fischer)) {
+    std::cout << "invalid\n";
     return 1;
   }
-  std::string line;
-  int games = 0;
-  while (std::getline(in, line)) {
-    if (line.rfind("[Event ", 0) == 0) ++games;
-  }
-  std::cout << games << " games\n";
+  std::cout << StellungToFEN(brett, zug, zugnummer, fischer.Fischer != 0) << "\n";
   return 0;
+}
+
+int Append(const std::vector<std::string>& args) {
+  if (Hilfe(args)) {
+    std::cout << kAppendHelp;
+    return 0;
+  }
+  if (args.size() < 3) return Fehler(std::string("append needs TARGET FILE N...\n") + kAppendHelp);
+  const std::string& ziel = args[0];
+  struct stat st {};
+  if (::stat(ziel.c_str(), &st) != 0) return Fehler(ziel + ": " + std::strerror(errno));
+  if (S_ISDIR(st.st_mode) || !IstPGNDatei(ziel)) return Fehler(ziel + ": not a PGN file");
+  TPGNIndex index;
+  std::string meldung;
+  if (!Oeffnen(index, args[1], meldung)) return Fehler(meldung);
+  std::vector<int64_t> spiele;
+  for (size_t i = 2; i < args.size(); ++i) {
+    int64_t n = 0;
+    if (!Zahl(args[i], n) || n >= index.GameCount())
+      return Fehler("no game " + args[i] + " in " + args[1] + " (it has " +
+                    std::to_string(index.GameCount()) + ")");
+    spiele.push_back(n);
+  }
+  const std::string text = AppendText(index, spiele);
+  if (text.empty()) return Fehler("the games chosen have no text");
+  std::string grund;
+  if (!AnPGNDateiAnhaengen(ziel, text, &grund)) return Fehler(ziel + ": " + grund);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> alle(argv + 1, argv + argc);
+  if (alle.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::string befehl = alle[0];
+  const std::vector<std::string> args(alle.begin() + 1, alle.end());
+  if (befehl == "--help" || befehl == "-h" || befehl == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (befehl == "count") return Count(args);
+  if (befehl == "list") return List(args);
+  if (befehl == "show") return Show(args);
+  if (befehl == "pgn") return Pgn(args);
+  if (befehl == "replay") return Replay(args);
+  if (befehl == "fen") return Fen(args);
+  if (befehl == "append") return Append(args);
+  std::cerr << "brevaro-pgn: unknown command " << befehl << "\n" << kUsage;
+  return 2;
 }

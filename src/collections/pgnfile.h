@@ -1,0 +1,26 @@
+// The two file-level operations on PGN files: the check that a file is one,
+// and appending games to it. Invariant: existing bytes of a PGN file are never
+// changed; a failed append leaves the file as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brevaro {
+
+// True when the file can be read and either one of its first 1000 lines
+// contains "[Event " (case-sensitive), or it has no line at all, or every line
+// read is empty (blank). Lines end at CR, LF or CR LF. At most
+// IstPGNDateiGrenze bytes are read, and no line is held in memory.
+bool IstPGNDatei(const std::string& pfad);
+inline constexpr int64_t IstPGNDateiGrenze = int64_t{16} << 20;
+
+// Appends `text` to the PGN file `pfad`, preceded by CR LF CR LF unless it
+// begins with a carriage return. False, with nothing written, when the target
+// is not a PGN file or `text` is empty; false, with the file cut back to its
+// old length, when writing or flushing fails. `fehler` receives the reason.
+bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text,
+                         std::string* fehler = nullptr);
+
+}  // namespace brevaro

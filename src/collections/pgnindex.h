@@ -1,0 +1,157 @@
+// The index of one PGN file: a single scan finds where every game starts
+// ("[Event " at the beginning of a line) and keeps only byte ranges; game texts
+// and headers are read from the file again on demand. Rows are the games
+// shown (after a filter) in their display order (after a sort).
+// Invariant: every index entry lies inside the bytes scanned; the file is
+// opened read-only and only ever read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/header.h"
+
+namespace brevaro {
+
+// The answer to a progress report.
+enum TCancelMode : uint8_t { cmNone = 0, cmContinue = 1, cmCancel = 2 };
+
+// The byte range of one game: from the "[" of its Event tag to where the next
+// game starts (for the last game, the end of the file).
+struct TGameIndexEntry {
+  int64_t GameID = -1;  // number in file order, from 0
+  int64_t StartPos = 0;
+  int64_t EndPos = 0;
+};
+
+// The integer part of a * 100 / b; 0 when b is 0.
+int Prozent(int64_t a, int64_t b);
+
+// Size of the blocks the scan counts its progress in.
+inline constexpr int64_t ScanBlock = 16384;
+
+// Sort keys of SortBy.
+enum TSortKey : uint8_t {
+  skNumber = 0,
+  skWhite,
+  skBlack,
+  skEvent,
+  skAnnotator,
+  skSite,
+  skResult,
+  skEco,
+  skYear,
+  skWhiteElo,
+  skBlackElo,
+  skMoveCount,
+};
+
+class TPGNIndex {
+ public:
+  // Progress of a scan, filter or sort; setting cmCancel stops it. A final
+  // call with percent 0 ends each operation. Percent may exceed 100.
+  std::function<void(int percent, TCancelMode& cancelMode)> OnPGNTrace;
+  // A game is about to become a row; showThisGame enters as true. Not called
+  // during a scan (every game becomes a row).
+  std::function<void(const TEventData& gameHeader, bool& showThisGame)> OnFilterRequest;
+  // The file name set does not exist; createNewPGNFile enters as true.
+  std::function<void(const std::string& fileName, bool& createNewPGNFile)> BeforeCreatePGNFile;
+
+  TPGNIndex();
+  ~TPGNIndex();
+  TPGNIndex(const TPGNIndex&) = delete;
+  TPGNIndex& operator=(const TPGNIndex&) = delete;
+
+  // Opens and indexes a file; an empty name closes it. Ignored while Busy. A
+  // file that fails IstPGNDatei, or a new file the handler declines, leaves the
+  // previous file listed. A missing name without the extension ".pgn" gets it.
+  void SetFileName(const std::string& pfad);
+  const std::string& FileName() const { return fileName_; }
+  // The platform's text for the last file that could not be opened or
+  // created, empty after a success.
+  const std::string& LastError() const { return lastError_; }
+
+  bool IsOpen() const { return fd_ >= 0; }
+  bool IndexComplete() const { return indexComplete_; }
+  bool Busy() const { return busy_; }
+  // Set while sorting: rows are not to be painted.
+  bool NoPaint() const { return noPaint_; }
+  uint8_t SortKey() const { return sortKey_; }
+
+  int64_t GameCount() const;
+  TGameIndexEntry Entry(int64_t gameId) const;
+
+  int64_t RowCount() const { return static_cast<int64_t>(order_.size()); }
+  // The GameID shown in display row `row`; -1 outside 0..RowCount()-1.
+  int64_t GameOfRow(int64_t row) const;
+
+  // Rebuilds the rows from all games through OnFilterRequest; file order.
+  void ApplyFilter();
+  // Orders the rows by a header field (1..11), restores file order (0), or
+  // reverses the rows when `key` is the current key.
+  void SortBy(uint8_t key);
+
+  // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
+  // the game's text is not empty.
+  void GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame) const;
+  // The game's bytes, cut at the first zero byte, without leading and
+  // trailing blanks and control characters. A range the file no longer has
+  // gives what is left of it, or "".
+  std::string ReadGameText(int64_t gameIndex) const;
+  // Reads the tag section of a game into GameHeader() and returns it. A game
+  // without any text reads as "Error" against "...".
+  const TEventData& ReadGameHeader(int64_t gameIndex);
+  const TEventData& GameHeader() const { return header_; }
+  // Reads the headers of these games one after the other, each into
+  // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
+  // Ignored while Busy.
+  void ReadGameHeaders(const std::vector<int64_t>& gameIds,
+                       const std::function<void(int64_t gameId, const TEventData&)>& f);
+
+  // The text a sort key compares for a header (numbers in decimal).
+  static std::string SortKeyText(const TEventData& kopf, uint8_t key);
+
+ private:
+  bool Scan(const std::string& pfad);
+  void CloseFile();
+  void AddRow(int64_t gameId);
+  void Trace(int percent, TCancelMode& mode);
+  int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
+  // Reads through a window of the file while a filter or sort walks the games
+  // in file order; outside these operations it reads the file directly.
+  int64_t ReadBuffered(int64_t pos, char* ziel, int64_t laenge);
+
+  std::string fileName_;
+  std::string lastError_;
+  int fd_ = -1;
+  // Game starts in file order plus one closing offset: game i spans
+  // starts_[i] .. starts_[i + 1]. Empty when no game was found.
+  std::vector<int64_t> starts_;
+  std::vector<int64_t> rows_;   // GameIDs of the rows, in the order they were added
+  std::vector<int64_t> order_;  // display position -> position in rows_
+  uint8_t sortKey_ = 0;
+  bool indexComplete_ = false;
+  bool busy_ = false;
+  bool noPaint_ = false;
+  bool filterSuspended_ = false;  // during a scan every game becomes a row
+  TCancelMode scanCancel_ = cmContinue;
+  bool windowActive_ = false;
+  std::vector<char> window_;
+  int64_t windowStart_ = 0;
+  TTagListe otherTags_;
+  TEventData header_;
+};
+
+// The text the database window appends for these games of `index`, in this
+// order: CR LF CR LF and the game's stored text for each game that has text.
+std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds);
+
+// Reads the header of a game text the way the list does: each line trimmed,
+// TagZeileLesen until the first line that is empty or does not begin with
+// "[". Lines end at CR, LF or CR LF.
+void KopfAusText(std::string_view text, TEventData& kopf);
+
+}  // namespace brevaro

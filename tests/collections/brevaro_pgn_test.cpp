@@ -1,0 +1,176 @@
+// The command-line companion, run as a program on the bundled samples.
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "testfiles.h"
+
+using brevaro::test::ScratchDir;
+using brevaro::test::Spiel;
+
+namespace {
+
+// The companion is built beside the tests: <build>/tools/brevaro-pgn/brevaro-pgn.
+std::string Programm() {
+  const auto self = std::filesystem::canonical("/proc/self/exe");
+  return (self.parent_path().parent_path() / "tools" / "brevaro-pgn" / "brevaro-pgn").string();
+}
+
+struct Ergebnis {
+  int code = -1;
+  std::string aus;
+};
+
+std::string Zitiert(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+Ergebnis Starten(const std::vector<std::string>& args) {
+  std::string befehl = Zitiert(Programm());
+  for (const std::string& a : args) befehl += " " + Zitiert(a);
+  befehl += " 2>/dev/null";
+  Ergebnis e;
+  FILE* p = ::popen(befehl.c_str(), "r");
+  if (!p) return e;
+  std::array<char, 4096> puffer{};
+  size_t n;
+  while ((n = std::fread(puffer.data(), 1, puffer.size(), p)) > 0) e.aus.append(puffer.data(), n);
+  const int status = ::pclose(p);
+  e.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return e;
+}
+
+const std::string kSamples = std::string(BREVARO_SAMPLES) + "/classics.pgn";
+
+}  // namespace
+
+class Companion : public ScratchDir {
+ protected:
+  void SetUp() override {
+    ScratchDir::SetUp();
+    ASSERT_TRUE(std::filesystem::exists(Programm())) << "build brevaro-pgn first: " << Programm();
+  }
+};
+
+TEST_F(Companion, CountAndList) {
+  EXPECT_EQ(Starten({"count", kSamples}).aus, "5\n");
+  const Ergebnis liste = Starten({"list", kSamples});
+  EXPECT_EQ(liste.code, 0);
+  EXPECT_EQ(
+      liste.aus.substr(0, liste.aus.find('\n')),
+      "1\tMorphy, Paul - Duke Karl of Brunswick and Count Isouard\tParis, Paris FRA\t1858\t1-0");
+  EXPECT_EQ(std::count(liste.aus.begin(), liste.aus.end(), '\n'), 5);
+}
+
+TEST_F(Companion, FilterAndSort) {
+  EXPECT_EQ(Starten({"list", kSamples, "--player", "ANDERSSEN", "--as", "white", "--result", "1-0",
+                     "--sort", "year"})
+                .aus,
+            "2\tAnderssen, Adolf - Kieseritzky, Lionel\tLondon, London ENG\t1851\t1-0\n"
+            "3\tAnderssen, Adolf - Dufresne, Jean\tBerlin, Berlin GER\t1852\t1-0\n");
+  const Ergebnis neu = Starten({"list", kSamples, "--sort", "year", "--sort", "year"});
+  EXPECT_EQ(neu.aus.substr(0, 2), "4\t");
+  const Ergebnis jahre = Starten({"list", kSamples, "--years", "1850-1852"});
+  EXPECT_EQ(jahre.aus.substr(0, 2), "2\t");
+  EXPECT_EQ(std::count(jahre.aus.begin(), jahre.aus.end(), '\n'), 2);
+  const Ergebnis frc =
+      Starten({"list", kSamples, "--position", "bqnbrkrn/8/8/8/8/8/8/8 w - - 0 1"});
+  EXPECT_EQ(frc.aus.substr(0, 2), "5\t");
+  EXPECT_EQ(std::count(frc.aus.begin(), frc.aus.end(), '\n'), 1);
+}
+
+TEST_F(Companion, ListWritesUtf8ForWindows1252Files) {
+  const std::string p = Schreiben("latin.pgn", Spiel("M\xFCller",
+                                                     "Nu\xF1"
+                                                     "ez"));
+  EXPECT_EQ(Starten({"list", p}).aus,
+            "1\tM\xC3\xBCller - Nu\xC3\xB1"
+            "ez\tTest\t\t*\n");
+  EXPECT_EQ(Starten({"list", p, "--player", "m\xC3\xBCl"}).aus.substr(0, 2), "1\t");
+}
+
+TEST_F(Companion, ShowPgnAndReplay) {
+  const Ergebnis zeigen = Starten({"show", kSamples, "0", "--english", "--heading"});
+  EXPECT_EQ(zeigen.code, 0);
+  EXPECT_EQ(zeigen.aus.substr(0, zeigen.aus.find('\n')),
+            "Morphy, Paul - Duke Karl of Brunswick and Count Isouard");
+  EXPECT_NE(zeigen.aus.find("16.Qb8+!! Nxb8 17.Rd8#"), std::string::npos);
+  EXPECT_NE(zeigen.aus.find("\n[3...exd4 {is the usual move.}]\n"), std::string::npos);
+  const Ergebnis deutsch = Starten({"show", kSamples, "0"});
+  EXPECT_NE(deutsch.aus.find("16.Db8+!! Sxb8 17.Td8#"), std::string::npos);
+  EXPECT_EQ(deutsch.aus.substr(0, 5), "{The ");
+
+  // The writer's text reads back to the same game.
+  const Ergebnis pgn = Starten({"pgn", kSamples, "4"});
+  EXPECT_EQ(pgn.code, 0);
+  EXPECT_NE(pgn.aus.find("[FEN \"bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 1\"]"),
+            std::string::npos);
+  const std::string kopie = Schreiben("kopie.pgn", pgn.aus);
+  const Ergebnis original = Starten({"replay", kSamples});
+  const Ergebnis zurueck = Starten({"replay", kopie});
+  const std::string letzte =
+      original.aus.substr(original.aus.rfind('\n', original.aus.size() - 2) + 1);
+  EXPECT_EQ(zurueck.aus, "0" + letzte.substr(1));
+
+  // Every sample game is read completely and ends where the oracle says.
+  EXPECT_EQ(original.code, 0);
+  EXPECT_EQ(original.aus.find("ERR"), std::string::npos);
+  EXPECT_EQ(std::count(original.aus.begin(), original.aus.end(), '\n'), 5);
+  EXPECT_NE(original.aus.find("0\t33\t1n1Rkb1r/p4ppp/4q3/4p1B1/4P3/8/PPP2PPP/2K5 b\te2e4 e7e5 "),
+            std::string::npos);
+  EXPECT_NE(original.aus.find("\n4\t25\tbqkr2r1/ppp1bpp1/4p3/4P3/6Rp/2P2B2/PPQ2PPP/B4RK1 b\t"),
+            std::string::npos);
+  EXPECT_NE(original.aus.find(" f1g1 "), std::string::npos) << "o-o as the king's squares";
+
+  EXPECT_EQ(Starten({"show", kSamples, "5"}).code, 2);
+  EXPECT_EQ(Starten({"pgn", kSamples}).code, 2);
+  const Ergebnis kaputt =
+      Starten({"replay", Schreiben("k.pgn", Spiel("A", "B", "", "1. e4 e5 2. Qxz9 *"))});
+  EXPECT_EQ(kaputt.aus,
+            "0\t2\trnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w\te2e4 e7e5\tERR\n");
+}
+
+TEST_F(Companion, Fen) {
+  const Ergebnis gut =
+      Starten({"fen", "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 5 1"});
+  EXPECT_EQ(gut.code, 0);
+  EXPECT_EQ(gut.aus, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n");
+  EXPECT_EQ(Starten({"fen", "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKBBQRN w KQkq f1 0 1"}).aus,
+            "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKBBQRN w KQkq f1 0 1\n");
+  const Ergebnis schlecht = Starten({"fen", "8/8 w"});
+  EXPECT_EQ(schlecht.code, 1);
+  EXPECT_EQ(schlecht.aus, "invalid\n");
+}
+
+TEST_F(Companion, AppendThenCount) {
+  const std::string ziel = Schreiben("ziel.pgn", "");
+  EXPECT_EQ(Starten({"append", ziel, kSamples, "3", "0"}).code, 0);
+  EXPECT_EQ(Starten({"count", ziel}).aus, "2\n");
+  EXPECT_EQ(Starten({"list", ziel}).aus.substr(0, 25), "1\tByrne, Donald - Fischer");
+  EXPECT_EQ(Lesen(ziel).substr(0, 11), "\r\n\r\n[Event ");
+  const std::string text = Schreiben("text.pgn", "not a pgn file\n");
+  EXPECT_EQ(Starten({"append", text, kSamples, "0"}).code, 2);
+  EXPECT_EQ(Lesen(text), "not a pgn file\n");
+  EXPECT_EQ(Starten({"append", ziel, kSamples, "5"}).code, 2);
+  EXPECT_EQ(Starten({"count", ziel}).aus, "2\n");
+}
+
+TEST_F(Companion, ClearErrorsAndHelp) {
+  EXPECT_EQ(Starten({}).code, 2);
+  EXPECT_EQ(Starten({"frobnicate"}).code, 2);
+  EXPECT_EQ(Starten({"count", Pfad("missing.pgn")}).code, 2);
+  EXPECT_FALSE(std::filesystem::exists(Pfad("missing.pgn")));
+  EXPECT_EQ(Starten({"count", Schreiben("t.txt", "words\n")}).code, 2);
+  EXPECT_EQ(Starten({"list", kSamples, "--sort", "colour"}).code, 2);
+  EXPECT_EQ(Starten({"list", kSamples, "--years", "1990"}).code, 2);
+  EXPECT_EQ(Starten({"list", kSamples, "--result", "1:0"}).code, 2);
+  EXPECT_EQ(Starten({"list", kSamples, "--player"}).code, 2);
+  for (const char* befehl : {"count", "list", "show", "pgn", "replay", "fen", "append"}) {
+    const Ergebnis hilfe = Starten({befehl, "--help"});
+    EXPECT_EQ(hilfe.code, 0) << befehl;
+    EXPECT_EQ(hilfe.aus.substr(0, 19), std::string("usage: brevaro-pgn ")) << befehl;
+  }
+}
