@@ -1,0 +1,384 @@
+#include "game/navigation.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace brevaro;
+
+namespace {
+
+// Every character one pixel wide.
+class FesteBreite : public TZeichenbreite {
+ public:
+  int Breite(TSchrift, unsigned char) const override { return 1; }
+};
+
+// Answers the variation choice from a script and remembers the rows shown.
+class Skriptwahl : public TVariantenwahlFrage {
+ public:
+  int Antwort = 0;
+  std::vector<std::string> Zeilen;
+  int Fragen = 0;
+  int Waehlen(const std::vector<std::string>& zeilen, bool) override {
+    Zeilen = zeilen;
+    ++Fragen;
+    return Antwort;
+  }
+};
+
+// A walk through the tree: n >= 0 follows Naechster n times, -k enters the
+// k-th variation of the node reached.
+TBaum* Knoten(TNotationModell& m, const std::vector<int>& weg) {
+  TBaum* n = m.Wurzel->Erster;
+  for (int s : weg) {
+    if (s >= 0) {
+      for (int i = 0; i < s; ++i) n = n->Naechster;
+    } else {
+      TVariante* v = n->Varianten;
+      for (int i = 1; i < -s; ++i) v = v->Naechste;
+      n = v->Erster;
+    }
+  }
+  return n;
+}
+
+// The board after `n`, found by replaying the moves that lead to it.
+TSchachbrett Nachgespielt(const TNotationModell& m, const TBaum* n) {
+  std::vector<const TBaum*> weg;
+  while (n) {
+    weg.push_back(n);
+    // The first move of a variation replaces the move it hangs from: the
+    // move before it is that move's predecessor, found the same way.
+    const TBaum* k = n;
+    const TBaum* z = k->Zurueck;
+    while (z && z->Naechster != k) {
+      k = z;
+      z = z->Zurueck;
+    }
+    n = z;
+  }
+  TSchachbrett b = m.Partiedaten.StartBrett;
+  for (auto it = weg.rbegin(); it != weg.rend(); ++it) ZugAusfuehren(b, (*it)->Zug, nullptr);
+  return b;
+}
+
+// Position (1-based) of the `von`-th character of the first occurrence of
+// `text` at or after `ab`.
+int32_t Pos(const TNotationModell& m, const std::string& text, size_t von = 0, size_t ab = 0) {
+  const size_t i = m.Notationstext.find(text, ab);
+  EXPECT_NE(i, std::string::npos) << text;
+  return static_cast<int32_t>(i + von + 1);
+}
+
+constexpr const char* Spiel =
+    "{Intro} 1.e4 e5 2.Nf3 {good [sic] (really) move} Nc6 "
+    "(2...d6 (2...f5 3.exf5) 3.d4 (3.Bc4 Be7 (3...h6)) 3...exd4) (2...Nf6 3.Nxe5) "
+    "3.Bb5 a6 (3...Nf6 4.O-O) 4.Ba4 *";
+
+class Navigation : public ::testing::Test {
+ protected:
+  void Laden(const std::string& zuege, bool ueberschrift = false, int breite = 0) {
+    m.SetEnglish(true);
+    m.Ueberschrift = ueberschrift;
+    if (breite > 0) {
+      m.Zeichenbreite = &feste;
+      m.Breite = breite;
+    }
+    ASSERT_EQ(
+        m.LadePartie("[White \"Anna\"]\n[Black \"Bert\"]\n[Event \"Cup 1.\"]\n\n" + zuege + "\n"),
+        0);
+    m.OnMoveChange = [this](const TZug&, const TSchachbrett& b, bool next) {
+      ereignisse.push_back(next);
+      EXPECT_EQ(b, m.Arbeitsbrett());
+    };
+    nav.Variantenwahl = &wahl;
+    nav.Beep = [this] { ++beeps; };
+  }
+  void ErwarteAktuell(const TBaum* n) {
+    EXPECT_EQ(m.Aktuell, n);
+    EXPECT_EQ(m.Arbeitsbrett(), Nachgespielt(m, n));
+    if (n) {
+      EXPECT_EQ(m.AktuellerZug().Von, n->Zug.Von);
+      EXPECT_EQ(m.AktuellerZug().Nach, n->Zug.Nach);
+    } else {
+      EXPECT_EQ(m.AktuellerZug().AmZug, m.Partiedaten.StartZug.AmZug);
+    }
+  }
+
+  TNotationModell m;
+  FesteBreite feste;
+  TNavigation nav{m};
+  Skriptwahl wahl;
+  std::vector<bool> ereignisse;
+  int beeps = 0;
+};
+
+}  // namespace
+
+TEST(Klammern, PartnerSkipsCommentsAndNesting) {
+  const std::string t = "a [b (c) {x ] y} d] e";
+  EXPECT_EQ(Klammerpartner(t, ']', static_cast<int32_t>(t.find(" e"))), 3);
+  EXPECT_EQ(Klammerpartner(t, ')', 8), 6);
+  EXPECT_EQ(Klammerpartner(t, '}', 16), 10);
+  EXPECT_EQ(Klammerpartner("x ] y", ']', 3), 1);  // no opener
+}
+
+struct Klick {
+  const char* name;
+  std::string text;  // clicked text (first occurrence)
+  size_t zeichen;    // character of it clicked
+  std::vector<int> weg;
+  bool trifft;
+};
+
+class ZugAnPositionTest : public Navigation, public ::testing::WithParamInterface<Klick> {};
+
+TEST_P(ZugAnPositionTest, LandsOnTheMoveAndItsPosition) {
+  const Klick& k = GetParam();
+  Laden(Spiel, true);
+  const int32_t p = Pos(m, k.text, k.zeichen);
+  EXPECT_EQ(nav.ZugAnPosition(p), k.trifft);
+  ErwarteAktuell(k.trifft ? Knoten(m, k.weg) : nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Klicks, ZugAnPositionTest,
+    ::testing::Values(Klick{"FirstMoveNumber", "1.e4", 0, {}, true},
+                      Klick{"BlackWithoutNumber", " e5 ", 1, {1}, true},
+                      Klick{"WhiteMoveText", "2.Nf3", 3, {2}, true},
+                      Klick{"BlackAfterComment", "Nc6", 1, {3}, true},
+                      Klick{"BlankSelectsNextMove", "} Nc6", 1, {3}, true},
+                      Klick{"BlackNumberDots", "2...d6", 1, {3, -1}, true},
+                      Klick{"FirstMoveOfVariationWithVariation", "2...f5", 4, {3, -1, -1}, true},
+                      Klick{"InsideSubVariation", "3.exf5", 3, {3, -1, -1, 1}, true},
+                      Klick{"AfterClosedSubVariation", "3.d4", 2, {3, -1, 1}, true},
+                      Klick{"SecondLevel", "Be7", 0, {3, -1, 1, -1, 1}, true},
+                      Klick{"ThirdLevel", "3...h6", 4, {3, -1, 1, -1, 1, -1}, true},
+                      Klick{"AfterClosedSecondLevel", "3...exd4", 5, {3, -1, 2}, true},
+                      Klick{"SecondVariation", "3.Nxe5", 2, {3, -2, 1}, true},
+                      Klick{"MainAfterTwoClosedVariations", "3.Bb5", 3, {4}, true},
+                      Klick{"MainBlackAfterVariations", "a6", 0, {5}, true},
+                      Klick{"VariationOfBlack", "4.O-O", 3, {5, -1, 1}, true},
+                      Klick{"CastlingInVariationThenMain", "4.Ba4", 1, {6}, true},
+                      Klick{"Heading", "Anna", 1, {}, false},
+                      Klick{"HeadingEvent", "Cup 1.", 4, {}, false},
+                      Klick{"LeadingComment", "Intro", 1, {}, false},
+                      Klick{"InsideComment", "really", 2, {}, false},
+                      Klick{"BracketInsideComment", "[sic]", 0, {}, false},
+                      Klick{"OpeningBrace", "{good", 0, {}, false},
+                      Klick{"ClosingBrace", "move}", 4, {}, false},
+                      Klick{"Result", "*", 0, {}, false}),
+    [](const ::testing::TestParamInfo<Klick>& i) { return std::string(i.param.name); });
+
+TEST_F(Navigation, ClickWithoutHeadingAndBlackStart) {
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 23\"]\n\n23...Kd7 24.Kd2 Kc6 *\n"), 0);
+  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "23...Kd7", 6)));
+  ErwarteAktuell(Knoten(m, {}));
+  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "Kc6", 0)));
+  ErwarteAktuell(Knoten(m, {2}));
+  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "24.Kd2", 0)));
+  ErwarteAktuell(Knoten(m, {1}));
+}
+
+TEST_F(Navigation, PathFollowingStopsAtAnEmptyPathOrLine) {
+  Laden(Spiel);
+  nav.PfadFolgen("", 4);
+  ErwarteAktuell(Knoten(m, {3}));
+  nav.PfadFolgen("1", 5);  // enters 2...d6, then 3.d4
+  ErwarteAktuell(Knoten(m, {3, -1, 1}));
+  nav.PfadFolgen("01", 5);  // second variation of Nc6
+  ErwarteAktuell(Knoten(m, {3, -2, 1}));
+  nav.PfadFolgen("00", 5);  // both passed: the main line
+  ErwarteAktuell(Knoten(m, {4}));
+  nav.PfadFolgen("", 0);
+  ErwarteAktuell(nullptr);
+  nav.PfadFolgen("", 1000);  // past the end: the last move
+  ErwarteAktuell(Knoten(m, {6}));
+}
+
+TEST_F(Navigation, ForwardAndBackThroughTheMainLine) {
+  Laden(Spiel);
+  wahl.Antwort = 0;
+  for (int i = 0; i < 7; ++i) nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {6}));
+  EXPECT_EQ(wahl.Fragen, 2);  // at Nc6 and at a6
+  EXPECT_EQ(ereignisse, std::vector<bool>(7, true));
+  ereignisse.clear();
+  for (int i = 0; i < 7; ++i) nav.ZugZurueck();
+  ErwarteAktuell(nullptr);
+  EXPECT_EQ(ereignisse, std::vector<bool>(7, false));
+  nav.ZugZurueck();  // nothing at the start
+  EXPECT_EQ(ereignisse.size(), 7u);
+}
+
+TEST_F(Navigation, ChoiceListsTheMoveAndItsVariations) {
+  Laden(Spiel);
+  nav.ZugAnPosition(Pos(m, "2.Nf3", 2));
+  wahl.Antwort = -1;
+  const TSchachbrett vorher = m.Arbeitsbrett();
+  nav.ZugVor();
+  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}));
+  EXPECT_EQ(nav.Wahl, -1);
+  ErwarteAktuell(Knoten(m, {2}));
+  EXPECT_EQ(m.Arbeitsbrett(), vorher);
+  EXPECT_TRUE(ereignisse.empty());
+
+  wahl.Antwort = 1;
+  nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {3, -1}));
+  EXPECT_EQ(ereignisse, std::vector<bool>{true});
+}
+
+TEST_F(Navigation, CancelledChoiceAtTheStartKeepsTheStart) {
+  Laden("1.e4 (1.d4 d5) (1.c4) e5 *");
+  wahl.Antwort = -1;
+  nav.ZugVor();
+  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 1.e4", "B) 1.d4", "C) 1.c4"}));
+  ErwarteAktuell(nullptr);
+  EXPECT_TRUE(ereignisse.empty());
+  wahl.Antwort = 2;
+  nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {0, -2}));
+  // Back from a variation's first move: the position before the replaced move.
+  nav.ZugZurueck();
+  ErwarteAktuell(nullptr);
+}
+
+TEST_F(Navigation, EmptyVariationKeepsItsLetterAndRowsMapToCells) {
+  Laden("1.e4 () (1.d4) e5 *");
+  wahl.Antwort = 1;  // the second row is "C) 1.d4"
+  nav.ZugVor();
+  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 1.e4", "C) 1.d4"}));
+  ErwarteAktuell(Knoten(m, {0, -2}));
+}
+
+TEST_F(Navigation, ForwardAtTheEndOfAVariationJumpsToTheNextNumberedMove) {
+  Laden(Spiel);
+  nav.ZugAnPosition(Pos(m, "3.Nxe5", 3));
+  nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {4}));  // 3.Bb5
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(ereignisse, std::vector<bool>{false});
+  // At the end of the main line nothing happens.
+  nav.ZumEnde();
+  ereignisse.clear();
+  nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {6}));
+  EXPECT_TRUE(ereignisse.empty());
+  EXPECT_EQ(beeps, 1);
+}
+
+TEST_F(Navigation, JumpsBetweenBranchPoints) {
+  Laden(Spiel);
+  nav.NaechsteVariante();  // stops just before Nc6, the first move with alternatives
+  ErwarteAktuell(Knoten(m, {2}));
+  nav.NaechsteVariante();  // over Nc6 to just before a6
+  ErwarteAktuell(Knoten(m, {4}));
+  nav.NaechsteVariante();
+  ErwarteAktuell(Knoten(m, {6}));
+  nav.NaechsteVariante();  // at the end: stays, no event
+  ErwarteAktuell(Knoten(m, {6}));
+  EXPECT_EQ(ereignisse, std::vector<bool>(3, false));
+
+  nav.VorigeVariante();  // before a6
+  ErwarteAktuell(Knoten(m, {4}));
+  nav.VorigeVariante();  // before Nc6
+  ErwarteAktuell(Knoten(m, {2}));
+  nav.VorigeVariante();
+  ErwarteAktuell(nullptr);
+  nav.VorigeVariante();  // nothing at the start
+  EXPECT_EQ(ereignisse.size(), 6u);
+
+  // Inside a variation: back to the position before the move it replaces.
+  nav.ZugAnPosition(Pos(m, "3...exd4", 5));
+  nav.VorigeVariante();
+  ErwarteAktuell(Knoten(m, {3, -1}));  // before 3.d4, which has alternatives
+}
+
+TEST_F(Navigation, BackFromAVariationOnAVariationsFirstMove) {
+  Laden(Spiel);
+  nav.ZugAnPosition(Pos(m, "2...f5", 4));
+  ErwarteAktuell(Knoten(m, {3, -1, -1}));
+  nav.ZugZurueck();  // f5 replaces d6, which replaces Nc6: back to after 2.Nf3
+  ErwarteAktuell(Knoten(m, {2}));
+  nav.ZugAnPosition(Pos(m, "3.exf5", 3));
+  nav.VorigeVariante();
+  ErwarteAktuell(Knoten(m, {2}));
+}
+
+TEST_F(Navigation, StartAndEnd) {
+  Laden(Spiel);
+  nav.ZumAnfang();  // already there: no event
+  EXPECT_TRUE(ereignisse.empty());
+  nav.ZugAnPosition(Pos(m, "Be7", 1));
+  nav.ZumEnde();  // from inside a variation to the main line's end
+  ErwarteAktuell(Knoten(m, {6}));
+  nav.ZumAnfang();
+  ErwarteAktuell(nullptr);
+  EXPECT_EQ(ereignisse, (std::vector<bool>{false, false}));
+}
+
+TEST_F(Navigation, NoMovesNoSteps) {
+  Laden("*");
+  nav.ZugVor();
+  nav.NaechsteVariante();
+  nav.ZumEnde();
+  nav.ZugZurueck();
+  ErwarteAktuell(nullptr);
+  EXPECT_TRUE(ereignisse.empty());
+  EXPECT_FALSE(nav.ZugAnPosition(1));
+}
+
+TEST_F(Navigation, LineChangeUpAndDown) {
+  // 20 pixels wide: several lines of main line moves.
+  Laden("1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 5.O-O Be7 6.Re1 b5 *", false, 20);
+  ASSERT_GE(m.Zeilenanfaenge().size(), 5u);
+  nav.ZugAnPosition(Pos(m, "Nc6", 0));
+  const int64_t zeile = ZeileVonZug(m, m.Aktuell);
+  const int64_t zeilen = static_cast<int64_t>(m.Zeilenanfaenge().size());
+  EXPECT_EQ(nav.ZeileWechseln(1, 1, zeilen), TZeilenwechsel::ZugGefunden);
+  EXPECT_EQ(ZeileVonZug(m, m.Aktuell), zeile + 1);
+  ErwarteAktuell(m.Aktuell);
+  EXPECT_EQ(nav.ZeileWechseln(-1, 1, zeilen), TZeilenwechsel::ZugGefunden);
+  EXPECT_EQ(ZeileVonZug(m, m.Aktuell), zeile);
+  // Up from the first line: nothing above.
+  nav.ZugAnPosition(Pos(m, "1.e4", 1));
+  EXPECT_EQ(nav.ZeileWechseln(-1, 1, zeilen), TZeilenwechsel::Nichts);
+  // Without a current move nothing happens.
+  m.Aktuell = nullptr;
+  EXPECT_EQ(nav.ZeileWechseln(1, 1, zeilen), TZeilenwechsel::Nichts);
+}
+
+TEST_F(Navigation, LineChangeUpToTheHeadingFindsNoMove) {
+  Laden("1.e4 e5 *", true);
+  nav.ZugAnPosition(Pos(m, "1.e4", 1));
+  const int64_t zeilen = static_cast<int64_t>(m.Zeilenanfaenge().size());
+  EXPECT_EQ(nav.ZeileWechseln(-1, 1, zeilen), TZeilenwechsel::KeinZug);
+  ErwarteAktuell(Knoten(m, {}));
+}
+
+TEST(Anzeige, LineOfMoveAndScrollTarget) {
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie("[Event \"E\"]\n\n1.e4 (1.d4) e5 *\n"), 0);
+  ASSERT_NE(m.Wurzel->Erster, nullptr);
+  int32_t start = 0;
+  EXPECT_EQ(ZeileVonZug(m, m.Wurzel->Erster, &start), 0);
+  EXPECT_EQ(start, 1);
+  EXPECT_EQ(ZeileVonZug(m, m.Wurzel->Erster->Varianten->Erster, &start), 1);
+  EXPECT_EQ(ZeileVonZug(m, m.Wurzel->Erster->Naechster), 2);
+  EXPECT_EQ(ZeileVonZug(m, nullptr), -1);
+
+  struct Fall {
+    int64_t zeile, erste, letzte, ziel;
+  };
+  for (const Fall& f :
+       {Fall{-1, 1, 10, -1}, Fall{-1, 5, 14, 0}, Fall{3, 1, 10, -1}, Fall{10, 1, 10, 6},
+        Fall{25, 1, 11, 20}, Fall{2, 5, 15, 0}, Fall{8, 11, 21, 3}, Fall{9, 10, 20, -1}}) {
+    EXPECT_EQ(Scrollziel(f.zeile, f.erste, f.letzte), f.ziel)
+        << f.zeile << " " << f.erste << " " << f.letzte;
+  }
+}

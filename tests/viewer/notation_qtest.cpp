@@ -1,0 +1,343 @@
+#include "viewer/notation.h"
+
+#include <QImage>
+#include <QListWidget>
+#include <QTimer>
+#include <QtTest>
+#include <vector>
+
+using namespace brevaro;
+
+namespace {
+
+class Skriptwahl : public TVariantenwahlFrage {
+ public:
+  int Antwort = 0;
+  std::vector<std::string> Zeilen;
+  int Waehlen(const std::vector<std::string>& zeilen, bool) override {
+    Zeilen = zeilen;
+    return Antwort;
+  }
+};
+
+constexpr const char* Spiel =
+    "[White \"M\xC3\xBCller, Hans\"]\n[Black \"Bert\"]\n[Event \"Cup\"]\n[Result \"1-0\"]\n\n"
+    "{A short game with two levels of variations.} 1.e4 e5 2.Nf3 {The most common move} Nc6 "
+    "(2...d6 {Philidor} 3.d4 (3.Bc4 Be7 (3...h6 4.d4)) 3...exd4) (2...Nf6 3.Nxe5) "
+    "3.Bb5 a6 $1 (3...Nf6 4.O-O Nxe4 $14) 4.Ba4 Nf6 5.O-O Be7 6.Re1 b5 7.Bb3 d6 8.c3 O-O "
+    "{Both sides have completed their development.} 9.h3 1-0\n";
+
+// Every node of the tree, in text order.
+std::vector<TBaum*> AlleKnoten(TNotationModell& m) {
+  std::vector<TBaum*> alle;
+  std::vector<TBaum*> stapel;
+  if (m.Wurzel && m.Wurzel->Erster) stapel.push_back(m.Wurzel->Erster);
+  while (!stapel.empty()) {
+    TBaum* n = stapel.back();
+    stapel.pop_back();
+    alle.push_back(n);
+    if (n->Naechster) stapel.push_back(n->Naechster);
+    std::vector<TBaum*> varianten;
+    for (TVariante* v = n->Varianten; v; v = v->Naechste) {
+      if (v->Erster) varianten.push_back(v->Erster);
+    }
+    for (auto it = varianten.rbegin(); it != varianten.rend(); ++it) stapel.push_back(*it);
+  }
+  return alle;
+}
+
+}  // namespace
+
+class NotationTest : public QObject {
+  Q_OBJECT
+
+  struct Ereignis {
+    TZug zug;
+    TSchachbrett stellung;
+    bool next;
+  };
+
+  void Vorbereiten(TNotation& n, int breite = 420, int hoehe = 400) {
+    FormularSchriften(n);
+    n.setEnglish(true);
+    n.setUeberschrift(true);
+    n.resize(breite, hoehe);
+    n.show();
+    QCOMPARE(n.LadePartie(Spiel), 0);
+    n.setVariantenwahl(&wahl);
+    n.Beep = [this] { ++beeps; };
+    n.Modell().OnMoveChange = [this](const TZug& z, const TSchachbrett& s, bool next) {
+      ereignisse.push_back({z, s, next});
+    };
+    ereignisse.clear();
+  }
+
+  Skriptwahl wahl;
+  std::vector<Ereignis> ereignisse;
+  int beeps = 0;
+
+ private slots:
+  void everyMoveIsHitAtItsMark() {
+    TNotation n;
+    Vorbereiten(n, 300, 150);  // scrolled for most moves
+    auto& m = n.Modell();
+    const auto knoten = AlleKnoten(m);
+    QVERIFY(knoten.size() > 25);
+    for (TBaum* k : knoten) {
+      m.Aktuell = k;
+      n.NotationAufbauen();
+      const TSchachbrett erwartet = m.Arbeitsbrett();
+      const QRect r = n.MarkierteFlaeche();
+      QVERIFY2(!r.isEmpty(), qPrintable(QString::number(k->TextPos)));
+      m.Aktuell = nullptr;  // the view stays where it is
+      ereignisse.clear();
+      QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, r.center());
+      QVERIFY2(m.Aktuell == k, qPrintable(QString::fromStdString(m.Notationstext.substr(
+                                              static_cast<size_t>(k->TextPos - 1), 8)) +
+                                          QString(" %1,%2").arg(r.x()).arg(r.y())));
+      QCOMPARE(ereignisse.size(), size_t{1});
+      QVERIFY(!ereignisse[0].next);
+      QVERIFY(ereignisse[0].stellung == erwartet);
+    }
+  }
+
+  void clicksOutsideMovesChangeNothing() {
+    TNotation n;
+    Vorbereiten(n);
+    auto& m = n.Modell();
+    QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, QPoint(20, 3));  // heading
+    QTest::mouseClick(n.Paintbox(), Qt::RightButton, {}, QPoint(30, 3 * n.Zeilenhoehe() + 3));
+    QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, QPoint(10, n.Paintbox()->height() - 2));
+    QVERIFY(m.Aktuell == nullptr);
+    QVERIFY(ereignisse.empty());
+    // Inside the first comment, on the first line of moves.
+    const int32_t p = n.PositionBei(QPoint(40, 2 * n.Zeilenhoehe() + 5));
+    QVERIFY(p > m.Kopflaenge);
+    QCOMPARE(m.Notationstext.substr(0, static_cast<size_t>(p)).rfind('{') != std::string::npos,
+             true);
+    QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, QPoint(40, 2 * n.Zeilenhoehe() + 5));
+    QVERIFY(m.Aktuell == nullptr);
+  }
+
+  void keysStep() {
+    TNotation n;
+    Vorbereiten(n);
+    auto& m = n.Modell();
+    n.setFocus();
+    wahl.Antwort = 0;
+    QTest::keyClick(&n, Qt::Key_Right);
+    QTest::keyClick(&n, Qt::Key_Right);
+    QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster);
+    QCOMPARE(ereignisse.size(), size_t{2});
+    QVERIFY(ereignisse[0].next && ereignisse[1].next);
+    QCOMPARE(ereignisse[1].zug.Nach, m.Aktuell->Zug.Nach);
+    QTest::keyClick(&n, Qt::Key_Left);
+    QCOMPARE(m.Aktuell, m.Wurzel->Erster);
+    QVERIFY(!ereignisse.back().next);
+    QTest::keyClick(&n, Qt::Key_End);
+    QVERIFY(m.Aktuell && !m.Aktuell->Naechster);
+    QTest::keyClick(&n, Qt::Key_Home);
+    QVERIFY(m.Aktuell == nullptr);
+    QTest::keyClick(&n, Qt::Key_PageDown);  // before 2...Nc6, which has variations
+    QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster->Naechster);
+    QTest::keyClick(&n, Qt::Key_PageUp);
+    QVERIFY(m.Aktuell == nullptr);
+    for (const Ereignis& e : ereignisse) {
+      Q_UNUSED(e);
+    }
+    QCOMPARE(ereignisse.size(), size_t{7});
+    QVERIFY(ereignisse.back().stellung == m.Partiedaten.StartBrett);
+  }
+
+  void upAndDownChangeLines() {
+    TNotation n;
+    Vorbereiten(n, 260, 400);
+    auto& m = n.Modell();
+    n.setFocus();
+    n.ZumEnde();
+    const int64_t zeile = ZeileVonZug(m, m.Aktuell);
+    QTest::keyClick(&n, Qt::Key_Up);
+    const int64_t oben = ZeileVonZug(m, m.Aktuell);
+    QVERIFY(oben < zeile);
+    QVERIFY(m.Aktuell->Naechster);
+    QTest::keyClick(&n, Qt::Key_Down);
+    QVERIFY(ZeileVonZug(m, m.Aktuell) > oben);
+    QVERIFY(!ereignisse.back().next);
+  }
+
+  void choiceThroughTheInterface() {
+    TNotation n;
+    Vorbereiten(n);
+    auto& m = n.Modell();
+    n.Navigation().PfadFolgen("", 3);  // after 2.Nf3
+    wahl.Antwort = 2;
+    n.ZugVor();
+    QCOMPARE(wahl.Zeilen, (std::vector<std::string>{"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}));
+    QCOMPARE(m.Aktuell,
+             m.Wurzel->Erster->Naechster->Naechster->Naechster->Varianten->Naechste->Erster);
+    QVERIFY(ereignisse.back().next);
+  }
+
+  void choiceWindowKeys_data() {
+    QTest::addColumn<int>("taste1");
+    QTest::addColumn<int>("taste2");
+    QTest::addColumn<int>("wahl");
+    QTest::newRow("Enter") << int(Qt::Key_Down) << int(Qt::Key_Return) << 1;
+    QTest::newRow("Space") << int(Qt::Key_Down) << int(Qt::Key_Space) << 1;
+    QTest::newRow("Right") << int(Qt::Key_Down) << int(Qt::Key_Right) << 1;
+    QTest::newRow("RightFirst") << 0 << int(Qt::Key_Right) << 0;
+    QTest::newRow("Escape") << int(Qt::Key_Down) << int(Qt::Key_Escape) << -1;
+    QTest::newRow("Left") << 0 << int(Qt::Key_Left) << -1;
+  }
+  void choiceWindowKeys() {
+    QFETCH(int, taste1);
+    QFETCH(int, taste2);
+    QFETCH(int, wahl);
+    TVariantenwahl d(nullptr, {"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}, true);
+    QCOMPARE(d.windowTitle(), QStringLiteral("Select move"));
+    QCOMPARE(d.Liste()->count(), 3);
+    QCOMPARE(d.Liste()->item(1)->text(), QStringLiteral("B) 2...d6"));
+    QCOMPARE(d.Liste()->currentRow(), 0);
+    QVERIFY(d.Liste()->font().bold());
+    d.show();
+    if (taste1) QTest::keyClick(d.Liste(), Qt::Key(taste1));
+    QTest::keyClick(d.Liste(), Qt::Key(taste2));
+    QCOMPARE(d.Wahl(), wahl);
+    QVERIFY(!d.isVisible());
+  }
+
+  void choiceWindowClickAndModalRun() {
+    {
+      TVariantenwahl d(nullptr, {"A) 1.e4", "B) 1.d4", "C) 1.c4"}, false);
+      QCOMPARE(d.windowTitle(), QStringLiteral("Variante wählen"));
+      d.show();
+      const QRect r = d.Liste()->visualItemRect(d.Liste()->item(2));
+      QTest::mouseClick(d.Liste()->viewport(), Qt::LeftButton, {}, r.center());
+      QCOMPARE(d.Wahl(), 2);
+    }
+    // The window the view opens: shown modally below the view, answered by keys.
+    TNotation n;
+    n.resize(300, 200);
+    n.show();
+    TQtVariantenwahl frage(&n);
+    QTimer::singleShot(0, [] {
+      QWidget* w = QApplication::activeModalWidget();
+      QVERIFY(w);
+      auto* liste = w->findChild<QListWidget*>();
+      QTest::keyClick(liste, Qt::Key_Down);
+      QTest::keyClick(liste, Qt::Key_Return);
+    });
+    QCOMPARE(frage.Waehlen({"A) 1.e4", "B) 1.d4"}, true), 1);
+  }
+
+  void wrappingBreaksAtBlanks_data() {
+    QTest::addColumn<int>("breite");
+    for (int b : {140, 200, 260, 340, 500}) QTest::newRow(qPrintable(QString::number(b))) << b;
+  }
+  void wrappingBreaksAtBlanks() {
+    QFETCH(int, breite);
+    TNotation n;
+    Vorbereiten(n, breite, 300);
+    const auto& m = n.Modell();
+    const auto& zeilen = m.Zeilenanfaenge();
+    QVERIFY(zeilen.size() > 8);
+    const int w = n.Paintbox()->width();
+    for (size_t i = 1; i + 1 < zeilen.size(); ++i) {
+      const int32_t s = zeilen[i].Pos;
+      const char davor = m.Notationstext[static_cast<size_t>(s - 2)];
+      const QString text = n.ZeilenText(static_cast<int64_t>(i));
+      // A line starts after a blank unless it continues a word too long for a line.
+      if (davor != ' ') {
+        QVERIFY2(!text.contains(' ') || n.ZeilenText(static_cast<int64_t>(i) - 1).count(' ') == 0,
+                 qPrintable(text));
+      }
+      // Blanks at a line's end may stand past the edge: the closing lines add one.
+      int blanks = 0;
+      while (blanks < text.size() && text[text.size() - 1 - blanks] == ' ') ++blanks;
+      const int blankbreite =
+          QFontMetrics(n.Schrift(zeilen[i].Schrift).Font).horizontalAdvance(' ');
+      QVERIFY2(n.ZeilenBreite(static_cast<int64_t>(i)) - blanks * blankbreite <= w,
+               qPrintable(text));
+    }
+  }
+
+  void markedMoveIsInverted() {
+    TNotation n;
+    Vorbereiten(n);
+    n.show();
+    n.Navigation().PfadFolgen("", 3);
+    n.NotationAufbauen();
+    const QRect r = n.MarkierteFlaeche();
+    QVERIFY(!r.isEmpty());
+    const QImage bild = n.Paintbox()->grab().toImage();
+    int schwarz = 0;
+    int weiss = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      for (int x = r.left(); x <= r.right(); ++x) {
+        const QColor c = bild.pixelColor(x, y);
+        if (c.lightness() < 40) ++schwarz;
+        if (c.lightness() > 200) ++weiss;
+      }
+    }
+    const int flaeche = r.width() * r.height();
+    QVERIFY2(schwarz > flaeche / 2, qPrintable(QString::number(schwarz)));
+    QVERIFY(weiss > 3);
+    // Left of the mark the background is not black.
+    QVERIFY(bild.pixelColor(1, r.center().y()).lightness() > 100);
+  }
+
+  void namesAndCommentsDecode_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("utf8") << QByteArray("M\xC3\xBCller");
+    QTest::newRow("cp1252") << QByteArray("M\xFCller");
+  }
+  void namesAndCommentsDecode() {
+    QFETCH(QByteArray, name);
+    TNotation n;
+    FormularSchriften(n);
+    n.setUeberschrift(true);
+    n.resize(400, 300);
+    const std::string pgn = "[White \"" + name.toStdString() + "\"]\n[Black \"B\"]\n\n1.e4 {" +
+                            name.toStdString() + " \xE2\x80\x93 ok} e5 $18 *\n";
+    n.LadePartie(pgn);
+    QVERIFY(n.ZeilenText(0).startsWith(QStringLiteral("Müller - B")));
+    const QString zuege = n.ZeilenText(2);
+    QVERIFY2(zuege.contains(QStringLiteral("Müller")), qPrintable(zuege));
+    QVERIFY2(zuege.contains(QStringLiteral("+-")), qPrintable(zuege));  // $18 as a symbol
+  }
+
+  void displayPropertySetters() {
+    TNotation n;
+    TNotatSchrift null;
+    null.Font = QFont(QStringLiteral("Courier New"));
+    null.Font.setPixelSize(13);
+    n.setFont0Var(null);
+    TNotatSchrift eins;
+    eins.Font = QFont(QStringLiteral("Arial"));
+    eins.Font.setPixelSize(30);
+    eins.Font.setItalic(true);
+    eins.Color = Qt::red;
+    n.setFont1Var(eins);
+    QCOMPARE(n.Font1Var().Font.pixelSize(), 13);
+    QCOMPARE(n.Font1Var().Font.family(), null.Font.family());
+    QVERIFY(n.Font1Var().Font.italic());
+    QCOMPARE(n.Font1Var().Color, QColor(Qt::red));
+    TNotatSchrift kommentar;
+    kommentar.Font.setPixelSize(40);
+    n.setFontComment(kommentar);
+    QCOMPARE(n.FontComment().Font.pixelSize(), 13);
+    const int hoehe = n.Zeilenhoehe();
+    n.setZeilenabstand(10);
+    QCOMPARE(n.Zeilenhoehe(), hoehe + 7);
+    QVERIFY(n.FettFont().bold());
+    n.setBevelWidthNotat(0);  // ignored
+    QCOMPARE(n.BevelWidthNotat(), uint16_t{1});
+    n.resize(300, 200);
+    n.setBorderWidthNotat(5);
+    QCOMPARE(n.Paintbox()->geometry().topLeft(), QPoint(6, 6));
+    QCOMPARE(n.Paintbox()->width() + n.Scrollbar()->width() + 12, 300);
+  }
+};
+
+QTEST_MAIN(NotationTest)
+#include "notation_qtest.moc"
