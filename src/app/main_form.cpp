@@ -28,6 +28,7 @@
 
 #include "app/about_box.h"
 #include "app/language_switcher.h"
+#include "app/list_source.h"
 #include "board/brett.h"
 #include "collections/database_window.h"
 #include "collections/pgn_widget.h"
@@ -96,6 +97,26 @@ void TDesktopDialogs::About(QWidget* parent) {
   box.exec();
 }
 
+void TDesktopDialogs::Notice(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+}
+
+void TDesktopDialogs::Beep() {
+  QApplication::beep();
+}
+
+void TMainForm::GameDialogs::Fehlermeldung(QWidget* parent, const QString& text) {
+  frame_.dialogs_->Error(parent, text);
+}
+
+void TMainForm::GameDialogs::Hinweis(QWidget* parent, const QString& text) {
+  frame_.dialogs_->Notice(parent, text);
+}
+
+void TMainForm::GameDialogs::Piepen() {
+  frame_.dialogs_->Beep();
+}
+
 // ---------------------------------------------------------------------------
 // Creation
 
@@ -133,7 +154,7 @@ void TMainForm::FormCreate() {
   addActions(languages.MenuEntries());
   RegisterTexts();
   UpdateMenuItems();
-  resize(1024, 720);
+  resize(1100, 720);
 }
 
 void TMainForm::CreateControls() {
@@ -424,9 +445,44 @@ bool TMainForm::OpenRow(TMDIPGN* list, int64_t row) {
 }
 
 void TMainForm::OpenGame(TMDIPGN* list, const std::string& pgnGame, int64_t gameId) {
-  (void)list;
-  (void)pgnGame;
-  (void)gameId;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  TListenQuelle* source = list ? TListenQuelle::Of(*list) : nullptr;
+  const QList<TMDIBrett*> before = GameWindows();
+  TMDIBrett* window =
+      TMDIBrett::Oeffnen(*MDIArea, source, list ? gameId : -1, pgnGame, GameWindowFrame());
+  auto* sub = window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+  if (sub && !before.contains(window)) {
+    AdoptChild(sub);
+    if (source) source->Attach(window);
+    // Beside the list it came from when there is room, else where the
+    // area puts new windows.
+    auto* listSub = list ? qobject_cast<QMdiSubWindow*>(list->parentWidget()) : nullptr;
+    const QRect area = MDIArea->viewport()->rect();
+    if (listSub && listSub->geometry().right() + 1 + sub->width() <= area.width())
+      sub->move(listSub->geometry().right() + 1, listSub->y());
+    else
+      sub->move(area.width() > sub->width() ? (GameWindows().size() - 1) * 24 % area.width() : 0,
+                (GameWindows().size() - 1) * 24 % std::max(1, area.height() - sub->height()));
+    MDIArea->setActiveSubWindow(sub);
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+QList<TMDIBrett*> TMainForm::GameWindows() const {
+  QList<TMDIBrett*> windows;
+  for (QMdiSubWindow* sub : MDIArea->subWindowList(QMdiArea::CreationOrder))
+    if (auto* w = qobject_cast<TMDIBrett*>(sub->widget())) windows << w;
+  return windows;
+}
+
+TSpielfensterRahmen TMainForm::GameWindowFrame() {
+  TSpielfensterRahmen frame;
+  frame.Settings = &settings_;
+  frame.ProgressRunning = [this] { return progressRunning_; };
+  frame.Prototyp = hBrett;
+  frame.DruckenMoeglich = PrintFont;
+  frame.Dialoge = &gameDialogs_;
+  return frame;
 }
 
 QList<TMDIPGN*> TMainForm::ListWindows() const {
@@ -524,13 +580,17 @@ void TMainForm::Progress(int percent, TCancelMode& cancelMode) {
 QMdiSubWindow* TMainForm::AddChild(QWidget* window) {
   window->setAttribute(Qt::WA_DeleteOnClose);
   QMdiSubWindow* sub = MDIArea->addSubWindow(window);
+  AdoptChild(sub);
+  sub->show();
+  return sub;
+}
+
+void TMainForm::AdoptChild(QMdiSubWindow* sub) {
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->installEventFilter(this);
-  sub->show();
   connect(sub, &QObject::destroyed, this,
           [this] { QTimer::singleShot(0, this, [this] { UpdateMenuItems(); }); });
   UpdateMenuItems();
-  return sub;
 }
 
 QStringList TMainForm::ChildWindowTitles() const {
@@ -590,10 +650,15 @@ void TMainForm::mOpenPGNClick() {
 }
 
 void TMainForm::mKoordClick() {
-  // The entry has toggled its check mark; the game windows follow it.
+  // The entry has toggled its check mark; new and open game windows follow it.
+  settings_.Koordinaten = mKoord->isChecked();
+  for (TMDIBrett* w : GameWindows()) w->KoordinatenSetzen(settings_.Koordinaten);
 }
 
-void TMainForm::mAnimationClick() {}
+void TMainForm::mAnimationClick() {
+  settings_.Animation = mAnimation->isChecked();
+  for (TMDIBrett* w : GameWindows()) w->Brett1->setAnimation(settings_.Animation ? 1 : 0);
+}
 
 void TMainForm::mCloseClick() {
   if (QMdiSubWindow* sub = MDIArea->activeSubWindow()) sub->close();

@@ -22,6 +22,7 @@
 #include "collections/pgn_window.h"
 #include "collections/pgnindex.h"
 #include "collections/window_host.h"
+#include "viewer/brettfenster.h"
 
 class QAction;
 class QLabel;
@@ -49,6 +50,10 @@ class TFrameDialogs {
   virtual void Error(QWidget* parent, const QString& text) = 0;
   // The modal About box.
   virtual void About(QWidget* parent) = 0;
+  // A notice with an OK button (the game windows' rule notices).
+  virtual void Notice(QWidget* parent, const QString& text) = 0;
+  // The message beep.
+  virtual void Beep() = 0;
 };
 
 // QFileDialog, QMessageBox and TAboutBox.
@@ -58,6 +63,8 @@ class TDesktopDialogs : public TFrameDialogs {
   bool Question(QWidget* parent, const QString& text, bool warning) override;
   void Error(QWidget* parent, const QString& text) override;
   void About(QWidget* parent) override;
+  void Notice(QWidget* parent, const QString& text) override;
+  void Beep() override;
 };
 
 // Where the frame lives and what it was started with.
@@ -112,6 +119,8 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   // ---- Child windows -----------------------------------------------------------
   // Puts a window into the frame's area (the frame owns it from then on).
   QMdiSubWindow* AddChild(QWidget* window);
+  // Takes over a sub-window put into the area by a child window itself.
+  void AdoptChild(QMdiSubWindow* sub);
   QStringList ChildWindowTitles() const override;
   QWidget* ActiveChild() const;
   // The game-list windows in the order they were opened.
@@ -120,6 +129,10 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   TMDIDatabase* DatabaseWindow() const { return database_; }
   // Opens the database window, or brings it forward.
   TMDIDatabase* OpenDatabaseWindow();
+  // The game windows in the order they were opened.
+  QList<TMDIBrett*> GameWindows() const;
+  // What a new game window takes from the frame.
+  TSpielfensterRahmen GameWindowFrame();
 
   // ---- Settings ------------------------------------------------------------------
   TSettings& Settings() { return settings_; }
@@ -131,7 +144,7 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   void StoreBrettSize(int height, int width, int brettSize, int32_t blackSquare,
                       int32_t whiteSquare);
   // Sizes of new child windows while the settings give none.
-  static inline const QSize ListWindowSize{520, 340};
+  static inline const QSize ListWindowSize{500, 340};
   static inline const QSize DatabaseWindowSize{300, 220};
   // A font named "1Echecs" (a chess diagram font) is installed: game windows
   // then offer diagram printing.
@@ -227,6 +240,18 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   bool stopFlag_ = false;
   bool settingsWritten_ = false;
   QPointer<TMDIDatabase> database_;
+  // The game windows' messages and beep, through dialogs_.
+  class GameDialogs : public TSpielfensterDialoge {
+   public:
+    explicit GameDialogs(TMainForm& frame) : frame_(frame) {}
+    void Fehlermeldung(QWidget* parent, const QString& text) override;
+    void Hinweis(QWidget* parent, const QString& text) override;
+    void Piepen() override;
+
+   private:
+    TMainForm& frame_;
+  };
+  GameDialogs gameDialogs_{*this};
 };
 
 }  // namespace brevaro

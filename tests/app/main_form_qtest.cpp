@@ -31,6 +31,7 @@
 #include "collections/database_window.h"
 #include "collections/pgn_widget.h"
 #include "collections/pgn_window.h"
+#include "viewer/brettfenster.h"
 
 using namespace brevaro;
 
@@ -49,11 +50,13 @@ class FakeDialogs : public TFrameDialogs {
   }
   void Error(QWidget*, const QString& text) override { errors << text; }
   void About(QWidget*) override { ++abouts; }
+  void Notice(QWidget*, const QString& text) override { notices << text; }
+  void Beep() override { ++beeps; }
 
   QString openPath;
   bool answer = true;
-  QStringList questions, errors, dialogTitles, dialogFilters;
-  int abouts = 0;
+  QStringList questions, errors, notices, dialogTitles, dialogFilters;
+  int abouts = 0, beeps = 0;
 };
 
 std::string Game(int n) {
@@ -241,6 +244,98 @@ class MainFormTest : public QObject {
     QCOMPARE(HistoryPath(frame->History().front()), Bytes(path));
   }
 
+  void commandLineRowOpensThatGame_data() {
+    QTest::addColumn<int>("games");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("opened");  // GameID of the game window, -1: none
+    QTest::newRow("row 0") << 3 << "0" << 0;
+    QTest::newRow("last row") << 3 << "2" << 2;
+    QTest::newRow("row 5 of three") << 3 << "5" << -1;
+    QTest::newRow("empty file") << 0 << "0" << -1;
+    QTest::newRow("no number") << 3 << "" << -1;
+  }
+  void commandLineRowOpensThatGame() {
+    QFETCH(int, games);
+    QFETCH(QString, row);
+    QFETCH(int, opened);
+    const QString path = PgnFile(*dir_, "three.pgn", games);
+    std::vector<std::string> params = {Bytes(path)};
+    if (!row.isEmpty()) params.push_back(row.toStdString());
+    auto frame = Frame(params);
+    QCOMPARE(frame->ListWindows().size(), 1);
+    TMDIPGN* list = frame->ListWindows().front();
+    if (opened < 0) {
+      QVERIFY(frame->GameWindows().isEmpty());
+      QCOMPARE(frame->ActiveChild(), list);
+      return;
+    }
+    QCOMPARE(frame->GameWindows().size(), 1);
+    TMDIBrett* game = frame->GameWindows().front();
+    QCOMPARE(game->GameID(), opened);
+    QVERIFY(game->GameList() != nullptr);
+    QCOMPARE(game->GameList()->CurrentRow(), opened);
+    QCOMPARE(game->windowTitle(), QString("White %1 - Black %1").arg(opened + 1));
+    QVERIFY(game->bPrev->isEnabled() && game->bNext->isEnabled());
+    QCOMPARE(frame->ActiveChild(), game);
+    QVERIFY(list->HasGameWindows());
+    // The new board took the frame's piece set; both windows can be seen.
+    QCOMPARE(game->Brett1->FigurenbildHolen(), frame->hBrett->FigurenbildHolen());
+    QVERIFY(!game->parentWidget()->geometry().intersects(list->parentWidget()->geometry()));
+  }
+
+  void theSameGameOpenedAgainBringsItsWindowForward() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path), "1"});
+    TMDIPGN* list = frame->ListWindows().front();
+    TMDIBrett* first = frame->GameWindows().front();
+    QVERIFY(frame->OpenRow(list, 2));
+    QCOMPARE(frame->GameWindows().size(), 2);
+    QVERIFY(frame->OpenRow(list, 1));
+    QCOMPARE(frame->GameWindows().size(), 2);
+    QCOMPARE(frame->ActiveChild(), first);
+    QVERIFY(!frame->OpenRow(list, 3));
+    // An empty game window, linked to no list.
+    frame->OpenGame(nullptr, "", -1);
+    QCOMPARE(frame->GameWindows().size(), 3);
+    QCOMPARE(frame->GameWindows().back()->GameList(), nullptr);
+    QVERIFY(!frame->GameWindows().back()->bNext->isEnabled());
+  }
+
+  void closingTheListLetsGoOfItsGames() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path), "0"});
+    TMDIBrett* game = frame->GameWindows().front();
+    dialogs_.answer = true;
+    QVERIFY(frame->ListWindows().front()->parentWidget()->close());
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QTRY_VERIFY(frame->ListWindows().isEmpty());
+    QCOMPARE(game->GameList(), nullptr);
+    QCOMPARE(game->GameID(), -1);
+    QVERIFY(!game->bPrev->isEnabled() && !game->bNext->isEnabled());
+    // The game window goes on working, and closes unasked.
+    QVERIFY(game->parentWidget()->close());
+    QTRY_VERIFY(frame->GameWindows().isEmpty());
+  }
+
+  void optionsReachTheGameWindows() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    WriteIni("[Options]\nAnimation=0\nfigN=S\nBlackSquare=0x00203040\n");
+    auto frame = Frame({Bytes(path), "0"});
+    TMDIBrett* game = frame->GameWindows().front();
+    QCOMPARE(game->Brett1->Animation(), uint8_t(0));
+    QCOMPARE(game->Brett1->BlackSquareColor() & 0xffffff, QRgb(0x403020));
+    QVERIFY(game->Koordinate(1, 0)->isVisibleTo(game));
+    frame->mKoord->trigger();
+    QVERIFY(!game->Koordinate(1, 0)->isVisibleTo(game));
+    frame->mAnimation->trigger();
+    QCOMPARE(game->Brett1->Animation(), uint8_t(1));
+    // New windows take the options as they are now.
+    QVERIFY(frame->OpenRow(frame->ListWindows().front(), 1));
+    TMDIBrett* second = frame->GameWindows().back();
+    QVERIFY(!second->Koordinate(1, 0)->isVisibleTo(second));
+    QCOMPARE(second->Brett1->Animation(), uint8_t(1));
+  }
+
   void commandLineOpensSeveralFilesAndIgnoresBadRows() {
     const QString a = PgnFile(*dir_, "a.pgn", 3);
     const QString b = PgnFile(*dir_, "b.pgn", 2);
@@ -252,7 +347,8 @@ class MainFormTest : public QObject {
     QCOMPARE(dialogs_.questions.size(), 1);
     QVERIFY(dialogs_.questions.front().contains("missing.pgn"));
     QVERIFY(!QFile::exists(missing + ".pgn"));
-    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, b}));
+    // Row 5 of a's three games opens nothing, row 1 of b its second game.
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, b, "White 2 - Black 2"}));
     QVERIFY(dialogs_.errors.isEmpty());
   }
 
@@ -595,12 +691,10 @@ class MainFormTest : public QObject {
     QFETCH(int, questions);
     QFETCH(bool, closed);
     const QString path = PgnFile(*dir_, "games.pgn", 3);
-    auto frame = Frame({Bytes(path)});
-    TMDIPGN* list = frame->ListWindows().front();
-    // A game window opened from the list.
-    QObject gameWindow;
-    bool detached = false;
-    list->AttachGameWindow(&gameWindow, [&] { detached = true; });
+    auto frame = Frame({Bytes(path), "1"});
+    QCOMPARE(frame->GameWindows().size(), 1);
+    TMDIBrett* game = frame->GameWindows().front();
+    game->parentWidget()->resize(610, 420);
     dialogs_.answer = answer;
     const bool result =
         closeBox ? frame->SystemClose() : (frame->mExit->trigger(), !frame->isVisible());
@@ -609,9 +703,17 @@ class MainFormTest : public QObject {
     if (questions) QCOMPARE(dialogs_.questions.front(), QtText(Languages().LanguageText(12)));
     QCOMPARE(frame->SettingsWritten(), closed);
     QCOMPARE(QFile::exists(IniPath()), closed);
-    QCOMPARE(detached, closed);
     QVERIFY(!frame->SystemClosing());
-    if (!closed) QVERIFY(frame->isVisible());
+    if (!closed) {
+      QVERIFY(frame->isVisible());
+      // The list and its game stay linked.
+      QVERIFY(game->GameList() != nullptr);
+      QVERIFY(game->bNext->isEnabled());
+      return;
+    }
+    // The game window stored its size, written with the rest.
+    QCOMPARE(ReadIni().ReadInteger("Options", "BrettHeight", 0), 420);
+    QCOMPARE(ReadIni().ReadInteger("Options", "BrettWidth", 0), 610);
   }
 };
 
