@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/language_switcher.h"
 #include "app/main_form.h"
 #include "app/program_icon.h"
 #include "app/settings.h"
@@ -18,6 +19,25 @@
 using namespace brevaro;
 
 namespace {
+
+// A screenshot run asks nobody: questions are answered No, messages go to the
+// error output, so a missing or broken file never leaves a dialog waiting.
+class TUnattendedDialogs : public TFrameDialogs {
+ public:
+  QString OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+  bool Question(QWidget*, const QString& text, bool) override {
+    Print(text + QStringLiteral(" - No"));
+    return false;
+  }
+  void Error(QWidget*, const QString& text) override { Print(text); }
+  void About(QWidget*) override {}
+  void Notice(QWidget*, const QString& text) override { Print(text); }
+  void Beep() override {}
+
+  static void Print(const QString& text) {
+    std::fprintf(stderr, "brevaro: %s\n", text.toLocal8Bit().constData());
+  }
+};
 
 // Renders the frame after start-up into `file`; the exit code tells whether
 // it was written.
@@ -58,10 +78,15 @@ int main(int argc, char* argv[]) {
   const std::string settingsDir =
       ChooseSettingsDirectory(QFile::encodeName(programDir).toStdString(), configDir);
 
+  TUnattendedDialogs unattended;
+  if (screenshot)
+    Localization().OnError = [](const QString& text) { TUnattendedDialogs::Print(text); };
+
   TMainFormOptions options;
   options.ProgramDir = programDir;
   options.SettingsDir = QFile::decodeName(QByteArray::fromStdString(settingsDir));
   options.Parameters = args;
+  if (screenshot) options.Dialogs = &unattended;
   TMainForm frame(options);
   frame.show();
   if (screenshot)

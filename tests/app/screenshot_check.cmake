@@ -19,6 +19,14 @@ endif()
 if(EXISTS "${WORK}/config/brevaro.ini")
   message(FATAL_ERROR "a screenshot run wrote the settings")
 endif()
+# A missing file asks nobody (the question to create it is answered No).
+execute_process(
+  COMMAND "${PROGRAM}" --config-dir "${WORK}/config" --screenshot "${WORK}/missing.png"
+          "${WORK}/missing.pgn" 0
+  RESULT_VARIABLE result TIMEOUT 120)
+if(NOT result EQUAL 0 OR NOT EXISTS "${WORK}/missing.png" OR EXISTS "${WORK}/missing.pgn")
+  message(FATAL_ERROR "a screenshot with a missing file failed (${result})")
+endif()
 # A file that cannot be written is reported through the exit code.
 execute_process(
   COMMAND "${PROGRAM}" --config-dir "${WORK}/config" --screenshot "${WORK}/missing/dir/shot.png"
