@@ -310,6 +310,7 @@ void TMDIPGN::PGN1BeforeCreatePGNFile(TPGN*, const std::string& fileName, bool& 
 
 void TMDIPGN::HeaderControlSectionClick(int section) {
   if (section < 0 || section >= static_cast<int>(SectionKeys.size())) return;
+  if (PGN1->Busy()) return;  // a stop pressed meanwhile must stay
   host_.SetStopFlag(false);
   PGN1->SortBy(SectionKeys[static_cast<size_t>(section)]);
 }
