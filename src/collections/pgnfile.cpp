@@ -38,10 +38,12 @@ void Melden(std::string* fehler, const std::string& text) {
 }  // namespace
 
 bool IstPGNDatei(const std::string& pfad) {
-  Datei d(::open(pfad.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a named pipe cannot hold the check up; only
+  // regular files are PGN files.
+  Datei d(::open(pfad.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (d.fd() < 0) return false;
   struct stat st {};
-  if (::fstat(d.fd(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::fstat(d.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
 
   constexpr std::string_view muster = "[Event ";
   std::vector<char> puffer(64 * 1024);

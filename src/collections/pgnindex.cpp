@@ -161,14 +161,14 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
 bool TPGNIndex::Scan(const std::string& pfad) {
   // Open the new file before letting go of the old one, so that a file that
   // cannot be opened leaves the list as it was.
-  const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     lastError_ = std::strerror(errno);
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    lastError_ = std::strerror(S_ISDIR(st.st_mode) ? EISDIR : errno);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    lastError_ = "not a regular file";
     ::close(fd);
     return false;
   }

@@ -24,7 +24,11 @@ int32_t TNotationModell::Zeilenanfang(int64_t zeile) const {
 }
 
 void TNotationModell::ZeileMerken(int32_t pos, TSchrift schrift) {
-  Zeilen[pos] = schrift;
+  if (Zeilen.empty() || pos > Zeilen.rbegin()->first) {
+    Zeilen.emplace_hint(Zeilen.end(), pos, schrift);  // the usual case: a new last line
+  } else {
+    Zeilen[pos] = schrift;
+  }
 }
 
 void TNotationModell::NeueZeile(TSchrift schrift) {

@@ -10,6 +10,7 @@ namespace brevaro {
 TNotationModell::TNotationModell() {
   Partiedaten.Kopf.OtherTags = &AndereTags;
   NeuePartie();
+  NotationAufbauen();
 }
 
 TNotationModell::~TNotationModell() {

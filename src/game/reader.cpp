@@ -2,6 +2,7 @@
 // bytes (no crash, no unbounded recursion, time linear in the input), then
 // forgiving (unknown text between moves is skipped), then fast.
 #include <cstddef>
+#include <exception>
 #include <vector>
 
 #include "game/notation_model.h"
@@ -141,34 +142,43 @@ int32_t TNotationModell::LadePartie(std::string_view text) {
   Lesefehler = false;
 
   int32_t ergebnis = 0;
-  const std::vector<std::string_view> zeilen = TextZeilen(text);
-  size_t i = 0;
-  while (i < zeilen.size() && !Getrimmt(zeilen[i]).starts_with('[')) ++i;
-  const bool mitTags = i < zeilen.size();
-  for (; i < zeilen.size(); ++i) {
-    const std::string_view z = Getrimmt(zeilen[i]);
-    if (z.empty() || z[0] != '[') break;
-    TagZeileLesen(Partiedaten.Kopf, z);
-  }
-  Notationstext.clear();
-  if (mitTags) {
+  try {
+    const std::vector<std::string_view> zeilen = TextZeilen(text);
+    size_t i = 0;
+    while (i < zeilen.size() && !Getrimmt(zeilen[i]).starts_with('[')) ++i;
+    const bool mitTags = i < zeilen.size();
     for (; i < zeilen.size(); ++i) {
-      Notationstext += zeilen[i];
-      Notationstext += ' ';
+      const std::string_view z = Getrimmt(zeilen[i]);
+      if (z.empty() || z[0] != '[') break;
+      TagZeileLesen(Partiedaten.Kopf, z);
     }
-  }
-  TFischerInfo fischer;
-  fischer.Fischer = 0;
-  if (!Partiedaten.Kopf.FEN.empty()) {
-    FENToStellung(Partiedaten.Kopf.FEN, Partiedaten.StartBrett, Partiedaten.StartZug,
-                  Partiedaten.StartZugNummer, &fischer);
-  }
-  if (OnFischerInfo) OnFischerInfo(fischer);
-  Notationstext = std::string(Getrimmt(Notationstext));
-  if (!Notationstext.empty() && !ZuegeLesen()) {
-    ergebnis = -1;
-    if (OnError) OnError(std::string(English_ ? LesefehlerEnglisch : LesefehlerDeutsch));
-    Lesefehler = true;
+    Notationstext.clear();
+    if (mitTags) {
+      for (; i < zeilen.size(); ++i) {
+        Notationstext += zeilen[i];
+        Notationstext += ' ';
+      }
+    }
+    TFischerInfo fischer;
+    fischer.Fischer = 0;
+    if (!Partiedaten.Kopf.FEN.empty()) {
+      if (!FENToStellung(Partiedaten.Kopf.FEN, Partiedaten.StartBrett, Partiedaten.StartZug,
+                         Partiedaten.StartZugNummer, &fischer)) {
+        // An unreadable FEN leaves the standard start whole, not half overwritten.
+        Partiedaten.StartZug = GrundstellungZug();
+        Partiedaten.StartZugNummer = 1;
+        fischer = TFischerInfo{};
+      }
+    }
+    if (OnFischerInfo) OnFischerInfo(fischer);
+    Notationstext = std::string(Getrimmt(Notationstext));
+    if (!Notationstext.empty() && !ZuegeLesen()) {
+      ergebnis = -1;
+      if (OnError) OnError(std::string(English_ ? LesefehlerEnglisch : LesefehlerDeutsch));
+      Lesefehler = true;
+    }
+  } catch (const std::exception&) {
+    ergebnis = -1;  // out of memory: what was read stays, without a message
   }
   Aktuell = nullptr;
   AktuelleLinie = nullptr;
@@ -189,13 +199,17 @@ bool TNotationModell::PGNEinfuegen(TTextAblage& ablage) {
 
 bool TNotationModell::ZuegeLesen() {
   struct TGesichert {
-    TSchachbrett Brett;
+    size_t Brett;  // index into bretter
     TZug Zug;
     TVariante* Linie;
     TBaum* Knoten;
   };
   std::vector<TGesichert> stapel;
   stapel.reserve(10);
+  // Saved boards; "((" with no move between shares one, so a run of brackets
+  // costs a few bytes each.
+  std::vector<TSchachbrett> bretter;
+  bool neuesBrett = true;  // brettVorher differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
   TVariante* letzteZelle = nullptr;
@@ -270,7 +284,9 @@ bool TNotationModell::ZuegeLesen() {
     // c. A variation replaces the last move read.
     if (p < n && t[p] == '(') {
       if (!Aktuell) return false;  // nothing to replace yet
-      stapel.push_back({brettVorher, zugVorher, AktuelleLinie, Aktuell});
+      if (stapel.empty() || neuesBrett) bretter.push_back(brettVorher);
+      neuesBrett = false;
+      stapel.push_back({bretter.size() - 1, zugVorher, AktuelleLinie, Aktuell});
       Arbeitsbrett() = brettVorher;
       zug = zugVorher;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
@@ -285,14 +301,16 @@ bool TNotationModell::ZuegeLesen() {
     // d. The end of a variation: back to the position after the replaced move.
     else if (p < n && t[p] == ')') {
       if (!stapel.empty()) {
-        const TGesichert& s = stapel.back();
-        Arbeitsbrett() = s.Brett;
+        const TGesichert s = stapel.back();
+        stapel.pop_back();
+        brettVorher = bretter[s.Brett];
+        if (stapel.empty() || stapel.back().Brett != s.Brett) bretter.pop_back();
+        neuesBrett = true;
+        Arbeitsbrett() = brettVorher;
         zug = s.Zug;
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
-        brettVorher = s.Brett;
         zugVorher = s.Zug;
-        stapel.pop_back();
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         Zustand.Ausfuehren();
@@ -363,6 +381,7 @@ bool TNotationModell::ZuegeLesen() {
       }
       // Commit.
       brettVorher = Arbeitsbrett();
+      neuesBrett = true;
       zugVorher = zug;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);

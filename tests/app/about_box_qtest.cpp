@@ -45,7 +45,7 @@ class AboutBoxTest : public QObject {
     QVERIFY(box.ProductName->font().bold());
     QCOMPARE(box.lCreatedWith->text(), QString("Erstellt mit"));
     QCOMPARE(box.lGnu->text(), QString("GNU GPL."));
-    QVERIFY(box.Label1->text().contains("eigene Zeichnungen"));
+    QVERIFY(box.Label1->text().contains("Burnett"));
     QCOMPARE(box.Label4->text(), QString("Optionale Startparameter:\nbrevaro.exe c:\\xxx.pgn\n"
                                          "( Datei xxx.pgn wird geladen)"));
     QCOMPARE(box.Version->text().count('\n'), 1);

@@ -37,6 +37,10 @@ TEST_F(PgnFile, CheckAcceptsAndRefuses) {
   }
   EXPECT_FALSE(IstPGNDatei(Pfad("missing.pgn")));
   EXPECT_FALSE(IstPGNDatei(dir_.string()));
+  // A named pipe with no writer must not block the check.
+  ASSERT_EQ(::mkfifo(Pfad("pipe.pgn").c_str(), 0600), 0);
+  EXPECT_FALSE(IstPGNDatei(Pfad("pipe.pgn")));
+  EXPECT_FALSE(IstPGNDatei("/dev/zero"));
 }
 
 TEST_F(PgnFile, CheckReadsAtMostAThousandLines) {

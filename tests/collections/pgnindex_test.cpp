@@ -510,6 +510,62 @@ TEST_F(Index, NothingStartsWhileBusy) {
   EXPECT_EQ(index.SortKey(), skNumber);
 }
 
+// Random files made of the pieces that matter (line ends, brackets, zero
+// bytes, tag lines and long runs that push tags across read boundaries): the
+// scan must agree with a plain search of the whole text, and the header read
+// from the start of a game must equal the header read from its whole text.
+TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
+  std::mt19937 rng(77);
+  const std::vector<std::string> teile = {"[Event \"e\"]",
+                                          "\n",
+                                          "\r\n",
+                                          "\r",
+                                          "[",
+                                          "[Event ",
+                                          "\n[Event \"x\"]\n",
+                                          "[White \"W\"]",
+                                          "[Black \"\xFC\"]",
+                                          std::string(1, '\0'),
+                                          " ",
+                                          "1. e4 *",
+                                          "{c}",
+                                          "[PlyCount \"7\"]"};
+  for (int runde = 0; runde < 60; ++runde) {
+    std::string text;
+    const int stuecke = static_cast<int>(rng() % 400);
+    for (int i = 0; i < stuecke; ++i) {
+      if (rng() % 50 == 0) text += std::string(rng() % 3000, rng() % 2 ? 'x' : ' ');
+      text += teile[rng() % teile.size()];
+    }
+    const std::string p = Schreiben("r.pgn", text);
+    TPGNIndex index;
+    index.SetFileName(p);
+    if (!IstPGNDatei(p)) {
+      EXPECT_FALSE(index.IsOpen());
+      continue;
+    }
+    std::vector<int64_t> erwartet;
+    size_t pos = text.find("[Event ");
+    if (pos != std::string::npos) erwartet.push_back(static_cast<int64_t>(pos));
+    while (pos != std::string::npos && (pos = text.find("\n[Event ", pos)) != std::string::npos) {
+      erwartet.push_back(static_cast<int64_t>(++pos));
+    }
+    ASSERT_EQ(index.GameCount(), static_cast<int64_t>(erwartet.size())) << runde;
+    for (int64_t g = 0; g < index.GameCount(); ++g) {
+      ASSERT_EQ(index.Entry(g).StartPos, erwartet[g]);
+      ASSERT_EQ(index.Entry(g).EndPos,
+                g + 1 < index.GameCount() ? erwartet[g + 1] : static_cast<int64_t>(text.size()));
+      TEventData voll;
+      KopfAusText(index.ReadGameText(g), voll);
+      const TEventData& kopf = index.ReadGameHeader(g);
+      EXPECT_EQ(kopf.White, voll.White);
+      EXPECT_EQ(kopf.Black, voll.Black);
+      EXPECT_EQ(kopf.Event, voll.Event);
+      EXPECT_EQ(kopf.MoveCount, voll.MoveCount);
+    }
+  }
+}
+
 TEST(Prozent, IntegerPartAndZeroDivisor) {
   EXPECT_EQ(Prozent(1, 3), 33);
   EXPECT_EQ(Prozent(5, 0), 0);

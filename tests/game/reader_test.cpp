@@ -126,10 +126,10 @@ TEST(Leser, NagsSetAnnotationsByGroup) {
   const TBaum* n = l.m.Wurzel->Erster;
   EXPECT_EQ(n->Zug.Zugbewertung, 1);
   EXPECT_EQ(n->Naechster->Zug.Zugbewertung, 3);
-  EXPECT_EQ(n->Naechster->Zug.Stellungsbewertung, 16);
+  EXPECT_EQ(uint16_t{n->Naechster->Zug.Stellungsbewertung}, 16);  // a copy: the field is packed
   const TBaum* nf3 = n->Naechster->Naechster;
   EXPECT_EQ(nf3->Zug.Zugbewertung, 6);  // the later one of the group wins
-  EXPECT_EQ(nf3->Zug.Stellungsbewertung, 0);
+  EXPECT_EQ(uint16_t{nf3->Zug.Stellungsbewertung}, 0);
   EXPECT_EQ(nf3->Naechster->Zug.Zugbewertung, 0);  // "13" is no annotation
   EXPECT_EQ(Hauptlinie(l.m).size(), 4u);
 }
@@ -422,8 +422,15 @@ TEST(Leser, LongGameLoadsLaysOutAndIsFreed) {
   Leser l;
   l.m.Zeichenbreite = &breite;
   l.m.Breite = 600;
-  ASSERT_EQ(l.Lade(zuege + "*"), 0);
-  EXPECT_EQ(LinienLaenge(l.m.Wurzel->Erster), 200000);
+  // A variation after ply 65,535 keeps its move number.
+  ASSERT_EQ(l.Lade(zuege + "(100000...Nd5) 100001.Nf3 *"), 0);
+  EXPECT_EQ(LinienLaenge(l.m.Wurzel->Erster), 200001);
+  const TBaum* letzter = l.m.Wurzel->Erster;
+  while (letzter->Naechster->Naechster) letzter = letzter->Naechster;
+  ASSERT_NE(letzter->Varianten, nullptr);
+  EXPECT_EQ(letzter->Varianten->Erster->Zugnummer, 100000);
+  EXPECT_EQ(letzter->Naechster->Zugnummer, 100001);
+  EXPECT_NE(l.m.Notationstext.find("[100000...Nd5] 100001.Nf3"), std::string::npos);
   EXPECT_GT(l.m.Zeilenanfaenge().size(), 10000u);
   EXPECT_EQ(l.m.Kommentarbereiche().size(), 100000u);
   l.m.Zuruecksetzen();

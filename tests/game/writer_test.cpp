@@ -193,6 +193,17 @@ TEST(Schreiber, OwnLettersAreNotWritten) {
   EXPECT_NE(s.m.Notationstext.find("2.Wf3"), std::string::npos);
 }
 
+TEST(Schreiber, WritesWithoutReportingAgain) {
+  Modell s;
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e2e4 *"), 0);
+  ASSERT_EQ(s.fehler.size(), 1u);  // the move from an empty square, when laid out
+  s.m.Lesefehler = false;
+  s.m.PGNSchreiben();
+  EXPECT_EQ(s.fehler.size(), 1u);
+  s.m.NotationAufbauen();  // the handler is back
+  EXPECT_EQ(s.fehler.size(), 2u);
+}
+
 TEST(Schreiber, PromotionInGermanIsWrittenInEnglish) {
   Modell s(false);
   ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"8/4P3/8/8/8/8/k7/4K3 w - - 0 1\"]\n\n1.e8=D+ *"),

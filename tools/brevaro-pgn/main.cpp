@@ -401,7 +401,14 @@ int Replay(const std::vector<std::string>& args) {
   l.modell.SetEnglish(true);
   std::string aus, text;
   int64_t id = -1;
+  const bool fortschritt = ::isatty(2);
+  int letzterProzent = 0;
+  TCancelMode modus = cmContinue;
   for (int64_t g = 0; g < index.GameCount(); ++g) {
+    if (fortschritt && Prozent(g, index.GameCount()) != letzterProzent) {
+      letzterProzent = Prozent(g, index.GameCount());
+      Fortschritt(letzterProzent, modus);
+    }
     index.GetGame(g, id, text);
     const bool ganz = l.Laden(text);
     TSchachbrett brett = l.modell.Partiedaten.StartBrett;
@@ -434,6 +441,7 @@ int Replay(const std::vector<std::string>& args) {
     }
   }
   std::fwrite(aus.data(), 1, aus.size(), stdout);
+  if (fortschritt) Fortschritt(0, modus);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
