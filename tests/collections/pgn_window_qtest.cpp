@@ -480,6 +480,36 @@ class GameListTest : public QObject {
     QVERIFY(w.Panel1->isEnabled());
   }
 
+  void rowsAreNotPaintedWhileSorting() {
+    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
+    FakeHost host;
+    TMDIPGN w(host);
+    w.LoadFile(viele);
+    w.resize(600, 300);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    int gemalt = 0;
+    const auto zeichnen = w.PGN1->OnPGNDrawItem;
+    w.PGN1->OnPGNDrawItem = [&](TPGN* c, QPainter& p, int i, const QRect& r, const TEventData& k,
+                                int64_t g) {
+      ++gemalt;
+      zeichnen(c, p, i, r, k, g);
+    };
+    int waehrend = -1;
+    host.onProgress = [&](int percent) {
+      if (percent == 0 || waehrend >= 0) return;
+      gemalt = 0;
+      w.PGN1->viewport()->repaint();
+      waehrend = gemalt;
+    };
+    w.HeaderControlSectionClick(1);
+    QCOMPARE(waehrend, 0);
+    host.onProgress = nullptr;
+    QCoreApplication::processEvents();  // the view lays out its new rows
+    w.PGN1->viewport()->repaint();
+    QVERIFY(gemalt > 0);
+  }
+
   void aStopDuringAScanOutlastsAHeaderClick() {
     const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
     FakeHost host;
