@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -53,6 +52,7 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   HeaderControl->setStretchLastSection(false);
   HeaderControl->setSectionResizeMode(QHeaderView::Interactive);
   HeaderControl->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  HeaderControl->setFixedHeight(HeaderControl->fontMetrics().height() + 8);
   const int breiten[5] = {50, 200, 150, 50, 50};
   for (int k = 0; k < 5; ++k) HeaderControl->resizeSection(k, breiten[k]);
   SetHint(HeaderControl, Deutsch(67));
@@ -78,7 +78,7 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   // ---- Filter panel -----------------------------------------------------
   pFilter = new QWidget(this);
   pFilter->setObjectName(QStringLiteral("pFilter"));
-  pFilter->setFixedHeight(70);
+  pFilter->setMinimumHeight(70);  // taller when the font needs it
   lSpieler = new QLabel(Deutsch(68), pFilter);
   eSpieler = new QLineEdit(pFilter);
   rbWeiss = new QRadioButton(Deutsch(70), pFilter);
@@ -109,33 +109,25 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   SearchBrett->setGrundstellung(true);
   SearchBrett->hide();
 
-  auto* raster = new QGridLayout(pFilter);
-  raster->setContentsMargins(4, 2, 4, 2);
-  raster->setVerticalSpacing(2);
-  raster->addWidget(lSpieler, 0, 0);
-  raster->addWidget(eSpieler, 0, 1);
-  auto* farben = new QHBoxLayout;
-  farben->addWidget(rbWeiss);
-  farben->addWidget(rbSchwarz);
-  farben->addWidget(rbBeide);
-  raster->addLayout(farben, 0, 2, 1, 2);
-  raster->addWidget(cbZeitraum, 0, 4);
-  raster->addWidget(seAYear, 0, 5);
-  raster->addWidget(seEYear, 0, 6);
-  raster->addWidget(cbPosition, 0, 7);
-  raster->addWidget(bPosition, 0, 8);
-  raster->addWidget(lEreignis, 1, 0);
-  raster->addWidget(eEreignis, 1, 1);
-  raster->addWidget(lECO, 1, 2);
-  raster->addWidget(eECO, 1, 3);
-  auto* ergebnisse = new QHBoxLayout;
-  ergebnisse->addWidget(cbGewinn);
-  ergebnisse->addWidget(cbRemis);
-  ergebnisse->addWidget(cbVerlust);
-  raster->addLayout(ergebnisse, 1, 4, 1, 3);
-  raster->addWidget(bEmpty, 1, 7);
-  raster->addWidget(bFilter, 1, 8);
-  raster->setColumnStretch(1, 1);
+  // Three lines: player, source and results, then years and position.
+  const auto zeile = [](std::initializer_list<QWidget*> links,
+                        std::initializer_list<QWidget*> rechts, QWidget* dehnbar) {
+    auto* z = new QHBoxLayout;
+    z->setSpacing(4);
+    for (QWidget* w : links) z->addWidget(w, w == dehnbar ? 1 : 0);
+    if (!dehnbar) z->addStretch(1);
+    for (QWidget* w : rechts) z->addWidget(w);
+    return z;
+  };
+  auto* zeilen = new QVBoxLayout(pFilter);
+  zeilen->setContentsMargins(4, 1, 4, 1);
+  zeilen->setSpacing(1);
+  lSpieler->setMinimumWidth(lEreignis->sizeHint().width());
+  zeilen->addLayout(zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide}, {}, eSpieler));
+  zeilen->addLayout(
+      zeile({lEreignis, eEreignis, lECO, eECO, cbGewinn, cbRemis, cbVerlust}, {}, eEreignis));
+  zeilen->addLayout(
+      zeile({cbZeitraum, seAYear, seEYear, cbPosition, bPosition}, {bEmpty, bFilter}, nullptr));
   pFilter->hide();
   connect(bEmpty, &QPushButton::clicked, this, &TMDIPGN::bEmptyClick);
   connect(bFilter, &QPushButton::clicked, this, &TMDIPGN::bFilterClick);
@@ -310,6 +302,7 @@ void TMDIPGN::PGN1BeforeCreatePGNFile(TPGN*, const std::string& fileName, bool& 
 
 void TMDIPGN::HeaderControlSectionClick(int section) {
   if (section < 0 || section >= static_cast<int>(SectionKeys.size())) return;
+  if (PGN1->Busy()) return;  // a stop pressed meanwhile must stay
   host_.SetStopFlag(false);
   PGN1->SortBy(SectionKeys[static_cast<size_t>(section)]);
 }

@@ -16,10 +16,11 @@ namespace brevaro {
 
 void TDefaultCollectionHost::Progress(int percent, TCancelMode& cancelMode) {
   LastPercent = std::clamp(percent, 0, 100);
-  if (progressRunning_) return;  // a report from inside a report: no second loop
-  progressRunning_ = true;
-  QCoreApplication::processEvents();
-  progressRunning_ = false;
+  if (!progressRunning_) {  // a report from inside a report runs no second loop
+    progressRunning_ = true;
+    QCoreApplication::processEvents();
+    progressRunning_ = false;
+  }
   if (stopFlag_) cancelMode = cmCancel;
 }
 

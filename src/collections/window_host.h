@@ -4,6 +4,20 @@
 // and the message dialogs. The frame implements it (or derives from
 // TDefaultCollectionHost); tests answer the dialogs through it.
 // Invariant: ProgressRunning() is true exactly while Progress lets events run.
+//
+// How the frame wires the collection windows:
+//  - Game list: `auto* w = new TMDIPGN(host)`; `area->addSubWindow(w)` with
+//    Qt::WA_DeleteOnClose on the sub-window; `if (!w->LoadFile(path))` close
+//    it again (a refused file or a declined new file); apply PGNHeight/Width
+//    above 100 to the sub-window. host.OpenGame receives (list, text, GameID):
+//    the game window calls list->AttachGameWindow(gameWindow, detach) and,
+//    when it closes, list->ForgetGameWindow(gameWindow); its previous/next
+//    buttons call list->PGN1->StepGame(next) and beep when Wrapped.
+//  - Database window: at most one (keep a QPointer); `new TMDIDatabase(host)`,
+//    SetHistory(History) now and after every change of History; apply
+//    DatabaseHeight/Width above 50. Its entries open through host.OpenPGNFile.
+//  - Both windows ask for closing through closeEvent: the frame's sub-window
+//    close reaches them; SystemClosing() skips the list's question.
 #pragma once
 
 #include <QString>

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QItemSelectionModel>
@@ -8,6 +9,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "app/settings.h"
@@ -252,6 +254,37 @@ class DatabaseWindowTest : public QObject {
     QApplication::sendEvent(vp, &drop);
     QVERIFY(s.host.questions.isEmpty());
     QCOMPARE(ReadFile(a), Target);
+  }
+
+  // Needs a platform with drag and drop: run with QT_QPA_PLATFORM=xcb under
+  // an X server.
+  void aRealDragFromTheListAppends() {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+      QSKIP("the offscreen platform has no drag and drop");
+    }
+    const QString target = WriteFile(dir_, "target.pgn", Target);
+    Scene s(source_, {target});
+    s.area.resize(800, 500);
+    s.area.subWindowList().front()->setGeometry(0, 0, 400, 300);
+    s.area.subWindowList().back()->setGeometry(420, 0, 300, 200);
+    s.area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.area));
+    TPGN& list = *s.list->PGN1;
+    Mark(list, {2});
+    const QPoint von = list.visualRect(list.model()->index(2, 0)).center();
+    QWidget* vp = s.db->lbDatabase->viewport();
+    const QPoint nach = s.db->lbDatabase->visualItemRect(s.db->lbDatabase->item(0)).center();
+    QTimer::singleShot(100, [&] {
+      QTest::mouseMove(vp, nach);
+      QTest::mouseMove(vp, nach + QPoint(1, 0));
+      QTest::mouseRelease(vp, Qt::LeftButton, {}, nach + QPoint(1, 0));
+    });
+    QTimer::singleShot(3000, [] { QDrag::cancel(); });
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, von);
+    QTest::mouseMove(list.viewport(), von + QPoint(30, 5));
+    QTest::mouseMove(list.viewport(), von + QPoint(60, 10));
+    QTRY_COMPARE(s.host.questions.size(), 1);
+    QCOMPARE(ReadFile(target), Target + "\r\n\r\n" + list.ReadGameText(2));
   }
 
   void escapeClosesAndStoresTheSize() {

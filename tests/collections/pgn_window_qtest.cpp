@@ -16,6 +16,8 @@
 #include "app/language_switcher.h"
 #include "app/language_table.h"
 #include "board/brett.h"
+#include "board/brettumgebung.h"
+#include "board/stellungsdialog.h"
 #include "collections/pgn_widget.h"
 #include "collections/pgn_window.h"
 #include "fake_host.h"
@@ -70,6 +72,22 @@ QList<int64_t> Shown(const TPGN& list) {
   for (int64_t r = 0; r < list.RowCount(); ++r) ids << list.GameOfRow(r);
   return ids;
 }
+
+// Works the setup dialog of the search board instead of a user.
+struct FakeUmgebung : TBrettUmgebung {
+  std::function<void(TStellungsdialog&)> beimDialog;
+  void Fehlermeldung(QWidget*, const QString&) override {}
+  void Piepen() override {}
+  void Pause(int) override {}
+  int Umwandlungswahl(TBrett&, int) override { return 0; }
+  std::optional<QString> ClipboardText() override { return std::nullopt; }
+  void ClipboardTextSetzen(const QString&) override {}
+  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
+  int DialogAusfuehren(QDialog& d) override {
+    if (beimDialog) beimDialog(dynamic_cast<TStellungsdialog&>(d));
+    return d.result();
+  }
+};
 
 struct Opened {
   TMDIPGN* list = nullptr;
@@ -271,6 +289,26 @@ class GameListTest : public QObject {
     QCOMPARE(w.seAYear->value(), 1999);  // the year fields keep their values
   }
 
+  void positionButtonSetsUpTheSearchBoard() {
+    FakeHost host;
+    TMDIPGN w(host);
+    w.LoadFile(five_);
+    FakeUmgebung umgebung;
+    w.SearchBrett->setUmgebung(&umgebung);
+    umgebung.beimDialog = [](TStellungsdialog& d) { d.Abbrechen()->click(); };
+    w.bPositionClick();
+    QVERIFY(!w.cbPosition->isChecked());
+    QCOMPARE(w.SearchBrett->Stellung(), GrundstellungBrett);
+    // Without kings: the search mode skips the plausibility test.
+    umgebung.beimDialog = [](TStellungsdialog& d) {
+      d.Leeren()->click();
+      d.Ok()->click();
+    };
+    w.bPositionClick();
+    QVERIFY(w.cbPosition->isChecked());
+    QCOMPARE(w.SearchBrett->Stellung(), LeeresBrett);
+  }
+
   void doubleClickAndEnterOpenTheGame() {
     FakeHost host;
     Opened opened;
@@ -440,6 +478,50 @@ class GameListTest : public QObject {
     QVERIFY(w.PGN1->RowCount() >= 300 && w.PGN1->RowCount() < 3000);
     QCOMPARE(w.PGN1->model()->rowCount(), w.PGN1->RowCount());
     QVERIFY(w.Panel1->isEnabled());
+  }
+
+  void rowsAreNotPaintedWhileSorting() {
+    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
+    FakeHost host;
+    TMDIPGN w(host);
+    w.LoadFile(viele);
+    w.resize(600, 300);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    int gemalt = 0;
+    const auto zeichnen = w.PGN1->OnPGNDrawItem;
+    w.PGN1->OnPGNDrawItem = [&](TPGN* c, QPainter& p, int i, const QRect& r, const TEventData& k,
+                                int64_t g) {
+      ++gemalt;
+      zeichnen(c, p, i, r, k, g);
+    };
+    int waehrend = -1;
+    host.onProgress = [&](int percent) {
+      if (percent == 0 || waehrend >= 0) return;
+      gemalt = 0;
+      w.PGN1->viewport()->repaint();
+      waehrend = gemalt;
+    };
+    w.HeaderControlSectionClick(1);
+    QCOMPARE(waehrend, 0);
+    host.onProgress = nullptr;
+    QCoreApplication::processEvents();  // the view lays out its new rows
+    w.PGN1->viewport()->repaint();
+    QVERIFY(gemalt > 0);
+  }
+
+  void aStopDuringAScanOutlastsAHeaderClick() {
+    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
+    FakeHost host;
+    TMDIPGN w(host);
+    host.onProgress = [&](int percent) {
+      if (percent == 0) return;
+      host.SetStopFlag(true);
+      w.HeaderControlSectionClick(1);  // ignored while the list is busy
+    };
+    w.LoadFile(viele);
+    QVERIFY(!w.PGN1->IndexComplete());
+    QCOMPARE(w.PGN1->SortKey(), 0);
   }
 
   void openingANewFileAsksFirst() {
