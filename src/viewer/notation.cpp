@@ -230,6 +230,7 @@ void TNotation::BreitenSetzen() {
   for (QFont* f : {&Kopf.Font, &Kommentar.Font, &Var0.Font, &Var1.Font, &Var2.Font, &Fett}) {
     Messbar(*f);
   }
+  FettSchrift = {Fett, Var0.Color};
   Breiten.Setzen(TSchrift::Kopf, Kopf.Font);
   Breiten.Setzen(TSchrift::Kommentar, Kommentar.Font);
   Breiten.Setzen(TSchrift::Haupt, Var0.Font);
@@ -244,15 +245,13 @@ void TNotation::ZeilenhoeheBerechnen() {
 }
 
 const TNotatSchrift& TNotation::Schrift(TSchrift s) const {
-  static thread_local TNotatSchrift fett;
   switch (s) {
     case TSchrift::Kopf:
       return Kopf;
     case TSchrift::Kommentar:
       return Kommentar;
     case TSchrift::HauptFett:
-      fett = {Fett, Var0.Color};
-      return fett;
+      return FettSchrift;
     case TSchrift::Variante1:
       return Var1;
     case TSchrift::Variante2:

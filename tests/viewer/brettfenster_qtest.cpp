@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QSplitter>
 #include <QToolButton>
 #include <QtTest>
@@ -260,6 +261,19 @@ class BrettfensterTest : public QObject {
     QTest::keyClick(w->Notation1, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(sub.isNull());
+  }
+
+  void popupMenuKeepsItsKeys() {
+    TMDIBrett* w = Oeffnen(0);
+    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    w->puBrett->popup(QPoint(10, 10));
+    QVERIFY(w->puBrett->isVisible());
+    QTest::keyClick(w->puBrett, Qt::Key_Down);
+    QTest::keyClick(w->puBrett, Qt::Key_Escape);
+    QVERIFY(!w->puBrett->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!sub.isNull());
+    QVERIFY(w->Notation1->Modell().Aktuell == nullptr);
   }
 
   void closeQueryRefusesDuringLongOperationsAndStoresSizes() {
