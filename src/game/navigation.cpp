@@ -139,8 +139,8 @@ bool TNavigation::ZugAnPosition(int32_t p) {
   if (p < 2 || p >= laenge || an(p) == '}') return false;
   --p;
 
-  // Back to the start of the moves: the path through the variations, and the
-  // ply from the nearest move number.
+  // Back to the start of the moves: the path through the variations (built
+  // backwards, then turned round), and the ply from the nearest move number.
   std::string pfad;
   int64_t halbzuege = 0;
   int korrektur = -1;
@@ -148,10 +148,10 @@ bool TNavigation::ZugAnPosition(int32_t p) {
   for (int32_t i = p; i >= M.Kopflaenge + 1; --i) {
     const char c = an(i);
     if (c == '(' || c == '[') {
-      pfad.insert(pfad.begin(), '1');
+      pfad += '1';
     } else if (c == ')' || c == ']' || c == '}') {
       i = Klammerpartner(t, c, i);
-      if (an(i) == '(' || an(i) == '[') pfad.insert(pfad.begin(), '0');
+      if (an(i) == '(' || an(i) == '[') pfad += '0';
     } else if (!nummer && (c == ' ' || c == '\r')) {
       korrektur = 0;
     } else if (!nummer && c == '.') {
@@ -174,6 +174,7 @@ bool TNavigation::ZugAnPosition(int32_t p) {
     }
   }
   if (!nummer) return false;  // no move number before p: not a move
+  std::reverse(pfad.begin(), pfad.end());
   PfadFolgen(pfad, halbzuege);
   if (Zeigen) Zeigen();
   return true;

@@ -350,7 +350,8 @@ TMDIBrett* TMDIBrett::Oeffnen(QMdiArea& area, TPartienquelle* liste, int64_t gam
   }
   sub->resize(515, 350);
   if (const TSettings* s = rahmen.Settings) {
-    if (s->BrettHeight > 100 && s->BrettWidth > 100) sub->resize(s->BrettWidth, s->BrettHeight);
+    if (s->BrettHeight > 100) sub->resize(sub->width(), s->BrettHeight);
+    if (s->BrettWidth > 100) sub->resize(s->BrettWidth, sub->height());
     if (s->BrettSize > 50) {
       w->Splitter1->setSizes({s->BrettSize, std::max(1, sub->width() - s->BrettSize)});
     }

@@ -71,7 +71,9 @@ int TSchriftBreiten::Breite(TSchrift schrift, unsigned char c) const {
   if (w >= 0) return w;
   const QFontMetrics fm(Fonts[Index(schrift)]);
   const bool symbole = schrift != TSchrift::Kommentar && schrift != TSchrift::Kopf;
-  if (c < 0x80) {
+  if (c < 0x20) {
+    w = fm.horizontalAdvance(QChar(' '));  // drawn as a blank
+  } else if (c < 0x80) {
     w = fm.horizontalAdvance(QChar(c));
   } else if (symbole && c <= 144) {
     w = fm.horizontalAdvance(SymbolText(c));

@@ -382,3 +382,29 @@ TEST(Anzeige, LineOfMoveAndScrollTarget) {
         << f.zeile << " " << f.erste << " " << f.letzte;
   }
 }
+
+TEST(Tief, ClicksAndStepsInVariationsNestedThousandsDeep) {
+  // 1.e4 (1.d4 (1.c4 (1.Nf3 ... ))) e5: every variation replaces White's first move.
+  constexpr int Tiefe = 3000;
+  const char* zuege[] = {"1.d4", "1.c4", "1.Nf3", "1.b3", "1.g3", "1.f4", "1.Nc3", "1.b4"};
+  std::string text = "[Event \"E\"]\n\n1.e4 ";
+  for (int i = 0; i < Tiefe; ++i) text += std::string("(") + zuege[i % 8] + " ";
+  text += std::string(Tiefe, ')') + " e5 *\n";
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(text), 0);
+  TNavigation nav(m);
+  // The innermost variation's move.
+  const size_t innen = m.Notationstext.rfind(zuege[(Tiefe - 1) % 8]);
+  ASSERT_NE(innen, std::string::npos);
+  ASSERT_TRUE(nav.ZugAnPosition(static_cast<int32_t>(innen) + 3));
+  const TBaum* n = m.Wurzel->Erster;
+  for (int i = 0; i < Tiefe; ++i) n = n->Varianten->Erster;
+  EXPECT_EQ(m.Aktuell, n);
+  nav.ZugZurueck();  // back to the start, through every replaced move
+  EXPECT_EQ(m.Aktuell, nullptr);
+  EXPECT_EQ(m.Arbeitsbrett(), m.Partiedaten.StartBrett);
+  // After all of them: the main line's answer.
+  ASSERT_TRUE(nav.ZugAnPosition(static_cast<int32_t>(m.Notationstext.rfind("e5")) + 1));
+  EXPECT_EQ(m.Aktuell, m.Wurzel->Erster->Naechster);
+}

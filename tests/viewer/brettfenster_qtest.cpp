@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/language_switcher.h"
+#include "app/language_table.h"
 #include "app/settings.h"
 #include "board/brettumgebung.h"
 
@@ -298,6 +300,27 @@ class BrettfensterTest : public QObject {
     TMDIBrett* v = Oeffnen(1);
     QCOMPARE(v->parentWidget()->size(), QSize(640, 420));
     QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
+  }
+
+  void textsFollowTheLanguage() {
+    TMDIBrett* w = Oeffnen(0);
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
+    QCOMPARE(w->sbBack->statusTip(), QStringLiteral("Zug zurück"));
+    QCOMPARE(QString::fromStdString(Languages().Text(128, 0)),
+             QStringLiteral("Zum nächsten Variantenbeginn"));  // recorded from the window
+    Languages().SetLanguageIndex(1);
+    Localization().ApplyToAll();
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Copy diagram"));
+    QCOMPARE(w->bNext->toolTip(), QStringLiteral("Next game"));
+    QVERIFY(w->Notation1->English());
+    QCOMPARE(w->Brett1->statusTip(), QStringLiteral("Right mouse button for context menu"));
+    TMDIBrett* v = Oeffnen(1);  // a window opened in English starts in English
+    QCOMPARE(v->mDrehen->text(), QStringLiteral("Rotate"));
+    QVERIFY(v->Notation1->English());
+    Languages().SetLanguageIndex(0);
+    Localization().ApplyToAll();
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
+    QVERIFY(!w->Notation1->English());
   }
 
   void messagesAndBlind() {
