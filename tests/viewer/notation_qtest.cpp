@@ -1,5 +1,6 @@
 #include "viewer/notation.h"
 
+#include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
@@ -99,6 +100,39 @@ class NotationTest : public QObject {
       QVERIFY(!ereignisse[0].next);
       QVERIFY(ereignisse[0].stellung == erwartet);
     }
+  }
+
+  void everyMoveOfTheSamplesIsHitAtItsMark() {
+    QFile f(QStringLiteral(BREVARO_SAMPLES "/classics.pgn"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const std::string alles = f.readAll().toStdString();
+    size_t anfang = alles.find("[Event ");
+    int spiele = 0;
+    while (anfang != std::string::npos) {
+      const size_t naechstes = alles.find("\n[Event ", anfang + 1);
+      const std::string spiel =
+          alles.substr(anfang, naechstes == std::string::npos ? naechstes : naechstes - anfang);
+      anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+      TNotation n;
+      FormularSchriften(n);
+      n.setUeberschrift(true);
+      n.resize(360, 240);
+      n.show();
+      n.LadePartie(spiel);
+      ++spiele;
+      auto& m = n.Modell();
+      for (TBaum* k : AlleKnoten(m)) {
+        m.Aktuell = k;
+        n.NotationAufbauen();
+        const QRect r = n.MarkierteFlaeche();
+        QVERIFY(!r.isEmpty());
+        m.Aktuell = nullptr;
+        n.Klicken(r.center());
+        QVERIFY2(m.Aktuell == k,
+                 qPrintable(QStringLiteral("game %1 at %2").arg(spiele).arg(k->TextPos)));
+      }
+    }
+    QVERIFY(spiele >= 5);
   }
 
   void clicksOutsideMovesChangeNothing() {
