@@ -52,6 +52,14 @@ bool ZugZeichenAn(const std::string& t, size_t i, bool auchNull) {
 
 }  // namespace
 
+std::string Zeilenbuchstabe(size_t k) {
+  std::string s;
+  for (size_t n = k + 1; n > 0; n = (n - 1) / 26) {
+    s.insert(s.begin(), static_cast<char>('A' + (n - 1) % 26));
+  }
+  return s;
+}
+
 int32_t Klammerpartner(const std::string& text, char z, int32_t q) {
   const char oeffner = z == ')' ? '(' : z == ']' ? '[' : '{';
   const int32_t laenge = static_cast<int32_t>(text.size());
@@ -260,11 +268,11 @@ void TNavigation::ZugVor() {
     }
     const int8_t seite = vomStart ? M.Partiedaten.StartZug.AmZug : M.Aktuell->Zug.AmZug;
     std::vector<std::string> zeilen;
-    char buchstabe = 'A';
+    size_t buchstabe = 0;
     for (TVariante* v = nullptr;;) {
       const TBaum* z = v ? v->Erster : kandidat;
       if (z) {
-        zeilen.push_back(std::string(1, buchstabe) + ") " + std::to_string(z->Zugnummer) +
+        zeilen.push_back(Zeilenbuchstabe(buchstabe) + ") " + std::to_string(z->Zugnummer) +
                          (seite == 1 ? "." : "...") + M.ZugText(z->Zug));
       }
       ++buchstabe;  // a cell without moves keeps its letter

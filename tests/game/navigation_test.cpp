@@ -255,6 +255,26 @@ TEST_F(Navigation, EmptyVariationKeepsItsLetterAndRowsMapToCells) {
   ErwarteAktuell(Knoten(m, {0, -2}));
 }
 
+TEST_F(Navigation, ManyVariationsKeepReadableLetters) {
+  EXPECT_EQ(Zeilenbuchstabe(0), "A");
+  EXPECT_EQ(Zeilenbuchstabe(25), "Z");
+  EXPECT_EQ(Zeilenbuchstabe(26), "AA");
+  EXPECT_EQ(Zeilenbuchstabe(27), "AB");
+  EXPECT_EQ(Zeilenbuchstabe(26 + 26 * 26), "AAA");
+  std::string zuege = "1.e4";
+  for (const char* z : {"a3", "a4", "b3", "b4", "c3", "c4", "d3", "d4", "e3", "f3", "f4", "g3",
+                        "g4", "h3", "h4", "Na3", "Nc3", "Nf3", "Nh3"}) {
+    for (int i = 0; i < 2 && zuege.size() < 400; ++i) zuege += std::string(" (1.") + z + ")";
+  }
+  Laden(zuege + " e5 *");
+  wahl.Antwort = 30;
+  nav.ZugVor();
+  ASSERT_EQ(wahl.Zeilen.size(), 39u);
+  EXPECT_EQ(wahl.Zeilen[27], "AB) 1.h3");
+  EXPECT_EQ(wahl.Zeilen[38], "AM) 1.Nh3");
+  ErwarteAktuell(Knoten(m, {0, -30}));
+}
+
 TEST_F(Navigation, ForwardAtTheEndOfAVariationJumpsToTheNextNumberedMove) {
   Laden(Spiel);
   nav.ZugAnPosition(Pos(m, "3.Nxe5", 3));
