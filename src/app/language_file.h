@@ -15,11 +15,6 @@ namespace brevaro {
 // ignored (173 lines of text never need that much).
 inline constexpr size_t MaxLanguageFileBytes = 4 * 1024 * 1024;
 
-bool IsValidUtf8(std::string_view bytes);
-std::string Windows1252ToUtf8(std::string_view bytes);
-// Characters Windows-1252 cannot hold (and invalid UTF-8) become '?'.
-std::string Utf8ToWindows1252(std::string_view text);
-
 // The bytes of a language file holding the given texts, one line each.
 std::string EncodeLanguageFile(const std::vector<std::string>& texts);
 // The texts of a language file's bytes: at most 173, with line breaks as "\r".

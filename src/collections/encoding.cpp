@@ -106,9 +106,37 @@ std::u32string Dekodieren(std::string_view text) {
 
 std::string AlsUtf8(std::string_view text) {
   if (IstUtf8(text)) return std::string(text);
+  return Windows1252ZuUtf8(text);
+}
+
+std::string Windows1252ZuUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(text.size() + text.size() / 2);
-  for (char ch : text) Utf8Anhaengen(out, Cp1252(static_cast<unsigned char>(ch)));
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (char ch : bytes) Utf8Anhaengen(out, Cp1252(static_cast<unsigned char>(ch)));
+  return out;
+}
+
+std::string Utf8ZuWindows1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t c;
+    const size_t n = Utf8Zeichen(text, i, c);
+    if (n == 0) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    i += n;
+    char byte = '?';
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      byte = static_cast<char>(c);
+    } else {
+      for (size_t k = 0; k < Cp1252Hoch.size(); ++k)
+        if (Cp1252Hoch[k] == c) byte = static_cast<char>(0x80 + k);
+    }
+    out += byte;
+  }
   return out;
 }
 

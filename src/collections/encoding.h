@@ -20,6 +20,13 @@ std::u32string Dekodieren(std::string_view text);
 // converted from Windows-1252.
 std::string AlsUtf8(std::string_view text);
 
+// Every byte of `bytes` decoded as Windows-1252, as UTF-8.
+std::string Windows1252ZuUtf8(std::string_view bytes);
+
+// UTF-8 text as Windows-1252 bytes; characters Windows-1252 cannot hold, and
+// bytes that are not well-formed UTF-8, become '?'.
+std::string Utf8ZuWindows1252(std::string_view text);
+
 // Upper case of one code point (Latin, Greek, Cyrillic and the Latin
 // extensions used by Vietnamese names); characters without a single-character
 // upper case are returned unchanged ("ß" stays "ß").

@@ -1,5 +1,6 @@
 #include "app/language_table.h"
 #include "app/language_file.h"
+#include "collections/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -313,7 +314,7 @@ TEST(LanguageFile, ArbitraryBytesAreReadSafely) {
     const std::vector<std::string> texts = DecodeLanguageFile(bytes);
     EXPECT_LE(texts.size(), 173u);
     for (const std::string& text : texts) {
-      EXPECT_TRUE(IsValidUtf8(text));
+      EXPECT_TRUE(IstUtf8(text));
       EXPECT_EQ(text.find('\n'), std::string::npos);
     }
   }
@@ -323,20 +324,20 @@ TEST(LanguageFile, ArbitraryBytesAreReadSafely) {
 // Encodings
 
 TEST(Encoding, Utf8Validity) {
-  EXPECT_TRUE(IsValidUtf8(""));
-  EXPECT_TRUE(IsValidUtf8("Wei\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80"));
-  EXPECT_FALSE(IsValidUtf8("Wei\xDF"));           // Windows-1252
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
-  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
+  EXPECT_TRUE(IstUtf8(""));
+  EXPECT_TRUE(IstUtf8("Wei\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IstUtf8("Wei\xDF"));           // Windows-1252
+  EXPECT_FALSE(IstUtf8("\xC0\xAF"));          // overlong
+  EXPECT_FALSE(IstUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IstUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+  EXPECT_FALSE(IstUtf8("\xE2\x82"));          // cut short
 }
 
 TEST(Encoding, Windows1252RoundTripsItsOwnCharacters) {
   std::string all;
   for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-  EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
-  EXPECT_EQ(Utf8ToWindows1252("Ω and \xFF"), "? and ?");
+  EXPECT_EQ(Utf8ZuWindows1252(Windows1252ZuUtf8(all)), all);
+  EXPECT_EQ(Utf8ZuWindows1252("Ω and \xFF"), "? and ?");
 }
 
 TEST(LanguageFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
