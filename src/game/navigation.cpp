@@ -52,6 +52,14 @@ bool ZugZeichenAn(const std::string& t, size_t i, bool auchNull) {
 
 }  // namespace
 
+std::string Zeilenbuchstabe(size_t k) {
+  std::string s;
+  for (size_t n = k + 1; n > 0; n = (n - 1) / 26) {
+    s.insert(s.begin(), static_cast<char>('A' + (n - 1) % 26));
+  }
+  return s;
+}
+
 int32_t Klammerpartner(const std::string& text, char z, int32_t q) {
   const char oeffner = z == ')' ? '(' : z == ']' ? '[' : '{';
   const int32_t laenge = static_cast<int32_t>(text.size());
@@ -139,8 +147,8 @@ bool TNavigation::ZugAnPosition(int32_t p) {
   if (p < 2 || p >= laenge || an(p) == '}') return false;
   --p;
 
-  // Back to the start of the moves: the path through the variations, and the
-  // ply from the nearest move number.
+  // Back to the start of the moves: the path through the variations (built
+  // backwards, then turned round), and the ply from the nearest move number.
   std::string pfad;
   int64_t halbzuege = 0;
   int korrektur = -1;
@@ -148,10 +156,10 @@ bool TNavigation::ZugAnPosition(int32_t p) {
   for (int32_t i = p; i >= M.Kopflaenge + 1; --i) {
     const char c = an(i);
     if (c == '(' || c == '[') {
-      pfad.insert(pfad.begin(), '1');
+      pfad += '1';
     } else if (c == ')' || c == ']' || c == '}') {
       i = Klammerpartner(t, c, i);
-      if (an(i) == '(' || an(i) == '[') pfad.insert(pfad.begin(), '0');
+      if (an(i) == '(' || an(i) == '[') pfad += '0';
     } else if (!nummer && (c == ' ' || c == '\r')) {
       korrektur = 0;
     } else if (!nummer && c == '.') {
@@ -174,6 +182,7 @@ bool TNavigation::ZugAnPosition(int32_t p) {
     }
   }
   if (!nummer) return false;  // no move number before p: not a move
+  std::reverse(pfad.begin(), pfad.end());
   PfadFolgen(pfad, halbzuege);
   if (Zeigen) Zeigen();
   return true;
@@ -259,11 +268,11 @@ void TNavigation::ZugVor() {
     }
     const int8_t seite = vomStart ? M.Partiedaten.StartZug.AmZug : M.Aktuell->Zug.AmZug;
     std::vector<std::string> zeilen;
-    char buchstabe = 'A';
+    size_t buchstabe = 0;
     for (TVariante* v = nullptr;;) {
       const TBaum* z = v ? v->Erster : kandidat;
       if (z) {
-        zeilen.push_back(std::string(1, buchstabe) + ") " + std::to_string(z->Zugnummer) +
+        zeilen.push_back(Zeilenbuchstabe(buchstabe) + ") " + std::to_string(z->Zugnummer) +
                          (seite == 1 ? "." : "...") + M.ZugText(z->Zug));
       }
       ++buchstabe;  // a cell without moves keeps its letter

@@ -24,6 +24,10 @@ class TVariantenwahlFrage {
   virtual int Waehlen(const std::vector<std::string>& zeilen, bool english) = 0;
 };
 
+// Letter of row k (from 0) of the variation choice: "A".."Z", then "AA",
+// "AB", ... so that any number of variations keeps readable letters.
+std::string Zeilenbuchstabe(size_t k);
+
 // Position (1-based) of the bracket opening the one that `z` (")", "]" or
 // "}") closes at position q; brackets inside comments do not count. Returns
 // 1 when there is no opener.

@@ -70,6 +70,11 @@ std::vector<TAnzeigezeichen> Zerlegen(std::string_view bytes, bool utf8, bool sy
   z.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x20) {
+      z.push_back({QStringLiteral(" "), 1});  // line ends and tabs in comments
+      ++i;
+      continue;
+    }
     if (c < 0x80) {
       z.push_back({QString(QChar(c)), 1});
       ++i;

@@ -24,7 +24,8 @@ struct TAnzeigezeichen {
 
 // Splits bytes into displayed characters. utf8: the text came from valid
 // UTF-8 (multi-byte sequences form one character). symbole: the bytes are
-// move text, so a lone byte 128..144 is an evaluation symbol.
+// move text, so a lone byte 128..144 is an evaluation symbol. Control
+// characters (line ends inside comments) show as blanks.
 std::vector<TAnzeigezeichen> Zerlegen(std::string_view bytes, bool utf8, bool symbole);
 QString Zusammen(std::string_view bytes, bool utf8, bool symbole);
 

@@ -231,6 +231,7 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
   m.OnMoveChange = [this](const TZug& zug, const TSchachbrett& stellung, bool next) {
     Notation1MoveChange(zug, stellung, next);
   };
+  Notation1->Beep = [this] { Dialoge->Piepen(); };
   m.OnError = [this](const std::string& text) { Dialoge->Fehlermeldung(this, QtText(text)); };
   m.OnFischerInfo = [this](const TFischerInfo& info) { Notation1FischerInfo(info); };
   m.On3Repetition = [this] { Regelhinweis(3); };
@@ -312,7 +313,10 @@ void TMDIBrett::SprachenRegistrieren() {
 
 void TMDIBrett::TastenVorschauEinrichten(QWidget* w) {
   w->installEventFilter(this);
-  for (QWidget* kind : w->findChildren<QWidget*>()) kind->installEventFilter(this);
+  // Popup menus and dialogs keep their own keys.
+  for (QWidget* kind : w->findChildren<QWidget*>()) {
+    if (!kind->isWindow()) kind->installEventFilter(this);
+  }
 }
 
 bool TMDIBrett::Koordinatenoption() const {
@@ -346,7 +350,8 @@ TMDIBrett* TMDIBrett::Oeffnen(QMdiArea& area, TPartienquelle* liste, int64_t gam
   }
   sub->resize(515, 350);
   if (const TSettings* s = rahmen.Settings) {
-    if (s->BrettHeight > 100 && s->BrettWidth > 100) sub->resize(s->BrettWidth, s->BrettHeight);
+    if (s->BrettHeight > 100) sub->resize(sub->width(), s->BrettHeight);
+    if (s->BrettWidth > 100) sub->resize(s->BrettWidth, sub->height());
     if (s->BrettSize > 50) {
       w->Splitter1->setSizes({s->BrettSize, std::max(1, sub->width() - s->BrettSize)});
     }

@@ -71,7 +71,9 @@ int TSchriftBreiten::Breite(TSchrift schrift, unsigned char c) const {
   if (w >= 0) return w;
   const QFontMetrics fm(Fonts[Index(schrift)]);
   const bool symbole = schrift != TSchrift::Kommentar && schrift != TSchrift::Kopf;
-  if (c < 0x80) {
+  if (c < 0x20) {
+    w = fm.horizontalAdvance(QChar(' '));  // drawn as a blank
+  } else if (c < 0x80) {
     w = fm.horizontalAdvance(QChar(c));
   } else if (symbole && c <= 144) {
     w = fm.horizontalAdvance(SymbolText(c));
@@ -230,6 +232,7 @@ void TNotation::BreitenSetzen() {
   for (QFont* f : {&Kopf.Font, &Kommentar.Font, &Var0.Font, &Var1.Font, &Var2.Font, &Fett}) {
     Messbar(*f);
   }
+  FettSchrift = {Fett, Var0.Color};
   Breiten.Setzen(TSchrift::Kopf, Kopf.Font);
   Breiten.Setzen(TSchrift::Kommentar, Kommentar.Font);
   Breiten.Setzen(TSchrift::Haupt, Var0.Font);
@@ -244,15 +247,13 @@ void TNotation::ZeilenhoeheBerechnen() {
 }
 
 const TNotatSchrift& TNotation::Schrift(TSchrift s) const {
-  static thread_local TNotatSchrift fett;
   switch (s) {
     case TSchrift::Kopf:
       return Kopf;
     case TSchrift::Kommentar:
       return Kommentar;
     case TSchrift::HauptFett:
-      fett = {Fett, Var0.Color};
-      return fett;
+      return FettSchrift;
     case TSchrift::Variante1:
       return Var1;
     case TSchrift::Variante2:

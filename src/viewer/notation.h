@@ -220,6 +220,7 @@ class TNotation : public QFrame {
   TNotatScrollbar* Scrollbar_;
   TNotatSchrift Kopf, Kommentar, Var0, Var1, Var2;
   QFont Fett;
+  TNotatSchrift FettSchrift;  // Fett in the main line's colour
   uint16_t Zeilenabstand_ = 3;
   uint16_t BevelWidth_ = 1;
   uint16_t BorderWidth_ = 0;

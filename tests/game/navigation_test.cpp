@@ -255,6 +255,26 @@ TEST_F(Navigation, EmptyVariationKeepsItsLetterAndRowsMapToCells) {
   ErwarteAktuell(Knoten(m, {0, -2}));
 }
 
+TEST_F(Navigation, ManyVariationsKeepReadableLetters) {
+  EXPECT_EQ(Zeilenbuchstabe(0), "A");
+  EXPECT_EQ(Zeilenbuchstabe(25), "Z");
+  EXPECT_EQ(Zeilenbuchstabe(26), "AA");
+  EXPECT_EQ(Zeilenbuchstabe(27), "AB");
+  EXPECT_EQ(Zeilenbuchstabe(26 + 26 * 26), "AAA");
+  std::string zuege = "1.e4";
+  for (const char* z : {"a3", "a4", "b3", "b4", "c3", "c4", "d3", "d4", "e3", "f3", "f4", "g3",
+                        "g4", "h3", "h4", "Na3", "Nc3", "Nf3", "Nh3"}) {
+    for (int i = 0; i < 2 && zuege.size() < 400; ++i) zuege += std::string(" (1.") + z + ")";
+  }
+  Laden(zuege + " e5 *");
+  wahl.Antwort = 30;
+  nav.ZugVor();
+  ASSERT_EQ(wahl.Zeilen.size(), 39u);
+  EXPECT_EQ(wahl.Zeilen[27], "AB) 1.h3");
+  EXPECT_EQ(wahl.Zeilen[38], "AM) 1.Nh3");
+  ErwarteAktuell(Knoten(m, {0, -30}));
+}
+
 TEST_F(Navigation, ForwardAtTheEndOfAVariationJumpsToTheNextNumberedMove) {
   Laden(Spiel);
   nav.ZugAnPosition(Pos(m, "3.Nxe5", 3));
@@ -381,4 +401,30 @@ TEST(Anzeige, LineOfMoveAndScrollTarget) {
     EXPECT_EQ(Scrollziel(f.zeile, f.erste, f.letzte), f.ziel)
         << f.zeile << " " << f.erste << " " << f.letzte;
   }
+}
+
+TEST(Tief, ClicksAndStepsInVariationsNestedThousandsDeep) {
+  // 1.e4 (1.d4 (1.c4 (1.Nf3 ... ))) e5: every variation replaces White's first move.
+  constexpr int Tiefe = 3000;
+  const char* zuege[] = {"1.d4", "1.c4", "1.Nf3", "1.b3", "1.g3", "1.f4", "1.Nc3", "1.b4"};
+  std::string text = "[Event \"E\"]\n\n1.e4 ";
+  for (int i = 0; i < Tiefe; ++i) text += std::string("(") + zuege[i % 8] + " ";
+  text += std::string(Tiefe, ')') + " e5 *\n";
+  TNotationModell m;
+  m.SetEnglish(true);
+  ASSERT_EQ(m.LadePartie(text), 0);
+  TNavigation nav(m);
+  // The innermost variation's move.
+  const size_t innen = m.Notationstext.rfind(zuege[(Tiefe - 1) % 8]);
+  ASSERT_NE(innen, std::string::npos);
+  ASSERT_TRUE(nav.ZugAnPosition(static_cast<int32_t>(innen) + 3));
+  const TBaum* n = m.Wurzel->Erster;
+  for (int i = 0; i < Tiefe; ++i) n = n->Varianten->Erster;
+  EXPECT_EQ(m.Aktuell, n);
+  nav.ZugZurueck();  // back to the start, through every replaced move
+  EXPECT_EQ(m.Aktuell, nullptr);
+  EXPECT_EQ(m.Arbeitsbrett(), m.Partiedaten.StartBrett);
+  // After all of them: the main line's answer.
+  ASSERT_TRUE(nav.ZugAnPosition(static_cast<int32_t>(m.Notationstext.rfind("e5")) + 1));
+  EXPECT_EQ(m.Aktuell, m.Wurzel->Erster->Naechster);
 }

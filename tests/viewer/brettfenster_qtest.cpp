@@ -1,14 +1,18 @@
 #include "viewer/brettfenster.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QSplitter>
 #include <QToolButton>
 #include <QtTest>
 #include <string>
 #include <vector>
 
+#include "app/language_switcher.h"
+#include "app/language_table.h"
 #include "app/settings.h"
 #include "board/brettumgebung.h"
 
@@ -39,6 +43,27 @@ class Liste : public TPartienquelle {
     return i >= 0 && i < RowCount() ? Spiele[static_cast<size_t>(i)] : std::string();
   }
   ~Liste() override = default;
+};
+
+// The games of a PGN file, split at "[Event " lines.
+std::vector<std::string> Spiele(const char* pfad) {
+  QFile f(QString::fromUtf8(pfad));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const std::string text = f.readAll().toStdString();
+  std::vector<std::string> spiele;
+  size_t anfang = text.find("[Event ");
+  while (anfang != std::string::npos) {
+    const size_t naechstes = text.find("\n[Event ", anfang + 1);
+    spiele.push_back(text.substr(
+        anfang, naechstes == std::string::npos ? std::string::npos : naechstes + 1 - anfang));
+    anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+  }
+  return spiele;
+}
+
+class Hauptzug : public TVariantenwahlFrage {
+ public:
+  int Waehlen(const std::vector<std::string>&, bool) override { return 0; }
 };
 
 class Dialoge : public TSpielfensterDialoge {
@@ -144,6 +169,30 @@ class BrettfensterTest : public QObject {
     QTest::keyClick(w->Brett1, Qt::Key_Home);
     QVERIFY(m.Aktuell == nullptr);
     QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+  }
+
+  void boardFollowsEverySampleGameStepByStep() {
+    liste->Spiele = Spiele(BREVARO_SAMPLES "/classics.pgn");
+    QVERIFY(liste->Spiele.size() >= 5);
+    Hauptzug hauptzug;
+    for (int64_t row = 0; row < liste->RowCount(); ++row) {
+      TMDIBrett* w = Oeffnen(row);
+      w->Notation1->setVariantenwahl(&hauptzug);
+      const TNotationModell& m = w->Notation1->Modell();
+      QVERIFY(m.Wurzel && m.Wurzel->Erster);
+      int schritte = 0;
+      do {
+        QTest::mouseClick(w->sbAhead, Qt::LeftButton);
+        ++schritte;
+        QVERIFY2(w->Brett1->Stellung() == m.Arbeitsbrett(),
+                 qPrintable(QStringLiteral("game %1, ply %2").arg(row).arg(schritte)));
+      } while (m.Aktuell->Naechster);
+      QVERIFY(dialoge.Fehler.isEmpty());
+      // And back to the start by single steps.
+      while (m.Aktuell) QTest::mouseClick(w->sbBack, Qt::LeftButton);
+      QCOMPARE(w->Brett1->Stellung(), m.Partiedaten.StartBrett);
+      w->parentWidget()->close();
+    }
   }
 
   void previousAndNextWrapAroundWithABeep() {
@@ -262,6 +311,19 @@ class BrettfensterTest : public QObject {
     QVERIFY(sub.isNull());
   }
 
+  void popupMenuKeepsItsKeys() {
+    TMDIBrett* w = Oeffnen(0);
+    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    w->puBrett->popup(QPoint(10, 10));
+    QVERIFY(w->puBrett->isVisible());
+    QTest::keyClick(w->puBrett, Qt::Key_Down);
+    QTest::keyClick(w->puBrett, Qt::Key_Escape);
+    QVERIFY(!w->puBrett->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!sub.isNull());
+    QVERIFY(w->Notation1->Modell().Aktuell == nullptr);
+  }
+
   void closeQueryRefusesDuringLongOperationsAndStoresSizes() {
     bool laeuft = true;
     rahmen.ProgressRunning = [&laeuft] { return laeuft; };
@@ -284,6 +346,27 @@ class BrettfensterTest : public QObject {
     TMDIBrett* v = Oeffnen(1);
     QCOMPARE(v->parentWidget()->size(), QSize(640, 420));
     QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
+  }
+
+  void textsFollowTheLanguage() {
+    TMDIBrett* w = Oeffnen(0);
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
+    QCOMPARE(w->sbBack->statusTip(), QStringLiteral("Zug zurück"));
+    QCOMPARE(QString::fromStdString(Languages().Text(128, 0)),
+             QStringLiteral("Zum nächsten Variantenbeginn"));  // recorded from the window
+    Languages().SetLanguageIndex(1);
+    Localization().ApplyToAll();
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Copy diagram"));
+    QCOMPARE(w->bNext->toolTip(), QStringLiteral("Next game"));
+    QVERIFY(w->Notation1->English());
+    QCOMPARE(w->Brett1->statusTip(), QStringLiteral("Right mouse button for context menu"));
+    TMDIBrett* v = Oeffnen(1);  // a window opened in English starts in English
+    QCOMPARE(v->mDrehen->text(), QStringLiteral("Rotate"));
+    QVERIFY(v->Notation1->English());
+    Languages().SetLanguageIndex(0);
+    Localization().ApplyToAll();
+    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
+    QVERIFY(!w->Notation1->English());
   }
 
   void messagesAndBlind() {

@@ -1,5 +1,6 @@
 #include "viewer/notation.h"
 
+#include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
@@ -99,6 +100,39 @@ class NotationTest : public QObject {
       QVERIFY(!ereignisse[0].next);
       QVERIFY(ereignisse[0].stellung == erwartet);
     }
+  }
+
+  void everyMoveOfTheSamplesIsHitAtItsMark() {
+    QFile f(QStringLiteral(BREVARO_SAMPLES "/classics.pgn"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const std::string alles = f.readAll().toStdString();
+    size_t anfang = alles.find("[Event ");
+    int spiele = 0;
+    while (anfang != std::string::npos) {
+      const size_t naechstes = alles.find("\n[Event ", anfang + 1);
+      const std::string spiel =
+          alles.substr(anfang, naechstes == std::string::npos ? naechstes : naechstes - anfang);
+      anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+      TNotation n;
+      FormularSchriften(n);
+      n.setUeberschrift(true);
+      n.resize(360, 240);
+      n.show();
+      n.LadePartie(spiel);
+      ++spiele;
+      auto& m = n.Modell();
+      for (TBaum* k : AlleKnoten(m)) {
+        m.Aktuell = k;
+        n.NotationAufbauen();
+        const QRect r = n.MarkierteFlaeche();
+        QVERIFY(!r.isEmpty());
+        m.Aktuell = nullptr;
+        n.Klicken(r.center());
+        QVERIFY2(m.Aktuell == k,
+                 qPrintable(QStringLiteral("game %1 at %2").arg(spiele).arg(k->TextPos)));
+      }
+    }
+    QVERIFY(spiele >= 5);
   }
 
   void clicksOutsideMovesChangeNothing() {
@@ -232,24 +266,42 @@ class NotationTest : public QObject {
 
   void wrappingBreaksAtBlanks_data() {
     QTest::addColumn<int>("breite");
-    for (int b : {140, 200, 260, 340, 500}) QTest::newRow(qPrintable(QString::number(b))) << b;
+    QTest::addColumn<QByteArray>("pgn");
+    const QByteArray lang =
+        "[White \"A\"]\n[Black \"B\"]\n\n1.e4 {Supercalifragilisticexpialidocious-"
+        "and-then-some-more-letters-to-make-it-long} e5 2.Nf3 (2.f4 exf4 {Kieseritzky-"
+        "Allgaier-Gambit-Hauptvariante-mit-vielen-Zuegen}) Nc6 *\n";
+    for (int b : {140, 200, 260, 340, 500}) {
+      QTest::newRow(qPrintable(QStringLiteral("game %1").arg(b))) << b << QByteArray(Spiel);
+      QTest::newRow(qPrintable(QStringLiteral("long words %1").arg(b))) << b << lang;
+    }
   }
   void wrappingBreaksAtBlanks() {
     QFETCH(int, breite);
+    QFETCH(QByteArray, pgn);
     TNotation n;
     Vorbereiten(n, breite, 300);
+    QCOMPARE(n.LadePartie(pgn.toStdString()), 0);
     const auto& m = n.Modell();
     const auto& zeilen = m.Zeilenanfaenge();
-    QVERIFY(zeilen.size() > 8);
+    const std::string& t = m.Notationstext;
     const int w = n.Paintbox()->width();
+    int geschnitten = 0;
     for (size_t i = 1; i + 1 < zeilen.size(); ++i) {
       const int32_t s = zeilen[i].Pos;
-      const char davor = m.Notationstext[static_cast<size_t>(s - 2)];
       const QString text = n.ZeilenText(static_cast<int64_t>(i));
       // A line starts after a blank unless it continues a word too long for a line.
-      if (davor != ' ') {
-        QVERIFY2(!text.contains(' ') || n.ZeilenText(static_cast<int64_t>(i) - 1).count(' ') == 0,
+      if (t[static_cast<size_t>(s - 2)] != ' ') {
+        const size_t a = t.rfind(' ', static_cast<size_t>(s - 2)) + 1;
+        const size_t e = std::min(t.find(' ', static_cast<size_t>(s - 1)), t.size());
+        std::string wort = t.substr(a, e - a);
+        const bool kommentar = wort.find('{') != std::string::npos;
+        std::erase_if(wort, [](char c) { return c == '{' || c == '}'; });
+        const TNotatSchrift& f = n.Schrift(kommentar ? TSchrift::Kommentar : zeilen[i].Schrift);
+        const int einzug = m.Einzug(zeilen[i - 1].Schrift);
+        QVERIFY2(QFontMetrics(f.Font).horizontalAdvance(QString::fromStdString(wort)) >= w - einzug,
                  qPrintable(text));
+        ++geschnitten;
       }
       // Blanks at a line's end may stand past the edge: the closing lines add one.
       int blanks = 0;
@@ -259,6 +311,7 @@ class NotationTest : public QObject {
       QVERIFY2(n.ZeilenBreite(static_cast<int64_t>(i)) - blanks * blankbreite <= w,
                qPrintable(text));
     }
+    if (breite <= 200 && pgn != QByteArray(Spiel)) QVERIFY(geschnitten > 0);
   }
 
   void markedMoveIsInverted() {
