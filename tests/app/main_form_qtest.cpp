@@ -301,6 +301,31 @@ class MainFormTest : public QObject {
     QVERIFY(!frame->GameWindows().back()->bNext->isEnabled());
   }
 
+  void gameWindowStepsThroughTheRowsOfItsList() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path), "0"});
+    TMDIPGN* list = frame->ListWindows().front();
+    TMDIBrett* game = frame->GameWindows().front();
+    QTest::mouseClick(game->bNext, Qt::LeftButton);
+    QCOMPARE(game->GameID(), 1);
+    QCOMPARE(game->windowTitle(), QString("White 2 - Black 2"));
+    QCOMPARE(list->PGN1->CurrentRow(), 1);
+    QCOMPARE(list->PGN1->MarkedRows(), std::vector<int64_t>({1}));
+    QTest::mouseClick(game->bPrev, Qt::LeftButton);
+    QCOMPARE(dialogs_.beeps, 0);
+    QTest::mouseClick(game->bPrev, Qt::LeftButton);  // before the first: the last, with a beep
+    QCOMPARE(dialogs_.beeps, 1);
+    QCOMPARE(game->GameID(), 2);
+    QCOMPARE(list->PGN1->CurrentRow(), 2);
+    // Rows in another order after a sort: stepping follows the display order.
+    list->HeaderControlSectionClick(1);  // players: White 1, 2, 3
+    list->HeaderControlSectionClick(1);  // again: reversed
+    QCOMPARE(list->PGN1->GameOfRow(0), 2);
+    list->PGN1->MarkOnly(0);
+    QTest::mouseClick(game->bNext, Qt::LeftButton);
+    QCOMPARE(game->GameID(), 1);
+  }
+
   void closingTheListLetsGoOfItsGames() {
     const QString path = PgnFile(*dir_, "games.pgn", 3);
     auto frame = Frame({Bytes(path), "0"});
