@@ -454,18 +454,46 @@ void TMainForm::OpenGame(TMDIPGN* list, const std::string& pgnGame, int64_t game
   if (sub && !before.contains(window)) {
     AdoptChild(sub);
     if (source) source->Attach(window);
-    // Beside the list it came from when there is room, else where the
-    // area puts new windows.
     auto* listSub = list ? qobject_cast<QMdiSubWindow*>(list->parentWidget()) : nullptr;
-    const QRect area = MDIArea->viewport()->rect();
-    if (listSub && listSub->geometry().right() + 1 + sub->width() <= area.width())
-      sub->move(listSub->geometry().right() + 1, listSub->y());
-    else
-      sub->move(area.width() > sub->width() ? (GameWindows().size() - 1) * 24 % area.width() : 0,
-                (GameWindows().size() - 1) * 24 % std::max(1, area.height() - sub->height()));
+    PlaceGameWindow(sub, listSub);
     MDIArea->setActiveSubWindow(sub);
   }
   QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::PlaceGameWindow(QMdiSubWindow* sub, QMdiSubWindow* listSub) {
+  // Beside, below or before the list the game came from, else in a cascade
+  // from the top left: the first place inside the area that covers no other
+  // window, or else the one that covers least of them.
+  const QRect area = MDIArea->viewport()->rect();
+  const QSize size = sub->size();
+  std::vector<QPoint> candidates;
+  if (listSub) {
+    const QRect l = listSub->geometry();
+    candidates.push_back({l.right() + 1, l.top()});
+    candidates.push_back({l.left(), l.bottom() + 1});
+    candidates.push_back({l.left() - size.width(), l.top()});
+    candidates.push_back({l.right() + 1 - size.width(), l.bottom() + 1});
+  }
+  for (int k = 0; k < 8; ++k) candidates.push_back({24 * k, 24 * k});
+  qint64 bestCover = -1;
+  QPoint best(0, 0);  // when none fits, the window's top left stays in sight
+  for (const QPoint& p : candidates) {
+    const QRect r(p, size);
+    if (!area.contains(r)) continue;
+    qint64 cover = 0;
+    for (QMdiSubWindow* other : MDIArea->subWindowList()) {
+      if (other == sub || other->isHidden() || other->isMinimized()) continue;
+      const QRect overlap = r.intersected(other->geometry());
+      if (!overlap.isEmpty()) cover += qint64(overlap.width()) * overlap.height();
+    }
+    if (bestCover < 0 || cover < bestCover) {
+      bestCover = cover;
+      best = p;
+    }
+    if (cover == 0) break;
+  }
+  sub->move(best);
 }
 
 QList<TMDIBrett*> TMainForm::GameWindows() const {

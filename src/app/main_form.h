@@ -222,6 +222,8 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   void FillWindowMenu();
   // The game-list window that lists `path`, or null.
   TMDIPGN* FindListWindow(const QString& path) const;
+  // Moves a new game window where it hides as little as possible.
+  void PlaceGameWindow(QMdiSubWindow* sub, QMdiSubWindow* listSub);
   // The database window gets a copy of History.
   void HistoryChanged();
   // Local PGN files among dropped or dragged data.

@@ -283,6 +283,28 @@ class MainFormTest : public QObject {
     QVERIFY(!game->parentWidget()->geometry().intersects(list->parentWidget()->geometry()));
   }
 
+  void newGameWindowsCoverAsLittleAsPossible() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    WriteIni("[Options]\nDatabaseWinEnabled=0\n");
+    auto frame = Frame({Bytes(path)});
+    frame->resize(1400, 900);
+    QTest::qWait(1);
+    QMdiSubWindow* listSub = qobject_cast<QMdiSubWindow*>(frame->ListWindows()[0]->parentWidget());
+    for (int row = 0; row < 3; ++row) {
+      QVERIFY(frame->OpenRow(frame->ListWindows()[0], row));
+      QMdiSubWindow* sub =
+          qobject_cast<QMdiSubWindow*>(frame->GameWindows().back()->parentWidget());
+      const QRect area = frame->MDIArea->viewport()->rect();
+      QVERIFY(area.contains(sub->geometry()) || sub->pos() == QPoint(0, 0));
+      if (row == 0) {
+        // The first one fits beside its list, covering nothing.
+        for (QMdiSubWindow* other : frame->MDIArea->subWindowList())
+          if (other != sub) QVERIFY(!other->geometry().intersects(sub->geometry()));
+        QCOMPARE(sub->y(), listSub->y());
+      }
+    }
+  }
+
   void theSameGameOpenedAgainBringsItsWindowForward() {
     const QString path = PgnFile(*dir_, "games.pgn", 3);
     auto frame = Frame({Bytes(path), "1"});
