@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/language_switcher.h"
 #include "app/main_form.h"
 #include "app/program_icon.h"
 #include "app/settings.h"
@@ -79,8 +78,6 @@ int main(int argc, char* argv[]) {
       ChooseSettingsDirectory(QFile::encodeName(programDir).toStdString(), configDir);
 
   TUnattendedDialogs unattended;
-  if (screenshot)
-    Localization().OnError = [](const QString& text) { TUnattendedDialogs::Print(text); };
 
   TMainFormOptions options;
   options.ProgramDir = programDir;

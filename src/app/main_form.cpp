@@ -147,6 +147,10 @@ void TMainForm::FormCreate() {
   PrintFont = QFontDatabase::families().contains(QStringLiteral("1Echecs"));
 
   LanguageSwitcher& languages = Localization();
+  // A language file that cannot be read is reported by the frame.
+  languages.OnError = [self = QPointer<TMainForm>(this)](const QString& message) {
+    if (self) self->Error(self, message);
+  };
   languages.SetDirectories(options_.SettingsDir, options_.ProgramDir);
   languages.WriteEnglishFile();
   languages.BuildLanguageMenu(mSprache);
@@ -635,8 +639,9 @@ QWidget* TMainForm::ActiveChild() const {
 
 void TMainForm::UpdateMenuItems() {
   bool any = false;
+  // A closing window is hidden before it goes.
   for (QMdiSubWindow* sub : MDIArea->subWindowList())
-    if (!sub->testAttribute(Qt::WA_WState_Created) || !sub->isHidden()) any = true;
+    if (!sub->isHidden()) any = true;
   for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem})
     a->setEnabled(any);
 }

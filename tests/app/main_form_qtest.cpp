@@ -212,6 +212,20 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
   }
 
+  void aLanguageFileThatCannotBeReadIsReportedAndChangesNothing() {
+    WriteFile(dir_->filePath("Klingon.lng"), "x\n");
+    auto frame = Frame();
+    QAction* entry = nullptr;
+    for (QAction* a : frame->mSprache->actions())
+      if (a->text() == "Klingon") entry = a;
+    QVERIFY(entry);
+    QVERIFY(QFile::remove(dir_->filePath("Klingon.lng")));
+    entry->trigger();
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QCOMPARE(Languages().LanguageIndex(), 0);
+    QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
+  }
+
   void hintsShowTheirLongPartInTheStatusLine() {
     auto frame = Frame();
     QStatusTipEvent tip(frame->mOpenPGN->statusTip());
