@@ -510,7 +510,7 @@ QList<TMDIBrett*> TMainForm::GameWindows() const {
 TSpielfensterRahmen TMainForm::GameWindowFrame() {
   TSpielfensterRahmen frame;
   frame.Settings = &settings_;
-  frame.ProgressRunning = [this] { return progressRunning_; };
+  frame.ProgressRunning = [this] { return ProgressRunning(); };
   frame.Prototyp = hBrett;
   frame.DruckenMoeglich = PrintFont;
   frame.Dialoge = &gameDialogs_;
@@ -597,9 +597,9 @@ void TMainForm::RemoveFromHistory(const QString& path) {
 void TMainForm::Progress(int percent, TCancelMode& cancelMode) {
   prBar->setValue(std::clamp(percent, 0, 100));
   if (cancelMode == cmContinue || cancelMode == cmCancel) {
-    progressRunning_ = true;
+    ++progressDepth_;
     QCoreApplication::processEvents();
-    progressRunning_ = false;
+    --progressDepth_;
     if (stopFlag_) cancelMode = cmCancel;
   } else if (percent == 0) {
     repaint();
@@ -772,11 +772,11 @@ bool TMainForm::ChildrenMayClose() {
 }
 
 bool TMainForm::FormCloseQuery() {
-  return !progressRunning_;
+  return !ProgressRunning();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (progressRunning_) {
+  if (ProgressRunning()) {
     event->ignore();
     return;
   }
@@ -793,7 +793,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // No child window closes while a long operation lets events run.
-  if (event->type() == QEvent::Close && progressRunning_ && qobject_cast<QMdiSubWindow*>(watched)) {
+  if (event->type() == QEvent::Close && ProgressRunning() &&
+      qobject_cast<QMdiSubWindow*>(watched)) {
     event->ignore();
     return true;
   }
@@ -815,14 +816,14 @@ QStringList TMainForm::DroppedFiles(const QMimeData* data) {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!progressRunning_ && !DroppedFiles(event->mimeData()).isEmpty())
+  if (!ProgressRunning() && !DroppedFiles(event->mimeData()).isEmpty())
     event->acceptProposedAction();
   else
     event->ignore();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-  if (progressRunning_) {
+  if (ProgressRunning()) {
     event->ignore();
     return;
   }

@@ -108,7 +108,7 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   void Progress(int percent, TCancelMode& cancelMode) override;
   bool StopFlag() const override { return stopFlag_; }
   void SetStopFlag(bool stop) override { stopFlag_ = stop; }
-  bool ProgressRunning() const override { return progressRunning_; }
+  bool ProgressRunning() const override { return progressDepth_ > 0; }
   bool SystemClosing() const override { return systemClosing_; }
 
   // ---- Dialogs ---------------------------------------------------------------------
@@ -236,7 +236,7 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   std::vector<TOpenRequest> commandLine_;
   QList<QAction*> windowListActions_;
   bool shown_ = false;
-  bool progressRunning_ = false;
+  int progressDepth_ = 0;  // Progress calls letting events run, one inside the other
   bool systemClosing_ = false;
   bool systemCloseRequested_ = false;
   bool stopFlag_ = false;

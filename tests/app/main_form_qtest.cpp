@@ -667,6 +667,25 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->ListWindows().front()->PGN1->RowCount(), 2);
   }
 
+  void aNestedLongOperationKeepsClosingRefused() {
+    auto frame = Frame();
+    bool runningAfterInner = false, closedAfterInner = true;
+    // A second operation starts while the first lets events run (a file
+    // opened meanwhile); when it ends, the first still runs.
+    QTimer::singleShot(0, frame.get(), [&] {
+      TCancelMode inner = cmContinue;
+      frame->Progress(10, inner);
+      runningAfterInner = frame->ProgressRunning();
+      closedAfterInner = frame->close();
+    });
+    TCancelMode outer = cmContinue;
+    frame->Progress(50, outer);
+    QVERIFY(runningAfterInner);
+    QVERIFY(!closedAfterInner);
+    QVERIFY(!frame->ProgressRunning());
+    QVERIFY(frame->close());
+  }
+
   void stopButtonEndsTheScanOfALargeFile() {
     std::string bytes;
     for (int i = 0; i < 40000; ++i) bytes += Game(i);
