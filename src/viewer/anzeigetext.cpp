@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/language_file.h"
+#include "collections/encoding.h"
 
 namespace brevaro {
 
@@ -19,7 +19,7 @@ QString Cp1252(unsigned char c) {
     std::array<QString, 256> t;
     for (int i = 0; i < 256; ++i) {
       const char b = static_cast<char>(i);
-      t[static_cast<size_t>(i)] = QString::fromUtf8(Windows1252ToUtf8(std::string_view(&b, 1)));
+      t[static_cast<size_t>(i)] = QString::fromUtf8(Windows1252ZuUtf8(std::string_view(&b, 1)));
     }
     return t;
   }();
@@ -29,10 +29,7 @@ QString Cp1252(unsigned char c) {
 }  // namespace
 
 QString AnzeigeText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  }
-  return QString::fromUtf8(Windows1252ToUtf8(bytes));
+  return QString::fromStdString(AlsUtf8(bytes));
 }
 
 QString SymbolText(unsigned char zeichen) {

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/language_file.h"
+#include "collections/encoding.h"
 #include "viewer/anzeigetext.h"
 
 namespace brevaro {
@@ -90,7 +90,7 @@ int TSchriftBreiten::Breite(TSchrift schrift, unsigned char c) const {
     w = 2 * fm.horizontalAdvance(QChar('W'));  // wide scripts and symbols
   } else {
     const char b = static_cast<char>(c);
-    w = fm.horizontalAdvance(QString::fromUtf8(Windows1252ToUtf8(std::string_view(&b, 1))));
+    w = fm.horizontalAdvance(QString::fromUtf8(Windows1252ZuUtf8(std::string_view(&b, 1))));
   }
   return w;
 }
@@ -426,7 +426,7 @@ void TNotation::NotationAufbauen() {
 }
 
 int32_t TNotation::LadePartie(std::string_view text) {
-  Utf8_ = IsValidUtf8(text);
+  Utf8_ = IstUtf8(text);
   Breiten.SetUtf8(Utf8_);
   Modell_.Breite = Paintbox_->width();
   const int32_t ergebnis = Modell_.LadePartie(text);
