@@ -1,6 +1,8 @@
 #include "viewer/notation.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
@@ -357,6 +359,25 @@ class NotationTest : public QObject {
     const QString zuege = n.ZeilenText(2);
     QVERIFY2(zuege.contains(QStringLiteral("Müller")), qPrintable(zuege));
     QVERIFY2(zuege.contains(QStringLiteral("+-")), qPrintable(zuege));  // $18 as a symbol
+  }
+
+  void pgnThroughTheClipboard() {
+    TNotation n;
+    Vorbereiten(n);
+    n.PGNKopieren();
+    const QString text = QGuiApplication::clipboard()->text();
+    QVERIFY2(text.contains(QStringLiteral("[White \"Müller, Hans\"]")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("{Philidor}")));
+    TNotation m;
+    FormularSchriften(m);
+    m.setEnglish(true);
+    m.setUeberschrift(true);
+    m.resize(420, 400);
+    QVERIFY(m.PGNEinfuegen());
+    QCOMPARE(m.Modell().Notationstext, n.Modell().Notationstext);
+    QCOMPARE(m.ZeilenText(0), QStringLiteral("Müller, Hans - Bert "));
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(!m.PGNEinfuegen());
   }
 
   void displayPropertySetters() {
