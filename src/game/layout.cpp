@@ -1,6 +1,7 @@
 // Laying out the game as notation text: heading, moves with numbers, comments,
 // variations in brackets by depth, wrapping, closing lines.
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "game/notation_model.h"
@@ -37,6 +38,12 @@ void TNotationModell::NeueZeile(TSchrift schrift) {
 }
 
 namespace {
+
+void ZahlAnhaengen(std::string& text, int32_t zahl) {
+  char ziffern[12];
+  const auto ende = std::to_chars(ziffern, ziffern + sizeof ziffern, zahl).ptr;
+  text.append(ziffern, ende);
+}
 
 std::string EntferneRandblanks(std::string kommentar) {
   if (kommentar.size() > 2 && kommentar[1] == ' ') kommentar.erase(1, 1);
@@ -144,6 +151,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   auto laenge = [this] { return static_cast<int32_t>(Notationstext.size()); };
 
   std::vector<TRahmen> stapel;
+  stapel.reserve(8);
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   while (!stapel.empty()) {
@@ -155,15 +163,15 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         n->TextPos = laenge() + 1;
         n->Zugnummer = static_cast<int32_t>((Halbzug_ + 1) / 2);
         if (Halbzug_ % 2 != 0) {
-          Notationstext += std::to_string(n->Zugnummer);
+          ZahlAnhaengen(Notationstext, n->Zugnummer);
           Notationstext += '.';
         } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
-          Notationstext += std::to_string(n->Zugnummer);
+          ZahlAnhaengen(Notationstext, n->Zugnummer);
           Notationstext += "...";
         }
         VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
         AktuellerZug() = n->Zug;
-        Notationstext += ZugText(n->Zug);
+        ZugTextAnhaengen(n->Zug, Notationstext);
         n->TextLaenge = laenge() - (n->TextPos - 1);
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));

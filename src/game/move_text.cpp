@@ -18,10 +18,14 @@ std::string_view ZugbewertungText(uint8_t zugbewertung) {
 }
 
 uint8_t BewertungsZeichen(uint16_t stellungsbewertung) {
-  for (size_t i = 0; i < SymbolNags.size(); ++i) {
-    if (SymbolNags[i] == stellungsbewertung) return static_cast<uint8_t>(ErstesSymbol + i);
-  }
-  return 0;
+  // Indexed by the NAG number; 0 where a number has no symbol.
+  static constexpr auto zeichen = [] {
+    std::array<uint8_t, 147> z{};
+    for (size_t i = 0; i < SymbolNags.size(); ++i)
+      z[SymbolNags[i]] = static_cast<uint8_t>(ErstesSymbol + i);
+    return z;
+  }();
+  return stellungsbewertung < zeichen.size() ? zeichen[stellungsbewertung] : 0;
 }
 
 uint16_t BewertungAusZeichen(uint8_t zeichen) {

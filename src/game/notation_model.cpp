@@ -118,59 +118,82 @@ void TNotationModell::LesefehlerMelden() {
   Lesefehler = true;
 }
 
+namespace {
+
+// The name of a mailbox square as text: "e4"; empty off the board.
+class TFeldname {
+ public:
+  explicit TFeldname(int index) {
+    const int linie = index % 10;
+    if (index >= 21 && index <= 98 && linie >= 1 && linie <= 8) {
+      name_[0] = static_cast<char>('a' + linie - 1);
+      name_[1] = static_cast<char>('1' + index / 10 - 2);
+      laenge_ = 2;
+    }
+  }
+  std::string_view Name() const { return {name_, laenge_}; }
+  std::string_view Linie() const { return {name_, laenge_ > 0 ? 1u : 0u}; }
+  std::string_view Reihe() const { return {name_ + 1, laenge_ > 0 ? 1u : 0u}; }
+
+ private:
+  char name_[2] = {};
+  size_t laenge_ = 0;
+};
+
+}  // namespace
+
 std::string TNotationModell::ZugText(const TZug& zug) {
   std::string text;
-  auto feld = [](int index) { return FeldnameVonIndex(index); };
+  ZugTextAnhaengen(zug, text);
+  return text;
+}
+
+void TNotationModell::ZugTextAnhaengen(const TZug& zug, std::string& text) {
   auto anhang = [&] {
     if (zug.Zeichen & Schach) text += '+';
     if (zug.Zeichen & Matt) text += '#';
-  };
-  auto bewertung = [&] {
     text += ZugbewertungText(zug.Zugbewertung);
     if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
   };
   if (zug.Rochade != KeineRochade) {
     switch (zug.Rochade) {
       case KurzeRochade:
-        text = "O-O";
+        text += "O-O";
         break;
       case LangeRochade:
-        text = "O-O-O";
+        text += "O-O-O";
         break;
       case FischerKurz:
-        text = "o-o";
+        text += "o-o";
         break;
       default:
-        text = "o-o-o";
+        text += "o-o-o";
         break;
     }
     anhang();
-    bewertung();
-    return text;
+    return;
   }
   const TSchachbrett& brett = Arbeitsbrett();
   const bool gueltigVon = zug.Von >= 0 && zug.Von < 120;
   const bool gueltigNach = zug.Nach >= 0 && zug.Nach < 120;
   const int32_t figur = gueltigVon ? brett[zug.Von] : Leer;
   const bool besetzt = gueltigNach && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
-  const std::string_view von = feld(zug.Von);
+  const TFeldname von(zug.Von);
   if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
-    text += von.substr(0, 1);
+    text += von.Linie();
   } else if (figur != Leer && figur != Rand) {
     text += Buchstabe(std::abs(figur));
   }
-  if (zug.Zeichen & ZeigtLinie) text += von.substr(0, 1);
-  if ((zug.Zeichen & ZeigtReihe) && von.size() == 2) text += von.substr(1, 1);
+  if (zug.Zeichen & ZeigtLinie) text += von.Linie();
+  if (zug.Zeichen & ZeigtReihe) text += von.Reihe();
   if (besetzt || zug.EPSchlagfeld != 0) text += 'x';
-  text += feld(zug.Nach);
+  text += TFeldname(zug.Nach).Name();
   if (zug.Umwandlung != 0) {
     text += '=';
     text += Buchstabe(std::abs(zug.Umwandlung));
   }
   anhang();
-  bewertung();
   if (figur == Leer || figur == Rand) LesefehlerMelden();
-  return text;
 }
 
 }  // namespace brevaro

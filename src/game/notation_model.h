@@ -162,6 +162,7 @@ class TNotationModell {
   void NeueZeile(TSchrift schrift);
   void ZeileMerken(int32_t pos, TSchrift schrift);
   void LesefehlerMelden();
+  void ZugTextAnhaengen(const TZug& zug, std::string& text);  // ZugText appended to `text`
   std::string_view Buchstabe(int art) const;
 
   TZugzustand Zustand;
