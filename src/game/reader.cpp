@@ -2,6 +2,7 @@
 // bytes (no crash, no unbounded recursion, time linear in the input), then
 // forgiving (unknown text between moves is skipped), then fast.
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <exception>
@@ -57,21 +58,33 @@ void ZeilenVerbinden(std::string_view text, std::string& ziel) {
   }
 }
 
-bool IstLinie(char c) {
+constexpr bool IstLinie(char c) {
   return c >= 'a' && c <= 'h';
 }
-bool IstReihe(char c) {
+constexpr bool IstReihe(char c) {
   return c >= '1' && c <= '8';
 }
-bool IstGross(char c) {
+constexpr bool IstGross(char c) {
   return c >= 'A' && c <= 'Z';
 }
-bool IstKlein(char c) {
+constexpr bool IstKlein(char c) {
   return c >= 'a' && c <= 'z';
 }
-bool IstBuchstabe(char c) {
+constexpr bool IstBuchstabe(char c) {
   return IstGross(c) || IstKlein(c);
 }
+
+// Characters at which no check of the main loop applies: move numbers, dots,
+// blanks, "!" and "?" between tokens. Not "0", which may begin "0-0".
+constexpr auto Neutral = [] {
+  std::array<bool, 256> neutral{};
+  for (int c = 0; c < 256; ++c) {
+    const char z = static_cast<char>(c);
+    neutral[static_cast<size_t>(c)] = !IstBuchstabe(z) && z != '0' && z != '{' && z != '$' &&
+                                      z != '(' && z != ')' && z != '*' && z != '-';
+  }
+  return neutral;
+}();
 
 // Length of a token without the annotation characters at its end.
 size_t OhneAnmerkung(const std::string& token) {
@@ -252,6 +265,7 @@ bool TNotationModell::ZuegeLesen() {
   // Saved boards; "((" with no move between shares one, so a run of brackets
   // costs a few bytes each.
   std::vector<TSchachbrett> bretter;
+  bretter.reserve(8);
   bool neuesBrett = true;  // the board before the last move differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
@@ -377,7 +391,8 @@ bool TNotationModell::ZuegeLesen() {
       }
     }
     // e. A move.
-    else if (p < n && (IstBuchstabe(t[p]) || (p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
+    else if (p < n &&
+             (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
       if (ausstehend) Zustand.Ausfuehren();
       ausstehend = false;
       zug.EnPassant = 0;
@@ -456,6 +471,9 @@ bool TNotationModell::ZuegeLesen() {
     // f. The end: the last character, a result or a null move.
     if (p + 1 >= n || t[p] == '*' || t[p] == '-') break;
     ++p;
+    // Pass over what no check applies to; the last character is left to the
+    // end check.
+    while (p + 1 < n && Neutral[static_cast<unsigned char>(t[p])]) ++p;
   }
   if (ausstehend) Zustand.Ausfuehren();
   if (!gelesen) LinieFreigeben(Wurzel);
