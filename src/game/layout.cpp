@@ -1,10 +1,10 @@
 // Laying out the game as notation text: heading, moves with numbers, comments,
 // variations in brackets by depth, wrapping, closing lines.
 #include <algorithm>
-#include <charconv>
 #include <vector>
 
 #include "game/notation_model.h"
+#include "game/text_buffer.h"
 
 namespace brevaro {
 
@@ -38,12 +38,6 @@ void TNotationModell::NeueZeile(TSchrift schrift) {
 }
 
 namespace {
-
-void ZahlAnhaengen(std::string& text, int32_t zahl) {
-  char ziffern[12];
-  const auto ende = std::to_chars(ziffern, ziffern + sizeof ziffern, zahl).ptr;
-  text.append(ziffern, ende);
-}
 
 std::string EntferneRandblanks(std::string kommentar) {
   if (kommentar.size() > 2 && kommentar[1] == ' ') kommentar.erase(1, 1);
@@ -162,16 +156,19 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         ++Halbzug_;
         n->TextPos = laenge() + 1;
         n->Zugnummer = static_cast<int32_t>((Halbzug_ + 1) / 2);
-        if (Halbzug_ % 2 != 0) {
-          ZahlAnhaengen(Notationstext, n->Zugnummer);
-          Notationstext += '.';
-        } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
-          ZahlAnhaengen(Notationstext, n->Zugnummer);
-          Notationstext += "...";
+        {
+          TTextpuffer text(Notationstext);
+          if (Halbzug_ % 2 != 0) {
+            text.Zahl(n->Zugnummer);
+            text += '.';
+          } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
+            text.Zahl(n->Zugnummer);
+            text += "...";
+          }
+          VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
+          AktuellerZug() = n->Zug;
+          ZugTextAnhaengen(n->Zug, text);
         }
-        VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
-        AktuellerZug() = n->Zug;
-        ZugTextAnhaengen(n->Zug, Notationstext);
         n->TextLaenge = laenge() - (n->TextPos - 1);
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));

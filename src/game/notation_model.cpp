@@ -1,6 +1,9 @@
 #include "game/notation_model.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "game/text_buffer.h"
 
 namespace brevaro {
 
@@ -120,80 +123,64 @@ void TNotationModell::LesefehlerMelden() {
 
 namespace {
 
-// The name of a mailbox square as text: "e4"; empty off the board.
-class TFeldname {
- public:
+// The name of a mailbox square: "e4"; no characters off the board.
+struct TFeldname {
   explicit TFeldname(int index) {
     const int linie = index % 10;
-    if (index >= 21 && index <= 98 && linie >= 1 && linie <= 8) {
-      name_[0] = static_cast<char>('a' + linie - 1);
-      name_[1] = static_cast<char>('1' + index / 10 - 2);
-      laenge_ = 2;
-    }
+    Gueltig = index >= 21 && index <= 98 && linie >= 1 && linie <= 8;
+    Linie = static_cast<char>('a' + linie - 1);
+    Reihe = static_cast<char>('1' + index / 10 - 2);
   }
-  std::string_view Name() const { return {name_, laenge_}; }
-  std::string_view Linie() const { return {name_, laenge_ > 0 ? 1u : 0u}; }
-  std::string_view Reihe() const { return {name_ + 1, laenge_ > 0 ? 1u : 0u}; }
-
- private:
-  char name_[2] = {};
-  size_t laenge_ = 0;
+  bool Gueltig;
+  char Linie;
+  char Reihe;
 };
 
 }  // namespace
 
 std::string TNotationModell::ZugText(const TZug& zug) {
   std::string text;
-  ZugTextAnhaengen(zug, text);
+  TTextpuffer puffer(text);
+  ZugTextAnhaengen(zug, puffer);
+  puffer.Leeren();
   return text;
 }
 
-void TNotationModell::ZugTextAnhaengen(const TZug& zug, std::string& text) {
-  auto anhang = [&] {
-    if (zug.Zeichen & Schach) text += '+';
-    if (zug.Zeichen & Matt) text += '#';
-    text += ZugbewertungText(zug.Zugbewertung);
-    if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
-  };
-  if (zug.Rochade != KeineRochade) {
-    switch (zug.Rochade) {
-      case KurzeRochade:
-        text += "O-O";
-        break;
-      case LangeRochade:
-        text += "O-O-O";
-        break;
-      case FischerKurz:
-        text += "o-o";
-        break;
-      default:
-        text += "o-o-o";
-        break;
-    }
-    anhang();
-    return;
-  }
+void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   const TSchachbrett& brett = Arbeitsbrett();
-  const bool gueltigVon = zug.Von >= 0 && zug.Von < 120;
-  const bool gueltigNach = zug.Nach >= 0 && zug.Nach < 120;
-  const int32_t figur = gueltigVon ? brett[zug.Von] : Leer;
-  const bool besetzt = gueltigNach && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
-  const TFeldname von(zug.Von);
-  if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
-    text += von.Linie();
-  } else if (figur != Leer && figur != Rand) {
-    text += Buchstabe(std::abs(figur));
+  int32_t figur = Leer;
+  if (zug.Rochade != KeineRochade) {
+    static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
+    text += rochaden[std::min<int>(zug.Rochade, FischerLang) - 1];
+  } else {
+    figur = zug.Von >= 0 && zug.Von < 120 ? brett[zug.Von] : Leer;
+    const bool besetzt =
+        zug.Nach >= 0 && zug.Nach < 120 && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
+    const bool schlaegt = besetzt || zug.EPSchlagfeld != 0;
+    const TFeldname von(zug.Von);
+    const TFeldname nach(zug.Nach);
+    if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
+      if (von.Gueltig) text += von.Linie;
+    } else if (figur != Leer && figur != Rand) {
+      text += Buchstabe(std::abs(figur));
+    }
+    if ((zug.Zeichen & ZeigtLinie) && von.Gueltig) text += von.Linie;
+    if ((zug.Zeichen & ZeigtReihe) && von.Gueltig) text += von.Reihe;
+    if (schlaegt) text += 'x';
+    if (nach.Gueltig) {
+      text += nach.Linie;
+      text += nach.Reihe;
+    }
+    if (zug.Umwandlung != 0) {
+      text += '=';
+      text += Buchstabe(std::abs(zug.Umwandlung));
+    }
   }
-  if (zug.Zeichen & ZeigtLinie) text += von.Linie();
-  if (zug.Zeichen & ZeigtReihe) text += von.Reihe();
-  if (besetzt || zug.EPSchlagfeld != 0) text += 'x';
-  text += TFeldname(zug.Nach).Name();
-  if (zug.Umwandlung != 0) {
-    text += '=';
-    text += Buchstabe(std::abs(zug.Umwandlung));
-  }
-  anhang();
-  if (figur == Leer || figur == Rand) LesefehlerMelden();
+  if (zug.Zeichen & Schach) text += '+';
+  if (zug.Zeichen & Matt) text += '#';
+  if (zug.Zugbewertung != 0) text += ZugbewertungText(zug.Zugbewertung);
+  if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
+  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) LesefehlerMelden();
 }
 
 }  // namespace brevaro
