@@ -174,6 +174,10 @@ class BrettfensterTest : public QObject {
   void boardFollowsEverySampleGameStepByStep() {
     liste->Spiele = Spiele(BREVARO_SAMPLES "/classics.pgn");
     QVERIFY(liste->Spiele.size() >= 5);
+    // En passant and promotions of both colours.
+    liste->Spiele.push_back(
+        "[White \"W\"]\n[Black \"B\"]\n[FEN \"4k3/1P6/8/3pP3/8/8/p7/4K2R w K d6 0 1\"]\n\n"
+        "1.exd6 a1=Q+ 2.Ke2 Qb2+ 3.Kf3 Kd7 4.b8=N+ Kxd6 *\n");
     Hauptzug hauptzug;
     for (int64_t row = 0; row < liste->RowCount(); ++row) {
       TMDIBrett* w = Oeffnen(row);
