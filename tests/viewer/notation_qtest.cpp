@@ -104,13 +104,21 @@ class NotationTest : public QObject {
     }
   }
 
+  void everyMoveOfTheSamplesIsHitAtItsMark_data() {
+    QTest::addColumn<QString>("datei");
+    QTest::addColumn<int>("hoechstens");
+    QTest::newRow("samples") << QStringLiteral(BREVARO_SAMPLES "/classics.pgn") << 100;
+    QTest::newRow("generated") << QStringLiteral(BREVARO_TEST_DATA "/game_synthetic_lf.pgn") << 12;
+  }
   void everyMoveOfTheSamplesIsHitAtItsMark() {
-    QFile f(QStringLiteral(BREVARO_SAMPLES "/classics.pgn"));
+    QFETCH(QString, datei);
+    QFETCH(int, hoechstens);
+    QFile f(datei);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const std::string alles = f.readAll().toStdString();
     size_t anfang = alles.find("[Event ");
     int spiele = 0;
-    while (anfang != std::string::npos) {
+    while (anfang != std::string::npos && spiele < hoechstens) {
       const size_t naechstes = alles.find("\n[Event ", anfang + 1);
       const std::string spiel =
           alles.substr(anfang, naechstes == std::string::npos ? naechstes : naechstes - anfang);
