@@ -186,9 +186,6 @@ class NotationTest : public QObject {
     QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster->Naechster);
     QTest::keyClick(&n, Qt::Key_PageUp);
     QVERIFY(m.Aktuell == nullptr);
-    for (const Ereignis& e : ereignisse) {
-      Q_UNUSED(e);
-    }
     QCOMPARE(ereignisse.size(), size_t{7});
     QVERIFY(ereignisse.back().stellung == m.Partiedaten.StartBrett);
   }
