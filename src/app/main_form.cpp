@@ -28,12 +28,12 @@
 
 #include "app/about_box.h"
 #include "app/language_switcher.h"
-#include "app/list_source.h"
 #include "board/brett.h"
 #include "collections/database_window.h"
 #include "collections/pgn_widget.h"
 #include "collections/pgn_window.h"
 #include "collections/pgnfile.h"
+#include "viewer/listenquelle.h"
 
 namespace brevaro {
 
@@ -450,14 +450,13 @@ bool TMainForm::OpenRow(TMDIPGN* list, int64_t row) {
 
 void TMainForm::OpenGame(TMDIPGN* list, const std::string& pgnGame, int64_t gameId) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  TListenQuelle* source = list ? TListenQuelle::Of(*list) : nullptr;
+  TListenQuelle* source = ListenQuelle(list);  // links the window to the list both ways
   const QList<TMDIBrett*> before = GameWindows();
   TMDIBrett* window =
       TMDIBrett::Oeffnen(*MDIArea, source, list ? gameId : -1, pgnGame, GameWindowFrame());
   auto* sub = window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
   if (sub && !before.contains(window)) {
     AdoptChild(sub);
-    if (source) source->Attach(window);
     auto* listSub = list ? qobject_cast<QMdiSubWindow*>(list->parentWidget()) : nullptr;
     PlaceGameWindow(sub, listSub);
     MDIArea->setActiveSubWindow(sub);

@@ -4,8 +4,16 @@ namespace brevaro {
 
 namespace {
 
+// Whether a mailbox index is one of the 64 squares, by table: the move
+// operations ask it several times per move.
+constexpr auto Spielfelder = [] {
+  std::array<bool, 120> felder{};
+  for (int i = 21; i <= 98; ++i) felder[static_cast<size_t>(i)] = i % 10 >= 1 && i % 10 <= 8;
+  return felder;
+}();
+
 bool IstSpielfeld(int index) {
-  return index >= 21 && index <= 98 && index % 10 >= 1 && index % 10 <= 8;
+  return index >= 0 && index < 120 && Spielfelder[static_cast<size_t>(index)];
 }
 
 // A record whose squares lie off the board (a castling from a king square that

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/notation_model.h"
+#include "game/text_buffer.h"
 
 namespace brevaro {
 
@@ -144,6 +145,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   auto laenge = [this] { return static_cast<int32_t>(Notationstext.size()); };
 
   std::vector<TRahmen> stapel;
+  stapel.reserve(8);
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   while (!stapel.empty()) {
@@ -154,16 +156,19 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         ++Halbzug_;
         n->TextPos = laenge() + 1;
         n->Zugnummer = static_cast<int32_t>((Halbzug_ + 1) / 2);
-        if (Halbzug_ % 2 != 0) {
-          Notationstext += std::to_string(n->Zugnummer);
-          Notationstext += '.';
-        } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
-          Notationstext += std::to_string(n->Zugnummer);
-          Notationstext += "...";
+        {
+          TTextpuffer text(Notationstext);
+          if (Halbzug_ % 2 != 0) {
+            text.Zahl(n->Zugnummer);
+            text += '.';
+          } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
+            text.Zahl(n->Zugnummer);
+            text += "...";
+          }
+          VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
+          AktuellerZug() = n->Zug;
+          ZugTextAnhaengen(n->Zug, text);
         }
-        VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
-        AktuellerZug() = n->Zug;
-        Notationstext += ZugText(n->Zug);
         n->TextLaenge = laenge() - (n->TextPos - 1);
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));

@@ -18,10 +18,14 @@ std::string_view ZugbewertungText(uint8_t zugbewertung) {
 }
 
 uint8_t BewertungsZeichen(uint16_t stellungsbewertung) {
-  for (size_t i = 0; i < SymbolNags.size(); ++i) {
-    if (SymbolNags[i] == stellungsbewertung) return static_cast<uint8_t>(ErstesSymbol + i);
-  }
-  return 0;
+  // Indexed by the NAG number; 0 where a number has no symbol.
+  static constexpr auto zeichen = [] {
+    std::array<uint8_t, 147> z{};
+    for (size_t i = 0; i < SymbolNags.size(); ++i)
+      z[SymbolNags[i]] = static_cast<uint8_t>(ErstesSymbol + i);
+    return z;
+  }();
+  return stellungsbewertung < zeichen.size() ? zeichen[stellungsbewertung] : 0;
 }
 
 uint16_t BewertungAusZeichen(uint8_t zeichen) {
@@ -66,26 +70,18 @@ int EigenerBuchstabenIndex(int art) {
 }
 
 int FigurAusBuchstabe(char c) {
-  switch (c) {
-    case 'K':
-      return Koenig;
-    case 'D':
-    case 'Q':
-      return Dame;
-    case 'T':
-    case 'R':
-      return Turm;
-    case 'L':
-    case 'B':
-      return Laeufer;
-    case 'S':
-    case 'N':
-      return Springer;
-    case 'P':
-      return Bauer;
-    default:
-      return c >= 'a' && c <= 'h' ? Bauer : 0;
-  }
+  static constexpr auto arten = [] {
+    std::array<uint8_t, 256> a{};
+    for (char f = 'a'; f <= 'h'; ++f) a[static_cast<unsigned char>(f)] = Bauer;
+    a['P'] = Bauer;
+    a['K'] = Koenig;
+    a['D'] = a['Q'] = Dame;
+    a['T'] = a['R'] = Turm;
+    a['L'] = a['B'] = Laeufer;
+    a['S'] = a['N'] = Springer;
+    return a;
+  }();
+  return arten[static_cast<unsigned char>(c)];
 }
 
 }  // namespace brevaro

@@ -1,6 +1,9 @@
 #include "game/notation_model.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "game/text_buffer.h"
 
 namespace brevaro {
 
@@ -118,59 +121,66 @@ void TNotationModell::LesefehlerMelden() {
   Lesefehler = true;
 }
 
+namespace {
+
+// The name of a mailbox square: "e4"; no characters off the board.
+struct TFeldname {
+  explicit TFeldname(int index) {
+    const int linie = index % 10;
+    Gueltig = index >= 21 && index <= 98 && linie >= 1 && linie <= 8;
+    Linie = static_cast<char>('a' + linie - 1);
+    Reihe = static_cast<char>('1' + index / 10 - 2);
+  }
+  bool Gueltig;
+  char Linie;
+  char Reihe;
+};
+
+}  // namespace
+
 std::string TNotationModell::ZugText(const TZug& zug) {
   std::string text;
-  auto feld = [](int index) { return FeldnameVonIndex(index); };
-  auto anhang = [&] {
-    if (zug.Zeichen & Schach) text += '+';
-    if (zug.Zeichen & Matt) text += '#';
-  };
-  auto bewertung = [&] {
-    text += ZugbewertungText(zug.Zugbewertung);
-    if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
-  };
-  if (zug.Rochade != KeineRochade) {
-    switch (zug.Rochade) {
-      case KurzeRochade:
-        text = "O-O";
-        break;
-      case LangeRochade:
-        text = "O-O-O";
-        break;
-      case FischerKurz:
-        text = "o-o";
-        break;
-      default:
-        text = "o-o-o";
-        break;
-    }
-    anhang();
-    bewertung();
-    return text;
-  }
-  const TSchachbrett& brett = Arbeitsbrett();
-  const bool gueltigVon = zug.Von >= 0 && zug.Von < 120;
-  const bool gueltigNach = zug.Nach >= 0 && zug.Nach < 120;
-  const int32_t figur = gueltigVon ? brett[zug.Von] : Leer;
-  const bool besetzt = gueltigNach && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
-  const std::string_view von = feld(zug.Von);
-  if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
-    text += von.substr(0, 1);
-  } else if (figur != Leer && figur != Rand) {
-    text += Buchstabe(std::abs(figur));
-  }
-  if (zug.Zeichen & ZeigtLinie) text += von.substr(0, 1);
-  if ((zug.Zeichen & ZeigtReihe) && von.size() == 2) text += von.substr(1, 1);
-  if (besetzt || zug.EPSchlagfeld != 0) text += 'x';
-  text += feld(zug.Nach);
-  if (zug.Umwandlung != 0) {
-    text += '=';
-    text += Buchstabe(std::abs(zug.Umwandlung));
-  }
-  anhang();
-  bewertung();
-  if (figur == Leer || figur == Rand) LesefehlerMelden();
+  TTextpuffer puffer(text);
+  ZugTextAnhaengen(zug, puffer);
+  puffer.Leeren();
   return text;
+}
+
+void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
+  const TSchachbrett& brett = Arbeitsbrett();
+  int32_t figur = Leer;
+  if (zug.Rochade != KeineRochade) {
+    static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
+    text += rochaden[std::min<int>(zug.Rochade, FischerLang) - 1];
+  } else {
+    figur = zug.Von >= 0 && zug.Von < 120 ? brett[zug.Von] : Leer;
+    const bool besetzt =
+        zug.Nach >= 0 && zug.Nach < 120 && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
+    const bool schlaegt = besetzt || zug.EPSchlagfeld != 0;
+    const TFeldname von(zug.Von);
+    const TFeldname nach(zug.Nach);
+    if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
+      if (von.Gueltig) text += von.Linie;
+    } else if (figur != Leer && figur != Rand) {
+      text += Buchstabe(std::abs(figur));
+    }
+    if ((zug.Zeichen & ZeigtLinie) && von.Gueltig) text += von.Linie;
+    if ((zug.Zeichen & ZeigtReihe) && von.Gueltig) text += von.Reihe;
+    if (schlaegt) text += 'x';
+    if (nach.Gueltig) {
+      text += nach.Linie;
+      text += nach.Reihe;
+    }
+    if (zug.Umwandlung != 0) {
+      text += '=';
+      text += Buchstabe(std::abs(zug.Umwandlung));
+    }
+  }
+  if (zug.Zeichen & Schach) text += '+';
+  if (zug.Zeichen & Matt) text += '#';
+  if (zug.Zugbewertung != 0) text += ZugbewertungText(zug.Zugbewertung);
+  if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
+  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) LesefehlerMelden();
 }
 
 }  // namespace brevaro

@@ -21,6 +21,8 @@
 
 namespace brevaro {
 
+class TTextpuffer;
+
 // The fonts of the notation, as roles; the view maps them to real fonts.
 enum class TSchrift : uint8_t {
   Kopf,       // heading and result line (FontHeadLine)
@@ -162,6 +164,7 @@ class TNotationModell {
   void NeueZeile(TSchrift schrift);
   void ZeileMerken(int32_t pos, TSchrift schrift);
   void LesefehlerMelden();
+  void ZugTextAnhaengen(const TZug& zug, TTextpuffer& text);  // ZugText appended to `text`
   std::string_view Buchstabe(int art) const;
 
   TZugzustand Zustand;

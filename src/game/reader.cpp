@@ -1,7 +1,10 @@
 // Reading a game's PGN text into the model. Priorities, in order: safe on any
 // bytes (no crash, no unbounded recursion, time linear in the input), then
 // forgiving (unknown text between moves is skipped), then fast.
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -22,36 +25,66 @@ std::string_view Getrimmt(std::string_view s) {
   return s.substr(a, e - a);
 }
 
-// Lines separated by CR LF, LF or a lone CR.
-std::vector<std::string_view> TextZeilen(std::string_view text) {
-  std::vector<std::string_view> zeilen;
-  size_t anfang = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || text[i] == '\r') {
-      zeilen.push_back(text.substr(anfang, i - anfang));
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      anfang = i + 1;
-    }
+// The next line of `text` from `pos`; lines are separated by CR LF, LF or a
+// lone CR. False at the end of the text (a final line end starts no line).
+bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) {
+  if (pos >= text.size()) return false;
+  // The next LF, or an earlier CR.
+  const char* const anfang = text.data() + pos;
+  const size_t rest = text.size() - pos;
+  const void* lf = std::memchr(anfang, '\n', rest);
+  const size_t bisLf = lf ? static_cast<size_t>(static_cast<const char*>(lf) - anfang) : rest;
+  const void* cr = std::memchr(anfang, '\r', bisLf);
+  const size_t ende =
+      pos + (cr ? static_cast<size_t>(static_cast<const char*>(cr) - anfang) : bisLf);
+  if (ende == text.size()) {
+    zeile = text.substr(pos);
+    pos = text.size();
+    return true;
   }
-  if (anfang < text.size()) zeilen.push_back(text.substr(anfang));
-  return zeilen;
+  zeile = text.substr(pos, ende - pos);
+  pos = ende + 1;
+  if (text[ende] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+  return true;
 }
 
-bool IstLinie(char c) {
+// Appends `text` with each line end (CR LF, LF or CR) replaced by one blank.
+void ZeilenVerbinden(std::string_view text, std::string& ziel) {
+  size_t pos = 0;
+  std::string_view zeile;
+  while (NaechsteZeile(text, pos, zeile)) {
+    ziel += zeile;
+    ziel += ' ';
+  }
+}
+
+constexpr bool IstLinie(char c) {
   return c >= 'a' && c <= 'h';
 }
-bool IstReihe(char c) {
+constexpr bool IstReihe(char c) {
   return c >= '1' && c <= '8';
 }
-bool IstGross(char c) {
+constexpr bool IstGross(char c) {
   return c >= 'A' && c <= 'Z';
 }
-bool IstKlein(char c) {
+constexpr bool IstKlein(char c) {
   return c >= 'a' && c <= 'z';
 }
-bool IstBuchstabe(char c) {
+constexpr bool IstBuchstabe(char c) {
   return IstGross(c) || IstKlein(c);
 }
+
+// Characters at which no check of the main loop applies: move numbers, dots,
+// blanks, "!" and "?" between tokens. Not "0", which may begin "0-0".
+constexpr auto Neutral = [] {
+  std::array<bool, 256> neutral{};
+  for (int c = 0; c < 256; ++c) {
+    const char z = static_cast<char>(c);
+    neutral[static_cast<size_t>(c)] = !IstBuchstabe(z) && z != '0' && z != '{' && z != '$' &&
+                                      z != '(' && z != ')' && z != '*' && z != '-';
+  }
+  return neutral;
+}();
 
 // Length of a token without the annotation characters at its end.
 size_t OhneAnmerkung(const std::string& token) {
@@ -61,71 +94,89 @@ size_t OhneAnmerkung(const std::string& token) {
 }
 
 // Long algebraic forms to short ones: "e2-e4" -> "e4", "e4xd5" -> "exd5",
-// "Ng1-f3" -> "Ng1f3"; castling stays. One pass: what is before an "x" or "-"
-// is the text already kept.
+// "Ng1-f3" -> "Ng1f3"; castling stays. One pass in place: the first `n`
+// characters are the text already kept.
 void Normalisieren(std::string& t) {
-  std::string o;
-  o.reserve(t.size());
-  for (const char c : t) {
+  size_t n = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
     if (c != 'x' && c != '-') {
-      o += c;
+      t[n++] = c;
       continue;
     }
-    const size_t n = o.size();
     bool geloescht = false;
-    if (n >= 2 && IstLinie(o[n - 2]) && IstReihe(o[n - 1]) && (n == 2 || !IstGross(o[n - 3]))) {
-      o.pop_back();
+    if (n >= 2 && IstLinie(t[n - 2]) && IstReihe(t[n - 1]) && (n == 2 || !IstGross(t[n - 3]))) {
+      --n;
       geloescht = true;
     }
-    if (c == '-' && !o.empty() && o.back() != 'O' && o.back() != 'o' && o.back() != '0') {
-      if (geloescht) o.pop_back();
+    if (c == '-' && n > 0 && t[n - 1] != 'O' && t[n - 1] != 'o' && t[n - 1] != '0') {
+      if (geloescht) --n;
       continue;
     }
-    o += c;
+    t[n++] = c;
   }
-  t = std::move(o);
+  t.resize(n);
 }
 
-// The square part of a token: "Nbd7" -> "bd7", "R1a3" -> "1a3", "exd5" -> "ed5",
-// "e8Q" -> "e8", "e4!" -> "e4".
-std::string Feldteil(const std::string& t) {
-  std::string teil;
+// The square part of a token, lower-cased: "Nbd7" -> "bd7", "R1a3" -> "1a3",
+// "exd5" -> "ed5", "e8Q" -> "e8", "e4!" -> "e4".
+void Feldteil(const std::string& t, std::string& teil) {
+  teil.clear();
   size_t i = (!t.empty() && IstGross(t[0])) ? 1 : 0;
   for (; i < t.size(); ++i) {
     const char c = t[i];
-    if (c != 'x' && c != ':') teil += c;
+    if (c != 'x' && c != ':') teil += IstGross(c) ? static_cast<char>(c - 'A' + 'a') : c;
     if (c >= '1' && c <= '9' && !(i > 0 && IstGross(t[i - 1])) &&
         !(i + 1 < t.size() && IstKlein(t[i + 1]))) {
       break;
     }
   }
-  for (char& c : teil) {
-    if (IstGross(c)) c = static_cast<char>(c - 'A' + 'a');
-  }
-  return teil;
 }
 
 uint8_t FeldAusName(char linie, char reihe) {
   return static_cast<uint8_t>(21 + (linie - 'a') + 10 * (reihe - '1'));
 }
 
-// NAG number as read, and what it sets.
-void NagAnwenden(TBaum* knoten, const std::string& ziffern) {
-  if (!knoten || ziffern.empty() || ziffern.size() > 3) return;
-  static constexpr const char* Zugbewertungen[] = {"1", "3", "2", "4", "5", "6"};
-  for (uint8_t i = 0; i < 6; ++i) {
-    if (ziffern == Zugbewertungen[i]) {
-      knoten->Zug.Zugbewertung = static_cast<uint8_t>(i + 1);
-      return;
-    }
-  }
-  static constexpr uint16_t Stellungen[] = {8,  11, 13, 14, 15, 16,  17,  18, 19,
-                                            22, 32, 36, 40, 44, 132, 138, 146};
-  for (uint16_t nag : Stellungen) {
-    if (ziffern == std::to_string(nag)) {
-      knoten->Zug.Stellungsbewertung = nag;
-      return;
-    }
+// What a NAG sets. `nag` is the number as read; the caller passes 0 for digit
+// strings that no table entry reads alike ("$01", more than three digits).
+void NagAnwenden(TBaum* knoten, int nag) {
+  if (!knoten) return;
+  switch (nag) {
+    case 1:
+      knoten->Zug.Zugbewertung = 1;
+      break;
+    case 3:
+      knoten->Zug.Zugbewertung = 2;
+      break;
+    case 2:
+      knoten->Zug.Zugbewertung = 3;
+      break;
+    case 4:
+    case 5:
+    case 6:
+      knoten->Zug.Zugbewertung = static_cast<uint8_t>(nag);
+      break;
+    case 8:
+    case 11:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 22:
+    case 32:
+    case 36:
+    case 40:
+    case 44:
+    case 132:
+    case 138:
+    case 146:
+      knoten->Zug.Stellungsbewertung = static_cast<uint16_t>(nag);
+      break;
+    default:
+      break;
   }
 }
 
@@ -143,22 +194,25 @@ int32_t TNotationModell::LadePartie(std::string_view text) {
 
   int32_t ergebnis = 0;
   try {
-    const std::vector<std::string_view> zeilen = TextZeilen(text);
-    size_t i = 0;
-    while (i < zeilen.size() && !Getrimmt(zeilen[i]).starts_with('[')) ++i;
-    const bool mitTags = i < zeilen.size();
-    for (; i < zeilen.size(); ++i) {
-      const std::string_view z = Getrimmt(zeilen[i]);
+    // Tag lines start at the first line that begins with "[" and run to the
+    // first line that is empty or does not; the movetext starts there.
+    size_t pos = 0;
+    size_t anfang = 0;  // of the line being looked at
+    std::string_view zeile;
+    bool mitTags = false;
+    while (true) {
+      anfang = pos;
+      if (!NaechsteZeile(text, pos, zeile)) break;
+      const std::string_view z = Getrimmt(zeile);
+      if (!mitTags) {
+        if (!z.starts_with('[')) continue;
+        mitTags = true;
+      }
       if (z.empty() || z[0] != '[') break;
       TagZeileLesen(Partiedaten.Kopf, z);
     }
     Notationstext.clear();
-    if (mitTags) {
-      for (; i < zeilen.size(); ++i) {
-        Notationstext += zeilen[i];
-        Notationstext += ' ';
-      }
-    }
+    if (mitTags) ZeilenVerbinden(text.substr(anfang), Notationstext);
     TFischerInfo fischer;
     fischer.Fischer = 0;
     if (!Partiedaten.Kopf.FEN.empty()) {
@@ -171,7 +225,9 @@ int32_t TNotationModell::LadePartie(std::string_view text) {
       }
     }
     if (OnFischerInfo) OnFischerInfo(fischer);
-    Notationstext = std::string(Getrimmt(Notationstext));
+    const std::string_view getrimmt = Getrimmt(Notationstext);
+    Notationstext.erase(0, static_cast<size_t>(getrimmt.data() - Notationstext.data()));
+    Notationstext.resize(getrimmt.size());
     if (!Notationstext.empty() && !ZuegeLesen()) {
       ergebnis = -1;
       if (OnError) OnError(std::string(English_ ? LesefehlerEnglisch : LesefehlerDeutsch));
@@ -209,7 +265,8 @@ bool TNotationModell::ZuegeLesen() {
   // Saved boards; "((" with no move between shares one, so a run of brackets
   // costs a few bytes each.
   std::vector<TSchachbrett> bretter;
-  bool neuesBrett = true;  // brettVorher differs from bretter.back()
+  bretter.reserve(8);
+  bool neuesBrett = true;  // the board before the last move differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
   TVariante* letzteZelle = nullptr;
@@ -254,10 +311,15 @@ bool TNotationModell::ZuegeLesen() {
   if (!gesammelt.empty()) Partiedaten.Vorkommentar = gesammelt + " ";
 
   AktuellerZug() = Partiedaten.StartZug;
-  TSchachbrett brettVorher = Arbeitsbrett();
-  TZug zugVorher = AktuellerZug();
+  // The last move read is executed only when the next move needs the board.
+  // Until then Arbeitsbrett shows the position before it, where a "(" that
+  // replaces it branches off; so no board is copied per move.
+  bool ausstehend = false;
+  TZug zugVorher = AktuellerZug();  // the last move's record before completion
   bool gelesen = false;
   TZug& zug = AktuellerZug();
+  std::string token;  // the move being read, and its square part
+  std::string teil;
 
   size_t p = punkt;
   while (true) {
@@ -265,29 +327,42 @@ bool TNotationModell::ZuegeLesen() {
     if (p < n && t[p] == '{') {
       const size_t zu = t.find('}', p);
       if (zu == std::string::npos) return false;
-      std::string kommentar = t.substr(p, zu - p + 1);
-      if (kommentar.size() > 1 && kommentar[1] == ' ') kommentar.erase(1, 1);
-      if (kommentar.size() > 1 && kommentar[kommentar.size() - 2] == ' ')
-        kommentar.erase(kommentar.size() - 2, 1);
-      if (Aktuell) Aktuell->Kommentar = std::move(kommentar);
+      if (Aktuell) {
+        // One blank after "{" and one before "}" are dropped.
+        std::string_view innen = std::string_view(t).substr(p + 1, zu - p - 1);
+        if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
+        if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
+        std::string& kommentar = Aktuell->Kommentar;
+        kommentar.assign(1, '{');
+        kommentar += innen;
+        kommentar += '}';
+      }
       p = zu;
     }
     // b. A NAG runs to the next blank or ")".
     if (p < n && t[p] == '$') {
-      std::string ziffern;
-      while (p < n && t[p] != ' ' && t[p] != ')') {
-        if (t[p] >= '0' && t[p] <= '9' && ziffern.size() < 8) ziffern += t[p];
-        ++p;
+      // The digits read; a leading zero or more than three digits match no
+      // entry of the table, which compares digit strings.
+      int ziffern = 0;
+      int nag = 0;
+      bool nullVorn = false;
+      for (; p < n && t[p] != ' ' && t[p] != ')'; ++p) {
+        if (t[p] < '0' || t[p] > '9') continue;
+        if (ziffern == 0) nullVorn = t[p] == '0';
+        if (++ziffern <= 3) nag = nag * 10 + (t[p] - '0');
+        ziffern = std::min(ziffern, 4);
       }
-      NagAnwenden(Aktuell, ziffern);
+      NagAnwenden(Aktuell, ziffern > 3 || nullVorn ? 0 : nag);
     }
     // c. A variation replaces the last move read.
     if (p < n && t[p] == '(') {
       if (!Aktuell) return false;  // nothing to replace yet
-      if (stapel.empty() || neuesBrett) bretter.push_back(brettVorher);
+      // Arbeitsbrett shows the position before the last move: it is still
+      // pending, or a "(" on the same move has just been read.
+      ausstehend = false;
+      if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
       stapel.push_back({bretter.size() - 1, zugVorher, AktuelleLinie, Aktuell});
-      Arbeitsbrett() = brettVorher;
       zug = zugVorher;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
@@ -303,21 +378,23 @@ bool TNotationModell::ZuegeLesen() {
       if (!stapel.empty()) {
         const TGesichert s = stapel.back();
         stapel.pop_back();
-        brettVorher = bretter[s.Brett];
+        Arbeitsbrett() = bretter[s.Brett];
         if (stapel.empty() || stapel.back().Brett != s.Brett) bretter.pop_back();
         neuesBrett = true;
-        Arbeitsbrett() = brettVorher;
         zug = s.Zug;
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
         zugVorher = s.Zug;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
-        Zustand.Ausfuehren();
+        ausstehend = true;
       }
     }
     // e. A move.
-    else if (p < n && (IstBuchstabe(t[p]) || (p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
+    else if (p < n &&
+             (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
+      if (ausstehend) Zustand.Ausfuehren();
+      ausstehend = false;
       zug.EnPassant = 0;
       zug.EPSchlagfeld = 0;
       zug.Rochade = KeineRochade;
@@ -326,20 +403,22 @@ bool TNotationModell::ZuegeLesen() {
       zug.Zeichen = 0;
       zug.Zugbewertung = 0;
       zug.Stellungsbewertung = 0;
-      std::string token;
+      // The token runs to a blank, ")" or "*"; "+" and "#" mark the move,
+      // "=" is dropped.
       size_t q = p;
-      while (true) {
-        const char c = t[q];
+      while (q + 1 < n && t[q + 1] != ' ' && t[q + 1] != ')' && t[q + 1] != '*') ++q;
+      token.assign(t, p, q - p + 1);
+      size_t laenge = 0;
+      for (const char c : token) {
         if (c == '+') {
           zug.Zeichen |= Schach;
         } else if (c == '#') {
           zug.Zeichen |= Matt;
         } else if (c != '=') {
-          token += c;
+          token[laenge++] = c;
         }
-        if (q + 1 >= n || t[q + 1] == ' ' || t[q + 1] == ')' || t[q + 1] == '*') break;
-        ++q;
       }
+      token.resize(laenge);
       // Examine the blank or "*" after the token next; a ")" after the step.
       p = (q + 1 < n && t[q + 1] != ')') ? q + 1 : q;
       const int seite = zug.AmZug;
@@ -369,7 +448,7 @@ bool TNotationModell::ZuegeLesen() {
           if (umwandlung == 0) return false;
           zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
         }
-        const std::string teil = Feldteil(token);
+        Feldteil(token, teil);
         if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
           return false;
         zug.Nach = static_cast<int8_t>(FeldAusName(teil[teil.size() - 2], teil.back()));
@@ -380,20 +459,23 @@ bool TNotationModell::ZuegeLesen() {
         if (!gefunden) return false;
       }
       // Commit.
-      brettVorher = Arbeitsbrett();
       neuesBrett = true;
       zugVorher = zug;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
       NeuerKnoten(zug);
       Anhaengen();
-      Zustand.Ausfuehren();
+      ausstehend = true;
       gelesen = true;
     }
     // f. The end: the last character, a result or a null move.
     if (p + 1 >= n || t[p] == '*' || t[p] == '-') break;
     ++p;
+    // Pass over what no check applies to; the last character is left to the
+    // end check.
+    while (p + 1 < n && Neutral[static_cast<unsigned char>(t[p])]) ++p;
   }
+  if (ausstehend) Zustand.Ausfuehren();
   if (!gelesen) LinieFreigeben(Wurzel);
   return true;
 }

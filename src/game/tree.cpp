@@ -4,6 +4,63 @@
 
 namespace brevaro {
 
+namespace {
+
+// Freed blocks of one size, kept for the next allocation of that size. The
+// list is per thread and trivially destructible, so it is usable until the
+// very end of the program; what it holds at a thread's end stays allocated
+// (at most MaxFrei blocks).
+struct TFreiliste {
+  struct TFrei {
+    TFrei* Naechster;
+  };
+  static constexpr size_t MaxFrei = size_t{1} << 16;
+  TFrei* Kopf = nullptr;
+  size_t Anzahl = 0;
+
+  void* Holen(size_t groesse) {
+    if (!Kopf) return ::operator new(groesse);
+    TFrei* f = Kopf;
+    Kopf = f->Naechster;
+    --Anzahl;
+    return f;
+  }
+  void Zurueckgeben(void* p) noexcept {
+    if (!p) return;
+    if (Anzahl >= MaxFrei) {
+      ::operator delete(p);
+      return;
+    }
+    auto* f = static_cast<TFrei*>(p);
+    f->Naechster = Kopf;
+    Kopf = f;
+    ++Anzahl;
+  }
+};
+
+thread_local TFreiliste FreieKnoten;
+thread_local TFreiliste FreieZellen;
+
+}  // namespace
+
+// Blocks of another size (a derived class) come from the heap; every block on
+// a list is at least as large as the class it is handed out for.
+void* TBaum::operator new(std::size_t groesse) {
+  return groesse == sizeof(TBaum) ? FreieKnoten.Holen(groesse) : ::operator new(groesse);
+}
+
+void TBaum::operator delete(void* p) noexcept {
+  FreieKnoten.Zurueckgeben(p);
+}
+
+void* TVariante::operator new(std::size_t groesse) {
+  return groesse == sizeof(TVariante) ? FreieZellen.Holen(groesse) : ::operator new(groesse);
+}
+
+void TVariante::operator delete(void* p) noexcept {
+  FreieZellen.Zurueckgeben(p);
+}
+
 void LinieFreigeben(TVariante*& ort) {
   TVariante* zelle = ort;
   if (!zelle) return;

@@ -3,6 +3,7 @@
 // Invariant: the first move V of a variation on move M has V.Zurueck == M.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,12 +25,20 @@ struct TBaum {
   int32_t TextPos = 0;  // 1-based position in Notationstext
   int32_t TextLaenge = 0;
   int32_t Zugnummer = 0;
+
+  // Nodes are recycled through a free list of the thread: loading a game frees
+  // the previous game's tree and builds one of about the same size.
+  static void* operator new(std::size_t groesse);
+  static void operator delete(void* p) noexcept;
 };
 
 struct TVariante {
   TBaum* Erster = nullptr;
   TVariante* Naechste = nullptr;
   TVariante* Vorige = nullptr;
+
+  static void* operator new(std::size_t groesse);  // recycled like TBaum
+  static void operator delete(void* p) noexcept;
 };
 
 // Unlinks the cell stored at `ort` from its list and frees it with every line

@@ -29,10 +29,7 @@ QString Cp1252(unsigned char c) {
 }  // namespace
 
 QString AnzeigeText(std::string_view bytes) {
-  if (IstUtf8(bytes)) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  }
-  return QString::fromUtf8(Windows1252ZuUtf8(bytes));
+  return QString::fromStdString(AlsUtf8(bytes));
 }
 
 QString SymbolText(unsigned char zeichen) {

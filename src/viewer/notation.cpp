@@ -1,11 +1,13 @@
 #include "viewer/notation.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -433,6 +435,48 @@ int32_t TNotation::LadePartie(std::string_view text) {
   Scrollbar_->setValue(0);
   NotationAufbauen();
   return ergebnis;
+}
+
+namespace {
+
+// The desktop clipboard as the model's text store. The game's bytes are
+// decoded like everything shown (UTF-8, else Windows-1252); text read from
+// the clipboard is UTF-8.
+class TQtTextAblage : public TTextAblage {
+ public:
+  explicit TQtTextAblage(bool utf8) : Utf8(utf8) {}
+  std::optional<std::string> TextLesen() override {
+    const QClipboard* c = QGuiApplication::clipboard();
+    const QMimeData* d = c ? c->mimeData() : nullptr;
+    if (!d || !d->hasText()) return std::nullopt;
+    return c->text().toStdString();
+  }
+  void TextSchreiben(const std::string& text) override {
+    if (QClipboard* c = QGuiApplication::clipboard()) {
+      c->setText(QString::fromStdString(Utf8 ? text : Windows1252ZuUtf8(text)));
+    }
+  }
+
+ private:
+  bool Utf8;
+};
+
+}  // namespace
+
+void TNotation::PGNKopieren() {
+  TQtTextAblage ablage(Utf8_);
+  Modell_.PGNKopieren(ablage);
+}
+
+bool TNotation::PGNEinfuegen() {
+  TQtTextAblage ablage(true);
+  Utf8_ = true;
+  Breiten.SetUtf8(true);
+  Modell_.Breite = Paintbox_->width();
+  if (!Modell_.PGNEinfuegen(ablage)) return false;
+  Scrollbar_->setValue(0);
+  NotationAufbauen();
+  return true;
 }
 
 void TNotation::NeueStellung(const TSchachbrett& stellung, const TZug& zug, int32_t zugnummer) {

@@ -159,6 +159,10 @@ class TNotation : public QFrame {
   void NeueStellung(const TSchachbrett& stellung, const TZug& zug, int32_t zugnummer);
   void FigurenBuchstaben(const TEigeneBuchstaben& buchstaben);
   void setFischerInfo(const TFischerInfo* info) { Modell_.SetFischerInfo(info); }
+  // The game as PGN onto the clipboard, and a game read from it (at most
+  // MaxEinfuegeLaenge bytes); false when the clipboard holds no text.
+  void PGNKopieren();
+  bool PGNEinfuegen();
   // Lays out again and brings the current move into view.
   void NotationAufbauen();
 

@@ -11,11 +11,22 @@ TPartienquelle::~TPartienquelle() {
 void TPartienquelle::Verbinden(TQuellenNutzer* nutzer) {
   if (nutzer && std::find(Nutzer_.begin(), Nutzer_.end(), nutzer) == Nutzer_.end()) {
     Nutzer_.push_back(nutzer);
+    NutzerVerbunden(nutzer);
   }
 }
 
 void TPartienquelle::Trennen(TQuellenNutzer* nutzer) {
-  Nutzer_.erase(std::remove(Nutzer_.begin(), Nutzer_.end(), nutzer), Nutzer_.end());
+  const auto it = std::remove(Nutzer_.begin(), Nutzer_.end(), nutzer);
+  if (it == Nutzer_.end()) return;
+  Nutzer_.erase(it, Nutzer_.end());
+  NutzerGetrennt(nutzer);
+}
+
+void TPartienquelle::Abkoppeln(TQuellenNutzer* nutzer) {
+  const auto it = std::remove(Nutzer_.begin(), Nutzer_.end(), nutzer);
+  if (it == Nutzer_.end()) return;
+  Nutzer_.erase(it, Nutzer_.end());
+  nutzer->QuelleAbgekoppelt();
 }
 
 void TPartienquelle::AlleAbkoppeln() {

@@ -55,6 +55,11 @@ class TPartienquelle {
  protected:
   // Detaches the users still linked (a list destroyed without closing).
   virtual ~TPartienquelle();
+  // Told after a user was linked or unlinked (by Trennen, not by detaching).
+  virtual void NutzerVerbunden(TQuellenNutzer*) {}
+  virtual void NutzerGetrennt(TQuellenNutzer*) {}
+  // Detaches one user: unlinked, then told QuelleAbgekoppelt.
+  void Abkoppeln(TQuellenNutzer* nutzer);
 
  private:
   std::vector<TQuellenNutzer*> Nutzer_;

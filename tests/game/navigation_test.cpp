@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -427,4 +430,111 @@ TEST(Tief, ClicksAndStepsInVariationsNestedThousandsDeep) {
   // After all of them: the main line's answer.
   ASSERT_TRUE(nav.ZugAnPosition(static_cast<int32_t>(m.Notationstext.rfind("e5")) + 1));
   EXPECT_EQ(m.Aktuell, m.Wurzel->Erster->Naechster);
+}
+
+// Generated games (tests/data): every move found at its own text, every click
+// on a move's text landing on that move, and random steps keeping the board
+// equal to the replayed path.
+TEST(Synthetisch, ClicksAndStepsOverGeneratedGames) {
+  std::ifstream f(BREVARO_TEST_DATA "/game_synthetic_lf.pgn", std::ios::binary);
+  ASSERT_TRUE(f);
+  const std::string alles((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::mt19937 zufall(2026);
+  FesteBreite feste;
+  int spiele = 0;
+  size_t anfang = alles.find("[Event ");
+  while (anfang != std::string::npos) {
+    const size_t naechstes = alles.find("\n[Event ", anfang + 1);
+    const std::string spiel = alles.substr(
+        anfang, naechstes == std::string::npos ? std::string::npos : naechstes - anfang);
+    anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+    ++spiele;
+
+    TNotationModell m;
+    TFischerInfo fischer{};
+    m.OnFischerInfo = [&](const TFischerInfo& i) {
+      fischer = i;
+      m.SetFischerInfo(i.Fischer ? &fischer : nullptr);
+    };
+    m.Zeichenbreite = &feste;
+    m.Breite = 60;
+    m.Ueberschrift = spiele % 2 == 0;
+    ASSERT_EQ(m.LadePartie(spiel), 0) << spiele;
+    TNavigation nav(m);
+    Skriptwahl wahl;
+    nav.Variantenwahl = &wahl;
+    auto nachgespielt = [&](const TBaum* n) {
+      std::vector<const TBaum*> weg;
+      while (n) {
+        weg.push_back(n);
+        const TBaum* k = n;
+        const TBaum* z = k->Zurueck;
+        while (z && z->Naechster != k) {
+          k = z;
+          z = z->Zurueck;
+        }
+        n = z;
+      }
+      TSchachbrett b = m.Partiedaten.StartBrett;
+      for (auto it = weg.rbegin(); it != weg.rend(); ++it)
+        ZugAusfuehren(b, (*it)->Zug, m.FischerInfo());
+      return b;
+    };
+
+    // Every node at its own text position.
+    std::vector<TBaum*> stapel{m.Wurzel->Erster};
+    while (!stapel.empty()) {
+      TBaum* n = stapel.back();
+      stapel.pop_back();
+      if (!n) continue;
+      ASSERT_TRUE(nav.ZugAnPosition(n->TextPos + n->TextLaenge - 1)) << spiele;
+      ASSERT_EQ(m.Aktuell, n) << spiele << " at " << n->TextPos;
+      ASSERT_EQ(m.Arbeitsbrett(), nachgespielt(n)) << spiele;
+      stapel.push_back(n->Naechster);
+      for (TVariante* v = n->Varianten; v; v = v->Naechste) stapel.push_back(v->Erster);
+    }
+
+    // Random clicks and steps.
+    const int32_t laenge = static_cast<int32_t>(m.Notationstext.size());
+    const int64_t zeilen = static_cast<int64_t>(m.Zeilenanfaenge().size());
+    for (int i = 0; i < 150; ++i) {
+      switch (zufall() % 9) {
+        case 0: {
+          const int32_t p = 1 + static_cast<int32_t>(zufall() % static_cast<uint32_t>(laenge));
+          const char c = m.Notationstext[static_cast<size_t>(p - 1)];
+          if (nav.ZugAnPosition(p) && c != ' ' && c != '[' && c != '(' && c != ']' && c != ')') {
+            ASSERT_LE(m.Aktuell->TextPos, p) << spiele;
+            ASSERT_LT(p, m.Aktuell->TextPos + m.Aktuell->TextLaenge) << spiele;
+          }
+          break;
+        }
+        case 1:
+        case 2:
+          wahl.Antwort = static_cast<int>(zufall() % 4) - 1;
+          nav.ZugVor();
+          break;
+        case 3:
+          nav.ZugZurueck();
+          break;
+        case 4:
+          nav.VorigeVariante();
+          break;
+        case 5:
+          nav.NaechsteVariante();
+          break;
+        case 6:
+          if (zufall() % 2) {
+            nav.ZumAnfang();
+          } else {
+            nav.ZumEnde();
+          }
+          break;
+        default:
+          nav.ZeileWechseln(zufall() % 2 ? 1 : -1, 1, zeilen);
+          break;
+      }
+      ASSERT_EQ(m.Arbeitsbrett(), nachgespielt(m.Aktuell)) << spiele << " step " << i;
+    }
+  }
+  EXPECT_GT(spiele, 200);
 }

@@ -174,6 +174,10 @@ class BrettfensterTest : public QObject {
   void boardFollowsEverySampleGameStepByStep() {
     liste->Spiele = Spiele(BREVARO_SAMPLES "/classics.pgn");
     QVERIFY(liste->Spiele.size() >= 5);
+    // En passant and promotions of both colours.
+    liste->Spiele.push_back(
+        "[White \"W\"]\n[Black \"B\"]\n[FEN \"4k3/1P6/8/3pP3/8/8/p7/4K2R w K d6 0 1\"]\n\n"
+        "1.exd6 a1=Q+ 2.Ke2 Qb2+ 3.Kf3 Kd7 4.b8=N+ Kxd6 *\n");
     Hauptzug hauptzug;
     for (int64_t row = 0; row < liste->RowCount(); ++row) {
       TMDIBrett* w = Oeffnen(row);
@@ -346,6 +350,8 @@ class BrettfensterTest : public QObject {
     TMDIBrett* v = Oeffnen(1);
     QCOMPARE(v->parentWidget()->size(), QSize(640, 420));
     QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
+    QCOMPARE(v->pBrett->width(), pbrett);
+    QCOMPARE(v->Brett1->Groesse(), QuadratGroesse(pbrett, v->Randbreite()));
   }
 
   void textsFollowTheLanguage() {
@@ -367,6 +373,20 @@ class BrettfensterTest : public QObject {
     Localization().ApplyToAll();
     QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
     QVERIFY(!w->Notation1->English());
+  }
+
+  void storedSizesAreApplied() {
+    settings.BrettWidth = 800;
+    settings.BrettHeight = 500;
+    settings.BrettSize = 400;
+    settings.Koordinaten = false;
+    TMDIBrett* w = Oeffnen(0);
+    QCOMPARE(w->parentWidget()->size(), QSize(800, 500));
+    QCOMPARE(w->pBrett->width(), 400);
+    QCOMPARE(w->Brett1->Groesse(), 45);  // (400 - 32) div 8 = 46
+    QVERIFY(!w->Koordinate(1, 0)->isVisible());
+    w->KoordinatenSetzen(true);
+    QVERIFY(w->Koordinate(1, 0)->isVisible());
   }
 
   void messagesAndBlind() {

@@ -1,6 +1,8 @@
 #include "viewer/notation.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
@@ -102,13 +104,21 @@ class NotationTest : public QObject {
     }
   }
 
+  void everyMoveOfTheSamplesIsHitAtItsMark_data() {
+    QTest::addColumn<QString>("datei");
+    QTest::addColumn<int>("hoechstens");
+    QTest::newRow("samples") << QStringLiteral(BREVARO_SAMPLES "/classics.pgn") << 100;
+    QTest::newRow("generated") << QStringLiteral(BREVARO_TEST_DATA "/game_synthetic_lf.pgn") << 12;
+  }
   void everyMoveOfTheSamplesIsHitAtItsMark() {
-    QFile f(QStringLiteral(BREVARO_SAMPLES "/classics.pgn"));
+    QFETCH(QString, datei);
+    QFETCH(int, hoechstens);
+    QFile f(datei);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const std::string alles = f.readAll().toStdString();
     size_t anfang = alles.find("[Event ");
     int spiele = 0;
-    while (anfang != std::string::npos) {
+    while (anfang != std::string::npos && spiele < hoechstens) {
       const size_t naechstes = alles.find("\n[Event ", anfang + 1);
       const std::string spiel =
           alles.substr(anfang, naechstes == std::string::npos ? naechstes : naechstes - anfang);
@@ -176,9 +186,6 @@ class NotationTest : public QObject {
     QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster->Naechster);
     QTest::keyClick(&n, Qt::Key_PageUp);
     QVERIFY(m.Aktuell == nullptr);
-    for (const Ereignis& e : ereignisse) {
-      Q_UNUSED(e);
-    }
     QCOMPARE(ereignisse.size(), size_t{7});
     QVERIFY(ereignisse.back().stellung == m.Partiedaten.StartBrett);
   }
@@ -357,6 +364,25 @@ class NotationTest : public QObject {
     const QString zuege = n.ZeilenText(2);
     QVERIFY2(zuege.contains(QStringLiteral("Müller")), qPrintable(zuege));
     QVERIFY2(zuege.contains(QStringLiteral("+-")), qPrintable(zuege));  // $18 as a symbol
+  }
+
+  void pgnThroughTheClipboard() {
+    TNotation n;
+    Vorbereiten(n);
+    n.PGNKopieren();
+    const QString text = QGuiApplication::clipboard()->text();
+    QVERIFY2(text.contains(QStringLiteral("[White \"Müller, Hans\"]")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("{Philidor}")));
+    TNotation m;
+    FormularSchriften(m);
+    m.setEnglish(true);
+    m.setUeberschrift(true);
+    m.resize(420, 400);
+    QVERIFY(m.PGNEinfuegen());
+    QCOMPARE(m.Modell().Notationstext, n.Modell().Notationstext);
+    QCOMPARE(m.ZeilenText(0), QStringLiteral("Müller, Hans - Bert "));
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(!m.PGNEinfuegen());
   }
 
   void displayPropertySetters() {
