@@ -1,6 +1,7 @@
 // Laying out the game as notation text: heading, moves with numbers, comments,
 // variations in brackets by depth, wrapping, closing lines.
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "game/notation_model.h"
@@ -25,10 +26,16 @@ int32_t TNotationModell::Zeilenanfang(int64_t zeile) const {
 }
 
 void TNotationModell::ZeileMerken(int32_t pos, TSchrift schrift) {
-  if (Zeilen.empty() || pos > Zeilen.rbegin()->first) {
-    Zeilen.emplace_hint(Zeilen.end(), pos, schrift);  // the usual case: a new last line
+  if (ZeilenListe.empty() || pos > ZeilenListe.back().Pos) {
+    ZeilenListe.push_back({pos, schrift});  // the usual case: a new last line
+    return;
+  }
+  const auto stelle = std::lower_bound(ZeilenListe.begin(), ZeilenListe.end(), pos,
+                                       [](const TZeilenanfang& z, int32_t p) { return z.Pos < p; });
+  if (stelle->Pos == pos) {
+    stelle->Schrift = schrift;
   } else {
-    Zeilen[pos] = schrift;
+    ZeilenListe.insert(stelle, {pos, schrift});
   }
 }
 
@@ -49,7 +56,7 @@ std::string EntferneRandblanks(std::string kommentar) {
 }  // namespace
 
 void TNotationModell::NotationAufbauen() {
-  Zeilen.clear();
+  ZeilenListe.clear();
   Kommentare.clear();
   const TPartiedaten& pd = Partiedaten;
   BrettBeiAktuell_ = pd.StartBrett;
@@ -113,15 +120,11 @@ void TNotationModell::NotationAufbauen() {
   if (erster) ZuegeSchreiben(erster);
   if (!PGNModus) Umbrechen();
 
-  const int32_t letzte = Zeilen.empty() ? 1 : Zeilen.rbegin()->first;
+  const int32_t letzte = ZeilenListe.empty() ? 1 : ZeilenListe.back().Pos;
   if (letzte - 1 != static_cast<int32_t>(Notationstext.size())) NeueZeile(TSchrift::Haupt);
   NeueZeile(TSchrift::Kopf);
   Notationstext += pd.Kopf.Result;
 
-  ZeilenListe.clear();
-  ZeilenListe.reserve(Zeilen.size());
-  for (const auto& [pos, schrift] : Zeilen) ZeilenListe.push_back({pos, schrift});
-  Zeilen.clear();
   Arbeitsbrett() = BrettBeiAktuell_;
   AktuellerZug() = ZugBeiAktuell_;
 }
@@ -208,8 +211,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         break;
       }
       case TSchritt::ZelleBeenden: {
-        if (!Zeilen.empty() && Zeilen.rbegin()->first - 1 == laenge()) {
-          Zeilen.erase(std::prev(Zeilen.end()));
+        if (!ZeilenListe.empty() && ZeilenListe.back().Pos - 1 == laenge()) {
+          ZeilenListe.pop_back();
         }
         while (!Notationstext.empty() && Notationstext.back() == ' ') Notationstext.pop_back();
         if (Tiefe_ == 1) {
@@ -284,10 +287,14 @@ void TNotationModell::Umbrechen() {
   int32_t vorigerUmbruch = 0;
   int32_t letzterBlank = 0;  // the nearest blank before p, 0 for none
   constexpr int32_t MaxNullbreite = 4096;
-  auto naechste = Zeilen.begin();
+  // Breaks are added between the recorded lines as the walk goes on: an
+  // ordered map while wrapping.
+  std::map<int32_t, TSchrift> zeilen;
+  for (const TZeilenanfang& z : ZeilenListe) zeilen.emplace_hint(zeilen.end(), z.Pos, z.Schrift);
+  auto naechste = zeilen.begin();
   int32_t p = 1;
   while (p <= laenge) {
-    if (naechste != Zeilen.end() && naechste->first == p) {
+    if (naechste != zeilen.end() && naechste->first == p) {
       f = naechste->second;
       einzug = Einzug(f);
       w = 0;
@@ -313,12 +320,14 @@ void TNotationModell::Umbrechen() {
     }
     if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
     if (b <= vorigerUmbruch) break;
-    ZeileMerken(b + 1, f);
+    zeilen[b + 1] = f;  // the new line continues in the same font
     vorigerUmbruch = b;
     w = 0;
     p = b + 1;
-    naechste = Zeilen.find(p);
+    naechste = zeilen.find(p);
   }
+  ZeilenListe.clear();
+  for (const auto& [pos, schrift] : zeilen) ZeilenListe.push_back({pos, schrift});
 }
 
 }  // namespace brevaro
