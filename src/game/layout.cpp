@@ -135,11 +135,10 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   struct TRahmen {
     TBaum* Knoten = nullptr;
     TVariante* Zelle = nullptr;  // variation of Knoten being written
-    TSchachbrett Brett{};        // saved while a variation is written
-    TZug Zug;
+    TZug Zug;                    // saved while a variation is written
     int64_t Halbzug = 0;
   };
-  enum class TSchritt { KnotenBeginnen, ZelleBeginnen, ZelleBeenden, KnotenBeenden };
+  enum class TSchritt { KnotenBeginnen, KnotenBeenden, ZelleBeginnen, ZelleBeenden };
   auto rahmen = [](TBaum* knoten) {
     TRahmen r;
     r.Knoten = knoten;
@@ -149,6 +148,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
 
   std::vector<TRahmen> stapel;
   stapel.reserve(8);
+  std::vector<TSchachbrett> bretter;  // saved, one per variation being written
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   while (!stapel.empty()) {
@@ -183,13 +183,30 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           ++Tiefe_;
           r.Zelle = n->Varianten;
           schritt = TSchritt::ZelleBeginnen;
+          break;
+        }
+        schritt = TSchritt::KnotenBeenden;
+        [[fallthrough]];  // a move without variations ends at once
+      }
+      case TSchritt::KnotenBeenden: {
+        Zustand.Ausfuehren();
+        if (n == Aktuell) {
+          BrettBeiAktuell_ = Arbeitsbrett();
+          ZugBeiAktuell_ = AktuellerZug();
+        }
+        Notationstext += ' ';
+        if (n->Naechster) {
+          r.Knoten = n->Naechster;
+          schritt = TSchritt::KnotenBeginnen;
         } else {
-          schritt = TSchritt::KnotenBeenden;
+          Lesefehler = false;
+          stapel.pop_back();
+          schritt = TSchritt::ZelleBeenden;
         }
         break;
       }
       case TSchritt::ZelleBeginnen: {
-        r.Brett = Arbeitsbrett();
+        bretter.push_back(Arbeitsbrett());
         r.Zug = AktuellerZug();
         r.Halbzug = Halbzug_;
         --Halbzug_;
@@ -225,7 +242,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           Notationstext += ')';
         }
         VarianteBeendet_ = true;
-        Arbeitsbrett() = r.Brett;
+        Arbeitsbrett() = bretter.back();
+        bretter.pop_back();
         AktuellerZug() = r.Zug;
         Halbzug_ = r.Halbzug;
         r.Zelle = r.Zelle->Naechste;
@@ -234,23 +252,6 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         } else {
           --Tiefe_;
           schritt = TSchritt::KnotenBeenden;
-        }
-        break;
-      }
-      case TSchritt::KnotenBeenden: {
-        Zustand.Ausfuehren();
-        if (n == Aktuell) {
-          BrettBeiAktuell_ = Arbeitsbrett();
-          ZugBeiAktuell_ = AktuellerZug();
-        }
-        Notationstext += ' ';
-        if (n->Naechster) {
-          r.Knoten = n->Naechster;
-          schritt = TSchritt::KnotenBeginnen;
-        } else {
-          Lesefehler = false;
-          stapel.pop_back();
-          schritt = TSchritt::ZelleBeenden;
         }
         break;
       }
