@@ -1,6 +1,7 @@
 // Laying out the game as notation text: heading, moves with numbers, comments,
 // variations in brackets by depth, wrapping, closing lines.
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "game/notation_model.h"
@@ -25,10 +26,16 @@ int32_t TNotationModell::Zeilenanfang(int64_t zeile) const {
 }
 
 void TNotationModell::ZeileMerken(int32_t pos, TSchrift schrift) {
-  if (Zeilen.empty() || pos > Zeilen.rbegin()->first) {
-    Zeilen.emplace_hint(Zeilen.end(), pos, schrift);  // the usual case: a new last line
+  if (ZeilenListe.empty() || pos > ZeilenListe.back().Pos) {
+    ZeilenListe.push_back({pos, schrift});  // the usual case: a new last line
+    return;
+  }
+  const auto stelle = std::lower_bound(ZeilenListe.begin(), ZeilenListe.end(), pos,
+                                       [](const TZeilenanfang& z, int32_t p) { return z.Pos < p; });
+  if (stelle->Pos == pos) {
+    stelle->Schrift = schrift;
   } else {
-    Zeilen[pos] = schrift;
+    ZeilenListe.insert(stelle, {pos, schrift});
   }
 }
 
@@ -49,7 +56,7 @@ std::string EntferneRandblanks(std::string kommentar) {
 }  // namespace
 
 void TNotationModell::NotationAufbauen() {
-  Zeilen.clear();
+  ZeilenListe.clear();
   Kommentare.clear();
   const TPartiedaten& pd = Partiedaten;
   BrettBeiAktuell_ = pd.StartBrett;
@@ -113,15 +120,11 @@ void TNotationModell::NotationAufbauen() {
   if (erster) ZuegeSchreiben(erster);
   if (!PGNModus) Umbrechen();
 
-  const int32_t letzte = Zeilen.empty() ? 1 : Zeilen.rbegin()->first;
+  const int32_t letzte = ZeilenListe.empty() ? 1 : ZeilenListe.back().Pos;
   if (letzte - 1 != static_cast<int32_t>(Notationstext.size())) NeueZeile(TSchrift::Haupt);
   NeueZeile(TSchrift::Kopf);
   Notationstext += pd.Kopf.Result;
 
-  ZeilenListe.clear();
-  ZeilenListe.reserve(Zeilen.size());
-  for (const auto& [pos, schrift] : Zeilen) ZeilenListe.push_back({pos, schrift});
-  Zeilen.clear();
   Arbeitsbrett() = BrettBeiAktuell_;
   AktuellerZug() = ZugBeiAktuell_;
 }
@@ -132,11 +135,10 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   struct TRahmen {
     TBaum* Knoten = nullptr;
     TVariante* Zelle = nullptr;  // variation of Knoten being written
-    TSchachbrett Brett{};        // saved while a variation is written
-    TZug Zug;
+    TZug Zug;                    // saved while a variation is written
     int64_t Halbzug = 0;
   };
-  enum class TSchritt { KnotenBeginnen, ZelleBeginnen, ZelleBeenden, KnotenBeenden };
+  enum class TSchritt { KnotenBeginnen, KnotenBeenden, ZelleBeginnen, ZelleBeenden };
   auto rahmen = [](TBaum* knoten) {
     TRahmen r;
     r.Knoten = knoten;
@@ -146,6 +148,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
 
   std::vector<TRahmen> stapel;
   stapel.reserve(8);
+  std::vector<TSchachbrett> bretter;  // saved, one per variation being written
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   while (!stapel.empty()) {
@@ -180,13 +183,30 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           ++Tiefe_;
           r.Zelle = n->Varianten;
           schritt = TSchritt::ZelleBeginnen;
+          break;
+        }
+        schritt = TSchritt::KnotenBeenden;
+        [[fallthrough]];  // a move without variations ends at once
+      }
+      case TSchritt::KnotenBeenden: {
+        Zustand.Ausfuehren();
+        if (n == Aktuell) {
+          BrettBeiAktuell_ = Arbeitsbrett();
+          ZugBeiAktuell_ = AktuellerZug();
+        }
+        Notationstext += ' ';
+        if (n->Naechster) {
+          r.Knoten = n->Naechster;
+          schritt = TSchritt::KnotenBeginnen;
         } else {
-          schritt = TSchritt::KnotenBeenden;
+          Lesefehler = false;
+          stapel.pop_back();
+          schritt = TSchritt::ZelleBeenden;
         }
         break;
       }
       case TSchritt::ZelleBeginnen: {
-        r.Brett = Arbeitsbrett();
+        bretter.push_back(Arbeitsbrett());
         r.Zug = AktuellerZug();
         r.Halbzug = Halbzug_;
         --Halbzug_;
@@ -208,8 +228,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         break;
       }
       case TSchritt::ZelleBeenden: {
-        if (!Zeilen.empty() && Zeilen.rbegin()->first - 1 == laenge()) {
-          Zeilen.erase(std::prev(Zeilen.end()));
+        if (!ZeilenListe.empty() && ZeilenListe.back().Pos - 1 == laenge()) {
+          ZeilenListe.pop_back();
         }
         while (!Notationstext.empty() && Notationstext.back() == ' ') Notationstext.pop_back();
         if (Tiefe_ == 1) {
@@ -222,7 +242,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           Notationstext += ')';
         }
         VarianteBeendet_ = true;
-        Arbeitsbrett() = r.Brett;
+        Arbeitsbrett() = bretter.back();
+        bretter.pop_back();
         AktuellerZug() = r.Zug;
         Halbzug_ = r.Halbzug;
         r.Zelle = r.Zelle->Naechste;
@@ -231,23 +252,6 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         } else {
           --Tiefe_;
           schritt = TSchritt::KnotenBeenden;
-        }
-        break;
-      }
-      case TSchritt::KnotenBeenden: {
-        Zustand.Ausfuehren();
-        if (n == Aktuell) {
-          BrettBeiAktuell_ = Arbeitsbrett();
-          ZugBeiAktuell_ = AktuellerZug();
-        }
-        Notationstext += ' ';
-        if (n->Naechster) {
-          r.Knoten = n->Naechster;
-          schritt = TSchritt::KnotenBeginnen;
-        } else {
-          Lesefehler = false;
-          stapel.pop_back();
-          schritt = TSchritt::ZelleBeenden;
         }
         break;
       }
@@ -284,10 +288,14 @@ void TNotationModell::Umbrechen() {
   int32_t vorigerUmbruch = 0;
   int32_t letzterBlank = 0;  // the nearest blank before p, 0 for none
   constexpr int32_t MaxNullbreite = 4096;
-  auto naechste = Zeilen.begin();
+  // Breaks are added between the recorded lines as the walk goes on: an
+  // ordered map while wrapping.
+  std::map<int32_t, TSchrift> zeilen;
+  for (const TZeilenanfang& z : ZeilenListe) zeilen.emplace_hint(zeilen.end(), z.Pos, z.Schrift);
+  auto naechste = zeilen.begin();
   int32_t p = 1;
   while (p <= laenge) {
-    if (naechste != Zeilen.end() && naechste->first == p) {
+    if (naechste != zeilen.end() && naechste->first == p) {
       f = naechste->second;
       einzug = Einzug(f);
       w = 0;
@@ -313,12 +321,14 @@ void TNotationModell::Umbrechen() {
     }
     if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
     if (b <= vorigerUmbruch) break;
-    ZeileMerken(b + 1, f);
+    zeilen[b + 1] = f;  // the new line continues in the same font
     vorigerUmbruch = b;
     w = 0;
     p = b + 1;
-    naechste = Zeilen.find(p);
+    naechste = zeilen.find(p);
   }
+  ZeilenListe.clear();
+  for (const auto& [pos, schrift] : zeilen) ZeilenListe.push_back({pos, schrift});
 }
 
 }  // namespace brevaro

@@ -34,20 +34,11 @@ uint16_t BewertungAusZeichen(uint8_t zeichen) {
 }
 
 std::string_view Figurenbuchstabe(int art, bool english) {
-  switch (art) {
-    case Turm:
-      return english ? "R" : "T";
-    case Laeufer:
-      return english ? "B" : "L";
-    case Springer:
-      return english ? "N" : "S";
-    case Dame:
-      return english ? "Q" : "D";
-    case Koenig:
-      return "K";
-    default:
-      return "";
-  }
+  // By kind: none, pawn, rook, bishop, knight, queen, king.
+  static constexpr std::string_view deutsch[] = {"", "", "T", "L", "S", "D", "K"};
+  static constexpr std::string_view englisch[] = {"", "", "R", "B", "N", "Q", "K"};
+  if (art < 0 || art > Koenig) return {};
+  return english ? englisch[art] : deutsch[art];
 }
 
 int EigenerBuchstabenIndex(int art) {

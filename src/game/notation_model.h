@@ -182,8 +182,7 @@ class TNotationModell {
   bool ErsterZug_ = false;
   TSchachbrett BrettBeiAktuell_{};
   TZug ZugBeiAktuell_;
-  std::map<int32_t, TSchrift> Zeilen;  // while building
-  std::vector<TZeilenanfang> ZeilenListe;
+  std::vector<TZeilenanfang> ZeilenListe;  // sorted by position
   std::vector<TKommentarbereich> Kommentare;
 };
 

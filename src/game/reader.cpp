@@ -121,16 +121,18 @@ void Normalisieren(std::string& t) {
 // The square part of a token, lower-cased: "Nbd7" -> "bd7", "R1a3" -> "1a3",
 // "exd5" -> "ed5", "e8Q" -> "e8", "e4!" -> "e4".
 void Feldteil(const std::string& t, std::string& teil) {
-  teil.clear();
+  teil.resize(t.size());  // never longer than the token
+  size_t n = 0;
   size_t i = (!t.empty() && IstGross(t[0])) ? 1 : 0;
   for (; i < t.size(); ++i) {
     const char c = t[i];
-    if (c != 'x' && c != ':') teil += IstGross(c) ? static_cast<char>(c - 'A' + 'a') : c;
+    if (c != 'x' && c != ':') teil[n++] = IstGross(c) ? static_cast<char>(c - 'A' + 'a') : c;
     if (c >= '1' && c <= '9' && !(i > 0 && IstGross(t[i - 1])) &&
         !(i + 1 < t.size() && IstKlein(t[i + 1]))) {
       break;
     }
   }
+  teil.resize(n);
 }
 
 uint8_t FeldAusName(char linie, char reihe) {

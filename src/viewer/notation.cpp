@@ -500,6 +500,7 @@ void TNotation::ZeileWechseln(int d) {
       Scrollbar_->setValue(Scrollbar_->value() + d);
       return;
     case TZeilenwechsel::ZugGefunden: {
+      Sichtbereich();  // the move may have been scrolled to already
       const int64_t ziel =
           Scrollziel(ZeileVonZug(Modell_, Modell_.Aktuell), ErsteZeile_, LetzteZeile_);
       if (ziel != -1 && ziel != Scrollbar_->value()) Scrollbar_->setValue(static_cast<int>(ziel));

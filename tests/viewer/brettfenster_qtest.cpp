@@ -184,6 +184,12 @@ class BrettfensterTest : public QObject {
       w->Notation1->setVariantenwahl(&hauptzug);
       const TNotationModell& m = w->Notation1->Modell();
       QVERIFY(m.Wurzel && m.Wurzel->Erster);
+      // A Fischer Random game's information reaches board and notation.
+      const bool fischer =
+          liste->Spiele[static_cast<size_t>(row)].find(" f1 ") != std::string::npos;
+      QCOMPARE(w->FischerKopie().Fischer != 0, fischer);
+      QCOMPARE(w->Brett1->FischerInfo(), fischer ? &w->FischerKopie() : nullptr);
+      QCOMPARE(m.FischerInfo(), fischer ? &w->FischerKopie() : nullptr);
       int schritte = 0;
       do {
         QTest::mouseClick(w->sbAhead, Qt::LeftButton);

@@ -190,6 +190,30 @@ class NotationTest : public QObject {
     QVERIFY(ereignisse.back().stellung == m.Partiedaten.StartBrett);
   }
 
+  void theCurrentMoveStaysInView() {
+    TNotation n;
+    Vorbereiten(n, 260, 90);  // a few lines only
+    auto& m = n.Modell();
+    wahl.Antwort = 0;
+    int schritte = 0;
+    do {
+      n.ZugVor();
+      ++schritte;
+      QVERIFY2(!n.MarkierteFlaeche().isEmpty(), qPrintable(QString::number(schritte)));
+    } while (m.Aktuell->Naechster);
+    QVERIFY(n.Scrollbar()->value() > 0);
+    n.ZumAnfang();
+    QCOMPARE(n.Scrollbar()->value(), 0);
+    n.ZeileWechseln(1);  // without a current move: nothing
+    QVERIFY(m.Aktuell == nullptr);
+    n.ZugVor();
+    for (int i = 0; i < 30; ++i) {
+      n.ZeileWechseln(1);
+      QVERIFY(!m.Aktuell || !n.MarkierteFlaeche().isEmpty());
+    }
+    QVERIFY(m.Aktuell && !m.Aktuell->Naechster);  // down to the last line of moves
+  }
+
   void upAndDownChangeLines() {
     TNotation n;
     Vorbereiten(n, 260, 400);
