@@ -386,7 +386,7 @@ bool TMainForm::WriteSettings() {
 void TMainForm::OpenCommandLine(const std::vector<TOpenRequest>& requests) {
   for (const TOpenRequest& request : requests) {
     const QString path = QFileInfo(FromBytes(request.Path)).absoluteFilePath();
-    TMDIPGN* list = OpenPGNList(path);
+    TMDIPGN* list = OpenPGNList(path, true);
     if (list && request.Row >= 0) OpenRow(list, request.Row);
   }
 }
@@ -404,7 +404,7 @@ TMDIPGN* TMainForm::FindListWindow(const QString& path) const {
   return nullptr;
 }
 
-TMDIPGN* TMainForm::OpenPGNList(const QString& path) {
+TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
   if (path.isEmpty()) return nullptr;
   if (TMDIPGN* open = FindListWindow(path)) {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget())) {
@@ -422,7 +422,7 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path) {
     sub->removeEventFilter(this);
     delete sub;
     UpdateMenuItems();
-    if (!error.empty())
+    if (!error.empty() && !quiet)
       Error(this, QtText(Languages().LanguageText(20)) + QLatin1Char('\n') + path +
                       QLatin1Char('\n') + QString::fromLocal8Bit(error.c_str()));
     return nullptr;

@@ -87,7 +87,8 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   // lists the same file already (paths compared exactly, after making them
   // absolute and resolving links). Returns that window; null when the file
   // could not be listed (the new window is then closed again).
-  TMDIPGN* OpenPGNList(const QString& path);
+  // A file that cannot be read is reported unless `quiet` (the command line).
+  TMDIPGN* OpenPGNList(const QString& path, bool quiet = false);
   void OpenPGNFile(const QString& path) override { OpenPGNList(path); }
   // Opens the game of `list` shown in display row `row`; false when the row
   // is outside the list or its text is empty.

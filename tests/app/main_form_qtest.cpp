@@ -456,6 +456,21 @@ class MainFormTest : public QObject {
     QVERIFY(!frame->WindowCascadeItem->isEnabled());
   }
 
+  void aFileThatCannotBeCreatedIsReportedExceptFromTheCommandLine() {
+    const QString path = dir_->filePath("no/such/dir/new.pgn");
+    dialogs_.answer = true;  // create it
+    auto frame = Frame({Bytes(path)});
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.errors.isEmpty());
+    dialogs_.openPath = path;
+    frame->mOpenPGN->trigger();
+    QCOMPARE(dialogs_.questions.size(), 2);
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QVERIFY(dialogs_.errors.front().contains(path));
+    QVERIFY(frame->ListWindows().isEmpty());
+    QVERIFY(frame->History().empty());
+  }
+
   void openCommandUsesTheDialog() {
     const QString path = PgnFile(*dir_, "dialog.pgn", 2);
     auto frame = Frame();
