@@ -48,7 +48,8 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
   return true;
 }
 
-// Appends `text` with each line end (CR LF, LF or CR) replaced by one blank.
+// Appends every line of `text` followed by one blank: each line end (CR LF,
+// LF or CR) becomes a blank, and a last line without one gets one.
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
   size_t pos = 0;
   std::string_view zeile;
