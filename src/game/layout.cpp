@@ -1,6 +1,7 @@
 // Laying out the game as notation text: heading, moves with numbers, comments,
 // variations in brackets by depth, wrapping, closing lines.
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <vector>
 
@@ -294,38 +295,43 @@ void TNotationModell::Umbrechen() {
   for (const TZeilenanfang& z : ZeilenListe) zeilen.emplace_hint(zeilen.end(), z.Pos, z.Schrift);
   auto naechste = zeilen.begin();
   int32_t p = 1;
-  while (p <= laenge) {
-    if (naechste != zeilen.end() && naechste->first == p) {
-      f = naechste->second;
-      einzug = Einzug(f);
-      w = 0;
-      ++naechste;
-    }
-    w += breite(p, f);
-    if (Breite - einzug > w) {
-      if (t[static_cast<size_t>(p - 1)] == ' ') letzterBlank = p;
-      ++p;
-      continue;
-    }
-    int32_t b = letzterBlank;
-    // Is the word from b + 1 at least as wide as the line? Stop measuring once
-    // it is, and give up on a run of characters without width.
-    int64_t wortbreite = 0;
-    for (int32_t i = b + 1; i <= laenge && t[static_cast<size_t>(i - 1)] != ' '; ++i) {
-      wortbreite += breite(i, f);
-      if (wortbreite >= Breite - einzug) break;
-      if (i - p > MaxNullbreite) {
-        wortbreite = Breite - einzug;
-        break;
+  // A failure (of the measurer, or out of memory) ends the wrapping quietly;
+  // the breaks found so far stay.
+  try {
+    while (p <= laenge) {
+      if (naechste != zeilen.end() && naechste->first == p) {
+        f = naechste->second;
+        einzug = Einzug(f);
+        w = 0;
+        ++naechste;
       }
+      w += breite(p, f);
+      if (Breite - einzug > w) {
+        if (t[static_cast<size_t>(p - 1)] == ' ') letzterBlank = p;
+        ++p;
+        continue;
+      }
+      int32_t b = letzterBlank;
+      // Is the word from b + 1 at least as wide as the line? Stop measuring once
+      // it is, and give up on a run of characters without width.
+      int64_t wortbreite = 0;
+      for (int32_t i = b + 1; i <= laenge && t[static_cast<size_t>(i - 1)] != ' '; ++i) {
+        wortbreite += breite(i, f);
+        if (wortbreite >= Breite - einzug) break;
+        if (i - p > MaxNullbreite) {
+          wortbreite = Breite - einzug;
+          break;
+        }
+      }
+      if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
+      if (b <= vorigerUmbruch) break;
+      zeilen[b + 1] = f;  // the new line continues in the same font
+      vorigerUmbruch = b;
+      w = 0;
+      p = b + 1;
+      naechste = zeilen.find(p);
     }
-    if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
-    if (b <= vorigerUmbruch) break;
-    zeilen[b + 1] = f;  // the new line continues in the same font
-    vorigerUmbruch = b;
-    w = 0;
-    p = b + 1;
-    naechste = zeilen.find(p);
+  } catch (const std::exception&) {
   }
   ZeilenListe.clear();
   for (const auto& [pos, schrift] : zeilen) ZeilenListe.push_back({pos, schrift});

@@ -48,7 +48,8 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
   return true;
 }
 
-// Appends `text` with each line end (CR LF, LF or CR) replaced by one blank.
+// Appends every line of `text` followed by one blank: each line end (CR LF,
+// LF or CR) becomes a blank, and a last line without one gets one.
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
   size_t pos = 0;
   std::string_view zeile;
@@ -133,6 +134,58 @@ void Feldteil(const std::string& t, std::string& teil) {
     }
   }
   teil.resize(n);
+}
+
+// The common short forms of a move: "e4", "exd5", "Nf3" and "Nxd5" (any piece
+// letter but "P"), each with at most one "+" or "#" after it, read without
+// the general steps. They give what those steps give: the piece kind, the
+// square part ("e4", "ed5", or "d5" for a piece) and the marks.
+struct TKurzform {
+  int Art = 0;
+  char Feldteil[3] = {};
+  size_t FeldteilLaenge = 0;
+  uint8_t Zeichen = 0;
+  size_t Ende = 0;  // position of the token's last character
+};
+
+bool KurzformLesen(std::string_view t, size_t p, TKurzform& k) {
+  const size_t n = t.size();
+  auto zeichen = [&](size_t i) { return i < n ? t[i] : '\0'; };
+  size_t i = p;
+  const char erstes = t[i];
+  if (IstLinie(erstes)) {
+    k.Art = Bauer;
+  } else {
+    k.Art = FigurAusBuchstabe(erstes);
+    if (k.Art == 0 || k.Art == Bauer) return false;
+  }
+  ++i;
+  if (k.Art == Bauer && IstReihe(zeichen(i))) {
+    k.Feldteil[0] = erstes;  // "e4"
+    k.Feldteil[1] = t[i];
+    k.FeldteilLaenge = 2;
+  } else {
+    if (zeichen(i) == 'x')
+      ++i;
+    else if (k.Art == Bauer)
+      return false;
+    if (!IstLinie(zeichen(i)) || !IstReihe(zeichen(i + 1))) return false;
+    size_t f = 0;
+    if (k.Art == Bauer) k.Feldteil[f++] = erstes;  // "exd5" -> "ed5"
+    k.Feldteil[f++] = t[i];
+    k.Feldteil[f++] = t[i + 1];
+    k.FeldteilLaenge = f;
+    ++i;
+  }
+  ++i;  // past the rank
+  if (zeichen(i) == '+' || zeichen(i) == '#') {
+    k.Zeichen = zeichen(i) == '+' ? Schach : Matt;
+    ++i;
+  }
+  // The token must end here, as the general steps see it.
+  if (i < n && t[i] != ' ' && t[i] != ')' && t[i] != '*') return false;
+  k.Ende = i - 1;
+  return true;
 }
 
 uint8_t FeldAusName(char linie, char reihe) {
@@ -405,26 +458,33 @@ bool TNotationModell::ZuegeLesen() {
       zug.Zeichen = 0;
       zug.Zugbewertung = 0;
       zug.Stellungsbewertung = 0;
-      // The token runs to a blank, ")" or "*"; "+" and "#" mark the move,
-      // "=" is dropped.
-      size_t q = p;
-      while (q + 1 < n && t[q + 1] != ' ' && t[q + 1] != ')' && t[q + 1] != '*') ++q;
-      token.assign(t, p, q - p + 1);
-      size_t laenge = 0;
-      for (const char c : token) {
-        if (c == '+') {
-          zug.Zeichen |= Schach;
-        } else if (c == '#') {
-          zug.Zeichen |= Matt;
-        } else if (c != '=') {
-          token[laenge++] = c;
+      TKurzform form;
+      const bool kurzform = KurzformLesen(t, p, form);
+      size_t q = p;  // the token's last character
+      if (kurzform) {
+        q = form.Ende;
+        zug.Zeichen |= form.Zeichen;
+      } else {
+        // The token runs to a blank, ")" or "*"; "+" and "#" mark the move,
+        // "=" is dropped.
+        while (q + 1 < n && t[q + 1] != ' ' && t[q + 1] != ')' && t[q + 1] != '*') ++q;
+        token.assign(t, p, q - p + 1);
+        size_t laenge = 0;
+        for (const char c : token) {
+          if (c == '+') {
+            zug.Zeichen |= Schach;
+          } else if (c == '#') {
+            zug.Zeichen |= Matt;
+          } else if (c != '=') {
+            token[laenge++] = c;
+          }
         }
+        token.resize(laenge);
       }
-      token.resize(laenge);
       // Examine the blank or "*" after the token next; a ")" after the step.
       p = (q + 1 < n && t[q + 1] != ')') ? q + 1 : q;
       const int seite = zug.AmZug;
-      if (token[0] == 'O' || token[0] == '0' || token[0] == 'o') {
+      if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
         const bool kurz = OhneAnmerkung(token) < 4;
         const bool weiss = seite == 1;
         if (token[0] == 'o') {
@@ -440,24 +500,28 @@ bool TNotationModell::ZuegeLesen() {
         }
         zug.Nach = static_cast<int8_t>((weiss ? 20 : 90) + (kurz ? 7 : 3));
       } else {
-        Normalisieren(token);
-        if (token.size() < 2) return false;
-        const int art = token.size() == 2 ? Bauer : FigurAusBuchstabe(token[0]);
-        if (art == 0) return false;
-        const size_t ende = OhneAnmerkung(token);
-        if (ende > 0 && IstGross(token[ende - 1])) {
-          const int umwandlung = FigurAusBuchstabe(token[ende - 1]);
-          if (umwandlung == 0) return false;
-          zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
+        int art = form.Art;
+        std::string_view feld(form.Feldteil, form.FeldteilLaenge);
+        if (!kurzform) {
+          Normalisieren(token);
+          if (token.size() < 2) return false;
+          art = token.size() == 2 ? Bauer : FigurAusBuchstabe(token[0]);
+          if (art == 0) return false;
+          const size_t ende = OhneAnmerkung(token);
+          if (ende > 0 && IstGross(token[ende - 1])) {
+            const int umwandlung = FigurAusBuchstabe(token[ende - 1]);
+            if (umwandlung == 0) return false;
+            zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
+          }
+          Feldteil(token, teil);
+          if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
+            return false;
+          feld = teil;
         }
-        Feldteil(token, teil);
-        if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
-          return false;
-        zug.Nach = static_cast<int8_t>(FeldAusName(teil[teil.size() - 2], teil.back()));
+        zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
         zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-        const bool gefunden =
-            art == Bauer ? Zustand.Bauer(teil)
-                         : Zustand.Figur(art, std::string_view(teil).substr(0, teil.size() - 2));
+        const bool gefunden = art == Bauer ? Zustand.Bauer(feld)
+                                           : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
         if (!gefunden) return false;
       }
       // Commit.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -226,6 +227,42 @@ TEST(Notation, WrapsAtBlanksAndCutsLongWords) {
   m.Breite = 1000;
   m.NotationAufbauen();
   EXPECT_EQ(Aufgeteilt(m)[1].first, "[1.d4 d5 2.c4] ");
+}
+
+// One pixel a character until it fails after a number of measurements.
+class VersagendeBreite : public TZeichenbreite {
+ public:
+  explicit VersagendeBreite(int bis) : bis_(bis) {}
+  int Breite(TSchrift, unsigned char) const override {
+    if (--bis_ < 0) throw std::runtime_error("measuring failed");
+    return 1;
+  }
+
+ private:
+  mutable int bis_;
+};
+
+TEST(Notation, AFailureWhileWrappingKeepsTheLinesFoundSoFar) {
+  const std::string pgn = Pgn("", "1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 *");
+  FesteBreite fest;
+  TNotationModell ganz;
+  ganz.Zeichenbreite = &fest;
+  ganz.Breite = 14;
+  ASSERT_EQ(ganz.LadePartie(pgn), 0);
+  const Zeilen alle = Aufgeteilt(ganz);
+
+  VersagendeBreite versagend(20);  // enough for the first break only
+  TNotationModell m;
+  m.Zeichenbreite = &versagend;
+  m.Breite = 14;
+  ASSERT_EQ(m.LadePartie(pgn), 0);
+  const Zeilen z = Aufgeteilt(m);
+  EXPECT_EQ(m.Notationstext, ganz.Notationstext);
+  ASSERT_EQ(z.size(), 4u);
+  EXPECT_EQ(z[0], alle[0]);
+  EXPECT_EQ(z[1].first, "2.Sf3 Sc6 3.Lb5 a6 4.La4 Sf6  ");
+  EXPECT_EQ(z[3], (std::pair<std::string, TSchrift>{"*", S::Kopf}));
+  EXPECT_GT(alle.size(), z.size());
 }
 
 TEST(Notation, ZeroWidthStopsWrapping) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -227,6 +228,48 @@ INSTANTIATE_TEST_SUITE_P(
         // pinned, though the rook still stands there before the move.
         TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
         TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K7 b - - 0 1", "e3f5", 0, 0}));
+
+// The common short forms ("e4", "exd5", "Nf3", "Nxd5", with "+" or "#") are
+// read on a shorter path than other tokens; spelled so that they take the
+// general one ("!" after the token, long algebraic) they must give the same.
+struct SchreibweisenFall {
+  const char* kurz;
+  const char* allgemein;
+};
+
+class SchreibweisenTest : public ::testing::TestWithParam<SchreibweisenFall> {};
+
+TEST_P(SchreibweisenTest, ShortFormsReadLikeTheirOtherSpellings) {
+  const SchreibweisenFall& f = GetParam();
+  Leser a, b;
+  EXPECT_EQ(a.Lade(f.kurz), b.Lade(f.allgemein)) << f.kurz;
+  EXPECT_EQ(a.fehler, b.fehler) << f.kurz;
+  EXPECT_EQ(a.m.Notationstext, b.m.Notationstext) << f.kurz;
+  const TBaum* x = a.m.Wurzel ? a.m.Wurzel->Erster : nullptr;
+  const TBaum* y = b.m.Wurzel ? b.m.Wurzel->Erster : nullptr;
+  for (; x && y; x = x->Naechster, y = y->Naechster)
+    EXPECT_EQ(std::memcmp(&x->Zug, &y->Zug, sizeof(TZug)), 0) << f.kurz << " at " << Name(x);
+  EXPECT_EQ(x, nullptr) << f.kurz;
+  EXPECT_EQ(y, nullptr) << f.kurz;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leser, SchreibweisenTest,
+    ::testing::Values(
+        SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Bxc6 dxc6 5.d4 exd4 6.Qxd4 Qxd4 7.Nxd4 *",
+                          "1.e4! e5! 2.Nf3! Nc6! 3.Bb5! a6! 4.Bxc6! dxc6! 5.d4! exd4! 6.Qxd4! "
+                          "Qxd4! 7.Nxd4! *"},
+        SchreibweisenFall{"1.f3 e5 2.g4 Qh4# 0-1", "1.f3! e5! 2.g4! Qh4#! 0-1"},
+        SchreibweisenFall{"1.e4 d5 2.exd5 Qxd5 3.Nc3 Qe5+ 4.Be2 *",
+                          "1.e2-e4 d7-d5 2.e4xd5 Qd8xd5 3.Nb1-c3 Qd5-e5+ 4.Bf1-e2 *"},
+        SchreibweisenFall{"1.e4 Nf6 2.e5 d5 3.exd6 *", "1.e2-e4 Ng8-f6 2.e4-e5 d7-d5 3.e5xd6 *"},
+        SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3! Sf6! 2.Tg1! Tg8! *"},
+        SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4! (1.d4! d5!) e5! (e6!)*"},
+        SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4! *"},  // no knight reaches d4
+        SchreibweisenFall{"1.e5 *", "1.e5! *"},                    // no pawn behind e5
+        SchreibweisenFall{"1.e4 e5 2.Kxe5 *", "1.e4 e5 2.Kxe5! *"},
+        SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8 *",
+                          "1.a4! h5! 2.a5! h4! 3.a6! h3! 4.axb7! hxg2! 5.bxa8! *"}));
 
 TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
   Leser l;

@@ -228,8 +228,10 @@ int Messen(const std::string& pfad, const std::string& programm, bool mitReplay)
     if (mitReplay) {
       const double replay =
           Befehl("'" + programm + "' replay '" + pfad + "' | grep -c ERR || true", ausgabe);
-      std::printf("brevaro-pgn replay: %.3f s, %.1f MB/s loading every game (%s games with ERR)\n",
-                  replay, groesse / 1e6 / replay, ausgabe.c_str());
+      std::printf(
+          "brevaro-pgn replay: %.3f s, %.1f MB/s, %.0f games/s loading every game (%s games with "
+          "ERR)\n",
+          replay, groesse / 1e6 / replay, static_cast<double>(spiele) / replay, ausgabe.c_str());
     }
   }
   return 0;
