@@ -152,6 +152,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   std::vector<TSchachbrett> bretter;  // saved, one per variation being written
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
+  bool blankGeschrieben = false;  // the move being ended has its closing blank
   while (!stapel.empty()) {
     TRahmen& r = stapel.back();
     TBaum* n = r.Knoten;
@@ -172,8 +173,12 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
           AktuellerZug() = n->Zug;
           ZugTextAnhaengen(n->Zug, text);
+          n->TextLaenge = laenge() + static_cast<int32_t>(text.Offen()) - (n->TextPos - 1);
+          // A move with nothing after it gets its closing blank here, in the
+          // same append as its text.
+          blankGeschrieben = n->Kommentar.size() <= 2 && !n->Varianten;
+          if (blankGeschrieben) text += ' ';
         }
-        n->TextLaenge = laenge() - (n->TextPos - 1);
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));
           Kommentare.push_back({laenge() + 2, static_cast<int32_t>(n->Kommentar.size())});
@@ -195,7 +200,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           BrettBeiAktuell_ = Arbeitsbrett();
           ZugBeiAktuell_ = AktuellerZug();
         }
-        Notationstext += ' ';
+        if (!blankGeschrieben) Notationstext += ' ';
+        blankGeschrieben = false;
         if (n->Naechster) {
           r.Knoten = n->Naechster;
           schritt = TSchritt::KnotenBeginnen;
