@@ -373,11 +373,10 @@ bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldte
   const int nach = zug.Nach;
   if (!IstSpielfeld(nach)) return false;
   const int r = nach / 10 - 2;
-  std::string teil(feldteil);
-  if (teil.size() == 4) teil.erase(1, 1);
   zug.Geschlagen = static_cast<int8_t>(brett[nach]);
-  if (teil.size() == 3) {
-    const char linie = teil[0];
+  // "ed5" or "e4d5": a capture from the file named first.
+  if (feldteil.size() == 3 || feldteil.size() == 4) {
+    const char linie = feldteil[0];
     if (linie < 'a' || linie > 'h') return false;
     const int von = 21 + (r - s) * 10 + (linie - 'a');
     if (!IstSpielfeld(von)) return false;
