@@ -149,7 +149,8 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
 
   std::vector<TRahmen> stapel;
   stapel.reserve(8);
-  std::vector<TSchachbrett> bretter;  // saved, one per variation being written
+  std::vector<TSchachbrett>& bretter = SchreibBretter_;  // saved, one per variation being written
+  Arbeitsspeicher(bretter);
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   bool blankGeschrieben = false;  // the move being ended has its closing blank

@@ -309,18 +309,13 @@ bool TNotationModell::PGNEinfuegen(TTextAblage& ablage) {
 // The movetext reader
 
 bool TNotationModell::ZuegeLesen() {
-  struct TGesichert {
-    size_t Brett;  // index into bretter
-    TZug Zug;
-    TVariante* Linie;
-    TBaum* Knoten;
-  };
-  std::vector<TGesichert> stapel;
-  stapel.reserve(10);
+  std::vector<TGesichert>& stapel = LeseStapel_;
+  if (stapel.capacity() > 256) std::vector<TGesichert>().swap(stapel);
+  stapel.clear();
   // Saved boards; "((" with no move between shares one, so a run of brackets
   // costs a few bytes each.
-  std::vector<TSchachbrett> bretter;
-  bretter.reserve(8);
+  std::vector<TSchachbrett>& bretter = LeseBretter_;
+  Arbeitsspeicher(bretter);
   bool neuesBrett = true;  // the board before the last move differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
@@ -370,7 +365,18 @@ bool TNotationModell::ZuegeLesen() {
   // Until then Arbeitsbrett shows the position before it, where a "(" that
   // replaces it branches off; so no board is copied per move.
   bool ausstehend = false;
-  TZug zugVorher = AktuellerZug();  // the last move's record before completion
+  // The castling rights before the last move read. With them the last move's
+  // record as it was before completion is rebuilt from its node, when a "("
+  // needs it, instead of being copied for every move.
+  uint8_t rechteVorher = AktuellerZug().Rochaderechte;
+  auto zugVorher = [&] {
+    TZug vorher = Aktuell->Zug;
+    vorher.AmZug = static_cast<int8_t>(-vorher.AmZug);
+    vorher.Rochaderechte = rechteVorher;
+    vorher.Zugbewertung = 0;  // a NAG after the move marks the node only
+    vorher.Stellungsbewertung = 0;
+    return vorher;
+  };
   bool gelesen = false;
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
@@ -417,8 +423,8 @@ bool TNotationModell::ZuegeLesen() {
       ausstehend = false;
       if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
-      stapel.push_back({bretter.size() - 1, zugVorher, AktuelleLinie, Aktuell});
-      zug = zugVorher;
+      zug = zugVorher();
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell});
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -439,7 +445,7 @@ bool TNotationModell::ZuegeLesen() {
         zug = s.Zug;
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
-        zugVorher = s.Zug;
+        rechteVorher = s.Zug.Rochaderechte;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
@@ -526,7 +532,7 @@ bool TNotationModell::ZuegeLesen() {
       }
       // Commit.
       neuesBrett = true;
-      zugVorher = zug;
+      rechteVorher = zug.Rochaderechte;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
       NeuerKnoten(zug);
