@@ -1,5 +1,7 @@
 #include "core/moves.h"
 
+#include <bit>
+
 namespace brevaro {
 
 namespace {
@@ -39,11 +41,63 @@ bool ImBrett(int feld) {
   return static_cast<unsigned>(feld) < 120;
 }
 
+// The rays from every square of the board in the directions of
+// DameKoenigRichtungen: the squares up to the edge, then the border square
+// behind them, which also fills the remaining places. Entry 7 is that border
+// square.
+using TStrahl = std::array<uint8_t, 8>;
+constexpr auto Strahlen = [] {
+  std::array<std::array<TStrahl, 8>, 120> strahlen{};
+  for (int ziel = 21; ziel <= 98; ++ziel) {
+    if (!Spielfelder[static_cast<size_t>(ziel)]) continue;
+    for (size_t d = 0; d < 8; ++d) {
+      const int r = DameKoenigRichtungen[d];
+      TStrahl& s = strahlen[static_cast<size_t>(ziel)][d];
+      size_t k = 0;
+      int feld = ziel + r;
+      for (; Spielfelder[static_cast<size_t>(feld)]; feld += r) s[k++] = static_cast<uint8_t>(feld);
+      while (k < 8) s[k++] = static_cast<uint8_t>(feld);
+    }
+  }
+  return strahlen;
+}();
+
+// The rook's and the bishop's directions are a part of the queen's, in the
+// same order, so one table serves all three.
+constexpr bool Teilfolge(const std::array<int, 4>& teil, size_t ab) {
+  for (size_t i = 0; i < 4; ++i)
+    if (DameKoenigRichtungen[ab + i] != teil[i]) return false;
+  return true;
+}
+static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
+
+// The first piece on the ray (or the border square) without a branch per
+// square: the occupied squares of the ray become bits, independent of each
+// other, and the lowest bit names the find.
+int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
+  unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
+#pragma GCC unroll 7
+  for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
+  return strahl[static_cast<size_t>(std::countr_zero(belegt))];
+}
+
 // Normal mode: every find is appended, in the order of the table.
 template <size_t N>
 bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtungen,
                     int32_t gesucht, int ziel, TKandidaten& kandidaten) {
   bool gefunden = false;
+  if (IstSpielfeld(ziel)) {
+    const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
+    const auto& strahlen = Strahlen[static_cast<size_t>(ziel)];
+    for (size_t d = erste; d < erste + N; ++d) {
+      const int feld = ErsteFigur(brett, strahlen[d]);
+      if (brett[static_cast<size_t>(feld)] == gesucht) {
+        gefunden = true;
+        kandidaten.Hinzu(static_cast<uint8_t>(feld));
+      }
+    }
+    return gefunden;
+  }
   for (const int r : richtungen) {
     int feld = ziel + r;
     while (ImBrett(feld) && brett[feld] == Leer) feld += r;
