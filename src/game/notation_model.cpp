@@ -229,7 +229,10 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung))
     zeichen[k++] = static_cast<char>(z);
   text.Geschrieben(k);
-  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) LesefehlerMelden();
+  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) {
+    text.Leeren();  // the report sees the text as far as it goes
+    LesefehlerMelden();
+  }
 }
 
 }  // namespace brevaro

@@ -327,7 +327,9 @@ bool TNotationModell::ZuegeLesen() {
   Aktuell = nullptr;
   Arbeitsbrett() = Partiedaten.StartBrett;
 
-  const std::string& t = Notationstext;
+  // A view: the text does not change while it is read, and the view keeps
+  // its address in a register across the writes into the tree.
+  const std::string_view t = Notationstext;
   const size_t n = t.size();
 
   // Leading part: comments before the first move number.

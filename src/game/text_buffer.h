@@ -64,7 +64,7 @@ class TTextpuffer {
 
  private:
   std::string& ziel_;
-  char zeichen_[64];
+  char zeichen_[128];
   size_t laenge_ = 0;
 };
 
