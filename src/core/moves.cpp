@@ -81,6 +81,12 @@ int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
   return strahl[static_cast<size_t>(std::countr_zero(belegt))];
 }
 
+// Appends the squares whose bits are set in `treffer`, lowest bit first.
+void Eintragen(unsigned treffer, const int* felder, TKandidaten& kandidaten) {
+  for (; treffer != 0; treffer &= treffer - 1)
+    kandidaten.Hinzu(static_cast<uint8_t>(felder[std::countr_zero(treffer)]));
+}
+
 // Normal mode: every find is appended, in the order of the table.
 template <size_t N>
 bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtungen,
@@ -89,14 +95,15 @@ bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtun
   if (IstSpielfeld(ziel)) {
     const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
     const auto& strahlen = Strahlen[static_cast<size_t>(ziel)];
-    for (size_t d = erste; d < erste + N; ++d) {
-      const int feld = ErsteFigur(brett, strahlen[d]);
-      if (brett[static_cast<size_t>(feld)] == gesucht) {
-        gefunden = true;
-        kandidaten.Hinzu(static_cast<uint8_t>(feld));
-      }
+    // Every ray first, the finds as bits; then the finds in table order.
+    std::array<int, N> felder;
+    unsigned treffer = 0;
+    for (size_t d = 0; d < N; ++d) {
+      felder[d] = ErsteFigur(brett, strahlen[erste + d]);
+      treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[d])] == gesucht) << d;
     }
-    return gefunden;
+    Eintragen(treffer, felder.data(), kandidaten);
+    return treffer != 0;
   }
   for (const int r : richtungen) {
     int feld = ziel + r;
@@ -112,6 +119,17 @@ bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtun
 template <size_t N>
 bool SpringenSammeln(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
                      int ziel, TKandidaten& kandidaten) {
+  if (IstSpielfeld(ziel)) {
+    // Every jump from a square of the board stays inside the array.
+    std::array<int, N> felder;
+    unsigned treffer = 0;
+    for (size_t i = 0; i < N; ++i) {
+      felder[i] = ziel + spruenge[i];
+      treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[i])] == gesucht) << i;
+    }
+    Eintragen(treffer, felder.data(), kandidaten);
+    return treffer != 0;
+  }
   bool gefunden = false;
   for (const int s : spruenge) {
     const int feld = ziel + s;
