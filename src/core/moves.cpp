@@ -214,14 +214,12 @@ TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) {
 // ---------------------------------------------------------------------------
 // Doing and undoing moves
 
-void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
-  if (zug.Rochade == KeineRochade && zug.EPSchlagfeld == 0 && zug.Umwandlung == 0) {
-    // The usual move: one piece changes its square.
-    if (!IstFeldByte(zug.Von) || !IstFeldByte(zug.Nach)) return;
-    brett[zug.Nach] = brett[zug.Von];
-    brett[zug.Von] = Leer;
-    return;
-  }
+namespace {
+
+// Castling, en passant and promotion: kept out of ZugAusfuehren, so the usual
+// move costs no more than its two squares.
+[[gnu::noinline]] void BesondererZug(TSchachbrett& brett, const TZug& zug,
+                                     const TFischerInfo* fischer) {
   if (!Ausfuehrbar(zug)) return;
   const int s = zug.AmZug;  // side to move after the move; the mover is -s
   const bool weiss = s == -1;
@@ -262,6 +260,19 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
       break;
   }
   if (zug.Umwandlung != 0) brett[zug.Nach] = zug.Umwandlung;
+}
+
+}  // namespace
+
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  if (zug.Rochade == KeineRochade && zug.EPSchlagfeld == 0 && zug.Umwandlung == 0) {
+    // The usual move: one piece changes its square.
+    if (!IstFeldByte(zug.Von) || !IstFeldByte(zug.Nach)) return;
+    brett[zug.Nach] = brett[zug.Von];
+    brett[zug.Von] = Leer;
+    return;
+  }
+  BesondererZug(brett, zug, fischer);
 }
 
 void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
