@@ -226,8 +226,10 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   if (zug.Zeichen & Schach) zeichen[k++] = '+';
   if (zug.Zeichen & Matt) zeichen[k++] = '#';
   if (zug.Zugbewertung != 0) teil(ZugbewertungText(zug.Zugbewertung));
-  if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung))
-    zeichen[k++] = static_cast<char>(z);
+  if (zug.Stellungsbewertung != 0) {
+    if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung))
+      zeichen[k++] = static_cast<char>(z);
+  }
   text.Geschrieben(k);
   if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) {
     text.Leeren();  // the report sees the text as far as it goes
