@@ -173,7 +173,9 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   constexpr size_t Reserve = 16;  // kept free for the single characters
   char* zeichen = text.Platz(Raum);
   size_t k = 0;
-  auto teil = [&](std::string_view s) {
+  // Inlined, so that `k` stays out of memory, where every character written
+  // would have to reload it.
+  auto teil = [&](std::string_view s) __attribute__((always_inline)) {
     if (s.size() + Reserve > Raum - k) {
       text.Geschrieben(k);
       text += s;
@@ -186,7 +188,7 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   // The language's letter without a call when no letters of the user's own apply.
   const bool eigene = EigeneBuchstaben_ && !PGNModus;
   const auto& sprache = English_ ? EnglischeFigurenbuchstaben : DeutscheFigurenbuchstaben;
-  auto buchstabe = [&](int art) {
+  auto buchstabe = [&](int art) __attribute__((always_inline)) {
     if (eigene || art > Koenig) {
       teil(Buchstabe(art));
     } else if (const char b = sprache[static_cast<size_t>(art)]) {
