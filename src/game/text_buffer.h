@@ -48,7 +48,7 @@ class TTextpuffer {
     if (n > sizeof zeichen_ - laenge_) Leeren();
     while (n > 0) zeichen_[laenge_++] = ziffern[--n];
   }
-  // Room for `n` more bytes (n at most 32): write them at the pointer
+  // Room for `n` more bytes (n at most 128): write them at the pointer
   // returned, then call Geschrieben with the number written.
   char* Platz(size_t n) {
     if (n > sizeof zeichen_ - laenge_) Leeren();
