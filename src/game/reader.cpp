@@ -51,6 +51,17 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
 // Appends every line of `text` followed by one blank: each line end (CR LF,
 // LF or CR) becomes a blank, and a last line without one gets one.
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
+  if (!text.empty() && !std::memchr(text.data(), '\r', text.size())) {
+    // LF only, the usual case: each LF becomes the blank, in one copy.
+    const size_t anfang = ziel.size();
+    ziel += text;
+    char* const ende = ziel.data() + ziel.size();
+    for (char* lf = ziel.data() + anfang;
+         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));)
+      *lf++ = ' ';
+    if (text.back() != '\n') ziel += ' ';
+    return;
+  }
   size_t pos = 0;
   std::string_view zeile;
   while (NaechsteZeile(text, pos, zeile)) {
