@@ -1,59 +1,204 @@
 #include "core/moves.h"
 
+#include <bit>
+
 namespace brevaro {
 
 namespace {
 
 // Whether a mailbox index is one of the 64 squares, by table: the move
-// operations ask it several times per move.
+// operations ask it several times per move. Indexed by the index as an
+// unsigned byte, so a record's int8_t square needs no range check of its own.
 constexpr auto Spielfelder = [] {
-  std::array<bool, 120> felder{};
+  std::array<bool, 256> felder{};
   for (int i = 21; i <= 98; ++i) felder[static_cast<size_t>(i)] = i % 10 >= 1 && i % 10 <= 8;
   return felder;
 }();
 
 bool IstSpielfeld(int index) {
-  return index >= 0 && index < 120 && Spielfelder[static_cast<size_t>(index)];
+  return static_cast<unsigned>(index) < 120 && Spielfelder[static_cast<size_t>(index)];
+}
+
+bool IstFeldByte(int8_t index) {
+  return Spielfelder[static_cast<uint8_t>(index)];
 }
 
 // A record whose squares lie off the board (a castling from a king square that
 // a FEN never set, a damaged record) is neither executed nor taken back, so
 // the border of the board is never overwritten.
 bool Ausfuehrbar(const TZug& zug) {
-  if (!IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach)) return false;
-  if (zug.EPSchlagfeld != 0 && !IstSpielfeld(zug.EPSchlagfeld)) return false;
+  if (!IstFeldByte(zug.Von) || !IstFeldByte(zug.Nach)) return false;
+  if (zug.EPSchlagfeld != 0 && !IstFeldByte(zug.EPSchlagfeld)) return false;
   if (zug.Rochade == FischerKurz && !IstSpielfeld(zug.Nach - 1)) return false;
   if (zug.Rochade == FischerLang && !IstSpielfeld(zug.Nach + 1)) return false;
   return true;
 }
 
+// The searches walk from a square of the board. Every border square holds
+// Rand, so a walk ends on the border at the latest; the range check only
+// keeps a damaged board from being read outside its array.
+bool ImBrett(int feld) {
+  return static_cast<unsigned>(feld) < 120;
+}
+
+// The rays from every square of the board in the directions of
+// DameKoenigRichtungen: the squares up to the edge, then the border square
+// behind them, which also fills the remaining places. Entry 7 is that border
+// square.
+using TStrahl = std::array<uint8_t, 8>;
+constexpr auto Strahlen = [] {
+  std::array<std::array<TStrahl, 8>, 120> strahlen{};
+  for (int ziel = 21; ziel <= 98; ++ziel) {
+    if (!Spielfelder[static_cast<size_t>(ziel)]) continue;
+    for (size_t d = 0; d < 8; ++d) {
+      const int r = DameKoenigRichtungen[d];
+      TStrahl& s = strahlen[static_cast<size_t>(ziel)][d];
+      size_t k = 0;
+      int feld = ziel + r;
+      for (; Spielfelder[static_cast<size_t>(feld)]; feld += r) s[k++] = static_cast<uint8_t>(feld);
+      while (k < 8) s[k++] = static_cast<uint8_t>(feld);
+    }
+  }
+  return strahlen;
+}();
+
+// The rook's and the bishop's directions are a part of the queen's, in the
+// same order, so one table serves all three.
+constexpr bool Teilfolge(const std::array<int, 4>& teil, size_t ab) {
+  for (size_t i = 0; i < 4; ++i)
+    if (DameKoenigRichtungen[ab + i] != teil[i]) return false;
+  return true;
+}
+static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
+
+// The first piece on the ray (or the border square) without a branch per
+// square: the occupied squares of the ray become bits, independent of each
+// other, and the lowest bit names the find.
+int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
+  unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
+#pragma GCC unroll 7
+  for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
+  return strahl[static_cast<size_t>(std::countr_zero(belegt))];
+}
+
+// Appends the squares whose bits are set in `treffer`, lowest bit first.
+void Eintragen(unsigned treffer, const int* felder, TKandidaten& kandidaten) {
+  for (; treffer != 0; treffer &= treffer - 1)
+    kandidaten.Hinzu(static_cast<uint8_t>(felder[std::countr_zero(treffer)]));
+}
+
+// Normal mode: every find is appended, in the order of the table.
 template <size_t N>
-bool Gleiten(const TSchachbrett& brett, const std::array<int, N>& richtungen, int32_t gesucht,
-             int ziel, TKandidaten* kandidaten) {
+bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtungen,
+                    int32_t gesucht, int ziel, TKandidaten& kandidaten) {
   bool gefunden = false;
-  for (int r : richtungen) {
+  if (IstSpielfeld(ziel)) {
+    const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
+    const auto& strahlen = Strahlen[static_cast<size_t>(ziel)];
+    // Every ray first, the finds as bits; then the finds in table order.
+    std::array<int, N> felder;
+    unsigned treffer = 0;
+    for (size_t d = 0; d < N; ++d) {
+      felder[d] = ErsteFigur(brett, strahlen[erste + d]);
+      treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[d])] == gesucht) << d;
+    }
+    Eintragen(treffer, felder.data(), kandidaten);
+    return treffer != 0;
+  }
+  for (const int r : richtungen) {
     int feld = ziel + r;
-    while (feld >= 0 && feld < 120 && brett[feld] == Leer) feld += r;
-    if (feld >= 0 && feld < 120 && brett[feld] == gesucht) {
+    while (ImBrett(feld) && brett[feld] == Leer) feld += r;
+    if (ImBrett(feld) && brett[feld] == gesucht) {
       gefunden = true;
-      if (kandidaten) kandidaten->Hinzu(static_cast<uint8_t>(feld));
+      kandidaten.Hinzu(static_cast<uint8_t>(feld));
     }
   }
   return gefunden;
 }
 
 template <size_t N>
-bool Springen(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
-              int ziel, TKandidaten* kandidaten) {
+bool SpringenSammeln(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
+                     int ziel, TKandidaten& kandidaten) {
+  if (IstSpielfeld(ziel)) {
+    // Every jump from a square of the board stays inside the array.
+    std::array<int, N> felder;
+    unsigned treffer = 0;
+    for (size_t i = 0; i < N; ++i) {
+      felder[i] = ziel + spruenge[i];
+      treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[i])] == gesucht) << i;
+    }
+    Eintragen(treffer, felder.data(), kandidaten);
+    return treffer != 0;
+  }
   bool gefunden = false;
-  for (int s : spruenge) {
+  for (const int s : spruenge) {
     const int feld = ziel + s;
-    if (feld >= 0 && feld < 120 && brett[feld] == gesucht) {
+    if (ImBrett(feld) && brett[feld] == gesucht) {
       gefunden = true;
-      if (kandidaten) kandidaten->Hinzu(static_cast<uint8_t>(feld));
+      kandidaten.Hinzu(static_cast<uint8_t>(feld));
     }
   }
   return gefunden;
+}
+
+// Attack mode: whether any direction ends on `gesucht`; the first hit decides.
+template <size_t N>
+bool GleitenTrifft(const TSchachbrett& brett, const std::array<int, N>& richtungen, int32_t gesucht,
+                   int ziel) {
+  for (const int r : richtungen) {
+    int feld = ziel + r;
+    while (ImBrett(feld) && brett[feld] == Leer) feld += r;
+    if (ImBrett(feld) && brett[feld] == gesucht) return true;
+  }
+  return false;
+}
+
+template <size_t N>
+bool SpringenTrifft(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
+                    int ziel) {
+  for (const int s : spruenge) {
+    const int feld = ziel + s;
+    if (ImBrett(feld) && brett[feld] == gesucht) return true;
+  }
+  return false;
+}
+
+// Whether a slider of the opponent of `seite` reaches `koenig` once the piece
+// on `von` stands on `nach`: `von` counts as empty, `nach` as the mover's own
+// piece, which blocks every ray through it.
+bool Gefesselt(const TSchachbrett& brett, int seite, int koenig, int von, int nach) {
+  auto belegt = [&](int feld) -> int32_t {
+    if (feld == nach) return seite;  // any code of the mover's colour
+    if (feld == von) return Leer;
+    return brett[feld];
+  };
+  auto strahl = [&](int r, int32_t art) {
+    int feld = koenig + r;
+    while (ImBrett(feld) && belegt(feld) == Leer) feld += r;
+    if (!ImBrett(feld)) return false;
+    const int32_t figur = belegt(feld);
+    return figur == -seite * Dame || figur == -seite * art;
+  };
+  // The order of the three searches does not matter: any hit is a pin.
+  for (const int r : TurmRichtungen)
+    if (strahl(r, Turm)) return true;
+  for (const int r : LaeuferRichtungen)
+    if (strahl(r, Laeufer)) return true;
+  return false;
+}
+
+template <size_t N>
+bool Gleiten(const TSchachbrett& brett, const std::array<int, N>& richtungen, int32_t gesucht,
+             int ziel, TKandidaten* kandidaten) {
+  return kandidaten ? GleitenSammeln(brett, richtungen, gesucht, ziel, *kandidaten)
+                    : GleitenTrifft(brett, richtungen, gesucht, ziel);
+}
+
+template <size_t N>
+bool Springen(const TSchachbrett& brett, const std::array<int, N>& spruenge, int32_t gesucht,
+              int ziel, TKandidaten* kandidaten) {
+  return kandidaten ? SpringenSammeln(brett, spruenge, gesucht, ziel, *kandidaten)
+                    : SpringenTrifft(brett, spruenge, gesucht, ziel);
 }
 
 int32_t Gesucht(int art, int seite, bool angriff) {
@@ -69,7 +214,12 @@ TKandidaten* Liste(bool angriff, TKandidaten* kandidaten) {
 // ---------------------------------------------------------------------------
 // Doing and undoing moves
 
-void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+namespace {
+
+// Castling, en passant and promotion: kept out of ZugAusfuehren, so the usual
+// move costs no more than its two squares.
+[[gnu::noinline]] void BesondererZug(TSchachbrett& brett, const TZug& zug,
+                                     const TFischerInfo* fischer) {
   if (!Ausfuehrbar(zug)) return;
   const int s = zug.AmZug;  // side to move after the move; the mover is -s
   const bool weiss = s == -1;
@@ -110,6 +260,19 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
       break;
   }
   if (zug.Umwandlung != 0) brett[zug.Nach] = zug.Umwandlung;
+}
+
+}  // namespace
+
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  if (zug.Rochade == KeineRochade && zug.EPSchlagfeld == 0 && zug.Umwandlung == 0) {
+    // The usual move: one piece changes its square.
+    if (!IstFeldByte(zug.Von) || !IstFeldByte(zug.Nach)) return;
+    brett[zug.Nach] = brett[zug.Von];
+    brett[zug.Von] = Leer;
+    return;
+  }
+  BesondererZug(brett, zug, fischer);
 }
 
 void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
@@ -159,6 +322,7 @@ void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* 
 }
 
 void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
+  if (zug.Rochaderechte == 0) return;  // nothing left to take away
   const int32_t figur = brett[zug.Von];
   if (figur == Koenig) zug.Rochaderechte &= ~(WeissKurz | WeissLang);
   if (figur == -Koenig) zug.Rochaderechte &= ~(SchwarzKurz | SchwarzLang);
@@ -223,19 +387,19 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   kandidaten.Leeren();
   switch (art) {
     case Dame:
-      SucheDame(brett, seite, ziel, false, &kandidaten);
+      GleitenSammeln(brett, DameKoenigRichtungen, seite * Dame, ziel, kandidaten);
       break;
     case Turm:
-      SucheTurm(brett, seite, ziel, false, &kandidaten);
+      GleitenSammeln(brett, TurmRichtungen, seite * Turm, ziel, kandidaten);
       break;
     case Laeufer:
-      SucheLaeufer(brett, seite, ziel, false, &kandidaten);
+      GleitenSammeln(brett, LaeuferRichtungen, seite * Laeufer, ziel, kandidaten);
       break;
     case Springer:
-      SucheSpringer(brett, seite, ziel, false, &kandidaten);
+      SpringenSammeln(brett, SpringerSpruenge, seite * Springer, ziel, kandidaten);
       break;
     case Koenig:
-      SucheKoenig(brett, seite, ziel, false, &kandidaten);
+      SpringenSammeln(brett, DameKoenigRichtungen, seite * Koenig, ziel, kandidaten);
       break;
     default:
       return false;
@@ -258,7 +422,8 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   if (hinweis.size() == 1) {
     const char c = hinweis[0];
     const bool reihe = c >= '1' && c <= '8';
-    for (int i = 1; i <= kandidaten.Anzahl; ++i) {
+    // The last candidate on the named file or rank wins.
+    for (int i = kandidaten.Anzahl; i >= 1 && von == 0; --i) {
       const int feld = kandidaten.Feld[i];
       if (reihe ? feld / 10 - 2 == c - '1' : feld % 10 - 1 == c - 'a') von = feld;
     }
@@ -266,24 +431,19 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   } else {
     // Pin test: the last candidate that leaves its king safe from sliders
     // wins. The piece is tried on the destination, so a move that blocks a
-    // check or takes the checking piece is found as well.
+    // check or takes the checking piece is found as well. The board is not
+    // written: the walk sees the candidate's square as empty and the
+    // destination as taken by the moving piece.
     int koenig = 25;
-    for (int n = 0; n < 64; ++n) {
-      const uint8_t index = FeldIndex(static_cast<uint8_t>(n));
-      if (brett[index] == seite * Koenig) koenig = index;
+    for (int index = 98; index >= 21; --index) {  // the last king in square order
+      if (brett[index] == seite * Koenig && IstSpielfeld(index)) {
+        koenig = index;
+        break;
+      }
     }
-    const int32_t amZiel = brett[ziel];
-    for (int i = 1; i <= kandidaten.Anzahl; ++i) {
+    for (int i = kandidaten.Anzahl; i >= 1 && von == 0; --i) {
       const int feld = kandidaten.Feld[i];
-      const int32_t figur = brett[feld];
-      brett[feld] = Leer;
-      brett[ziel] = figur;
-      const bool angegriffen = SucheDame(brett, seite, koenig, true, nullptr) ||
-                               SucheTurm(brett, seite, koenig, true, nullptr) ||
-                               SucheLaeufer(brett, seite, koenig, true, nullptr);
-      brett[ziel] = amZiel;
-      brett[feld] = figur;
-      if (!angegriffen) von = feld;
+      if (!Gefesselt(brett, seite, koenig, feld, ziel)) von = feld;
     }
   }
   if (von == 0) return false;
@@ -296,11 +456,10 @@ bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldte
   const int nach = zug.Nach;
   if (!IstSpielfeld(nach)) return false;
   const int r = nach / 10 - 2;
-  std::string teil(feldteil);
-  if (teil.size() == 4) teil.erase(1, 1);
   zug.Geschlagen = static_cast<int8_t>(brett[nach]);
-  if (teil.size() == 3) {
-    const char linie = teil[0];
+  // "ed5" or "e4d5": a capture from the file named first.
+  if (feldteil.size() == 3 || feldteil.size() == 4) {
+    const char linie = feldteil[0];
     if (linie < 'a' || linie > 'h') return false;
     const int von = 21 + (r - s) * 10 + (linie - 'a');
     if (!IstSpielfeld(von)) return false;

@@ -38,7 +38,7 @@ constexpr std::array<std::string_view, 64> MacheFeldnamen() {
   return namen;
 }
 
-bool IstSpielfeld(int index) {
+constexpr bool IstSpielfeld(int index) {
   return index >= 21 && index <= 98 && index % 10 >= 1 && index % 10 <= 8;
 }
 
@@ -57,8 +57,16 @@ uint8_t FeldNummer(uint8_t m) {
 }
 
 std::string_view FeldnameVonIndex(int index) {
-  if (!IstSpielfeld(index)) return {};
-  return Feldnamen[FeldNummer(static_cast<uint8_t>(index))];
+  // By mailbox index: one look-up per name, as move lists ask it twice per move.
+  static constexpr auto namen = [] {
+    std::array<std::string_view, 120> n{};
+    for (int i = 0; i < 120; ++i)
+      if (IstSpielfeld(i))
+        n[static_cast<size_t>(i)] = MacheFeldnamen()[(i / 10 - 2) * 8 + i % 10 - 1];
+    return n;
+  }();
+  if (static_cast<unsigned>(index) >= 120) return {};
+  return namen[static_cast<size_t>(index)];
 }
 
 TZug GrundstellungZug() {

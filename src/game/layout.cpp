@@ -145,11 +145,15 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
     r.Knoten = knoten;
     return r;
   };
-  auto laenge = [this] { return static_cast<int32_t>(Notationstext.size()); };
+  // The whole line goes through one buffer; the text's length counts what
+  // the buffer still holds.
+  TTextpuffer text(Notationstext);
+  auto laenge = [&] { return static_cast<int32_t>(Notationstext.size() + text.Offen()); };
 
   std::vector<TRahmen> stapel;
   stapel.reserve(8);
-  std::vector<TSchachbrett> bretter;  // saved, one per variation being written
+  std::vector<TSchachbrett>& bretter = SchreibBretter_;  // saved, one per variation being written
+  Arbeitsspeicher(bretter);
   stapel.push_back(rahmen(erster));
   TSchritt schritt = TSchritt::KnotenBeginnen;
   while (!stapel.empty()) {
@@ -160,25 +164,22 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         ++Halbzug_;
         n->TextPos = laenge() + 1;
         n->Zugnummer = static_cast<int32_t>((Halbzug_ + 1) / 2);
-        {
-          TTextpuffer text(Notationstext);
-          if (Halbzug_ % 2 != 0) {
-            text.Zahl(n->Zugnummer);
-            text += '.';
-          } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
-            text.Zahl(n->Zugnummer);
-            text += "...";
-          }
-          VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
-          AktuellerZug() = n->Zug;
-          ZugTextAnhaengen(n->Zug, text);
+        if (Halbzug_ % 2 != 0) {
+          text.Zahl(n->Zugnummer);
+          text += '.';
+        } else if (VarianteBeendet_ || VarianteBegonnen_ || ErsterZug_) {
+          text.Zahl(n->Zugnummer);
+          text += "...";
         }
+        VarianteBeendet_ = VarianteBegonnen_ = ErsterZug_ = false;
+        AktuellerZug() = n->Zug;
+        ZugTextAnhaengen(n->Zug, text);
         n->TextLaenge = laenge() - (n->TextPos - 1);
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));
           Kommentare.push_back({laenge() + 2, static_cast<int32_t>(n->Kommentar.size())});
-          Notationstext += ' ';
-          Notationstext += n->Kommentar;
+          text += ' ';
+          text += n->Kommentar;
         }
         if (n->Varianten) {
           ++Tiefe_;
@@ -195,7 +196,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           BrettBeiAktuell_ = Arbeitsbrett();
           ZugBeiAktuell_ = AktuellerZug();
         }
-        Notationstext += ' ';
+        text += ' ';
         if (n->Naechster) {
           r.Knoten = n->Naechster;
           schritt = TSchritt::KnotenBeginnen;
@@ -214,12 +215,12 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         VarianteBegonnen_ = true;
         if (Tiefe_ == 1) {
           ZeileMerken(laenge() + 2, TSchrift::Variante1);
-          Notationstext += " [";
+          text += " [";
         } else if (Tiefe_ == 2) {
           ZeileMerken(laenge() + 2, TSchrift::Variante2);
-          Notationstext += " (";
+          text += " (";
         } else {
-          Notationstext += " (";
+          text += " (";
         }
         schritt = TSchritt::ZelleBeenden;
         if (r.Zelle->Erster) {
@@ -232,15 +233,16 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         if (!ZeilenListe.empty() && ZeilenListe.back().Pos - 1 == laenge()) {
           ZeilenListe.pop_back();
         }
+        text.Leeren();
         while (!Notationstext.empty() && Notationstext.back() == ' ') Notationstext.pop_back();
         if (Tiefe_ == 1) {
-          Notationstext += ']';
+          text += ']';
           ZeileMerken(laenge() + 2, Hauptschrift_);
         } else if (Tiefe_ == 2) {
-          Notationstext += ')';
+          text += ')';
           ZeileMerken(laenge() + 2, TSchrift::Variante1);
         } else {
-          Notationstext += ')';
+          text += ')';
         }
         VarianteBeendet_ = true;
         Arbeitsbrett() = bretter.back();

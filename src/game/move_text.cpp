@@ -34,11 +34,10 @@ uint16_t BewertungAusZeichen(uint8_t zeichen) {
 }
 
 std::string_view Figurenbuchstabe(int art, bool english) {
-  // By kind: none, pawn, rook, bishop, knight, queen, king.
-  static constexpr std::string_view deutsch[] = {"", "", "T", "L", "S", "D", "K"};
-  static constexpr std::string_view englisch[] = {"", "", "R", "B", "N", "Q", "K"};
   if (art < 0 || art > Koenig) return {};
-  return english ? englisch[art] : deutsch[art];
+  const auto& buchstaben = english ? EnglischeFigurenbuchstaben : DeutscheFigurenbuchstaben;
+  const char& b = buchstaben[static_cast<size_t>(art)];
+  return b == '\0' ? std::string_view() : std::string_view(&b, 1);
 }
 
 int EigenerBuchstabenIndex(int art) {

@@ -23,6 +23,13 @@ uint16_t BewertungAusZeichen(uint8_t zeichen);
 // pawn or an unknown kind.
 std::string_view Figurenbuchstabe(int art, bool english);
 
+// The same letters as characters by kind (none, pawn, rook, bishop, knight,
+// queen, king); '\0' where a kind has none.
+inline constexpr std::array<char, 7> DeutscheFigurenbuchstaben = {'\0', '\0', 'T', 'L',
+                                                                  'S',  'D',  'K'};
+inline constexpr std::array<char, 7> EnglischeFigurenbuchstaben = {'\0', '\0', 'R', 'B',
+                                                                   'N',  'Q',  'K'};
+
 // The user's own letters in the order king, queen, rook, bishop, knight, pawn.
 using TEigeneBuchstaben = std::array<std::string, 6>;
 

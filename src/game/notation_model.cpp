@@ -1,6 +1,7 @@
 #include "game/notation_model.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "game/text_buffer.h"
@@ -29,6 +30,15 @@ void TNotationModell::SetEnglish(bool wert) {
   if (wert == English_) return;
   English_ = wert;
   NotationAufbauen();
+}
+
+void TNotationModell::Arbeitsspeicher(std::vector<TSchachbrett>& bretter) {
+  constexpr size_t MaxBehalten = 256;  // boards kept for the next game
+  if (bretter.capacity() > MaxBehalten) {
+    std::vector<TSchachbrett>().swap(bretter);
+  } else {
+    bretter.clear();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -93,6 +103,33 @@ void TNotationModell::Zuruecksetzen() {
 // ---------------------------------------------------------------------------
 // Move text
 
+namespace {
+
+// The name of a mailbox square: "e4"; no characters off the board. By table,
+// indexed by the record's square as an unsigned byte.
+struct TFeldname {
+  bool Gueltig;
+  char Linie;
+  char Reihe;
+};
+
+constexpr auto Feldnamen = [] {
+  std::array<TFeldname, 256> namen{};
+  for (int index = 21; index <= 98; ++index) {
+    const int linie = index % 10;
+    if (linie < 1 || linie > 8) continue;
+    namen[static_cast<size_t>(index)] = {true, static_cast<char>('a' + linie - 1),
+                                         static_cast<char>('1' + index / 10 - 2)};
+  }
+  return namen;
+}();
+
+const TFeldname& Feldname(int8_t index) {
+  return Feldnamen[static_cast<uint8_t>(index)];
+}
+
+}  // namespace
+
 void TNotationModell::FigurenBuchstaben(const TEigeneBuchstaben& buchstaben) {
   Eigene = buchstaben;
   EigeneBuchstaben_ = false;
@@ -121,23 +158,6 @@ void TNotationModell::LesefehlerMelden() {
   Lesefehler = true;
 }
 
-namespace {
-
-// The name of a mailbox square: "e4"; no characters off the board.
-struct TFeldname {
-  explicit TFeldname(int index) {
-    const int linie = index % 10;
-    Gueltig = index >= 21 && index <= 98 && linie >= 1 && linie <= 8;
-    Linie = static_cast<char>('a' + linie - 1);
-    Reihe = static_cast<char>('1' + index / 10 - 2);
-  }
-  bool Gueltig;
-  char Linie;
-  char Reihe;
-};
-
-}  // namespace
-
 std::string TNotationModell::ZugText(const TZug& zug) {
   std::string text;
   TTextpuffer puffer(text);
@@ -147,40 +167,76 @@ std::string TNotationModell::ZugText(const TZug& zug) {
 }
 
 void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
+  // The move's characters are written straight into the buffer of `text`; a
+  // longer piece (a letter of the user's own) goes through `text` itself.
+  constexpr size_t Raum = 32;     // at most 12 single characters and one short piece
+  constexpr size_t Reserve = 16;  // kept free for the single characters
+  char* zeichen = text.Platz(Raum);
+  size_t k = 0;
+  // Inlined, so that `k` stays out of memory, where every character written
+  // would have to reload it.
+  auto teil = [&](std::string_view s) __attribute__((always_inline)) {
+    if (s.size() + Reserve > Raum - k) {
+      text.Geschrieben(k);
+      text += s;
+      zeichen = text.Platz(Raum);
+      k = 0;
+      return;
+    }
+    for (const char c : s) zeichen[k++] = c;
+  };
+  // The language's letter without a call when no letters of the user's own apply.
+  const bool eigene = EigeneBuchstaben_ && !PGNModus;
+  const auto& sprache = English_ ? EnglischeFigurenbuchstaben : DeutscheFigurenbuchstaben;
+  auto buchstabe = [&](int art) __attribute__((always_inline)) {
+    if (eigene || art > Koenig) {
+      teil(Buchstabe(art));
+    } else if (const char b = sprache[static_cast<size_t>(art)]) {
+      zeichen[k++] = b;
+    }
+  };
+
   const TSchachbrett& brett = Arbeitsbrett();
   int32_t figur = Leer;
   if (zug.Rochade != KeineRochade) {
     static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
-    text += rochaden[std::min<int>(zug.Rochade, FischerLang) - 1];
+    teil(rochaden[std::min<int>(zug.Rochade, FischerLang) - 1]);
   } else {
     figur = zug.Von >= 0 && zug.Von < 120 ? brett[zug.Von] : Leer;
     const bool besetzt =
         zug.Nach >= 0 && zug.Nach < 120 && brett[zug.Nach] != Leer && brett[zug.Nach] != Rand;
     const bool schlaegt = besetzt || zug.EPSchlagfeld != 0;
-    const TFeldname von(zug.Von);
-    const TFeldname nach(zug.Nach);
+    const TFeldname& von = Feldname(zug.Von);
+    const TFeldname& nach = Feldname(zug.Nach);
     if ((std::abs(figur) == Bauer && besetzt) || zug.EPSchlagfeld != 0) {
-      if (von.Gueltig) text += von.Linie;
+      if (von.Gueltig) zeichen[k++] = von.Linie;
     } else if (figur != Leer && figur != Rand) {
-      text += Buchstabe(std::abs(figur));
+      buchstabe(std::abs(figur));
     }
-    if ((zug.Zeichen & ZeigtLinie) && von.Gueltig) text += von.Linie;
-    if ((zug.Zeichen & ZeigtReihe) && von.Gueltig) text += von.Reihe;
-    if (schlaegt) text += 'x';
+    if ((zug.Zeichen & ZeigtLinie) && von.Gueltig) zeichen[k++] = von.Linie;
+    if ((zug.Zeichen & ZeigtReihe) && von.Gueltig) zeichen[k++] = von.Reihe;
+    if (schlaegt) zeichen[k++] = 'x';
     if (nach.Gueltig) {
-      text += nach.Linie;
-      text += nach.Reihe;
+      zeichen[k++] = nach.Linie;
+      zeichen[k++] = nach.Reihe;
     }
     if (zug.Umwandlung != 0) {
-      text += '=';
-      text += Buchstabe(std::abs(zug.Umwandlung));
+      zeichen[k++] = '=';
+      buchstabe(std::abs(zug.Umwandlung));
     }
   }
-  if (zug.Zeichen & Schach) text += '+';
-  if (zug.Zeichen & Matt) text += '#';
-  if (zug.Zugbewertung != 0) text += ZugbewertungText(zug.Zugbewertung);
-  if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung)) text += static_cast<char>(z);
-  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) LesefehlerMelden();
+  if (zug.Zeichen & Schach) zeichen[k++] = '+';
+  if (zug.Zeichen & Matt) zeichen[k++] = '#';
+  if (zug.Zugbewertung != 0) teil(ZugbewertungText(zug.Zugbewertung));
+  if (zug.Stellungsbewertung != 0) {
+    if (const uint8_t z = BewertungsZeichen(zug.Stellungsbewertung))
+      zeichen[k++] = static_cast<char>(z);
+  }
+  text.Geschrieben(k);
+  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) {
+    text.Leeren();  // the report sees the text as far as it goes
+    LesefehlerMelden();
+  }
 }
 
 }  // namespace brevaro

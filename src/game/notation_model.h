@@ -184,6 +184,19 @@ class TNotationModell {
   TZug ZugBeiAktuell_;
   std::vector<TZeilenanfang> ZeilenListe;  // sorted by position
   std::vector<TKommentarbereich> Kommentare;
+  // Working storage of the reader and the layout, kept from game to game so a
+  // game allocates none once the first games have been read. Each use starts
+  // by emptying it (and by freeing it after a deeply nested game).
+  struct TGesichert {  // the reader's state at an open variation
+    size_t Brett;      // index into LeseBretter_
+    TZug Zug;
+    TVariante* Linie;
+    TBaum* Knoten;
+  };
+  static void Arbeitsspeicher(std::vector<TSchachbrett>& bretter);  // emptied for a use
+  std::vector<TGesichert> LeseStapel_;
+  std::vector<TSchachbrett> LeseBretter_;
+  std::vector<TSchachbrett> SchreibBretter_;
 };
 
 }  // namespace brevaro

@@ -51,6 +51,17 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
 // Appends every line of `text` followed by one blank: each line end (CR LF,
 // LF or CR) becomes a blank, and a last line without one gets one.
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
+  if (!text.empty() && !std::memchr(text.data(), '\r', text.size())) {
+    // LF only, the usual case: each LF becomes the blank, in one copy.
+    const size_t anfang = ziel.size();
+    ziel += text;
+    char* const ende = ziel.data() + ziel.size();
+    for (char* lf = ziel.data() + anfang;
+         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));)
+      *lf++ = ' ';
+    if (text.back() != '\n') ziel += ' ';
+    return;
+  }
   size_t pos = 0;
   std::string_view zeile;
   while (NaechsteZeile(text, pos, zeile)) {
@@ -309,18 +320,13 @@ bool TNotationModell::PGNEinfuegen(TTextAblage& ablage) {
 // The movetext reader
 
 bool TNotationModell::ZuegeLesen() {
-  struct TGesichert {
-    size_t Brett;  // index into bretter
-    TZug Zug;
-    TVariante* Linie;
-    TBaum* Knoten;
-  };
-  std::vector<TGesichert> stapel;
-  stapel.reserve(10);
+  std::vector<TGesichert>& stapel = LeseStapel_;
+  if (stapel.capacity() > 256) std::vector<TGesichert>().swap(stapel);
+  stapel.clear();
   // Saved boards; "((" with no move between shares one, so a run of brackets
   // costs a few bytes each.
-  std::vector<TSchachbrett> bretter;
-  bretter.reserve(8);
+  std::vector<TSchachbrett>& bretter = LeseBretter_;
+  Arbeitsspeicher(bretter);
   bool neuesBrett = true;  // the board before the last move differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
@@ -332,7 +338,9 @@ bool TNotationModell::ZuegeLesen() {
   Aktuell = nullptr;
   Arbeitsbrett() = Partiedaten.StartBrett;
 
-  const std::string& t = Notationstext;
+  // A view: the text does not change while it is read, and the view keeps
+  // its address in a register across the writes into the tree.
+  const std::string_view t = Notationstext;
   const size_t n = t.size();
 
   // Leading part: comments before the first move number.
@@ -370,7 +378,18 @@ bool TNotationModell::ZuegeLesen() {
   // Until then Arbeitsbrett shows the position before it, where a "(" that
   // replaces it branches off; so no board is copied per move.
   bool ausstehend = false;
-  TZug zugVorher = AktuellerZug();  // the last move's record before completion
+  // The castling rights before the last move read. With them the last move's
+  // record as it was before completion is rebuilt from its node, when a "("
+  // needs it, instead of being copied for every move.
+  uint8_t rechteVorher = AktuellerZug().Rochaderechte;
+  auto zugVorher = [&] {
+    TZug vorher = Aktuell->Zug;
+    vorher.AmZug = static_cast<int8_t>(-vorher.AmZug);
+    vorher.Rochaderechte = rechteVorher;
+    vorher.Zugbewertung = 0;  // a NAG after the move marks the node only
+    vorher.Stellungsbewertung = 0;
+    return vorher;
+  };
   bool gelesen = false;
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
@@ -417,8 +436,8 @@ bool TNotationModell::ZuegeLesen() {
       ausstehend = false;
       if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
-      stapel.push_back({bretter.size() - 1, zugVorher, AktuelleLinie, Aktuell});
-      zug = zugVorher;
+      zug = zugVorher();
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell});
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -439,7 +458,7 @@ bool TNotationModell::ZuegeLesen() {
         zug = s.Zug;
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
-        zugVorher = s.Zug;
+        rechteVorher = s.Zug.Rochaderechte;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
@@ -526,7 +545,7 @@ bool TNotationModell::ZuegeLesen() {
       }
       // Commit.
       neuesBrett = true;
-      zugVorher = zug;
+      rechteVorher = zug.Rochaderechte;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
       NeuerKnoten(zug);

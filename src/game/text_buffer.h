@@ -24,6 +24,7 @@ class TTextpuffer {
     return *this;
   }
   TTextpuffer& operator+=(std::string_view s) {
+    if (s.size() == 1) return *this += s[0];  // a piece letter, a "!"
     if (s.size() > sizeof zeichen_ - laenge_) {
       Leeren();
       if (s.size() > sizeof zeichen_) {
@@ -47,6 +48,15 @@ class TTextpuffer {
     if (n > sizeof zeichen_ - laenge_) Leeren();
     while (n > 0) zeichen_[laenge_++] = ziffern[--n];
   }
+  // Room for `n` more bytes (n at most 128): write them at the pointer
+  // returned, then call Geschrieben with the number written.
+  char* Platz(size_t n) {
+    if (n > sizeof zeichen_ - laenge_) Leeren();
+    return zeichen_ + laenge_;
+  }
+  void Geschrieben(size_t n) { laenge_ += n; }
+  // Bytes given but not yet appended to the string.
+  size_t Offen() const { return laenge_; }
   void Leeren() {
     ziel_.append(zeichen_, laenge_);
     laenge_ = 0;
@@ -54,7 +64,7 @@ class TTextpuffer {
 
  private:
   std::string& ziel_;
-  char zeichen_[32];
+  char zeichen_[128];
   size_t laenge_ = 0;
 };
 

@@ -404,7 +404,22 @@ INSTANTIATE_TEST_SUITE_P(
         // A rook pinned along a file may move along it.
         HerkunftFall{"MoveAlongPin", "Ke1 Re2 Rg3 bh4 re7 ke8", 1, Turm, "", "e3", "e2", 0},
         HerkunftFall{"AllPinned", "Ke1 Nd2 Nf2 ba5 bh4 kh8", 1, Springer, "", "e4", "", 0},
-        HerkunftFall{"NoKingUsesE1", "Nd2 Ng1 ba5", 1, Springer, "", "f3", "g1", 0}),
+        HerkunftFall{"NoKingUsesE1", "Nd2 Ng1 ba5", 1, Springer, "", "f3", "g1", 0},
+        // A piece of its own between the king and the bishop: no pin, so the
+        // last candidate wins.
+        HerkunftFall{"OwnPieceShieldsThePin", "Ke1 Nd2 Ng1 Pc3 ke8 ba5", 1, Springer, "", "f3",
+                     "d2", 0},
+        HerkunftFall{"PinByQueenOnDiagonal", "Ke1 Nd2 Ng1 ke8 qa5", 1, Springer, "", "f3", "g1", 0},
+        HerkunftFall{"PinByQueenOnRank", "Ka1 Nc1 Nd4 ke8 qh1", 1, Springer, "", "b3", "d4", 0},
+        // A rook or a bishop attacks only along its own lines.
+        HerkunftFall{"RookOnDiagonalPinsNothing", "Ke1 Nd2 Ng1 ke8 ra5", 1, Springer, "", "f3",
+                     "d2", 0},
+        HerkunftFall{"BishopOnFilePinsNothing", "Ke1 Ne2 Nh3 kh8 be8", 1, Springer, "", "f4", "e2",
+                     0},
+        // Rays that run to the edge of the board.
+        HerkunftFall{"LongDiagonal", "Ke2 Ba1 Bh1 ke8", 1, Laeufer, "", "h8", "a1", 0},
+        HerkunftFall{"WholeRank", "Ke2 Ra8 Rh1 ke6", 1, Turm, "", "a1", "h1", 0},
+        HerkunftFall{"QueensFromCorners", "Ke2 Qa1 Qh8 Qa8 Qh1 ke6", 1, Dame, "", "d4", "h8", 0}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PieceOrigin, TakeBackRestoresEverySquare) {

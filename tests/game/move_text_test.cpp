@@ -114,6 +114,26 @@ TEST(Zugtext, OwnLettersUnlessWriting) {
   EXPECT_FALSE(m.EigeneBuchstaben());
 }
 
+TEST(Zugtext, LongOwnLettersKeepTheirPlace) {
+  // Letters longer than a move's usual text, before and after the squares.
+  TNotationModell m;
+  m.SetEnglish(true);
+  const std::string springer(40, 'S');
+  const std::string dame = "Dame-mit-einem-sehr-langen-Namen";
+  m.FigurenBuchstaben({"", dame, "", "", springer, ""});
+  m.Arbeitsbrett() = GrundstellungBrett;
+  TZug zug = Zug("g1", "f3", ZeigtLinie | Schach);
+  zug.Zugbewertung = 5;
+  EXPECT_EQ(m.ZugText(zug), springer + "gf3+!?");
+  TZug stand;
+  uint16_t nummer = 0;
+  ASSERT_TRUE(FENToStellung("8/4P3/8/8/8/8/k7/4K3 w - - 0 1", m.Arbeitsbrett(), stand, nummer));
+  zug = Zug("e7", "e8", Matt);
+  zug.Umwandlung = Dame;
+  zug.Zugbewertung = 2;
+  EXPECT_EQ(m.ZugText(zug), "e8=" + dame + "#!!");
+}
+
 TEST(Zugtext, EmptyOriginIsReportedOnce) {
   TNotationModell m;
   std::vector<std::string> fehler;

@@ -354,6 +354,34 @@ TEST(Leser, TagsLineEndsAndTextBeforeTheTags) {
   EXPECT_EQ(Hauptlinie(l.m).size(), 3u);
 }
 
+// Every line end (LF, CR LF, CR, mixed) becomes one blank, a final one
+// included; a comment across lines shows it.
+struct ZeilenFall {
+  const char* name;
+  const char* text;
+  const char* kommentar;
+};
+
+class LineEnds : public testing::TestWithParam<ZeilenFall> {};
+
+TEST_P(LineEnds, JoinTheMovetextWithBlanks) {
+  Leser l;
+  ASSERT_EQ(l.m.LadePartie(GetParam().text), 0);
+  ASSERT_NE(l.m.Wurzel, nullptr);
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, GetParam().kommentar);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineEnds,
+    testing::Values(ZeilenFall{"Lf", "[W \"A\"]\n\n1.e4 {a\nb\n\nc} e5 *\n", "{a b  c}"},
+                    ZeilenFall{"CrLf", "[W \"A\"]\r\n\r\n1.e4 {a\r\nb\r\n\r\nc} e5 *\r\n",
+                               "{a b  c}"},
+                    ZeilenFall{"Cr", "[W \"A\"]\r\r1.e4 {a\rb\r\rc} e5 *\r", "{a b  c}"},
+                    ZeilenFall{"Mixed", "[W \"A\"]\n\n1.e4 {a\r\nb\r\nc} e5 *\n", "{a b c}"},
+                    ZeilenFall{"LfNoFinalEnd", "[W \"A\"]\n\n1.e4 {a\nb}", "{a b}"},
+                    ZeilenFall{"LfCommentAtTheEnd", "[W \"A\"]\n\n1.e4 {a\n}\n", "{a}"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(Leser, FenStartAndFischerInfoEveryGame) {
   Leser l;
   int gemeldet = 0;
