@@ -72,8 +72,8 @@ TAboutBox::TAboutBox(LinkOpener* opener, QWidget* parent)
   lLibrary->setObjectName(QStringLiteral("lLibrary"));
   lLibrary->OnClick = [this] { LibraryClick(); };
 
-  Label1 = new QLabel(QStringLiteral("Figurenbilder: Colin M. L. Burnett (cburnett)\n"
-                                     "und Merida nach A. H. Marroquin, frei unter der"),
+  Label1 = new QLabel(QStringLiteral("Figurenbilder: Colin M. L. Burnett und\n"
+                                     "Merida (A. H. Marroquin), frei unter"),
                       panel);
   Label1->setObjectName(QStringLiteral("Label1"));
   lGnu = new LinkLabel(QStringLiteral("GNU GPL."), panel);
