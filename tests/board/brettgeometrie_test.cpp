@@ -6,14 +6,6 @@
 
 using namespace brevaro;
 
-TEST(Felder, RectanglesByDisplayIndex) {
-  const TFeldrechtecke f = FelderBerechnen(32);
-  EXPECT_EQ(f[0], (TRechteck{0, 224, 32, 256}));  // bottom-left
-  EXPECT_EQ(f[7], (TRechteck{224, 224, 256, 256}));
-  EXPECT_EQ(f[56], (TRechteck{0, 0, 32, 32}));     // top-left
-  EXPECT_EQ(f[63], (TRechteck{224, 0, 256, 32}));  // top-right
-}
-
 struct PunktFall {
   int x, y;
   bool gedreht;

@@ -58,20 +58,6 @@ TEST(FigurZeichnen, MaskThenImageBitExact) {
   }
 }
 
-TEST(FigurZeichnen, SquareShowsThroughWhereTheMaskIsWhite) {
-  const QImage strip = Teststrip(8);
-  QImage ziel(8, 8, QImage::Format_RGB32);
-  ziel.fill(qRgb(200, 100, 50));
-  FigurZeichnen(ziel, QRect(0, 0, 8, 8), strip, 2);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) {
-      const bool bildSchwarz = (x + y + 2) % 3 == 0;
-      const QRgb erwartet = x < 4 ? (bildSchwarz ? qRgb(0, 0, 0) : qRgb(255, 255, 255))
-                                  : (bildSchwarz ? qRgb(55, 155, 205) : qRgb(200, 100, 50));
-      ASSERT_EQ(ziel.pixel(x, y), erwartet) << x << "," << y;
-    }
-}
-
 TEST(FigurZeichnen, StretchesTheCellOntoTheSquare) {
   const QImage strip = Teststrip(4);
   QImage ziel(8, 8, QImage::Format_RGB32);

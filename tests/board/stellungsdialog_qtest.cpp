@@ -7,30 +7,12 @@
 #include "board/brett.h"
 #include "board/brettumgebung.h"
 #include "board/stellungsdialog.h"
+#include "brett_testhilfe.h"
 
 using namespace brevaro;
+using namespace brevaro::test;
 
 namespace {
-
-struct FakeUmgebung : TBrettUmgebung {
-  std::function<void(TStellungsdialog&)> beimDialog;
-  void Fehlermeldung(QWidget*, const QString&) override {}
-  void Piepen() override {}
-  void Pause(int) override {}
-  int Umwandlungswahl(TBrett&, int) override { return 0; }
-  std::optional<QString> ClipboardText() override { return std::nullopt; }
-  void ClipboardTextSetzen(const QString&) override {}
-  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
-  int DialogAusfuehren(QDialog& d) override {
-    auto& dialog = dynamic_cast<TStellungsdialog&>(d);
-    if (beimDialog) beimDialog(dialog);
-    return d.result();
-  }
-};
-
-int I(const char* feld) {
-  return (feld[0] - 'a') + 21 + 10 * (feld[1] - '1');
-}
 
 QPoint Mitte(const TBrett& b, const char* feld) {
   const int n = (feld[0] - 'a') + 8 * (feld[1] - '1');
@@ -55,7 +37,9 @@ struct Host {
   TBrett b;
   int ereignisse = 0;
   int zugnummer = 0;
+  std::function<void(TStellungsdialog&)> beimDialog;
   Host() {
+    umgebung.beimDialog = [this](QDialog& d) { beimDialog(dynamic_cast<TStellungsdialog&>(d)); };
     b.setUmgebung(&umgebung);
     b.setFiguren(TFigurenset::WinboardF33);
     b.setGrundstellung(true);
@@ -120,7 +104,7 @@ class StellungsdialogTest : public QObject {
 
   void clearThenBuildAPosition() {
     Host h;
-    h.umgebung.beimDialog = [](TStellungsdialog& d) {
+    h.beimDialog = [](TStellungsdialog& d) {
       TBrett& b = d.Brett();
       d.Leeren()->click();
       QCOMPARE(b.Stellung(), LeeresBrett);
@@ -171,7 +155,7 @@ class StellungsdialogTest : public QObject {
 
   void castlingBoxesFollowKingAndRook() {
     Host h;
-    h.umgebung.beimDialog = [](TStellungsdialog& d) {
+    h.beimDialog = [](TStellungsdialog& d) {
       TBrett& b = d.Brett();
       d.Palette()[4]->click();  // white queen onto h1 replaces the rook
       Links(b, "h1");
@@ -200,7 +184,7 @@ class StellungsdialogTest : public QObject {
 
   void enPassantFile() {
     Host h;
-    h.umgebung.beimDialog = [&](TStellungsdialog& d) {
+    h.beimDialog = [&](TStellungsdialog& d) {
       TBrett& b = d.Brett();
       d.Leeren()->click();
       Links(b, "e1");
@@ -218,7 +202,7 @@ class StellungsdialogTest : public QObject {
 
   void sideRadioDecidesTheCheckTest() {
     Host h;
-    h.umgebung.beimDialog = [](TStellungsdialog& d) {
+    h.beimDialog = [](TStellungsdialog& d) {
       TBrett& b = d.Brett();
       QCOMPARE(d.Zugnummer()->value(), 1);
       d.Leeren()->click();
@@ -251,7 +235,7 @@ class StellungsdialogTest : public QObject {
 
   void suchmodusAcceptsABoardWithoutKings() {
     Host h;
-    h.umgebung.beimDialog = [](TStellungsdialog& d) {
+    h.beimDialog = [](TStellungsdialog& d) {
       d.Leeren()->click();
       QVERIFY(d.Ok()->isEnabled());
       d.Palette()[2]->click();
@@ -270,7 +254,7 @@ class StellungsdialogTest : public QObject {
     h.b.ZugMachen(I("e2"), I("e4"), 0, false);
     const TSchachbrett vorher = h.b.Stellung();
     const QImage bild = h.b.Bild();
-    h.umgebung.beimDialog = [](TStellungsdialog& d) {
+    h.beimDialog = [](TStellungsdialog& d) {
       d.Leeren()->click();
       Links(d.Brett(), "a1");
       d.Abbrechen()->click();
