@@ -2,24 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "brett_testhilfe.h"
+
 #include <string>
 
 using namespace brevaro;
-
-namespace {
-
-TSchachbrett Brett(const std::string& fen, TZug& zug) {
-  TSchachbrett b = LeeresBrett;
-  uint16_t n = 1;
-  EXPECT_TRUE(FENToStellung(fen, b, zug, n));
-  return b;
-}
-
-int I(const char* feld) {
-  return (feld[0] - 'a') + 21 + 10 * (feld[1] - '1');
-}
-
-}  // namespace
+using namespace brevaro::test;
 
 struct ZugFall {
   const char* name;
@@ -42,7 +30,7 @@ class ZugBauenFall : public ::testing::TestWithParam<ZugFall> {};
 TEST_P(ZugBauenFall, BuildsTheRecord) {
   const ZugFall& c = GetParam();
   TZug zug;
-  const TSchachbrett b = Brett(c.fen, zug);
+  const TSchachbrett b = AusFen(c.fen, zug);
   zug.Zeichen = Schach;
   zug.Zugbewertung = 3;
   const int8_t seite = zug.AmZug;
@@ -107,8 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                 0, 0, 0, -5, 0},
         ZugFall{"PromotionGiven", "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7", "b8", 4, false, 0, 0, 0,
                 0, 4, 0},
-        ZugFall{"NoPromotionGiven", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2", "e3", 0, false, 0, 0,
-                0, 0, 0, 0},
         ZugFall{"NoAskBelowLastRank", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", "e2", "e3", -1, false, 0,
                 0, 0, 0, 0, 0},
         // The Fischer flag without Fischer information: c1 / g1 still give the kinds 4 / 3.
@@ -118,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZugBauenFischer, UsesTheStartSquaresOfTheGame) {
   // Fischer Random start: king b1, rooks a1 and c1 (and on the black side).
   TZug zug;
-  TSchachbrett b = Brett("rkr5/8/8/8/8/8/8/RKR5 w KQkq - 0 1", zug);
+  TSchachbrett b = AusFen("rkr5/8/8/8/8/8/8/RKR5 w KQkq - 0 1", zug);
   TFischerInfo info{1, 21, 23, 91, 93, 22, 92};
   TZug z = zug;
   ZugBauen(b, z, 22, 27, 0, true, &info, nullptr);  // king b1 to g1 with Ctrl
@@ -136,12 +122,9 @@ TEST(ZugBauenFischer, UsesTheStartSquaresOfTheGame) {
   z = zug;
   ZugBauen(b, z, 21, 31, 0, false, &info, nullptr);  // rook a1: queen side
   EXPECT_EQ(z.Rochaderechte, AlleRochaderechte & ~WeissLang);
-}
-
-TEST(ZugBauenFischer, RecordWithoutTheFlagCountsAsStandardChess) {
-  TZug zug;
-  const TSchachbrett b = Brett(Rochadestellung, zug);
+  // A record without the Fischer flag counts as standard chess.
   const TFischerInfo leer{};
+  b = AusFen(Rochadestellung, zug);
   ZugBauen(b, zug, 28, 38, 0, false, &leer, nullptr);  // h1 rook moves
   EXPECT_EQ(zug.Rochaderechte, AlleRochaderechte & ~WeissKurz);
 }
