@@ -130,6 +130,22 @@ void TNotationModell::NotationAufbauen() {
   AktuellerZug() = ZugBeiAktuell_;
 }
 
+// The state NotationAufbauen leaves after a load beside the text: the board
+// and move at the start (Aktuell is nullptr), and Lesefehler cleared at the
+// end of each line written. Comments are trimmed by the reader instead.
+void TNotationModell::OhneNotationAbschliessen() {
+  ZeilenListe.clear();
+  Kommentare.clear();
+  Notationstext.clear();
+  Kopflaenge = 0;
+  Hauptschrift_ = TSchrift::Haupt;
+  BrettBeiAktuell_ = Partiedaten.StartBrett;
+  ZugBeiAktuell_ = Partiedaten.StartZug;
+  Arbeitsbrett() = Partiedaten.StartBrett;
+  AktuellerZug() = Partiedaten.StartZug;
+  if (Wurzel && Wurzel->Erster) Lesefehler = false;
+}
+
 // Writes the line from `erster` with every variation in it. Variations are
 // walked with an explicit stack: one frame per open line.
 void TNotationModell::ZuegeSchreiben(TBaum* erster) {

@@ -91,12 +91,16 @@ void TNotationModell::NeuePartie() {
   if (OnMoveChange) OnMoveChange(Partiedaten.StartZug, Partiedaten.StartBrett, false);
 }
 
-void TNotationModell::Zuruecksetzen() {
+void TNotationModell::BaumZuruecksetzen() {
   NeuePartie();
   LinieFreigeben(Wurzel);
   Aktuell = nullptr;
   AktuelleLinie = nullptr;
   LetzterKnoten = nullptr;
+}
+
+void TNotationModell::Zuruecksetzen() {
+  BaumZuruecksetzen();
   NotationAufbauen();
 }
 

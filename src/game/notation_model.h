@@ -65,6 +65,12 @@ inline constexpr std::string_view LesefehlerEnglisch = "Error reading moves.";
 inline constexpr std::string_view NichtSpeichernHinweis =
     "Diese Partie sollte nicht gespeichert werden.";
 
+// How LadePartie treats the notation text.
+enum class TLadeart : uint8_t {
+  MitNotationstext,   // lays the game out, as the view needs it
+  OhneNotationstext,  // batch use: the tree only, no notation text
+};
+
 // Longest clipboard text PGNEinfuegen reads.
 inline constexpr size_t MaxEinfuegeLaenge = 9999;
 
@@ -115,7 +121,16 @@ class TNotationModell {
 
   // ---- Reading ----------------------------------------------------------------
   // Loads one game (tag lines and movetext): 0 read, -1 not all moves read.
-  int32_t LadePartie(std::string_view text);
+  // OhneNotationstext is for reading many games where nothing is shown: the
+  // game is not laid out, neither the empty one of the reset nor the loaded
+  // one. The tree (moves, comments, NAGs, variations), Partiedaten, Wurzel,
+  // Aktuell and AktuelleLinie (nullptr), Arbeitsbrett and AktuellerZug (the
+  // start position), Lesefehler, the result and the events raised are exactly
+  // those of the normal load. Notationstext, Zeilenanfaenge(),
+  // Kommentarbereiche() and Kopflaenge are left empty and the nodes' display
+  // fields (TextPos, TextLaenge, Zugnummer) zero; a later NotationAufbauen()
+  // builds them as it would after the normal load.
+  int32_t LadePartie(std::string_view text, TLadeart art = TLadeart::MitNotationstext);
   // Reads up to MaxEinfuegeLaenge bytes of clipboard text; false without text.
   bool PGNEinfuegen(TTextAblage& ablage);
 
@@ -159,6 +174,8 @@ class TNotationModell {
 
  private:
   bool ZuegeLesen();
+  void BaumZuruecksetzen();         // Zuruecksetzen without the layout
+  void OhneNotationAbschliessen();  // what NotationAufbauen leaves beside the text
   void ZuegeSchreiben(TBaum* erster);
   void Umbrechen();
   void NeueZeile(TSchrift schrift);
@@ -174,6 +191,9 @@ class TNotationModell {
   bool EigeneBuchstaben_ = false;
   TEigeneBuchstaben Eigene;
   TSchrift Hauptschrift_ = TSchrift::Haupt;
+  // LadePartie without notation text: the reader trims each comment as the
+  // layout would.
+  bool OhneNotation_ = false;
   // Layout state while the moves are written.
   int64_t Halbzug_ = 0;
   int32_t Tiefe_ = 0;

@@ -251,11 +251,19 @@ void NagAnwenden(TBaum* knoten, int nag) {
 // ---------------------------------------------------------------------------
 // Loading a game
 
-int32_t TNotationModell::LadePartie(std::string_view text) {
+int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
+  const bool mitText = art == TLadeart::MitNotationstext;
   auto handler = std::move(OnMoveChange);
   OnMoveChange = nullptr;
-  Zuruecksetzen();
+  // The empty game's layout is replaced below; it is kept in the normal load
+  // for an owner that paints while an event of the load is raised.
+  if (mitText) {
+    Zuruecksetzen();
+  } else {
+    BaumZuruecksetzen();
+  }
   OnMoveChange = std::move(handler);
+  OhneNotation_ = !mitText;
   Lesefehler = false;
 
   int32_t ergebnis = 0;
@@ -304,7 +312,12 @@ int32_t TNotationModell::LadePartie(std::string_view text) {
   }
   Aktuell = nullptr;
   AktuelleLinie = nullptr;
-  NotationAufbauen();
+  OhneNotation_ = false;
+  if (mitText) {
+    NotationAufbauen();
+  } else {
+    OhneNotationAbschliessen();
+  }
   if (OnMoveChange) OnMoveChange(Partiedaten.StartZug, Partiedaten.StartBrett, false);
   return ergebnis;
 }
@@ -406,6 +419,10 @@ bool TNotationModell::ZuegeLesen() {
         std::string_view innen = std::string_view(t).substr(p + 1, zu - p - 1);
         if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
         if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
+        if (OhneNotation_) {  // and one more each, as the layout drops them
+          if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
+          if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
+        }
         std::string& kommentar = Aktuell->Kommentar;
         kommentar.assign(1, '{');
         kommentar += innen;

@@ -306,10 +306,10 @@ struct Leser {
     };
     modell.OnError = [this](const std::string&) { fehler = true; };
   }
-  bool Laden(std::string_view text) {
+  bool Laden(std::string_view text, TLadeart art = TLadeart::MitNotationstext) {
     fehler = false;
     modell.SetFischerInfo(nullptr);
-    return modell.LadePartie(text) == 0 && !fehler;
+    return modell.LadePartie(text, art) == 0 && !fehler;
   }
 };
 
@@ -410,7 +410,7 @@ int Replay(const std::vector<std::string>& args) {
       Fortschritt(letzterProzent, modus);
     }
     index.GetGame(g, id, text);
-    const bool ganz = l.Laden(text);
+    const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
     TSchachbrett brett = l.modell.Partiedaten.StartBrett;
     TZug zug = l.modell.Partiedaten.StartZug;
     std::string zuege;
