@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QItemSelectionModel>
@@ -9,8 +8,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
-#include <functional>
+#include <array>
 
 #include "app/settings.h"
 #include "collections/database_window.h"
@@ -125,90 +123,49 @@ class DatabaseWindowTest : public QObject {
     QCOMPARE(index.ReadGameHeader(3).White, std::string("Dora"));
   }
 
-  void appendingToAnEmptyFile() {
-    const QString target = WriteFile(dir_, "empty.pgn", "");
-    Scene s(source_, {target});
-    Mark(*s.list->PGN1, {0, 1, 2, 3});
-    s.db->DropGames(s.list->PGN1, 0);
-    const std::string text = ReadFile(target);
-    QVERIFY(text.starts_with("\r\n\r\n[Event \"A\"]"));
-    TPGNIndex index;
-    index.SetFileName(PfadBytes(target));
-    QCOMPARE(index.GameCount(), 4);
-  }
-
   void refusalsChangeNothing() {
+    enum Fehler { Keiner, Schon, Nicht };
     struct Fall {
       const char* name;
-      std::function<QString(Scene&, const QString& target)> prepare;  // the entry's path
+      int entry;      // 0: the target, 1: the source, 2: a deleted file, 3: a text file
+      bool markiert;  // a game is marked in the source list
+      bool gezeigt;   // the target is shown in a game list
+      bool antwort;
       int questions;
-      QString error;  // empty: none; else the start of the message
+      Fehler fehler;
     };
     const std::vector<Fall> faelle = {
-        {"onto the source file itself",
-         [&](Scene& s, const QString&) {
-           Mark(*s.list->PGN1, {0});
-           return source_;
-         },
-         0,
-         {}},
-        {"no game marked",
-         [](Scene& s, const QString& t) {
-           s.list->PGN1->clearSelection();
-           return t;
-         },
-         0,
-         {}},
-        {"target shown in a game list",
-         [&](Scene& s, const QString& t) {
-           auto* other = new TMDIPGN(s.host);
-           s.area.addSubWindow(other);
-           other->LoadFile(t);
-           Mark(*s.list->PGN1, {0});
-           return t;
-         },
-         0, "already"},
-        {"answered No",
-         [](Scene& s, const QString& t) {
-           Mark(*s.list->PGN1, {0});
-           s.host.answer = false;
-           return t;
-         },
-         1,
-         {}},
-        {"target deleted since",
-         [&](Scene& s, const QString&) {
-           Mark(*s.list->PGN1, {0});
-           return dir_.filePath("gone.pgn");
-         },
-         1, RowText(19)},
-        {"target no PGN file",
-         [&](Scene& s, const QString&) {
-           Mark(*s.list->PGN1, {0});
-           std::string text;
-           for (int i = 0; i < 1200; ++i) text += "line\n";
-           return WriteFile(dir_, "notes.pgn", text);
-         },
-         1, RowText(19)},
+        {"onto the source file itself", 1, true, false, true, 0, Keiner},
+        {"no game marked", 0, false, false, true, 0, Keiner},
+        {"target shown in a game list", 0, true, true, true, 0, Schon},
+        {"answered No", 0, true, false, false, 1, Keiner},
+        {"target deleted since", 2, true, false, true, 1, Nicht},
+        {"target no PGN file", 3, true, false, true, 1, Nicht},
     };
+    std::string notiz;
+    for (int i = 0; i < 1200; ++i) notiz += "line\n";
     for (const Fall& f : faelle) {
       const QString target = WriteFile(dir_, "target.pgn", Target);
       Scene s(source_, {});
-      const QString entry = f.prepare(s, target);
+      const QString entry = std::array{target, source_, dir_.filePath("gone.pgn"),
+                                       WriteFile(dir_, "notes.pgn", notiz)}[f.entry];
+      if (f.gezeigt) {
+        auto* other = new TMDIPGN(s.host);
+        s.area.addSubWindow(other);
+        other->LoadFile(target);
+      }
+      if (f.markiert)
+        Mark(*s.list->PGN1, {0});
+      else
+        s.list->PGN1->clearSelection();
+      s.host.answer = f.antwort;
       const std::string before = ReadFile(entry);
       s.db->SetHistory({HistoryEntry(PfadBytes(entry))});
       s.db->DropGames(s.list->PGN1, 0);
       QVERIFY2(s.host.questions.size() == f.questions, f.name);
-      if (f.error.isEmpty()) {
-        QVERIFY2(s.host.errors.isEmpty(), f.name);
-      } else {
-        QVERIFY2(s.host.errors.size() == 1, f.name);
-        if (f.error == "already") {
-          QCOMPARE(s.host.errors.front(), RowText(15) + entry + RowText(16));
-        } else {
-          QVERIFY2(s.host.errors.front().startsWith(f.error), f.name);
-        }
-      }
+      const QStringList fehler = {QString(), RowText(15) + entry + RowText(16), RowText(19)};
+      QVERIFY2(s.host.errors.size() == (f.fehler == Keiner ? 0 : 1), f.name);
+      if (f.fehler != Keiner) QVERIFY2(s.host.errors.front().startsWith(fehler[f.fehler]), f.name);
       QVERIFY2(ReadFile(entry) == before, f.name);
       QVERIFY2(QFile::exists(entry) == !before.empty() || entry == dir_.filePath("gone.pgn"),
                f.name);
@@ -254,50 +211,6 @@ class DatabaseWindowTest : public QObject {
     QApplication::sendEvent(vp, &drop);
     QVERIFY(s.host.questions.isEmpty());
     QCOMPARE(ReadFile(a), Target);
-  }
-
-  // Needs a platform with drag and drop: run with QT_QPA_PLATFORM=xcb under
-  // an X server.
-  void aRealDragFromTheListAppends() {
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-      QSKIP("the offscreen platform has no drag and drop");
-    }
-    const QString target = WriteFile(dir_, "target.pgn", Target);
-    Scene s(source_, {target});
-    s.area.resize(800, 500);
-    s.area.subWindowList().front()->setGeometry(0, 0, 400, 300);
-    s.area.subWindowList().back()->setGeometry(420, 0, 300, 200);
-    s.area.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&s.area));
-    TPGN& list = *s.list->PGN1;
-    Mark(list, {2});
-    const QPoint von = list.visualRect(list.model()->index(2, 0)).center();
-    QWidget* vp = s.db->lbDatabase->viewport();
-    const QPoint nach = s.db->lbDatabase->visualItemRect(s.db->lbDatabase->item(0)).center();
-    QTimer::singleShot(100, [&] {
-      QTest::mouseMove(vp, nach);
-      QTest::mouseMove(vp, nach + QPoint(1, 0));
-      QTest::mouseRelease(vp, Qt::LeftButton, {}, nach + QPoint(1, 0));
-    });
-    QTimer::singleShot(3000, [] { QDrag::cancel(); });
-    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, von);
-    QTest::mouseMove(list.viewport(), von + QPoint(30, 5));
-    QTest::mouseMove(list.viewport(), von + QPoint(60, 10));
-    QTRY_COMPARE(s.host.questions.size(), 1);
-    QCOMPARE(ReadFile(target), Target + "\r\n\r\n" + list.ReadGameText(2));
-  }
-
-  void escapeClosesAndStoresTheSize() {
-    Scene s(source_, {});
-    QMdiSubWindow* sub = s.area.subWindowList().back();
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(300, 160);
-    QPointer<QMdiSubWindow> p(sub);
-    s.area.show();
-    QTest::keyClick(s.db->lbDatabase, Qt::Key_Escape);
-    QTRY_VERIFY(p.isNull());
-    QCOMPARE(s.host.DatabaseHeight, 160);
-    QCOMPARE(s.host.DatabaseWidth, 300);
   }
 };
 

@@ -13,11 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/language_switcher.h"
-#include "app/language_table.h"
 #include "board/brett.h"
-#include "board/brettumgebung.h"
-#include "board/stellungsdialog.h"
 #include "collections/pgn_widget.h"
 #include "collections/pgn_window.h"
 #include "fake_host.h"
@@ -73,22 +69,6 @@ QList<int64_t> Shown(const TPGN& list) {
   return ids;
 }
 
-// Works the setup dialog of the search board instead of a user.
-struct FakeUmgebung : TBrettUmgebung {
-  std::function<void(TStellungsdialog&)> beimDialog;
-  void Fehlermeldung(QWidget*, const QString&) override {}
-  void Piepen() override {}
-  void Pause(int) override {}
-  int Umwandlungswahl(TBrett&, int) override { return 0; }
-  std::optional<QString> ClipboardText() override { return std::nullopt; }
-  void ClipboardTextSetzen(const QString&) override {}
-  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
-  int DialogAusfuehren(QDialog& d) override {
-    if (beimDialog) beimDialog(dynamic_cast<TStellungsdialog&>(d));
-    return d.result();
-  }
-};
-
 struct Opened {
   TMDIPGN* list = nullptr;
   std::string text;
@@ -102,12 +82,13 @@ class GameListTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  QString five_;
+  QString five_, viele_;
 
  private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
     five_ = WriteFile(dir_, "five.pgn", FiveGames());
+    viele_ = WriteFile(dir_, "viele.pgn", ManyGames(3000));
   }
 
   void openingAFileListsItsGames() {
@@ -122,22 +103,12 @@ class GameListTest : public QObject {
     QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
     QVERIFY(w.pFilter->isHidden());
     QVERIFY(w.SearchBrett->isHidden());
-    QCOMPARE(w.HeaderControl->count(), 5);
-    QCOMPARE(w.HeaderControl->sectionSize(1), 200);
-    QCOMPARE(w.PGN1->selectionMode(), QAbstractItemView::ExtendedSelection);
     QVERIFY(w.PGN1->dragEnabled());
-    QCOMPARE(w.PGN1->sizeHintForRow(0), 16);
     // Painting every row reads its header without disturbing the list.
     w.resize(600, 200);
     QImage bild(w.size(), QImage::Format_ARGB32);
     w.render(&bild);
     QCOMPARE(w.PGN1->RowCount(), 5);
-  }
-
-  void rowTextsAreDecodedForDisplay() {
-    QCOMPARE(PGNText("M\xfcller"), QString::fromUtf8("Müller"));
-    QCOMPARE(PGNText("M\xc3\xbcller"), QString::fromUtf8("Müller"));
-    QCOMPARE(PGNText("\x80 \x93x\x94"), QString::fromUtf8("€ “x”"));
   }
 
   void sortingByEachHeaderAndReversing_data() {
@@ -166,95 +137,43 @@ class GameListTest : public QObject {
     QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
   }
 
-  void clickingTheHeaderSortsThroughTheControl() {
-    FakeHost host;
-    TMDIPGN w(host);
-    w.LoadFile(five_);
-    w.resize(600, 300);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QPoint jahr(w.HeaderControl->sectionViewportPosition(3) + 10,
-                      w.HeaderControl->height() / 2);
-    QTest::mouseClick(w.HeaderControl->viewport(), Qt::LeftButton, {}, jahr);
-    QTest::mouseClick(w.HeaderControl->viewport(), Qt::LeftButton, {}, jahr);
-    QCOMPARE(w.PGN1->GameOfRow(0), 3);  // newest first
-  }
-
   void eachFilterField() {
     struct Fall {
-      const char* name;
-      std::function<void(TMDIPGN&)> set;
-      QList<int64_t> shown;
-    };
-    const auto brettMitTurm = [](TMDIPGN& w) {
-      TSchachbrett b = LeeresBrett;
-      b[21] = 2;  // a white rook on a1
-      w.SearchBrett->StellungSetzen(b, w.SearchBrett->Zug());
-      w.cbPosition->setChecked(true);
+      const char* name = "";
+      QString spieler{}, ereignis{}, eco{};
+      char farbe = 'b';        // b: either, w: White, s: Black
+      int von = -1, bis = -1;  // the year range, -1: off
+      QString ergebnisse{};    // g: win, r: draw, v: loss
+      int turm = -1;           // a white rook on this square of the search board
+      bool leeren = false;     // bEmpty after setting the fields
+      QList<int64_t> shown{};
     };
     const std::vector<Fall> faelle = {
-        {"player either colour", [](TMDIPGN& w) { w.eSpieler->setText("kasparov"); }, {0, 1}},
-        {"player as White",
-         [](TMDIPGN& w) {
-           w.eSpieler->setText("kasparov");
-           w.rbWeiss->setChecked(true);
-         },
-         {0}},
-        {"player as Black",
-         [](TMDIPGN& w) {
-           w.eSpieler->setText("kasparov");
-           w.rbSchwarz->setChecked(true);
-         },
-         {1}},
-        {"player text with trailing blank", [](TMDIPGN& w) { w.eSpieler->setText("anand "); }, {}},
-        {"player text with inner blank",
-         [](TMDIPGN& w) { w.eSpieler->setText("kasparov, "); },
-         {0, 1}},
-        {"player in Windows-1252",
-         [](TMDIPGN& w) { w.eSpieler->setText(QString::fromUtf8("MÜLL")); },
-         {2}},
-        {"event trimmed", [](TMDIPGN& w) { w.eEreignis->setText(" linares "); }, {0}},
-        {"ECO group", [](TMDIPGN& w) { w.eECO->setText("b"); }, {0, 2}},
-        {"years without unknown",
-         [](TMDIPGN& w) {
-           w.cbZeitraum->setChecked(true);
-           w.seAYear->setValue(1990);
-           w.seEYear->setValue(1995);
-         },
-         {0, 2, 3, 4}},
-        {"years from 0 include unknown",
-         [](TMDIPGN& w) {
-           w.cbZeitraum->setChecked(true);
-           w.seAYear->setValue(0);
-           w.seEYear->setValue(1992);
-         },
-         {1, 2, 4}},
-        {"only exact draws", [](TMDIPGN& w) { w.cbRemis->setChecked(true); }, {1}},
-        {"wins and losses",
-         [](TMDIPGN& w) {
-           w.cbGewinn->setChecked(true);
-           w.cbVerlust->setChecked(true);
-         },
-         {0, 2}},
-        {"start position with a rook", brettMitTurm, {4}},
-        {"empty search board",
-         [](TMDIPGN& w) {
-           w.SearchBrett->StellungSetzen(LeeresBrett, w.SearchBrett->Zug());
-           w.cbPosition->setChecked(true);
-         },
-         {0, 1, 2, 3, 4}},
-        {"fields cleared by bEmpty",
-         [&](TMDIPGN& w) {
-           brettMitTurm(w);
-           w.eSpieler->setText("x");
-           w.eEreignis->setText("x");
-           w.eECO->setText("x");
-           w.rbWeiss->setChecked(true);
-           w.cbZeitraum->setChecked(true);
-           w.cbRemis->setChecked(true);
-           w.bEmptyClick();
-         },
-         {0, 1, 2, 3, 4}},
+        {.name = "player either colour", .spieler = "kasparov", .shown = {0, 1}},
+        {.name = "player as White", .spieler = "kasparov", .farbe = 'w', .shown = {0}},
+        {.name = "player as Black", .spieler = "kasparov", .farbe = 's', .shown = {1}},
+        {.name = "player text with trailing blank", .spieler = "anand ", .shown = {}},
+        {.name = "player text with inner blank", .spieler = "kasparov, ", .shown = {0, 1}},
+        {.name = "player in Windows-1252", .spieler = QString::fromUtf8("MÜLL"), .shown = {2}},
+        {.name = "event trimmed", .ereignis = " linares ", .shown = {0}},
+        {.name = "ECO group", .eco = "b", .shown = {0, 2}},
+        {.name = "years without unknown", .von = 1990, .bis = 1995, .shown = {0, 2, 3, 4}},
+        {.name = "years from 0 include unknown", .von = 0, .bis = 1992, .shown = {1, 2, 4}},
+        {.name = "only exact draws", .ergebnisse = "r", .shown = {1}},
+        {.name = "wins and losses", .ergebnisse = "gv", .shown = {0, 2}},
+        {.name = "start position with a rook", .turm = 21, .shown = {4}},
+        {.name = "empty search board", .turm = 0, .shown = {0, 1, 2, 3, 4}},
+        {.name = "fields cleared by bEmpty",
+         .spieler = "x",
+         .ereignis = "x",
+         .eco = "x",
+         .farbe = 'w',
+         .von = 0,
+         .bis = 1992,
+         .ergebnisse = "r",
+         .turm = 21,
+         .leeren = true,
+         .shown = {0, 1, 2, 3, 4}},
     };
     for (const Fall& f : faelle) {
       FakeHost host;
@@ -262,7 +181,25 @@ class GameListTest : public QObject {
       w.LoadFile(five_);
       w.sbFilter->setChecked(true);
       QVERIFY(w.pFilter->isVisibleTo(&w));
-      f.set(w);
+      w.eSpieler->setText(f.spieler);
+      w.eEreignis->setText(f.ereignis);
+      w.eECO->setText(f.eco);
+      (f.farbe == 'w' ? w.rbWeiss : f.farbe == 's' ? w.rbSchwarz : w.rbBeide)->setChecked(true);
+      if (f.von >= 0) {
+        w.cbZeitraum->setChecked(true);
+        w.seAYear->setValue(f.von);
+        w.seEYear->setValue(f.bis);
+      }
+      w.cbGewinn->setChecked(f.ergebnisse.contains('g'));
+      w.cbRemis->setChecked(f.ergebnisse.contains('r'));
+      w.cbVerlust->setChecked(f.ergebnisse.contains('v'));
+      if (f.turm >= 0) {
+        TSchachbrett b = LeeresBrett;
+        if (f.turm > 0) b[f.turm] = 2;
+        w.SearchBrett->StellungSetzen(b, w.SearchBrett->Zug());
+        w.cbPosition->setChecked(true);
+      }
+      if (f.leeren) w.bEmptyClick();
       w.bFilterClick();
       QVERIFY2(Shown(*w.PGN1) == f.shown, f.name);
       QCOMPARE(w.PGN1->model()->rowCount(), f.shown.size());
@@ -287,26 +224,6 @@ class GameListTest : public QObject {
     w.bEmptyClick();
     QVERIFY(w.rbBeide->isChecked());
     QCOMPARE(w.seAYear->value(), 1999);  // the year fields keep their values
-  }
-
-  void positionButtonSetsUpTheSearchBoard() {
-    FakeHost host;
-    TMDIPGN w(host);
-    w.LoadFile(five_);
-    FakeUmgebung umgebung;
-    w.SearchBrett->setUmgebung(&umgebung);
-    umgebung.beimDialog = [](TStellungsdialog& d) { d.Abbrechen()->click(); };
-    w.bPositionClick();
-    QVERIFY(!w.cbPosition->isChecked());
-    QCOMPARE(w.SearchBrett->Stellung(), GrundstellungBrett);
-    // Without kings: the search mode skips the plausibility test.
-    umgebung.beimDialog = [](TStellungsdialog& d) {
-      d.Leeren()->click();
-      d.Ok()->click();
-    };
-    w.bPositionClick();
-    QVERIFY(w.cbPosition->isChecked());
-    QCOMPARE(w.SearchBrett->Stellung(), LeeresBrett);
   }
 
   void doubleClickAndEnterOpenTheGame() {
@@ -361,21 +278,6 @@ class GameListTest : public QObject {
     QCOMPARE(w.PGN1->CurrentRow(), 4);
   }
 
-  void escapeClosesTheWindow() {
-    QMdiArea area;
-    FakeHost host(&area);
-    auto* w = new TMDIPGN(host);
-    QMdiSubWindow* sub = area.addSubWindow(w);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    w->LoadFile(five_);
-    area.show();
-    QPointer<QMdiSubWindow> p(sub);
-    QTest::keyClick(w->eSpieler, Qt::Key_Escape);
-    QTRY_VERIFY(p.isNull());
-    QVERIFY(host.PGNHeight > 0);
-    QVERIFY(host.PGNWidth > 0);
-  }
-
   void closeQueryAsksOnlyWithGameWindowsAndDetachesThem() {
     FakeHost host;
     auto w = std::make_unique<TMDIPGN>(host);
@@ -427,21 +329,7 @@ class GameListTest : public QObject {
     QCOMPARE(detached, 3);
   }
 
-  void closingIsRefusedWhileEventsRunInAnOperation() {
-    FakeHost host;
-    TMDIPGN w(host);
-    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
-    bool geschlossen = true;
-    host.onProgress = [&](int percent) {
-      if (percent != 0 && geschlossen) geschlossen = w.close();
-    };
-    w.LoadFile(viele);
-    QVERIFY(!geschlossen);
-    QCOMPARE(w.PGN1->RowCount(), 3000);
-  }
-
   void rowsAppearDuringTheScanAndStopObeysTheFlag() {
-    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
     FakeHost host;
     TMDIPGN w(host);
     QList<int> zeilen;
@@ -450,7 +338,7 @@ class GameListTest : public QObject {
       QCOMPARE(w.PGN1->model()->rowCount(), w.PGN1->RowCount());
       zeilen << w.PGN1->model()->rowCount();
     };
-    w.LoadFile(viele);
+    w.LoadFile(viele_);
     QVERIFY(!zeilen.isEmpty());
     QVERIFY(zeilen.front() > 50 && zeilen.front() < 3000);
     QCOMPARE(w.PGN1->model()->rowCount(), 3000);
@@ -458,10 +346,16 @@ class GameListTest : public QObject {
 
     // Stop during a new scan of another file: the games found stay listed.
     const QString andere = WriteFile(dir_, "andere.pgn", ManyGames(3000));
+    bool geschlossen = true;
     host.onProgress = [&](int percent) {
-      if (percent != 0) host.SetStopFlag(true);
+      if (percent == 0) return;
+      host.SetStopFlag(true);
+      w.HeaderControlSectionClick(1);  // ignored while the list is busy
+      geschlossen = w.close();         // refused while events run in an operation
     };
     w.LoadFile(andere);
+    QVERIFY(!geschlossen);
+    QCOMPARE(w.PGN1->SortKey(), 0);
     QVERIFY(!w.PGN1->IndexComplete());
     QVERIFY(w.PGN1->RowCount() > 0 && w.PGN1->RowCount() < 3000);
     QCOMPARE(w.PGN1->model()->rowCount(), w.PGN1->RowCount());
@@ -481,10 +375,9 @@ class GameListTest : public QObject {
   }
 
   void rowsAreNotPaintedWhileSorting() {
-    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
     FakeHost host;
     TMDIPGN w(host);
-    w.LoadFile(viele);
+    w.LoadFile(viele_);
     w.resize(600, 300);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -508,20 +401,6 @@ class GameListTest : public QObject {
     QCoreApplication::processEvents();  // the view lays out its new rows
     w.PGN1->viewport()->repaint();
     QVERIFY(gemalt > 0);
-  }
-
-  void aStopDuringAScanOutlastsAHeaderClick() {
-    const QString viele = WriteFile(dir_, "viele.pgn", ManyGames(3000));
-    FakeHost host;
-    TMDIPGN w(host);
-    host.onProgress = [&](int percent) {
-      if (percent == 0) return;
-      host.SetStopFlag(true);
-      w.HeaderControlSectionClick(1);  // ignored while the list is busy
-    };
-    w.LoadFile(viele);
-    QVERIFY(!w.PGN1->IndexComplete());
-    QCOMPARE(w.PGN1->SortKey(), 0);
   }
 
   void openingANewFileAsksFirst() {
@@ -556,19 +435,6 @@ class GameListTest : public QObject {
     QCOMPARE(host.History.front(), dir_.filePath("neu.pgn"));
     QCOMPARE(detached, 1);  // the game numbers meant games of the other file
     QVERIFY(!w.HasGameWindows());
-  }
-
-  void textsFollowTheLanguage() {
-    FakeHost host;
-    Languages().SetLanguageIndex(1);
-    TMDIPGN w(host);
-    QCOMPARE(w.HeaderSections->headerData(0, Qt::Horizontal).toString(), RowText(62));
-    QCOMPARE(w.bFilter->text(), RowText(77));
-    QVERIFY(w.SearchBrett->English());
-    Languages().SetLanguageIndex(0);
-    Localization().ApplyToAll();
-    QCOMPARE(w.bFilter->text(), QString("Filtern"));
-    QCOMPARE(w.rbWeiss->text(), QString::fromUtf8("Weiß"));
   }
 };
 

@@ -123,20 +123,6 @@ class BrettfensterTest : public QObject {
     delete liste;
   }
 
-  void opensWithCaptionAndButtons() {
-    TMDIBrett* w = Oeffnen(1);
-    QCOMPARE(w->windowTitle(), QStringLiteral("Carl - Dürr"));
-    QVERIFY(w->bPrev->isEnabled() && w->bNext->isEnabled());
-    QCOMPARE(w->GameList(), static_cast<TPartienquelle*>(liste));
-    QCOMPARE(w->GameID(), int64_t{11});
-    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
-    // The same game again brings this window forward.
-    QCOMPARE(Oeffnen(1), w);
-    QCOMPARE(area->subWindowList().size(), 1);
-    QVERIFY(Oeffnen(2) != w);
-    QCOMPARE(area->subWindowList().size(), 2);
-  }
-
   void steppingUpdatesTheBoard() {
     TMDIBrett* w = Oeffnen(0);
     TNotationModell& m = w->Notation1->Modell();
@@ -249,12 +235,6 @@ class BrettfensterTest : public QObject {
     }
     w->NaechstePartie();  // nothing: no list
     QCOMPARE(w->windowTitle(), QStringLiteral("Carl - Dürr"));
-    // A closed window leaves the list.
-    TMDIBrett* u = Oeffnen(0);
-    QCOMPARE(liste->Nutzer().size(), size_t{1});
-    u->parentWidget()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(liste->Nutzer().empty());
   }
 
   void rotateTwiceRestoresTheLabels() {
@@ -312,28 +292,6 @@ class BrettfensterTest : public QObject {
     QCOMPARE(w->bPrev->x() + w->bPrev->width(), w->bNext->x());
   }
 
-  void escapeCloses() {
-    TMDIBrett* w = Oeffnen(0);
-    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    w->Notation1->setFocus();
-    QTest::keyClick(w->Notation1, Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(sub.isNull());
-  }
-
-  void popupMenuKeepsItsKeys() {
-    TMDIBrett* w = Oeffnen(0);
-    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    w->puBrett->popup(QPoint(10, 10));
-    QVERIFY(w->puBrett->isVisible());
-    QTest::keyClick(w->puBrett, Qt::Key_Down);
-    QTest::keyClick(w->puBrett, Qt::Key_Escape);
-    QVERIFY(!w->puBrett->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!sub.isNull());
-    QVERIFY(w->Notation1->Modell().Aktuell == nullptr);
-  }
-
   void closeQueryRefusesDuringLongOperationsAndStoresSizes() {
     bool laeuft = true;
     rahmen.ProgressRunning = [&laeuft] { return laeuft; };
@@ -358,41 +316,6 @@ class BrettfensterTest : public QObject {
     QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
     QCOMPARE(v->pBrett->width(), pbrett);
     QCOMPARE(v->Brett1->Groesse(), QuadratGroesse(pbrett, v->Randbreite()));
-  }
-
-  void textsFollowTheLanguage() {
-    TMDIBrett* w = Oeffnen(0);
-    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
-    QCOMPARE(w->sbBack->statusTip(), QStringLiteral("Zug zurück"));
-    QCOMPARE(QString::fromStdString(Languages().Text(128, 0)),
-             QStringLiteral("Zum nächsten Variantenbeginn"));  // recorded from the window
-    Languages().SetLanguageIndex(1);
-    Localization().ApplyToAll();
-    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Copy diagram"));
-    QCOMPARE(w->bNext->toolTip(), QStringLiteral("Next game"));
-    QVERIFY(w->Notation1->English());
-    QCOMPARE(w->Brett1->statusTip(), QStringLiteral("Right mouse button for context menu"));
-    TMDIBrett* v = Oeffnen(1);  // a window opened in English starts in English
-    QCOMPARE(v->mDrehen->text(), QStringLiteral("Rotate"));
-    QVERIFY(v->Notation1->English());
-    Languages().SetLanguageIndex(0);
-    Localization().ApplyToAll();
-    QCOMPARE(w->mDiaCopy->text(), QStringLiteral("Diagramm kopieren"));
-    QVERIFY(!w->Notation1->English());
-  }
-
-  void storedSizesAreApplied() {
-    settings.BrettWidth = 800;
-    settings.BrettHeight = 500;
-    settings.BrettSize = 400;
-    settings.Koordinaten = false;
-    TMDIBrett* w = Oeffnen(0);
-    QCOMPARE(w->parentWidget()->size(), QSize(800, 500));
-    QCOMPARE(w->pBrett->width(), 400);
-    QCOMPARE(w->Brett1->Groesse(), 45);  // (400 - 32) div 8 = 46
-    QVERIFY(!w->Koordinate(1, 0)->isVisible());
-    w->KoordinatenSetzen(true);
-    QVERIFY(w->Koordinate(1, 0)->isVisible());
   }
 
   void messagesAndBlind() {

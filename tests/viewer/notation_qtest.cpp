@@ -80,43 +80,28 @@ class NotationTest : public QObject {
   int beeps = 0;
 
  private slots:
-  void everyMoveIsHitAtItsMark() {
-    TNotation n;
-    Vorbereiten(n, 300, 150);  // scrolled for most moves
-    auto& m = n.Modell();
-    const auto knoten = AlleKnoten(m);
-    QVERIFY(knoten.size() > 25);
-    for (TBaum* k : knoten) {
-      m.Aktuell = k;
-      n.NotationAufbauen();
-      const TSchachbrett erwartet = m.Arbeitsbrett();
-      const QRect r = n.MarkierteFlaeche();
-      QVERIFY2(!r.isEmpty(), qPrintable(QString::number(k->TextPos)));
-      m.Aktuell = nullptr;  // the view stays where it is
-      ereignisse.clear();
-      QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, r.center());
-      QVERIFY2(m.Aktuell == k, qPrintable(QString::fromStdString(m.Notationstext.substr(
-                                              static_cast<size_t>(k->TextPos - 1), 8)) +
-                                          QString(" %1,%2").arg(r.x()).arg(r.y())));
-      QCOMPARE(ereignisse.size(), size_t{1});
-      QVERIFY(!ereignisse[0].next);
-      QVERIFY(ereignisse[0].stellung == erwartet);
-    }
-  }
-
-  void everyMoveOfTheSamplesIsHitAtItsMark_data() {
+  // A click on the mark of every move selects that move and reports its position.
+  void everyMoveIsHitAtItsMark_data() {
     QTest::addColumn<QString>("datei");
     QTest::addColumn<int>("hoechstens");
-    QTest::newRow("samples") << QStringLiteral(BREVARO_SAMPLES "/classics.pgn") << 100;
-    QTest::newRow("generated") << QStringLiteral(BREVARO_TEST_DATA "/game_synthetic_lf.pgn") << 12;
+    QTest::addColumn<QSize>("groesse");
+    QTest::newRow("own, scrolled") << QString() << 1 << QSize(300, 150);
+    QTest::newRow("samples") << QStringLiteral(BREVARO_SAMPLES "/classics.pgn") << 100
+                             << QSize(360, 240);
+    QTest::newRow("generated") << QStringLiteral(BREVARO_TEST_DATA "/game_synthetic_lf.pgn") << 12
+                               << QSize(360, 240);
   }
-  void everyMoveOfTheSamplesIsHitAtItsMark() {
+  void everyMoveIsHitAtItsMark() {
     QFETCH(QString, datei);
     QFETCH(int, hoechstens);
-    QFile f(datei);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const std::string alles = f.readAll().toStdString();
-    size_t anfang = alles.find("[Event ");
+    QFETCH(QSize, groesse);
+    std::string alles = Spiel;
+    if (!datei.isEmpty()) {
+      QFile f(datei);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      alles = f.readAll().toStdString();
+    }
+    size_t anfang = datei.isEmpty() ? 0 : alles.find("[Event ");
     int spiele = 0;
     while (anfang != std::string::npos && spiele < hoechstens) {
       const size_t naechstes = alles.find("\n[Event ", anfang + 1);
@@ -124,25 +109,27 @@ class NotationTest : public QObject {
           alles.substr(anfang, naechstes == std::string::npos ? naechstes : naechstes - anfang);
       anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
       TNotation n;
-      FormularSchriften(n);
-      n.setUeberschrift(true);
-      n.resize(360, 240);
-      n.show();
+      Vorbereiten(n, groesse.width(), groesse.height());
       n.LadePartie(spiel);
       ++spiele;
       auto& m = n.Modell();
       for (TBaum* k : AlleKnoten(m)) {
         m.Aktuell = k;
         n.NotationAufbauen();
+        const TSchachbrett erwartet = m.Arbeitsbrett();
         const QRect r = n.MarkierteFlaeche();
         QVERIFY(!r.isEmpty());
-        m.Aktuell = nullptr;
-        n.Klicken(r.center());
+        m.Aktuell = nullptr;  // the view stays where it is
+        ereignisse.clear();
+        QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, r.center());
         QVERIFY2(m.Aktuell == k,
                  qPrintable(QStringLiteral("game %1 at %2").arg(spiele).arg(k->TextPos)));
+        QCOMPARE(ereignisse.size(), size_t{1});
+        QVERIFY(!ereignisse[0].next);
+        QVERIFY(ereignisse[0].stellung == erwartet);
       }
     }
-    QVERIFY(spiele >= 5);
+    QVERIFY(spiele >= std::min(hoechstens, 5));
   }
 
   void clicksOutsideMovesChangeNothing() {
@@ -214,22 +201,6 @@ class NotationTest : public QObject {
     QVERIFY(m.Aktuell && !m.Aktuell->Naechster);  // down to the last line of moves
   }
 
-  void upAndDownChangeLines() {
-    TNotation n;
-    Vorbereiten(n, 260, 400);
-    auto& m = n.Modell();
-    n.setFocus();
-    n.ZumEnde();
-    const int64_t zeile = ZeileVonZug(m, m.Aktuell);
-    QTest::keyClick(&n, Qt::Key_Up);
-    const int64_t oben = ZeileVonZug(m, m.Aktuell);
-    QVERIFY(oben < zeile);
-    QVERIFY(m.Aktuell->Naechster);
-    QTest::keyClick(&n, Qt::Key_Down);
-    QVERIFY(ZeileVonZug(m, m.Aktuell) > oben);
-    QVERIFY(!ereignisse.back().next);
-  }
-
   void choiceThroughTheInterface() {
     TNotation n;
     Vorbereiten(n);
@@ -269,30 +240,6 @@ class NotationTest : public QObject {
     QTest::keyClick(d.Liste(), Qt::Key(taste2));
     QCOMPARE(d.Wahl(), wahl);
     QVERIFY(!d.isVisible());
-  }
-
-  void choiceWindowClickAndModalRun() {
-    {
-      TVariantenwahl d(nullptr, {"A) 1.e4", "B) 1.d4", "C) 1.c4"}, false);
-      QCOMPARE(d.windowTitle(), QStringLiteral("Variante wählen"));
-      d.show();
-      const QRect r = d.Liste()->visualItemRect(d.Liste()->item(2));
-      QTest::mouseClick(d.Liste()->viewport(), Qt::LeftButton, {}, r.center());
-      QCOMPARE(d.Wahl(), 2);
-    }
-    // The window the view opens: shown modally below the view, answered by keys.
-    TNotation n;
-    n.resize(300, 200);
-    n.show();
-    TQtVariantenwahl frage(&n);
-    QTimer::singleShot(0, [] {
-      QWidget* w = QApplication::activeModalWidget();
-      QVERIFY(w);
-      auto* liste = w->findChild<QListWidget*>();
-      QTest::keyClick(liste, Qt::Key_Down);
-      QTest::keyClick(liste, Qt::Key_Return);
-    });
-    QCOMPARE(frage.Waehlen({"A) 1.e4", "B) 1.d4"}, true), 1);
   }
 
   void wrappingBreaksAtBlanks_data() {
@@ -345,31 +292,6 @@ class NotationTest : public QObject {
     if (breite <= 200 && pgn != QByteArray(Spiel)) QVERIFY(geschnitten > 0);
   }
 
-  void markedMoveIsInverted() {
-    TNotation n;
-    Vorbereiten(n);
-    n.show();
-    n.Navigation().PfadFolgen("", 3);
-    n.NotationAufbauen();
-    const QRect r = n.MarkierteFlaeche();
-    QVERIFY(!r.isEmpty());
-    const QImage bild = n.Paintbox()->grab().toImage();
-    int schwarz = 0;
-    int weiss = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      for (int x = r.left(); x <= r.right(); ++x) {
-        const QColor c = bild.pixelColor(x, y);
-        if (c.lightness() < 40) ++schwarz;
-        if (c.lightness() > 200) ++weiss;
-      }
-    }
-    const int flaeche = r.width() * r.height();
-    QVERIFY2(schwarz > flaeche / 2, qPrintable(QString::number(schwarz)));
-    QVERIFY(weiss > 3);
-    // Left of the mark the background is not black.
-    QVERIFY(bild.pixelColor(1, r.center().y()).lightness() > 100);
-  }
-
   void namesAndCommentsDecode_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::newRow("utf8") << QByteArray("M\xC3\xBCller");
@@ -407,38 +329,6 @@ class NotationTest : public QObject {
     QCOMPARE(m.ZeilenText(0), QStringLiteral("Müller, Hans - Bert "));
     QGuiApplication::clipboard()->clear();
     QVERIFY(!m.PGNEinfuegen());
-  }
-
-  void displayPropertySetters() {
-    TNotation n;
-    TNotatSchrift null;
-    null.Font = QFont(QStringLiteral("Courier New"));
-    null.Font.setPixelSize(13);
-    n.setFont0Var(null);
-    TNotatSchrift eins;
-    eins.Font = QFont(QStringLiteral("Arial"));
-    eins.Font.setPixelSize(30);
-    eins.Font.setItalic(true);
-    eins.Color = Qt::red;
-    n.setFont1Var(eins);
-    QCOMPARE(n.Font1Var().Font.pixelSize(), 13);
-    QCOMPARE(n.Font1Var().Font.family(), null.Font.family());
-    QVERIFY(n.Font1Var().Font.italic());
-    QCOMPARE(n.Font1Var().Color, QColor(Qt::red));
-    TNotatSchrift kommentar;
-    kommentar.Font.setPixelSize(40);
-    n.setFontComment(kommentar);
-    QCOMPARE(n.FontComment().Font.pixelSize(), 13);
-    const int hoehe = n.Zeilenhoehe();
-    n.setZeilenabstand(10);
-    QCOMPARE(n.Zeilenhoehe(), hoehe + 7);
-    QVERIFY(n.FettFont().bold());
-    n.setBevelWidthNotat(0);  // ignored
-    QCOMPARE(n.BevelWidthNotat(), uint16_t{1});
-    n.resize(300, 200);
-    n.setBorderWidthNotat(5);
-    QCOMPARE(n.Paintbox()->geometry().topLeft(), QPoint(6, 6));
-    QCOMPARE(n.Paintbox()->width() + n.Scrollbar()->width() + 12, 300);
   }
 };
 
