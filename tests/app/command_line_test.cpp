@@ -47,31 +47,27 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(CommandLine, RowNumbers) {
-  EXPECT_EQ(ParseRowNumber("0"), 0);
-  EXPECT_EQ(ParseRowNumber("9223372036854775807"), INT64_MAX);
-  EXPECT_EQ(ParseRowNumber("9223372036854775808"), std::nullopt);
-  EXPECT_EQ(ParseRowNumber(""), std::nullopt);
-  EXPECT_EQ(ParseRowNumber("  "), std::nullopt);
-  EXPECT_EQ(ParseRowNumber("-1"), std::nullopt);
-  EXPECT_EQ(ParseRowNumber("0x10"), std::nullopt);
+  const std::pair<const char*, std::optional<int64_t>> cases[] = {
+      {"0", 0},
+      {"9223372036854775807", INT64_MAX},
+      {"9223372036854775808", {}},
+      {"", {}},
+      {"  ", {}},
+      {"-1", {}},
+      {"0x10", {}}};
+  for (auto [text, row] : cases) EXPECT_EQ(ParseRowNumber(text), row) << text;
 }
 
 TEST(CommandLine, ScreenshotOptionIsTakenOut) {
-  Args args = {"a.pgn", "--screenshot", "shot.png", "0"};
-  EXPECT_EQ(TakeScreenshotOption(args), std::string("shot.png"));
-  EXPECT_EQ(args, (Args{"a.pgn", "0"}));
-
-  args = {"--screenshot=x.png", "a.pgn", "--screenshot=y.png"};
-  EXPECT_EQ(TakeScreenshotOption(args), std::string("y.png"));
-  EXPECT_EQ(args, (Args{"a.pgn"}));
-
-  args = {"a.pgn", "--screenshot"};
-  EXPECT_EQ(TakeScreenshotOption(args), std::string());
-  EXPECT_EQ(args, (Args{"a.pgn"}));
-
-  args = {"a.pgn", "--screenshots"};
-  EXPECT_EQ(TakeScreenshotOption(args), std::nullopt);
-  EXPECT_EQ(args.size(), 2u);
+  const std::tuple<Args, std::optional<std::string>, Args> cases[] = {
+      {{"a.pgn", "--screenshot", "shot.png", "0"}, "shot.png", {"a.pgn", "0"}},
+      {{"--screenshot=x.png", "a.pgn", "--screenshot=y.png"}, "y.png", {"a.pgn"}},
+      {{"a.pgn", "--screenshot"}, "", {"a.pgn"}},
+      {{"a.pgn", "--screenshots"}, std::nullopt, {"a.pgn", "--screenshots"}}};
+  for (auto [args, file, rest] : cases) {
+    EXPECT_EQ(TakeScreenshotOption(args), file);
+    EXPECT_EQ(args, rest);
+  }
 }
 
 }  // namespace
