@@ -294,20 +294,6 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Origin searches and resolution
 
-TEST(Searches, CandidateOrderFollowsTheTables) {
-  TSchachbrett b = Brett("Ke1 Nb1 Nf3 ke8");
-  TKandidaten k;
-  ASSERT_TRUE(SucheSpringer(b, 1, F("d2"), false, &k));
-  ASSERT_EQ(k.Anzahl, 2);
-  EXPECT_EQ(k.Feld[1], F("f3"));
-  EXPECT_EQ(k.Feld[2], F("b1"));
-  // Attack mode seeks the opponent's pieces and appends nothing.
-  k.Leeren();
-  EXPECT_FALSE(SucheSpringer(b, -1, F("d2"), false, &k));
-  EXPECT_TRUE(SucheSpringer(b, -1, F("d2"), true, &k));
-  EXPECT_EQ(k.Anzahl, 0);
-}
-
 struct HerkunftFall {
   const char* name;
   const char* figuren;

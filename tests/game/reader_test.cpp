@@ -338,18 +338,6 @@ TEST(Leser, PasteReadsAtMostTheFirst9999Characters) {
 // ---------------------------------------------------------------------------
 // Real and generated games
 
-TEST(Leser, SampleGamesEndInTheRightPosition) {
-  const std::vector<std::string> partien =
-      Partien(DateiLesen(std::string(BREVARO_SAMPLES) + "/classics.pgn"));
-  ASSERT_GE(partien.size(), 1u);
-  Leser l;
-  EXPECT_EQ(l.m.LadePartie(partien[0]), 0);
-  EXPECT_TRUE(l.fehler.empty());
-  const auto [plies, fen] = Endstellung(l.m);
-  EXPECT_EQ(plies, 33u);
-  EXPECT_EQ(fen, "1n1Rkb1r/p4ppp/4q3/4p1B1/4P3/8/PPP2PPP/2K5 b k -");
-}
-
 // Generated games (tags, comments, NAGs, nested variations, FEN and Fischer
 // Random starts, UTF-8 names) against the plies and final positions an
 // independent chess library computed for them. See tests/data/README.md.
