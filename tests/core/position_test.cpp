@@ -44,23 +44,10 @@ TEST(Squares, FeldIndexAndFeldNummerAreInverse) {
   EXPECT_EQ(FeldnameVonIndex(200), "");
 }
 
-TEST(Squares, FixedBoards) {
+TEST(Squares, FixedBoardsKeepTheirBorder) {
+  // Their pieces are checked through FEN below.
   EXPECT_TRUE(RandIntakt(LeeresBrett));
   EXPECT_TRUE(RandIntakt(GrundstellungBrett));
-  for (int i = 21; i <= 98; ++i) {
-    if (i % 10 != 0 && i % 10 != 9) {
-      EXPECT_EQ(LeeresBrett[i], 0);
-    }
-  }
-  EXPECT_EQ(GrundstellungBrett[21], Turm);
-  EXPECT_EQ(GrundstellungBrett[22], Springer);
-  EXPECT_EQ(GrundstellungBrett[23], Laeufer);
-  EXPECT_EQ(GrundstellungBrett[24], Dame);
-  EXPECT_EQ(GrundstellungBrett[25], Koenig);
-  EXPECT_EQ(GrundstellungBrett[95], -Koenig);
-  EXPECT_EQ(GrundstellungBrett[34], Bauer);
-  EXPECT_EQ(GrundstellungBrett[84], -Bauer);
-  EXPECT_EQ(GrundstellungBrett[55], Leer);
 }
 
 TEST(Squares, PackedRecordLayout) {
@@ -81,34 +68,20 @@ TEST(Squares, PackedRecordLayout) {
 // ---------------------------------------------------------------------------
 // FEN output
 
-TEST(FenWriter, StartAndAfterE4) {
-  EXPECT_EQ(StellungToFEN(GrundstellungBrett, GrundstellungZug(), 1, false), kStart);
+TEST(FenWriter, FischerMarkRightsOrderAndBadEnPassant) {
   TSchachbrett b = GrundstellungBrett;
   b[35] = Leer;
   b[55] = Bauer;
   TZug z = GrundstellungZug();
   z.AmZug = -1;
   z.EnPassant = 45;
-  EXPECT_EQ(StellungToFEN(b, z, 1, false),
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1");
   // The Fischer Random mark replaces the en-passant field.
   EXPECT_EQ(StellungToFEN(b, z, 7, true),
             "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq f1 0 7");
-}
-
-TEST(FenWriter, CastlingFieldInFixedOrder) {
-  TZug z;
+  z = TZug();
   z.Rochaderechte = SchwarzLang | WeissKurz;
+  z.EnPassant = 9;  // a border square is not written
   EXPECT_EQ(StellungToFEN(LeeresBrett, z, 12, false), "8/8/8/8/8/8/8/8 w Kq - 0 12");
-  z.Rochaderechte = 0;
-  z.AmZug = -1;
-  EXPECT_EQ(StellungToFEN(LeeresBrett, z, 40, false), "8/8/8/8/8/8/8/8 b - - 0 40");
-}
-
-TEST(FenWriter, InvalidEnPassantIndexIsNotWritten) {
-  TZug z;
-  z.EnPassant = 9;  // a border square
-  EXPECT_EQ(StellungToFEN(LeeresBrett, z, 1, false), "8/8/8/8/8/8/8/8 w - - 0 1");
 }
 
 // ---------------------------------------------------------------------------
@@ -201,78 +174,55 @@ TEST(FenReader, FischerRandomMarkAndPieces) {
   EXPECT_EQ(n, 9);
 }
 
-TEST(FenReader, PlacementVariants) {
+struct LeseFall {
+  const char* fen;
+  bool gelesen;
+  const char* stellung;  // the first FEN fields after reading ("" when refused)
+  uint16_t nummer;       // the move number after reading; it is 5 before
+};
+
+class FenInput : public testing::TestWithParam<LeseFall> {};
+
+TEST_P(FenInput, ReadsOrRefusesWithoutTouchingTheBoard) {
+  const LeseFall& f = GetParam();
   TSchachbrett b = GrundstellungBrett;
   TZug z;
   uint16_t n = 5;
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 1", b, z, n));
-  EXPECT_EQ(b, LeeresBrett);
-
-  b = GrundstellungBrett;
-  ASSERT_TRUE(FENToStellung("8888/8/8/8/8 w - - 0 1", b, z, n));
-  EXPECT_EQ(b, LeeresBrett);
-
-  // Only the placement: side +1, no rights, move number kept.
-  b = LeeresBrett;
-  n = 23;
-  ASSERT_TRUE(FENToStellung("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", b, z, n));
-  EXPECT_EQ(b, GrundstellungBrett);
-  EXPECT_EQ(z.AmZug, 1);
-  EXPECT_EQ(z.Rochaderechte, 0);
-  EXPECT_EQ(n, 23);
-
-  // Rook-file castling letters are ignored.
-  ASSERT_TRUE(FENToStellung("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b HAha - 0 4", b, z, n));
-  EXPECT_EQ(z.Rochaderechte, 0);
-  EXPECT_EQ(z.AmZug, -1);
-  EXPECT_EQ(n, 4);
-}
-
-TEST(FenReader, RejectsWithoutTouchingTheBoard) {
-  const char* schlecht[] = {
-      "",
-      "8/8/8/8/8/8/8 w - - 0 1",      // six separators
-      "k/8/8/8/8/8/8/8/8 w - - 0 1",  // eight before 64 squares are filled
-      "///////k w - - 0 1",           // a piece below a1
-      "8k/8/8/8/8/8/8/8 w - - 0 1",   // a piece past h8
-  };
-  for (const char* fen : schlecht) {
-    TSchachbrett b = GrundstellungBrett;
-    TZug z;
-    uint16_t n = 3;
-    EXPECT_FALSE(FENToStellung(fen, b, z, n)) << fen;
-    EXPECT_EQ(b, GrundstellungBrett) << fen;
-    EXPECT_EQ(n, 3) << fen;
+  EXPECT_EQ(FENToStellung(f.fen, b, z, n), f.gelesen);
+  EXPECT_EQ(n, f.nummer);
+  if (!f.gelesen) {
+    EXPECT_EQ(b, GrundstellungBrett);
+    return;
   }
+  const std::string fen = StellungToFEN(b, z, 1, false);
+  EXPECT_EQ(fen.substr(0, fen.size() - 2), f.stellung);  // written with number 1
 }
 
-TEST(FenReader, OtherCharactersFillOneSquare) {
-  // "9", "0" and "x" stand for one empty square each.
-  TSchachbrett b = LeeresBrett;
-  TZug z;
-  uint16_t n = 0;
-  // The scan ends once 64 squares are filled: a ninth rank is not read.
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8/8 w - - 0 1", b, z, n));
-  ASSERT_TRUE(FENToStellung("9k6/8/8/8/8/8/8/x0K5 w - - 0 1", b, z, n));
-  EXPECT_EQ(b[92], -Koenig);
-  EXPECT_EQ(b[23], Koenig);
-  EXPECT_EQ(b[91], Leer);
-}
-
-TEST(FenReader, MoveNumberOutOfRangeIsNotTaken) {
-  TSchachbrett b = LeeresBrett;
-  TZug z;
-  uint16_t n = 8;
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 65535", b, z, n));
-  EXPECT_EQ(n, 65535);
-  n = 8;
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 65536", b, z, n));
-  EXPECT_EQ(n, 8);
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 -3", b, z, n));
-  EXPECT_EQ(n, 8);
-  ASSERT_TRUE(FENToStellung("8/8/8/8/8/8/8/8 w - - 0 99999999999999999999999", b, z, n));
-  EXPECT_EQ(n, 8);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FenInput,
+    testing::Values(
+        LeseFall{"8/8/8/8/8/8/8/8 w - - 0 1", true, "8/8/8/8/8/8/8/8 w - - 0", 1},
+        LeseFall{"8888/8/8/8/8 w - - 0 1", true, "8/8/8/8/8/8/8/8 w - - 0", 1},
+        // Only the placement: side +1, no rights, move number kept.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0", 5},
+        // Rook-file castling letters are ignored.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b HAha - 0 4", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b - - 0", 4},
+        // "9", "0" and "x" stand for one empty square each; the scan ends once
+        // 64 squares are filled, so a ninth rank is not read.
+        LeseFall{"9k6/8/8/8/8/8/8/x0K5 w - - 0 1", true, "1k6/8/8/8/8/8/8/2K5 w - - 0", 1},
+        LeseFall{"8/8/8/8/8/8/8/8/8 w - - 0 1", true, "8/8/8/8/8/8/8/8 w - - 0", 1},
+        // Move numbers out of range are not taken.
+        LeseFall{"8/8/8/8/8/8/8/8 w - - 0 65535", true, "8/8/8/8/8/8/8/8 w - - 0", 65535},
+        LeseFall{"8/8/8/8/8/8/8/8 w - - 0 65536", true, "8/8/8/8/8/8/8/8 w - - 0", 5},
+        LeseFall{"8/8/8/8/8/8/8/8 w - - 0 -3", true, "8/8/8/8/8/8/8/8 w - - 0", 5},
+        LeseFall{"8/8/8/8/8/8/8/8 w - - 0 99999999999999999999999", true, "8/8/8/8/8/8/8/8 w - - 0",
+                 5},
+        LeseFall{"", false, "", 5}, LeseFall{"8/8/8/8/8/8/8 w - - 0 1", false, "", 5},
+        LeseFall{"k/8/8/8/8/8/8/8/8 w - - 0 1", false, "", 5},   // eight before 64 squares
+        LeseFall{"///////k w - - 0 1", false, "", 5},            // a piece below a1
+        LeseFall{"8k/8/8/8/8/8/8/8 w - - 0 1", false, "", 5}));  // a piece past h8
 
 TEST(FenReader, DigitsPastTheBoardAndHugeTexts) {
   TSchachbrett b = LeeresBrett;

@@ -91,9 +91,6 @@ TEST(Kopfdaten, QuestionMarkClearsOnlyPlayersEventAndSite) {
   EXPECT_EQ(k.Annotator, "?");
   EXPECT_EQ(k.ECO, "?");
   EXPECT_EQ(k.Result, "?");
-}
-
-TEST(Kopfdaten, EmptyResultStaysEmpty) {
   EXPECT_EQ(Gelesen({"[Result \"\"]"}).Result, "");
 }
 
@@ -161,10 +158,5 @@ TEST(Kopfdaten, MetaTagsAreJoinedSetUpIsDropped) {
   EXPECT_EQ(k.MetaKeywords, "ab");
   EXPECT_EQ(k.MetaDescription, "xy");
   EXPECT_EQ(andere, (TTagListe{"[TimeControl \"40/7200\"]"}));
-}
-
-TEST(Kopfdaten, UnknownTagWithoutListIsDropped) {
-  const TEventData k = Gelesen({"[TimeControl \"40/7200\"]"});
-  EXPECT_EQ(k.OtherTags, nullptr);
-  EXPECT_EQ(k.White, "N.N.");
+  EXPECT_EQ(Gelesen({"[TimeControl \"40/7200\"]"}).OtherTags, nullptr);  // no list: dropped
 }

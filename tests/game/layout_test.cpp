@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/notation_model.h"
+#include "test_util.h"
 
 using namespace brevaro;
 
@@ -13,12 +13,6 @@ namespace {
 
 using S = TSchrift;
 using Zeilen = std::vector<std::pair<std::string, TSchrift>>;
-
-// Every character one pixel wide, in every font.
-class FesteBreite : public TZeichenbreite {
- public:
-  int Breite(TSchrift, unsigned char) const override { return 1; }
-};
 
 Zeilen Aufgeteilt(const TNotationModell& m) {
   Zeilen z;
@@ -34,21 +28,6 @@ Zeilen Aufgeteilt(const TNotationModell& m) {
 
 std::string Pgn(const std::string& kopf, const std::string& zuege) {
   return "[Event \"E\"]\n" + kopf + "\n" + zuege + "\n";
-}
-
-TBaum* Knoten(TNotationModell& m, std::initializer_list<int> weg) {
-  // weg: a sequence of steps; >= 0 follows Naechster that many times, -k enters variation k.
-  TBaum* n = m.Wurzel->Erster;
-  for (int s : weg) {
-    if (s >= 0) {
-      for (int i = 0; i < s; ++i) n = n->Naechster;
-    } else {
-      TVariante* v = n->Varianten;
-      for (int i = 1; i < -s; ++i) v = v->Naechste;
-      n = v->Erster;
-    }
-  }
-  return n;
 }
 
 }  // namespace
@@ -82,43 +61,51 @@ TEST(Notation, MainLineCommentAndFirstLevelVariation) {
   EXPECT_EQ(nf3->TextLaenge, 5);  // the comment is not part of the move's text
 }
 
-TEST(Notation, PlainMainFontWithoutAutoBold) {
+struct AufteilungsFall {
+  const char* zuege;
+  bool fett;
+  Zeilen zeilen;
+};
+
+class Aufteilung : public ::testing::TestWithParam<AufteilungsFall> {};
+
+TEST_P(Aufteilung, LinesAndFontsFollowTheDepth) {
   TNotationModell m;
-  m.AutoBold = false;
+  m.AutoBold = GetParam().fett;
   m.SetEnglish(true);
-  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 (1.d4) e5 *")), 0);
-  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 ", S::Haupt},
-                                   {"[1.d4] ", S::Variante1},
-                                   {"1...e5  ", S::Haupt},
-                                   {" ", S::Haupt},
-                                   {"*", S::Kopf}}));
+  ASSERT_EQ(m.LadePartie(Pgn("", GetParam().zuege)), 0);
+  EXPECT_EQ(Aufgeteilt(m), GetParam().zeilen);
 }
 
-TEST(Notation, DeeperVariationsRunOnInsideTheSecondLevel) {
-  TNotationModell m;
-  m.SetEnglish(true);
-  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5 2.Nf3 (2.c3 d5 (2...Nf6)) 2...d6) 2.Nf3 *")), 0);
-  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 ", S::HauptFett},
-                                   {"[1...c5 2.Nf3 ", S::Variante1},
-                                   {"(2.c3 d5 (2...Nf6)) ", S::Variante2},
-                                   {"2...d6] ", S::Variante1},
-                                   {"2.Nf3  ", S::HauptFett},
-                                   {" ", S::Haupt},
-                                   {"*", S::Kopf}}));
-}
-
-TEST(Notation, SecondLevelAtTheEndClosesOnTheSameLine) {
-  TNotationModell m;
-  m.SetEnglish(true);
-  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5 2.Nf3 (2.c3)) (1...e6) 2.Nf3 *")), 0);
-  EXPECT_EQ(Aufgeteilt(m), (Zeilen{{"1.e4 e5 ", S::HauptFett},
-                                   {"[1...c5 2.Nf3 ", S::Variante1},
-                                   {"(2.c3)] ", S::Variante2},
-                                   {"[1...e6] ", S::Variante1},
-                                   {"2.Nf3  ", S::HauptFett},
-                                   {" ", S::Haupt},
-                                   {"*", S::Kopf}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Notation, Aufteilung,
+    ::testing::Values(AufteilungsFall{"1.e4 (1.d4) e5 *",
+                                      false,
+                                      {{"1.e4 ", S::Haupt},
+                                       {"[1.d4] ", S::Variante1},
+                                       {"1...e5  ", S::Haupt},
+                                       {" ", S::Haupt},
+                                       {"*", S::Kopf}}},
+                      // Deeper variations run on inside the second level.
+                      AufteilungsFall{"1.e4 e5 (1...c5 2.Nf3 (2.c3 d5 (2...Nf6)) 2...d6) 2.Nf3 *",
+                                      true,
+                                      {{"1.e4 e5 ", S::HauptFett},
+                                       {"[1...c5 2.Nf3 ", S::Variante1},
+                                       {"(2.c3 d5 (2...Nf6)) ", S::Variante2},
+                                       {"2...d6] ", S::Variante1},
+                                       {"2.Nf3  ", S::HauptFett},
+                                       {" ", S::Haupt},
+                                       {"*", S::Kopf}}},
+                      // A second level at the end closes on the same line.
+                      AufteilungsFall{"1.e4 e5 (1...c5 2.Nf3 (2.c3)) (1...e6) 2.Nf3 *",
+                                      true,
+                                      {{"1.e4 e5 ", S::HauptFett},
+                                       {"[1...c5 2.Nf3 ", S::Variante1},
+                                       {"(2.c3)] ", S::Variante2},
+                                       {"[1...e6] ", S::Variante1},
+                                       {"2.Nf3  ", S::HauptFett},
+                                       {" ", S::Haupt},
+                                       {"*", S::Kopf}}}));
 
 TEST(Notation, EmptyGameShowsOnlyTheResult) {
   TNotationModell m;
@@ -183,21 +170,6 @@ TEST(Notation, CommentBlanksAreTrimmedOnceEachSide) {
   EXPECT_EQ(Knoten(m, {})->Kommentar, "{good}");
   EXPECT_EQ(Knoten(m, {1})->Kommentar, "{}");
   EXPECT_EQ(Aufgeteilt(m)[0].first, "1.e4 {good} e5  ");
-}
-
-TEST(Notation, WorkingBoardFollowsTheCurrentMove) {
-  TNotationModell m;
-  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 (1...c5) 2.Nf3 *")), 0);
-  EXPECT_EQ(m.Arbeitsbrett(), GrundstellungBrett);
-  m.Aktuell = Knoten(m, {1, -1});  // 1...c5
-  m.NotationAufbauen();
-  TSchachbrett b = GrundstellungBrett;
-  b[35] = Leer;
-  b[55] = Bauer;
-  b[83] = Leer;
-  b[63] = -Bauer;
-  EXPECT_EQ(m.Arbeitsbrett(), b);
-  EXPECT_EQ(m.AktuellerZug().AmZug, 1);
 }
 
 TEST(Notation, WrapsAtBlanksAndCutsLongWords) {

@@ -1,31 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "game/notation_model.h"
+#include "test_util.h"
 
 using namespace brevaro;
 
 namespace {
-
-struct Modell {
-  TNotationModell m;
-  TFischerInfo fischer;
-  std::vector<std::string> fehler;
-  explicit Modell(bool english = true) {
-    m.SetEnglish(english);
-    m.OnFischerInfo = [this](const TFischerInfo& info) {
-      fischer = info;
-      m.SetFischerInfo(info.Fischer ? &fischer : nullptr);
-    };
-    m.OnError = [this](const std::string& f) { fehler.push_back(f); };
-  }
-};
 
 std::vector<std::string> Zeilen(const std::string& pgn) {
   std::vector<std::string> z;
@@ -83,29 +66,6 @@ std::string Verbunden(const std::vector<std::string>& z) {
     }
   }
   return ::testing::AssertionSuccess();
-}
-
-std::string DateiLesen(const std::string& pfad) {
-  std::ifstream ein(pfad, std::ios::binary);
-  std::stringstream s;
-  s << ein.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> Partien(const std::string& text) {
-  std::vector<size_t> anfaenge;
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text.compare(i, 7, "[Event ") == 0) anfaenge.push_back(i);
-    const size_t nl = text.find('\n', i);
-    i = nl == std::string::npos ? text.size() : nl + 1;
-  }
-  std::vector<std::string> partien;
-  for (size_t k = 0; k < anfaenge.size(); ++k) {
-    const size_t ende = k + 1 < anfaenge.size() ? anfaenge[k + 1] : text.size();
-    partien.push_back(text.substr(anfaenge[k], ende - anfaenge[k]));
-  }
-  return partien;
 }
 
 }  // namespace
@@ -171,27 +131,38 @@ TEST(Schreiber, SetUpAndFenOnlyForAnotherStart) {
 // ---------------------------------------------------------------------------
 // Movetext
 
-TEST(Schreiber, GermanLettersBracketsAndAnnotations) {
-  Modell s(false);
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 2.Sf3 $5 $18 Sc6 (2...d6 3.d4 (3.Lc4)) 3.Lb5 "
-                           "{Ein Läufer, kein Springer [gut]} Sf6? 4.O-O!! *"),
-            0);
-  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())),
-            "1.e4 e5 2.Nf3 $5 $18 Nc6 (2...d6 3.d4 (3.Bc4)) 3.Bb5 {Ein Läufer, kein Springer "
-            "[gut]} Nf6 4.O-O   *");  // "?" and "!!" in a token are not read
-  // The display text is German again afterwards.
-  EXPECT_NE(s.m.Notationstext.find("2.Sf3!?"), std::string::npos);
+struct ZugtextFall {
+  bool english;
+  const char* kopf;
+  const char* zuege;
+  const char* erwartet;
+};
+
+class Zugtext : public ::testing::TestWithParam<ZugtextFall> {};
+
+TEST_P(Zugtext, IsWrittenInEnglishLetters) {
+  const ZugtextFall& f = GetParam();
+  Modell s(f.english);
+  if (!f.english) s.m.FigurenBuchstaben({"X", "Y", "Z", "V", "W", ""});  // never written
+  ASSERT_EQ(s.Lade(f.zuege, f.kopf), 0);
+  const std::string text = s.m.Notationstext;
+  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), f.erwartet);
+  EXPECT_EQ(s.m.Notationstext, text);  // the display keeps its own letters
   EXPECT_FALSE(s.m.PGNModus);
 }
 
-TEST(Schreiber, OwnLettersAreNotWritten) {
-  Modell s(false);
-  s.m.FigurenBuchstaben({"X", "Y", "Z", "V", "W", ""});
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 2.Nf3 Nc6 *"), 0);
-  EXPECT_NE(s.m.Notationstext.find("2.Wf3"), std::string::npos);
-  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e4 e5 2.Nf3 Nc6   *");
-  EXPECT_NE(s.m.Notationstext.find("2.Wf3"), std::string::npos);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Schreiber, Zugtext,
+    ::testing::Values(
+        ZugtextFall{false, "",
+                    "1.e4 e5 2.Sf3 $5 $18 Sc6 (2...d6 3.d4 (3.Lc4)) 3.Lb5 {Ein Läufer, kein "
+                    "Springer [gut]} Sf6? 4.O-O!! *",
+                    // "?" and "!!" in a token are not read
+                    "1.e4 e5 2.Nf3 $5 $18 Nc6 (2...d6 3.d4 (3.Bc4)) 3.Bb5 {Ein Läufer, kein "
+                    "Springer [gut]} Nf6 4.O-O   *"},
+        ZugtextFall{false, "[FEN \"8/4P3/8/8/8/8/k7/4K3 w - - 0 1\"]", "1.e8=D+ *", "1.e8=Q+   *"},
+        ZugtextFall{true, "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]",
+                    "1.o-o o-o-o 2.d4 *", "1.o-o o-o-o 2.d4   *"}));
 
 TEST(Schreiber, WritesWithoutReportingAgain) {
   Modell s;
@@ -202,13 +173,6 @@ TEST(Schreiber, WritesWithoutReportingAgain) {
   EXPECT_EQ(s.fehler.size(), 1u);
   s.m.NotationAufbauen();  // the handler is back
   EXPECT_EQ(s.fehler.size(), 2u);
-}
-
-TEST(Schreiber, PromotionInGermanIsWrittenInEnglish) {
-  Modell s(false);
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"8/4P3/8/8/8/8/k7/4K3 w - - 0 1\"]\n\n1.e8=D+ *"),
-            0);
-  EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e8=Q+   *");
 }
 
 TEST(Schreiber, BreaksOnlyAtBlanksAfterColumn80) {
@@ -236,44 +200,28 @@ TEST(Schreiber, BreaksOnlyAtBlanksAfterColumn80) {
 
 TEST(Schreiber, CommentLineEndsBecomeBlanks) {
   Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 {a} *"), 0);
+  ASSERT_EQ(s.Lade("1.e4 {a} *"), 0);
   s.m.Wurzel->Erster->Kommentar = "{one\r\n   two\nthree}";
   EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e4 {one two three}   *");
 }
 
-TEST(Schreiber, FischerRandomGameReadsBackTheSame) {
+TEST(Schreiber, FischerRandomGameGoesThroughTheClipboardUnchanged) {
   Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 "
-                           "0 1\"]\n\n1.o-o o-o-o 2.d4 *"),
+  ASSERT_EQ(s.Lade("1.o-o o-o-o 2.d4 *",
+                   "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
             0);
-  const std::string pgn = s.m.PGNSchreiben();
-  EXPECT_NE(pgn.find("[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
-            std::string::npos)
-      << pgn;
-  EXPECT_EQ(Verbunden(Zugzeilen(pgn)), "1.o-o o-o-o 2.d4   *");
+  Ablage ablage;
+  s.m.PGNKopieren(ablage);
+  ASSERT_TRUE(ablage.text.has_value());
+  EXPECT_EQ(*ablage.text, s.m.PGNSchreiben());
+  EXPECT_NE(ablage.text->find("[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
+            std::string::npos);
   Modell t;
-  ASSERT_EQ(t.m.LadePartie(pgn), 0);
+  ASSERT_TRUE(t.m.PGNEinfuegen(ablage));
   EXPECT_TRUE(GleicherBaum(s.m.Wurzel, t.m.Wurzel));
   EXPECT_EQ(t.m.Partiedaten.StartBrett, s.m.Partiedaten.StartBrett);
   ASSERT_NE(t.m.FischerInfo(), nullptr);
   EXPECT_EQ(t.m.Wurzel->Erster->Zug.Rochade, FischerKurz);
-}
-
-TEST(Schreiber, CopyGoesToTheClipboard) {
-  class Ablage : public TTextAblage {
-   public:
-    std::optional<std::string> text;
-    std::optional<std::string> TextLesen() override { return text; }
-    void TextSchreiben(const std::string& t) override { text = t; }
-  } ablage;
-  Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 e5 *"), 0);
-  s.m.PGNKopieren(ablage);
-  ASSERT_TRUE(ablage.text.has_value());
-  EXPECT_EQ(*ablage.text, s.m.PGNSchreiben());
-  Modell t;
-  EXPECT_TRUE(t.m.PGNEinfuegen(ablage));
-  EXPECT_TRUE(GleicherBaum(s.m.Wurzel, t.m.Wurzel));
 }
 
 // ---------------------------------------------------------------------------
