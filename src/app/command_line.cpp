@@ -4,14 +4,14 @@
 
 namespace brevaro {
 
-std::optional<std::string> TakeScreenshotOption(std::vector<std::string>& args) {
-  const std::string prefix = std::string(ScreenshotOption) + "=";
+std::optional<std::string> TakeOption(std::vector<std::string>& args, std::string_view name) {
+  const std::string prefix = std::string(name) + "=";
   std::optional<std::string> value;
   for (size_t i = 0; i < args.size();) {
     if (args[i].rfind(prefix, 0) == 0) {
       value = args[i].substr(prefix.size());
       args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-    } else if (args[i] == ScreenshotOption) {
+    } else if (args[i] == name) {
       const bool has_value = i + 1 < args.size();
       value = has_value ? args[i + 1] : std::string();
       args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
@@ -21,6 +21,10 @@ std::optional<std::string> TakeScreenshotOption(std::vector<std::string>& args) 
     }
   }
   return value;
+}
+
+std::optional<std::string> TakeScreenshotOption(std::vector<std::string>& args) {
+  return TakeOption(args, ScreenshotOption);
 }
 
 std::optional<int64_t> ParseRowNumber(const std::string& text) {

@@ -7,9 +7,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevaro {
+
+// Removes every "NAME VALUE" and "NAME=VALUE" from the arguments and returns
+// the value of the last one; nullopt when there is none. An option without a
+// value gives an empty text.
+std::optional<std::string> TakeOption(std::vector<std::string>& args, std::string_view name);
 
 // "--screenshot FILE.png" or "--screenshot=FILE.png": start up, render the
 // frame window into FILE.png, exit.

@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "app/command_line.h"
+
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
@@ -147,22 +149,7 @@ bool RemoveFromHistory(std::vector<std::string>& history, const std::string& pat
 // ---------------------------------------------------------------------------
 
 std::string TakeConfigDirOption(std::vector<std::string>& args) {
-  const std::string prefix = std::string(ConfigDirOption) + "=";
-  std::string value;
-  for (size_t i = 0; i < args.size();) {
-    if (args[i].rfind(prefix, 0) == 0) {
-      value = args[i].substr(prefix.size());
-      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-    } else if (args[i] == ConfigDirOption) {
-      const bool has_value = i + 1 < args.size();
-      value = has_value ? args[i + 1] : std::string();
-      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                 args.begin() + static_cast<std::ptrdiff_t>(i + (has_value ? 2 : 1)));
-    } else {
-      ++i;
-    }
-  }
-  return value;
+  return TakeOption(args, ConfigDirOption).value_or(std::string());
 }
 
 std::string UserConfigDirectory() {
