@@ -1,6 +1,6 @@
 #include "app/about_box.h"
 
-#include "app/language_switcher.h"
+#include "languages/language_switcher.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -27,6 +27,10 @@ std::optional<std::string> TakeScreenshotOption(std::vector<std::string>& args) 
   return TakeOption(args, ScreenshotOption);
 }
 
+std::string TakeConfigDirOption(std::vector<std::string>& args) {
+  return TakeOption(args, ConfigDirOption).value_or(std::string());
+}
+
 std::optional<int64_t> ParseRowNumber(const std::string& text) {
   size_t begin = 0, end = text.size();
   while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;

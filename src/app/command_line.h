@@ -26,6 +26,14 @@ inline constexpr std::string_view ScreenshotOption = "--screenshot";
 // value gives an empty text.
 std::optional<std::string> TakeScreenshotOption(std::vector<std::string>& args);
 
+// Command-line option naming the settings directory: "--config-dir=DIR" or
+// "--config-dir DIR".
+inline constexpr std::string_view ConfigDirOption = "--config-dir";
+
+// Removes the settings-directory option from the arguments (so that the
+// positional parameters keep their places) and returns its value, or empty.
+std::string TakeConfigDirOption(std::vector<std::string>& args);
+
 // A decimal row number: optional blanks around ASCII digits, nothing else, and
 // small enough for 64 bits.
 std::optional<int64_t> ParseRowNumber(const std::string& text);

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/main_form.h"
+#include "app/frame_window.h"
 #include "app/program_icon.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 
 using namespace brevaro;
 

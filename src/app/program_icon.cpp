@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "board/figurensatz.h"
+#include "board/piece_sets.h"
 
 namespace brevaro {
 

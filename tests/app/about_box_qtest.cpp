@@ -1,5 +1,5 @@
 #include "app/about_box.h"
-#include "app/language_table.h"
+#include "languages/language_table.h"
 
 #include <QPushButton>
 #include <QStatusTipEvent>

@@ -70,4 +70,11 @@ TEST(CommandLine, ScreenshotOptionIsTakenOut) {
   }
 }
 
+TEST(CommandLine, ConfigDirOptionIsTakenOutBesideTheScreenshotOption) {
+  Args args{"a.pgn", "--config-dir", "/tmp/c", "--screenshot=s.png", "3", "--config-dir"};
+  EXPECT_EQ(TakeConfigDirOption(args), "");  // the last one counts, even without a value
+  EXPECT_EQ(TakeScreenshotOption(args), "s.png");
+  EXPECT_EQ(args, (Args{"a.pgn", "3"}));
+}
+
 }  // namespace

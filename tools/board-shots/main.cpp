@@ -9,8 +9,8 @@
 #include <QThread>
 #include <cstdio>
 
-#include "board/brett.h"
-#include "board/stellungsdialog.h"
+#include "board/board_widget.h"
+#include "board/setup_dialog.h"
 
 using namespace brevaro;
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "collections/gamelist.h"
-#include "collections/pgnindex.h"
+#include "collections/game_list.h"
+#include "collections/pgn_index.h"
 
 using namespace brevaro;
 

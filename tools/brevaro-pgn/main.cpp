@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "collections/encoding.h"
-#include "collections/gamelist.h"
-#include "collections/pgnfile.h"
-#include "collections/pgnindex.h"
+#include "collections/game_list.h"
+#include "collections/pgn_file.h"
+#include "collections/pgn_index.h"
 #include "core/moves.h"
 #include "core/position.h"
 #include "game/notation_model.h"

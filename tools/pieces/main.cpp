@@ -70,7 +70,7 @@ QImage Zeichnen(const QString& datei, int s, double mindest) {
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: brevaro-pieces PIECE-DIR [PREVIEW-DIR] > figurendaten.cpp\n");
+    std::fprintf(stderr, "usage: brevaro-pieces PIECE-DIR [PREVIEW-DIR] > piece_data.cpp\n");
     return 2;
   }
   const QString ordner = QString::fromLocal8Bit(argv[1]);
@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
          "// package ships them. Do not edit; run the generator again.\n"
          "// Each set: per column of the 12 x size wide, 2 x size high strip, run\n"
          "// lengths alternating white, black, ... from the top.\n"
-         "#include \"board/figurendaten.h\"\n\n// clang-format off\nnamespace brevaro {\nnamespace "
+         "#include \"board/generated/piece_data.h\"\n\n// clang-format off\nnamespace brevaro "
+         "{\nnamespace "
          "{\n";
   int nr = 0;
   for (const Satz& satz : Saetze) {

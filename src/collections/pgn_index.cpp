@@ -1,0 +1,537 @@
+#include "collections/pgn_index.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <numeric>
+#include <utility>
+
+#include "collections/encoding.h"
+#include "collections/pgn_file.h"
+
+namespace brevaro {
+
+namespace {
+
+// The scan reads this much at a time and counts its progress in ScanBlocks.
+constexpr int64_t LeseBlock = 64 * ScanBlock;
+// Bytes of a game first read for its header; doubled while the tag section
+// goes on.
+constexpr int64_t KopfBlock = 1024;
+
+// The window a filter or sort reads the games through.
+constexpr int64_t FensterGroesse = 256 * 1024;
+
+constexpr std::string_view EventMuster = "[Event ";
+
+bool EndetMitPgn(const std::string& pfad) {
+  if (pfad.size() < 4) return false;
+  std::string ende = pfad.substr(pfad.size() - 4);
+  for (char& c : ende) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ende == ".pgn";
+}
+
+bool Existiert(const std::string& pfad) {
+  struct stat st {};
+  return ::stat(pfad.c_str(), &st) == 0;
+}
+
+// Reads tag lines from the start of `text` until the tag section ends. The
+// text ends at its first zero byte. `vollstaendig`: `text` is the whole game
+// text. Otherwise it is a prefix, and false means the prefix ended before the
+// tag section did.
+bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
+  KopfdatenLoeschen(kopf);
+  size_t s = 0;
+  while (s < text.size() && text[s] != '\0' && static_cast<unsigned char>(text[s]) <= ' ') ++s;
+  if (s == text.size() && !vollstaendig) return false;
+  if (s == text.size() || text[s] == '\0') {
+    kopf.White = "Error";
+    kopf.Black = "...";
+    return true;
+  }
+  for (;;) {
+    size_t e = s;
+    while (e < text.size() && text[e] != '\n' && text[e] != '\r' && text[e] != '\0') ++e;
+    bool letzte = e == text.size() || text[e] == '\0';
+    if (e == text.size() && !vollstaendig) return false;
+    if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
+      return false;  // CR LF or CR alone: the next byte decides
+    }
+    const std::string_view zeile = Getrimmt(text.substr(s, e - s));
+    if (zeile.empty() || zeile[0] != '[') return true;
+    TagZeileLesen(kopf, zeile);
+    if (letzte) return true;
+    s = e + 1;
+    if (text[e] == '\r' && s < text.size() && text[s] == '\n') ++s;
+    if (s >= text.size()) return vollstaendig;
+  }
+}
+
+}  // namespace
+
+int Prozent(int64_t a, int64_t b) {
+  return b == 0 ? 0 : static_cast<int>(a * 100 / b);
+}
+
+void KopfAusText(std::string_view text, TEventData& kopf) {
+  KopfLesen(text, true, kopf);
+}
+
+TPGNIndex::TPGNIndex() {
+  header_.OtherTags = &otherTags_;
+}
+
+TPGNIndex::~TPGNIndex() {
+  CloseFile();
+}
+
+void TPGNIndex::CloseFile() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+int64_t TPGNIndex::GameCount() const {
+  return starts_.empty() ? 0 : static_cast<int64_t>(starts_.size()) - 1;
+}
+
+TGameIndexEntry TPGNIndex::Entry(int64_t gameId) const {
+  if (gameId < 0 || gameId >= GameCount()) return {};
+  return {gameId, starts_[gameId], starts_[gameId + 1]};
+}
+
+int64_t TPGNIndex::GameOfRow(int64_t row) const {
+  if (row < 0 || row >= RowCount()) return -1;
+  return rows_[order_[row]];
+}
+
+void TPGNIndex::Trace(int percent, TCancelMode& mode) {
+  if (OnPGNTrace) OnPGNTrace(percent, mode);
+}
+
+// ---------------------------------------------------------------------------
+// Opening and scanning
+
+void TPGNIndex::SetFileName(const std::string& pfad) {
+  if (busy_) return;
+  if (IsOpen() && pfad == fileName_) {
+    if (!indexComplete_) Scan(pfad);
+    return;
+  }
+  if (!Existiert(pfad)) {
+    if (pfad.empty()) {
+      CloseFile();
+      starts_.clear();
+      rows_.clear();
+      order_.clear();
+      sortKey_ = 0;
+      indexComplete_ = false;
+      fileName_.clear();
+      return;
+    }
+    std::string neu = pfad;
+    if (!EndetMitPgn(neu)) neu += ".pgn";
+    if (Existiert(neu)) {
+      // The name with its extension is an existing file: list it, never
+      // create it anew over its games.
+      if (!IstPGNDatei(neu)) return;
+    } else {
+      bool anlegen = true;
+      if (BeforeCreatePGNFile) BeforeCreatePGNFile(neu, anlegen);
+      if (!anlegen) return;
+      const int fd = ::open(neu.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0) {
+        lastError_ = std::strerror(errno);
+        return;
+      }
+      ::close(fd);
+    }
+    Scan(neu);
+    return;
+  }
+  if (!IstPGNDatei(pfad)) return;
+  Scan(pfad);
+}
+
+bool TPGNIndex::Scan(const std::string& pfad) {
+  // Open the new file before letting go of the old one, so that a file that
+  // cannot be opened leaves the list as it was.
+  const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    lastError_ = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    lastError_ = "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  CloseFile();
+  fd_ = fd;
+  fileName_ = pfad;
+  lastError_.clear();
+  busy_ = true;
+  indexComplete_ = false;
+  starts_.clear();
+  rows_.clear();
+  order_.clear();
+  sortKey_ = 0;
+  scanCancel_ = cmContinue;
+  filterSuspended_ = true;
+
+  const int64_t bloecke = st.st_size / ScanBlock;
+  bool abgebrochen = false;
+  try {
+    constexpr size_t uebertrag = EventMuster.size();
+    std::vector<char> puffer(uebertrag + LeseBlock);
+    size_t carry = 0;  // bytes kept from the previous read
+    int64_t pos = 0;   // file offset of the next read
+    bool gefunden = false;
+    int letzterProzent = -1;
+    for (;;) {
+      const int64_t n = ReadAt(pos, puffer.data() + carry, LeseBlock);
+      if (n < 0) {
+        // A read error is no end of file: the index stays incomplete.
+        lastError_ = std::strerror(errno);
+        abgebrochen = true;
+        break;
+      }
+      if (n == 0) break;
+      const char* b = puffer.data();
+      const size_t laenge = carry + static_cast<size_t>(n);
+      const int64_t basis = pos - static_cast<int64_t>(carry);
+      size_t ab = 1;
+      if (!gefunden) {
+        // The first game starts at the first "[Event " anywhere, also one
+        // that straddles two reads.
+        const void* p = ::memmem(b, laenge, EventMuster.data(), EventMuster.size());
+        if (p) {
+          const size_t k = static_cast<size_t>(static_cast<const char*>(p) - b);
+          gefunden = true;
+          starts_.push_back(basis + static_cast<int64_t>(k));
+          ab = k + 1;
+        } else {
+          ab = laenge;
+        }
+      }
+      // Every further game starts at "[Event " right after a line feed. A "["
+      // too close to the end is looked at again with the next read.
+      while (ab < laenge) {
+        const void* q = std::memchr(b + ab, '[', laenge - ab);
+        if (!q) break;
+        const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
+        if (k + EventMuster.size() > laenge) break;
+        if (b[k - 1] == '\n' && std::memcmp(b + k + 1, EventMuster.data() + 1, 6) == 0) {
+          starts_.push_back(basis + static_cast<int64_t>(k));
+          AddRow(GameCount() - 1);
+        }
+        ab = k + 1;
+      }
+      pos += n;
+      carry = std::min(uebertrag, laenge);
+      std::memmove(puffer.data(), b + laenge - carry, carry);
+
+      const int prozent = Prozent((pos + ScanBlock - 1) / ScanBlock, bloecke);
+      if (GameCount() > 50 && prozent != letzterProzent) {
+        letzterProzent = prozent;
+        Trace(prozent, scanCancel_);
+        if (scanCancel_ == cmCancel) {
+          abgebrochen = true;
+          break;
+        }
+      }
+    }
+    if (!abgebrochen) {
+      // The last game ends at the end of the bytes read.
+      if (gefunden) {
+        starts_.push_back(pos);
+        AddRow(GameCount() - 1);
+      }
+      indexComplete_ = true;
+    }
+  } catch (const std::bad_alloc&) {
+    lastError_ = std::strerror(ENOMEM);
+  }
+  filterSuspended_ = false;
+  busy_ = false;
+  TCancelMode ende = scanCancel_;
+  Trace(0, ende);
+  return true;
+}
+
+int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {
+  int64_t gelesen = 0;
+  while (gelesen < laenge) {
+    const ssize_t n = ::pread(fd_, ziel + gelesen, static_cast<size_t>(laenge - gelesen),
+                              static_cast<off_t>(pos + gelesen));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && gelesen == 0) return -1;
+    if (n <= 0) break;
+    gelesen += n;
+  }
+  return gelesen;
+}
+
+int64_t TPGNIndex::ReadBuffered(int64_t pos, char* ziel, int64_t laenge) {
+  if (!windowActive_ || laenge > FensterGroesse / 4) {
+    return std::max<int64_t>(0, ReadAt(pos, ziel, laenge));
+  }
+  const auto imFenster = [&] {
+    // A window shorter than its size ends at the end of the file.
+    const int64_t ende = windowStart_ + static_cast<int64_t>(window_.size());
+    const bool dateiende = static_cast<int64_t>(window_.size()) < FensterGroesse;
+    return !window_.empty() && pos >= windowStart_ &&
+           (pos + laenge <= ende || (dateiende && pos <= ende));
+  };
+  if (!imFenster()) {
+    window_.resize(FensterGroesse);
+    window_.resize(
+        static_cast<size_t>(std::max<int64_t>(0, ReadAt(pos, window_.data(), FensterGroesse))));
+    windowStart_ = pos;
+  }
+  const int64_t da = std::min(laenge, windowStart_ + static_cast<int64_t>(window_.size()) - pos);
+  if (da <= 0) return 0;
+  std::memcpy(ziel, window_.data() + (pos - windowStart_), static_cast<size_t>(da));
+  return da;
+}
+
+// ---------------------------------------------------------------------------
+// Rows, filter and sort
+
+void TPGNIndex::AddRow(int64_t gameId) {
+  if (OnFilterRequest && !filterSuspended_) {
+    ReadGameHeader(gameId);
+    bool zeigen = true;
+    OnFilterRequest(header_, zeigen);
+    if (!zeigen) return;
+  }
+  rows_.push_back(gameId);
+  order_.push_back(static_cast<int64_t>(rows_.size()) - 1);
+}
+
+void TPGNIndex::ApplyFilter() {
+  if (busy_ || !IsOpen()) return;
+  busy_ = true;
+  rows_.clear();
+  order_.clear();
+  sortKey_ = 0;
+  TCancelMode modus = cmContinue;
+  const int64_t anzahl = GameCount();
+  int letzterProzent = -1;
+  window_.clear();
+  windowActive_ = true;
+  try {
+    for (int64_t g = 0; g < anzahl; ++g) {
+      AddRow(g);
+      const int prozent = Prozent(g + 1, anzahl);
+      if (prozent != letzterProzent) {
+        letzterProzent = prozent;
+        Trace(prozent, modus);
+        if (modus == cmCancel) break;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    lastError_ = std::strerror(ENOMEM);
+  }
+  windowActive_ = false;
+  window_ = {};
+  Trace(0, modus);
+  busy_ = false;
+}
+
+std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
+  switch (key) {
+    case skWhite:
+      return kopf.White;
+    case skBlack:
+      return kopf.Black;
+    case skEvent:
+      return kopf.Event;
+    case skAnnotator:
+      return kopf.Annotator;
+    case skSite:
+      return kopf.Site;
+    case skResult:
+      return kopf.Result;
+    case skEco:
+      return kopf.ECO;
+    case skYear:
+      return std::to_string(kopf.Year);
+    case skWhiteElo:
+      return std::to_string(kopf.WhiteElo);
+    case skBlackElo:
+      return std::to_string(kopf.BlackElo);
+    case skMoveCount:
+      return std::to_string(kopf.MoveCount);
+    default:
+      return {};
+  }
+}
+
+void TPGNIndex::SortBy(uint8_t key) {
+  if (busy_ || !IsOpen() || order_.empty() || key > skMoveCount) return;
+  busy_ = true;
+  noPaint_ = true;
+  TCancelMode modus = cmContinue;
+  const int64_t n = RowCount();
+  if (key == sortKey_) {
+    if (key != skNumber) std::reverse(order_.begin(), order_.end());
+  } else {
+    sortKey_ = key;
+    std::iota(order_.begin(), order_.end(), int64_t{0});
+    if (key != skNumber) {
+      const int64_t gesamt = 2 * n;
+      int64_t schritte = 0;
+      int letzterProzent = -1;
+      auto schritt = [&] {
+        const int prozent = Prozent(++schritte, gesamt);
+        if (prozent != letzterProzent) {
+          letzterProzent = prozent;
+          Trace(prozent, modus);
+        }
+        return modus != cmCancel;
+      };
+      try {
+        std::vector<std::string> keys;
+        keys.reserve(static_cast<size_t>(n));
+        bool weiter = true;
+        window_.clear();
+        windowActive_ = true;
+        for (int64_t r = 0; r < n && weiter; ++r) {
+          keys.push_back(SortKeyText(ReadGameHeader(rows_[order_[r]]), key));
+          weiter = schritt();
+        }
+        windowActive_ = false;
+        window_ = {};
+        if (!weiter) {
+          sortKey_ = skNumber;  // the rows are still in file order
+        } else {
+          // Quicksort with the middle element as pivot; an explicit stack
+          // (smaller range first) keeps its depth logarithmic.
+          std::vector<std::pair<int64_t, int64_t>> stapel;
+          if (n > 1) stapel.emplace_back(0, n - 1);
+          while (weiter && !stapel.empty()) {
+            const auto [lo, hi] = stapel.back();
+            stapel.pop_back();
+            const std::string pivot = keys[(lo + hi) / 2];
+            int64_t i = lo, j = hi;
+            do {
+              while (keys[i] < pivot) ++i;
+              while (keys[j] > pivot) --j;
+              if (i <= j) {
+                std::swap(keys[i], keys[j]);
+                std::swap(order_[i], order_[j]);
+                ++i;
+                --j;
+              }
+            } while (i <= j);
+            weiter = schritt();
+            const bool links = lo < j, rechts = i < hi;
+            if (links && rechts) {
+              if (j - lo > hi - i) {
+                stapel.emplace_back(lo, j);
+                stapel.emplace_back(i, hi);
+              } else {
+                stapel.emplace_back(i, hi);
+                stapel.emplace_back(lo, j);
+              }
+            } else if (links) {
+              stapel.emplace_back(lo, j);
+            } else if (rechts) {
+              stapel.emplace_back(i, hi);
+            }
+          }
+        }
+      } catch (const std::bad_alloc&) {
+        lastError_ = std::strerror(ENOMEM);
+      }
+      windowActive_ = false;
+      window_ = {};
+    }
+  }
+  Trace(0, modus);
+  noPaint_ = false;
+  busy_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// Reading games
+
+std::string TPGNIndex::ReadGameText(int64_t gameIndex) const {
+  const TGameIndexEntry e = Entry(gameIndex);
+  if (e.GameID < 0 || !IsOpen() || e.EndPos <= e.StartPos) return {};
+  try {
+    std::string text(static_cast<size_t>(e.EndPos - e.StartPos), '\0');
+    const int64_t n = ReadAt(e.StartPos, text.data(), e.EndPos - e.StartPos);
+    text.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
+    if (const size_t null = text.find('\0'); null != std::string::npos) text.resize(null);
+    const std::string_view rein = Getrimmt(text);
+    if (rein.size() == text.size()) return text;
+    return std::string(rein);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+void TPGNIndex::GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame) const {
+  gameId = -1;
+  pgnGame.clear();
+  if (!IsOpen() || gameIndex < 0 || gameIndex >= GameCount()) return;
+  pgnGame = ReadGameText(gameIndex);
+  if (!pgnGame.empty()) gameId = Entry(gameIndex).GameID;
+}
+
+const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
+  const TGameIndexEntry e = Entry(gameIndex);
+  const int64_t laenge = e.GameID < 0 ? 0 : e.EndPos - e.StartPos;
+  // Read as much of the game as its tag section needs, not the whole game.
+  std::string puffer;
+  for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
+    puffer.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
+    const int64_t n = IsOpen() ? ReadBuffered(e.StartPos, puffer.data(), menge) : 0;
+    puffer.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    const bool alles = n < menge || menge >= laenge;
+    if (KopfLesen(puffer, alles, header_) || alles) break;
+  }
+  return header_;
+}
+
+void TPGNIndex::ReadGameHeaders(const std::vector<int64_t>& gameIds,
+                                const std::function<void(int64_t, const TEventData&)>& f) {
+  if (busy_) return;
+  busy_ = true;
+  window_.clear();
+  windowActive_ = true;
+  try {
+    for (int64_t g : gameIds) f(g, ReadGameHeader(g));
+  } catch (...) {
+    windowActive_ = false;
+    window_ = {};
+    busy_ = false;
+    throw;
+  }
+  windowActive_ = false;
+  window_ = {};
+  busy_ = false;
+}
+
+std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds) {
+  std::string text;
+  for (int64_t g : gameIds) {
+    int64_t id = -1;
+    std::string spiel;
+    index.GetGame(g, id, spiel);
+    if (spiel.empty()) continue;
+    text += "\r\n\r\n";
+    text += spiel;
+  }
+  return text;
+}
+
+}  // namespace brevaro

@@ -1,0 +1,164 @@
+// TMDIBrett, the game window: a multiple-document child showing one game as
+// a board (with coordinate labels and a popup menu) beside its notation, with
+// buttons to step through the notation and to load the previous or next game
+// of the list the game came from.
+// Invariant: the board always shows the notation's current position (every
+// change of the current move reaches the board through OnMoveChange), and the
+// window is linked to its source list exactly while GameList is set.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "board/board_widget.h"
+#include "core/position.h"
+#include "viewer/game_source.h"
+#include "viewer/notation_view.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSplitter;
+class QToolButton;
+
+namespace brevaro {
+
+struct TSettings;
+class TBrettUmgebung;
+class TSpielfensterDialoge;
+
+// What a game window needs from the frame. Every member may be left empty.
+struct TSpielfensterRahmen {
+  // Window sizes, square colours, the options Koordinaten and Animation, the
+  // piece letters; the close query writes the sizes and colours back.
+  TSettings* Settings = nullptr;
+  // True while the frame runs a long operation: closing is refused then.
+  std::function<bool()> ProgressRunning;
+  // The frame's prototype board, whose piece strip new boards take.
+  const TBrett* Prototyp = nullptr;
+  // The frame found a way to print diagrams.
+  bool DruckenMoeglich = false;
+  // Message boxes and the beep; the desktop's when not given.
+  TSpielfensterDialoge* Dialoge = nullptr;
+  // The board's platform services; the desktop's when not given.
+  TBrettUmgebung* BrettUmgebung = nullptr;
+};
+
+// The messages and sounds of a game window; tests answer them.
+class TSpielfensterDialoge {
+ public:
+  virtual ~TSpielfensterDialoge() = default;
+  virtual void Fehlermeldung(QWidget* eltern, const QString& text) = 0;  // OK box, error
+  virtual void Hinweis(QWidget* eltern, const QString& text) = 0;        // OK box, notice
+  virtual void Piepen() = 0;                                             // message beep
+};
+
+// Message boxes and QApplication::beep.
+TSpielfensterDialoge& QtSpielfensterDialoge();
+
+// The largest square size the splitter allows for a board panel `breite`
+// pixels wide with a frame of `randbreite` around the board.
+int QuadratGroesse(int breite, int randbreite);
+// The built-in piece set drawn at a square size.
+TFigurenset FigurensatzFuer(int groesse);
+
+class TMDIBrett : public QWidget, public TQuellenNutzer {
+  Q_OBJECT
+
+ public:
+  explicit TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent = nullptr);
+  ~TMDIBrett() override;
+
+  // Opening a game, for the frame and the game list: with a text, a window
+  // of `area` already showing game `gameId` of `liste` is brought to the
+  // front and returned. Otherwise a new child window is created in `area`,
+  // linked to `liste` (may be nullptr) with `gameId`; a non-empty `text` is
+  // loaded (bPrev/bNext enabled when linked), the caption becomes
+  // "White - Black", the stored sizes and colours are applied and the board
+  // is sized by the splitter.
+  static TMDIBrett* Oeffnen(QMdiArea& area, TPartienquelle* liste, int64_t gameId,
+                            std::string_view text, const TSpielfensterRahmen& rahmen);
+
+  // ---- Components and controls -------------------------------------------
+  TBrett* Brett1 = nullptr;
+  TNotation* Notation1 = nullptr;
+  QFrame* pBrett = nullptr;
+  QFrame* pBoard = nullptr;
+  QFrame* pButtons = nullptr;
+  QFrame* pNotation = nullptr;
+  QFrame* Panel1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QToolButton* bPrev = nullptr;
+  QToolButton* bNext = nullptr;
+  QToolButton* sbPrev = nullptr;
+  QToolButton* sbBack = nullptr;
+  QToolButton* sbAhead = nullptr;
+  QToolButton* sbNext = nullptr;
+  QMenu* puBrett = nullptr;
+  QAction* mDiaCopy = nullptr;
+  QAction* mFENCopy = nullptr;
+  QAction* mPrint = nullptr;
+  QAction* mAufbauen = nullptr;
+  QAction* mInsertFEN = nullptr;
+  QAction* mDrehen = nullptr;
+  QAction* mMessages = nullptr;
+  QAction* Blind1 = nullptr;
+
+  // ---- State ---------------------------------------------------------------
+  TPartienquelle* GameList() const { return GameList_; }
+  int64_t GameID() const { return GameID_; }
+  void setQuelle(TPartienquelle* liste, int64_t gameId);
+  int Randbreite() const { return Randbreite_; }
+  bool MeldungenAus() const { return MeldungenAus_; }
+  const TFischerInfo& FischerKopie() const { return FischerKopie_; }
+  // Label k (1..16) of the pair: 0 bottom/left, 1 top/right.
+  QLabel* Koordinate(int k, int seite) const { return Koordinaten[k - 1][seite]; }
+  void setDialoge(TSpielfensterDialoge* d) { Dialoge = d ? d : &QtSpielfensterDialoge(); }
+
+  // ---- Operations ------------------------------------------------------------
+  // Loads a game text into the notation and sets the caption.
+  void PartieLaden(std::string_view text);
+  void KoordinatenSetzen(bool sichtbar);
+  void BrettGroesseSetzen(int groesse);
+  void Splitter1Moved();
+  void Drehen();
+  void VorigePartie();    // bPrev
+  void NaechstePartie();  // bNext
+  void QuelleAbgekoppelt() override;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* o, QEvent* e) override;
+
+ private:
+  void FormCreate();
+  void SprachenRegistrieren();
+  void Notation1MoveChange(const TZug& zug, const TSchachbrett& stellung, bool nextMove);
+  void Notation1FischerInfo(const TFischerInfo& info);
+  void Regelhinweis(int zeile);
+  void PartieWechseln(int richtung);
+  void Schliessen();
+  bool Koordinatenoption() const;
+  void TastenVorschauEinrichten(QWidget* w);
+
+  TSpielfensterRahmen Rahmen;
+  TSpielfensterDialoge* Dialoge;
+  TPartienquelle* GameList_ = nullptr;
+  int64_t GameID_ = -1;
+  int Randbreite_ = 32;
+  bool MeldungenAus_ = false;
+  TFischerInfo FischerKopie_{};
+  std::array<std::array<QLabel*, 2>, 16> Koordinaten{};
+  bool TastenVorschau = true;
+};
+
+}  // namespace brevaro

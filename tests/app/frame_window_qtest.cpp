@@ -1,0 +1,699 @@
+// The frame window: start-up from settings and command line, opening files,
+// history, progress and stop, menus and hints, closing and the settings it
+// writes. Every frame runs in a temporary program and settings directory and
+// answers its dialogs through a fake.
+#include "app/frame_window.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <memory>
+
+#include "board/board_widget.h"
+#include "languages/language_switcher.h"
+#include "languages/language_table.h"
+#include "lists/database_window.h"
+#include "lists/game_list_view.h"
+#include "lists/game_list_window.h"
+#include "settings/ini_file.h"
+#include "viewer/game_window.h"
+
+using namespace brevaro;
+
+namespace {
+
+class FakeDialogs : public TFrameDialogs {
+ public:
+  QString OpenFileName(QWidget*, const QString& title, const QString& filter) override {
+    dialogTitles << title, dialogFilters << filter;
+    return openPath;
+  }
+  bool Question(QWidget*, const QString& text, bool) override { return questions << text, answer; }
+  void Error(QWidget*, const QString& text) override { errors << text; }
+  void About(QWidget*) override { ++abouts; }
+  void Notice(QWidget*, const QString& text) override { notices << text; }
+  void Beep() override { ++beeps; }
+
+  QString openPath;
+  bool answer = true;
+  QStringList questions, errors, notices, dialogTitles, dialogFilters;
+  int abouts = 0, beeps = 0;
+};
+
+std::string Game(int n) {
+  return "[Event \"Test " + std::to_string(n) + "\"]\n[White \"White " + std::to_string(n) +
+         "\"]\n[Black \"Black " + std::to_string(n) + "\"]\n[Result \"*\"]\n\n1. e4 e5 *\n\n";
+}
+
+QString WriteFile(const QString& path, const std::string& bytes) {
+  QFile f(path);
+  if (f.open(QIODevice::WriteOnly)) f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  return path;
+}
+
+QString PgnFile(const QTemporaryDir& dir, const QString& name, int games) {
+  std::string bytes;
+  for (int i = 1; i <= games; ++i) bytes += Game(i);
+  return WriteFile(dir.filePath(name), bytes);
+}
+
+}  // namespace
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  FakeDialogs dialogs_;
+
+  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {}, bool show = true) {
+    TMainFormOptions options;
+    options.ProgramDir = dir_->path() + "/";
+    options.SettingsDir = dir_->path();
+    options.Parameters = std::move(params);
+    options.Dialogs = &dialogs_;
+    auto frame = std::make_unique<TMainForm>(options);
+    if (show) {
+      frame->show();
+      if (!QTest::qWaitForWindowExposed(frame.get())) return nullptr;
+    }
+    return frame;
+  }
+  QString IniPath() const { return dir_->filePath("brevaro.ini"); }
+  void WriteIni(const std::string& text) { WriteFile(IniPath(), text); }
+  IniFile ReadIni() const {
+    IniFile ini;
+    ini.Load(QFile::encodeName(IniPath()).toStdString());
+    return ini;
+  }
+  static std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    dialogs_ = FakeDialogs();
+    Languages().SetLanguageIndex(0);
+  }
+  void cleanup() {
+    Languages().SetLanguageIndex(0);
+    dir_.reset();
+  }
+
+  // ---- Creation ------------------------------------------------------------
+
+  void creationWritesEnglishFileAndBuildsTheFrame() {
+    auto frame = Frame({}, false);
+    QVERIFY(QFile::exists(dir_->filePath("English.lng")));
+    QCOMPARE(frame->windowTitle(), QString("Brevaro"));
+    QVERIFY(frame->hBrett && frame->hBrett->isHidden());
+    QCOMPARE(frame->hBrett->Figuren(), TFigurenset::WinboardF33);
+    QCOMPARE(frame->hBrett->Groesse(), 33);
+    QCOMPARE(frame->bStop->text(), QString("X"));
+    QCOMPARE(frame->bStop->toolTip(), QString("Abbrechen"));
+    QCOMPARE(frame->prBar->maximum(), 100);
+    QCOMPARE(frame->pTrace->width(), 124);
+    QCOMPARE(frame->OpenDialogTitle, QString("PGN-Datei öffnen bzw. eine neue angeben"));
+    // Language menu: Deutsch, then the language files found (English.lng).
+    const QList<QAction*> languages = frame->mSprache->actions();
+    QCOMPARE(languages.size(), 2);
+    QCOMPARE(languages[0]->text(), QString("Deutsch"));
+    QCOMPARE(languages[0]->shortcut(), QKeySequence("Ctrl+1"));
+    QCOMPARE(languages[1]->text(), QString("English"));
+    // Menu entries: name, caption, shortcut, status hint.
+    const char* menus[][4] = {
+        {"mOpenPGN", "Ö&ffnen", "Ctrl+O",
+         "PGN-Datei öffnen bzw. eine neue anlegen (neuen Dateinamen angeben)"},
+        {"mClose", "Fenster &schließen", "", "Aktuelles Fenster schließen"},
+        {"mExit", "&Beenden", "", "Anwendung beenden"},
+        {"mKoord", "&Koordinaten", "Ctrl+K", "Koordinatenanzeige ein- bzw. ausschalten"},
+        {"mAnimation", "&Animation", "Ctrl+A", "Zuganimation"},
+        {"HelpAboutItem", "&Info", "", ""}};
+    for (auto [name, caption, shortcut, status] : menus) {
+      auto* action = frame->findChild<QAction*>(name);
+      QVERIFY2(action, name);
+      QCOMPARE(action->text(), QString(caption));
+      QCOMPARE(action->shortcut(), QKeySequence(QString(shortcut)));
+      QCOMPARE(action->statusTip(), QString(status));
+    }
+  }
+
+  void optionsMenuIsHiddenButItsShortcutsAct() {
+    WriteFile(dir_->filePath("Klingon.lng"), "x\n");
+    auto frame = Frame();
+    QVERIFY(!frame->mOptions->menuAction()->isVisible());
+    QStringList titles;
+    for (QAction* a : frame->menuBar()->actions())
+      if (a->isVisible()) titles << a->text();
+    QCOMPARE(titles, QStringList({"&Partien", "&Fenster", "&Info"}));
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    QVERIFY(frame->mKoord->isChecked());
+    QTest::keyClick(frame.get(), Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(!frame->mKoord->isChecked());
+    QTest::keyClick(frame.get(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(!frame->mAnimation->isChecked());
+    // Ctrl+2 chooses the second language entry (English).
+    QTest::keyClick(frame.get(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(Languages().LanguageIndex(), 1);
+    QCOMPARE(frame->mOpenPGN->text(), QString("&Open"));
+    QCOMPARE(frame->mPartien->title(), QString("&Games"));
+    QCOMPARE(frame->bStop->toolTip(), QString("Cancel"));
+    QTest::keyClick(frame.get(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(Languages().LanguageIndex(), 0);
+    QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
+    // A language file that cannot be read any more is reported and changes nothing.
+    QVERIFY(QFile::remove(dir_->filePath("Klingon.lng")));
+    frame->mSprache->actions().back()->trigger();
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QCOMPARE(Languages().LanguageIndex(), 0);
+    QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
+  }
+
+  void hintsShowTheirLongPartAndAboutOpensThroughTheDialogs() {
+    auto frame = Frame();
+    QStatusTipEvent tip(frame->mOpenPGN->statusTip());
+    QCoreApplication::sendEvent(frame.get(), &tip);
+    QCOMPARE(frame->pHint->text(), frame->mOpenPGN->statusTip());
+    frame->ShowHint("kurz|lang");
+    QCOMPARE(frame->pHint->text(), QString("lang"));
+    frame->ShowHint("ganz");
+    QCOMPARE(frame->pHint->text(), QString("ganz"));
+    frame->HelpAboutItem->trigger();
+    QCOMPARE(dialogs_.abouts, 1);
+  }
+
+  // ---- Opening files ---------------------------------------------------------
+
+  void commandLineRowOpensThatGame_data() {
+    QTest::addColumn<int>("games");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("opened");  // GameID of the game window, -1: none
+    QTest::newRow("row 0") << 3 << "0" << 0;
+    QTest::newRow("last row") << 3 << "2" << 2;
+    QTest::newRow("row 5 of three") << 3 << "5" << -1;
+    QTest::newRow("empty file") << 0 << "0" << -1;
+    QTest::newRow("no number") << 3 << "" << -1;
+  }
+  void commandLineRowOpensThatGame() {
+    QFETCH(int, games);
+    QFETCH(QString, row);
+    QFETCH(int, opened);
+    const QString path = PgnFile(*dir_, "three.pgn", games);
+    std::vector<std::string> params = {Bytes(path)};
+    if (!row.isEmpty()) params.push_back(row.toStdString());
+    auto frame = Frame(params);
+    QCOMPARE(frame->ListWindows().size(), 1);
+    TMDIPGN* list = frame->ListWindows().front();
+    QCOMPARE(list->windowTitle(), path);
+    QCOMPARE(list->PGN1->RowCount(), games);
+    QCOMPARE(frame->History().size(), size_t(1));
+    QCOMPARE(HistoryPath(frame->History().front()), Bytes(path));
+    if (opened < 0) {
+      QVERIFY(frame->GameWindows().isEmpty());
+      QCOMPARE(frame->ActiveChild(), list);
+      return;
+    }
+    QCOMPARE(frame->GameWindows().size(), 1);
+    TMDIBrett* game = frame->GameWindows().front();
+    QCOMPARE(game->GameID(), opened);
+    QVERIFY(game->GameList() != nullptr);
+    QCOMPARE(game->GameList()->CurrentRow(), opened);
+    QCOMPARE(game->windowTitle(), QString("White %1 - Black %1").arg(opened + 1));
+    QVERIFY(game->bPrev->isEnabled() && game->bNext->isEnabled());
+    QCOMPARE(frame->ActiveChild(), game);
+    QVERIFY(list->HasGameWindows());
+    // The new board took the frame's piece set; both windows can be seen.
+    QCOMPARE(game->Brett1->FigurenbildHolen(), frame->hBrett->FigurenbildHolen());
+    QVERIFY(!game->parentWidget()->geometry().intersects(list->parentWidget()->geometry()));
+  }
+
+  void newGameWindowsCoverAsLittleAsPossible() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    WriteIni("[Options]\nDatabaseWinEnabled=0\n");
+    auto frame = Frame({Bytes(path)});
+    frame->resize(1400, 900);
+    QTest::qWait(1);
+    QMdiSubWindow* listSub = qobject_cast<QMdiSubWindow*>(frame->ListWindows()[0]->parentWidget());
+    for (int row = 0; row < 3; ++row) {
+      QVERIFY(frame->OpenRow(frame->ListWindows()[0], row));
+      QMdiSubWindow* sub =
+          qobject_cast<QMdiSubWindow*>(frame->GameWindows().back()->parentWidget());
+      const QRect area = frame->MDIArea->viewport()->rect();
+      QVERIFY(area.contains(sub->geometry()) || sub->pos() == QPoint(0, 0));
+      if (row == 0) {
+        // The first one fits beside its list, covering nothing.
+        for (QMdiSubWindow* other : frame->MDIArea->subWindowList())
+          if (other != sub) QVERIFY(!other->geometry().intersects(sub->geometry()));
+        QCOMPARE(sub->y(), listSub->y());
+      }
+    }
+  }
+
+  void gameWindowStepsThroughItsListUntilTheListCloses() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path), "0"});
+    TMDIPGN* list = frame->ListWindows().front();
+    TMDIBrett* game = frame->GameWindows().front();
+    QTest::mouseClick(game->bNext, Qt::LeftButton);
+    QCOMPARE(game->GameID(), 1);
+    QCOMPARE(game->windowTitle(), QString("White 2 - Black 2"));
+    QCOMPARE(list->PGN1->CurrentRow(), 1);
+    QCOMPARE(list->PGN1->MarkedRows(), std::vector<int64_t>({1}));
+    QTest::mouseClick(game->bPrev, Qt::LeftButton);
+    QCOMPARE(dialogs_.beeps, 0);
+    QTest::mouseClick(game->bPrev, Qt::LeftButton);  // before the first: the last, with a beep
+    QCOMPARE(dialogs_.beeps, 1);
+    QCOMPARE(game->GameID(), 2);
+    QCOMPARE(list->PGN1->CurrentRow(), 2);
+    // Rows in another order after a sort: stepping follows the display order.
+    list->HeaderControlSectionClick(1);  // players: White 1, 2, 3
+    list->HeaderControlSectionClick(1);  // again: reversed
+    QCOMPARE(list->PGN1->GameOfRow(0), 2);
+    list->PGN1->MarkOnly(0);
+    QTest::mouseClick(game->bNext, Qt::LeftButton);
+    QCOMPARE(game->GameID(), 1);
+    // Closing the list (asked, as it has games open) lets go of its games.
+    dialogs_.answer = true;
+    QVERIFY(list->parentWidget()->close());
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QTRY_VERIFY(frame->ListWindows().isEmpty());
+    QVERIFY(!game->GameList() && game->GameID() == -1);
+    QVERIFY(!game->bPrev->isEnabled() && !game->bNext->isEnabled());
+    // The game window goes on working, and closes unasked.
+    QVERIFY(game->parentWidget()->close());
+    QTRY_VERIFY(frame->GameWindows().isEmpty());
+  }
+
+  void optionsReachTheGameWindowsAndAGameOpensOnce() {
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    WriteIni("[Options]\nAnimation=0\nfigN=S\nBlackSquare=0x00203040\n");
+    auto frame = Frame({Bytes(path), "0"});
+    TMDIBrett* game = frame->GameWindows().front();
+    QCOMPARE(game->Brett1->Animation(), uint8_t(0));
+    QCOMPARE(game->Brett1->BlackSquareColor() & 0xffffff, QRgb(0x403020));
+    QVERIFY(game->Koordinate(1, 0)->isVisibleTo(game));
+    frame->mKoord->trigger();
+    QVERIFY(!game->Koordinate(1, 0)->isVisibleTo(game));
+    frame->mAnimation->trigger();
+    QCOMPARE(game->Brett1->Animation(), uint8_t(1));
+    // New windows take the options as they are now.
+    QVERIFY(frame->OpenRow(frame->ListWindows().front(), 1));
+    TMDIBrett* second = frame->GameWindows().back();
+    QVERIFY(!second->Koordinate(1, 0)->isVisibleTo(second));
+    QCOMPARE(second->Brett1->Animation(), uint8_t(1));
+    // The same game opened again brings its window forward; no row 3.
+    QVERIFY(frame->OpenRow(frame->ListWindows().front(), 0));
+    QCOMPARE(frame->GameWindows().size(), 2);
+    QCOMPARE(frame->ActiveChild(), game);
+    QVERIFY(!frame->OpenRow(frame->ListWindows().front(), 3));
+    // An empty game window, linked to no list.
+    frame->OpenGame(nullptr, "", -1);
+    QCOMPARE(frame->GameWindows().size(), 3);
+    QCOMPARE(frame->GameWindows().back()->GameList(), nullptr);
+    QVERIFY(!frame->GameWindows().back()->bNext->isEnabled());
+  }
+
+  void commandLineOpensSeveralFilesAndIgnoresBadRows() {
+    const QString a = PgnFile(*dir_, "a.pgn", 3);
+    const QString upper = PgnFile(*dir_, "A.pgn", 2);  // names differing in case: two files
+    const QString b = PgnFile(*dir_, "b.pgn", 2);
+    const QString text = WriteFile(dir_->filePath("notes.pgn"), "just some text\nand more\n");
+    const QString missing = dir_->filePath("missing");
+    dialogs_.answer = false;
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir_->path());  // "A.pgn" is relative: opened as an absolute path
+    auto frame =
+        Frame({Bytes(a), "5", "A.pgn", Bytes(b), "1", "0", Bytes(missing), Bytes(text), "0"});
+    QDir::setCurrent(old);
+    // The missing file is offered to be created (as missing.pgn); declined, no
+    // window stays. Row 5 of a's three games opens nothing, row 1 of b its
+    // second game; the text file opens nothing.
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.questions.front().contains("missing.pgn"));
+    QVERIFY(!QFile::exists(missing + ".pgn"));
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, upper, b, "White 2 - Black 2"}));
+    QCOMPARE(frame->ListWindows()[1]->PGN1->RowCount(), 2);
+    QCOMPARE(frame->History().size(), size_t(3));
+    QVERIFY(dialogs_.errors.isEmpty());
+  }
+
+  void theSameFileOpenedTwiceBringsItsWindowForward() {
+    const QString a = PgnFile(*dir_, "same.pgn", 2);
+    const QString b = PgnFile(*dir_, "other.pgn", 2);
+    QVERIFY(QFile::link(a, dir_->filePath("link.pgn")));
+    auto frame = Frame({Bytes(a)});
+    TMDIPGN* first = frame->ListWindows().front();
+    frame->OpenPGNFile(b);
+    QCOMPARE(frame->ActiveChild()->windowTitle(), b);
+    // Another spelling of the same file, and a link to it.
+    QCOMPARE(frame->OpenPGNList(dir_->path() + "/./sub/../same.pgn"), first);
+    QCOMPARE(frame->ActiveChild(), first);
+    frame->OpenPGNFile(b);
+    QCOMPARE(frame->OpenPGNList(dir_->filePath("link.pgn")), first);
+    QCOMPARE(frame->ActiveChild(), first);
+    QCOMPARE(frame->ListWindows().size(), 2);
+  }
+
+  void openCommandUsesTheDialogAndReportsWhatCannotBeCreated() {
+    const QString path = PgnFile(*dir_, "dialog.pgn", 2);
+    const QString uncreatable = dir_->filePath("no/such/dir/new.pgn");
+    dialogs_.answer = true;  // create it: reported, except from the command line
+    auto frame = Frame({Bytes(uncreatable)});
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.errors.isEmpty());
+    dialogs_.openPath = uncreatable;
+    frame->mOpenPGN->trigger();
+    QCOMPARE(dialogs_.questions.size(), 2);
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QVERIFY(dialogs_.errors.front().contains(uncreatable));
+    QVERIFY(frame->ListWindows().isEmpty() && frame->History().empty());
+    dialogs_.openPath.clear();  // cancelled
+    frame->mOpenPGN->trigger();
+    QVERIFY(frame->ListWindows().isEmpty());
+    dialogs_.openPath = path;
+    frame->mOpenPGN->trigger();
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({path}));
+    QCOMPARE(dialogs_.dialogTitles.back(), QString("PGN-Datei öffnen bzw. eine neue angeben"));
+    QCOMPARE(dialogs_.dialogFilters.back(), QString("PGN-Dateien (*.pgn);;Alle Dateien (*)"));
+  }
+
+  void droppedFilesOpen() {
+    const QString a = PgnFile(*dir_, "drop1.pgn", 1);
+    const QString b = PgnFile(*dir_, "drop2.PGN", 1);
+    const QString text = WriteFile(dir_->filePath("readme.txt"), "hello\n");
+    auto frame = Frame();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(text),
+                  QUrl("https://example.org/x.pgn")});
+    const QPoint at = frame->MDIArea->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &drop);
+    QTRY_COMPARE(frame->ChildWindowTitles(), QStringList({a, b}));
+
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/x.pgn")});
+    QDragEnterEvent refused(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.get(), &refused);
+    QVERIFY(!refused.isAccepted());
+  }
+
+  // ---- History -----------------------------------------------------------------
+
+  void historyKeepsTheLastEightNewestFirst() {
+    auto frame = Frame();
+    QStringList paths;
+    for (int i = 0; i < 9; ++i) paths << PgnFile(*dir_, QString("h%1.pgn").arg(i), 1);
+    for (const QString& p : paths) frame->OpenPGNFile(p);
+    QCOMPARE(frame->History().size(), size_t(8));
+    for (int i = 0; i < 8; ++i)
+      QCOMPARE(HistoryPath(frame->History()[size_t(i)]), Bytes(paths[8 - i]));
+    // A listed file keeps its place, also when opened again in a new window.
+    frame->MDIArea->closeAllSubWindows();
+    QTRY_VERIFY(frame->ListWindows().isEmpty());
+    frame->OpenPGNFile(paths[4]);
+    QCOMPARE(HistoryPath(frame->History()[4]), Bytes(paths[4]));
+    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(paths[8]));
+  }
+
+  // ---- Database window -----------------------------------------------------------
+
+  void databaseWindowOpensWhenTheSettingsAskForIt_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<bool>("open");
+    QTest::newRow("no key") << "[Options]\nKoordinaten=1\n" << false;
+    QTest::newRow("enabled") << "[Options]\nDatabaseWinEnabled=1\n" << false;
+    QTest::newRow("not enabled") << "[Options]\nDatabaseWinEnabled=0\n" << true;
+  }
+  void databaseWindowOpensWhenTheSettingsAskForIt() {
+    QFETCH(QString, ini);
+    QFETCH(bool, open);
+    // History entries of missing files drop out at start; SaveDataBase is kept.
+    const QString kept = PgnFile(*dir_, "base.pgn", 1);
+    WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(dir_->filePath("gone.pgn"))) +
+             "\nFile1=" + HistoryEntry(Bytes(kept)) + "\nSaveDataBase=keep me\n" +
+             ini.toStdString() + "DatabaseHeight=240\nDatabaseWidth=333\n");
+    auto frame = Frame();
+    QCOMPARE(frame->History().size(), size_t(1));
+    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(kept));
+    QCOMPARE(frame->DatabaseWindow() != nullptr, open);
+    if (!open) {
+      QVERIFY(frame->close());
+      QCOMPARE(ReadIni().ReadString("History", "SaveDataBase", ""), std::string("keep me"));
+      QCOMPARE(ReadIni().ReadString("History", "File1", "x"), std::string());
+      return;
+    }
+    QCOMPARE(frame->DatabaseWindow()->EntryPath(0), kept);
+    QCOMPARE(frame->DatabaseWindow()->parentWidget()->size(), QSize(333, 240));
+    // It follows the history, and there is only one.
+    const QString more = PgnFile(*dir_, "more.pgn", 1);
+    frame->OpenPGNFile(more);
+    QCOMPARE(frame->DatabaseWindow()->EntryPath(0), more);
+    QCOMPARE(frame->OpenDatabaseWindow(), frame->DatabaseWindow());
+    QCOMPARE(frame->MDIArea->subWindowList().size(), 2);
+    // Its entries open their files.
+    frame->DatabaseWindow()->lbDatabase->setCurrentRow(1);
+    frame->DatabaseWindow()->lbDatabaseDblClick();
+    QCOMPARE(frame->ActiveChild()->windowTitle(), kept);
+  }
+
+  void gamesDroppedOnTheDatabaseWindowAreAppendedThroughTheFrame() {
+    // Source games with players in reverse file order: sorting reverses them.
+    std::string source;
+    for (int i = 0; i < 4; ++i)
+      source += "[Event \"E" + std::to_string(i) + "\"]\n[White \"" + char('D' - i) +
+                "\"]\n[Black \"x\"]\n\n1. e4 *\n\n";
+    const QString from = WriteFile(dir_->filePath("from.pgn"), source);
+    const std::string before = "[Event \"T\"]\n\n1. d4 *\n";
+    const QString target = WriteFile(dir_->filePath("target.pgn"), before);
+    const QString gone = dir_->filePath("gone.pgn");
+    WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(target)) +
+             "\n[Options]\nDatabaseWinEnabled=0\n");
+    auto frame = Frame({Bytes(from)});
+    TMDIDatabase* db = frame->DatabaseWindow();
+    QVERIFY(db);
+    QCOMPARE(db->EntryPath(1), target);
+    TPGN* list = frame->ListWindows().front()->PGN1;
+    frame->ListWindows().front()->HeaderControlSectionClick(1);  // players: A, B, C, D
+    QCOMPARE(list->GameOfRow(0), 3);
+    list->clearSelection();
+    for (int row : {2, 0, 3})
+      list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+    // No window closes while the games are collected.
+    bool closedMeanwhile = true;
+    QTimer::singleShot(0, frame.get(), [&] { closedMeanwhile = frame->close(); });
+    db->DropGames(list, 1);
+    QVERIFY(!closedMeanwhile && frame->isVisible());
+    QCOMPARE(dialogs_.questions.size(), 1);
+    QVERIFY(dialogs_.errors.isEmpty());
+    const std::string expected = before + "\r\n\r\n" + list->ReadGameText(3) + "\r\n\r\n" +
+                                 list->ReadGameText(1) + "\r\n\r\n" + list->ReadGameText(0);
+    QFile t(target);
+    QVERIFY(t.open(QIODevice::ReadOnly));
+    QCOMPARE(t.readAll().toStdString(), expected);
+    t.close();
+
+    // A target the frame lists in a game window is refused.
+    frame->OpenPGNFile(target);
+    frame->AddHistory(gone);  // history: gone, from, target
+    QCOMPARE(db->EntryPath(2), target);
+    db->DropGames(list, 2);
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QVERIFY(dialogs_.errors.back().contains(target));
+    // A target that vanished reports the error of row 19 and creates nothing.
+    QCOMPARE(db->EntryPath(0), gone);
+    db->DropGames(list, 0);
+    QCOMPARE(dialogs_.errors.size(), 2);
+    QVERIFY(dialogs_.errors.back().startsWith(QtText(Languages().LanguageText(19))));
+    QVERIFY(!QFile::exists(gone));
+  }
+
+  // ---- Child-window commands -------------------------------------------------------
+
+  void childWindowCommandsNeedAChild() {
+    auto frame = Frame();
+    const QList<QAction*> commands = {frame->WindowCascadeItem, frame->WindowTileItem,
+                                      frame->WindowArrangeItem, frame->WindowMinimizeItem};
+    for (QAction* a : commands) QVERIFY(!a->isEnabled());
+    frame->OpenPGNFile(PgnFile(*dir_, "one.pgn", 1));
+    frame->OpenPGNFile(PgnFile(*dir_, "two.pgn", 1));
+    for (QAction* a : commands) QVERIFY(a->isEnabled());
+    frame->WindowMinimizeItem->trigger();
+    for (QMdiSubWindow* sub : frame->MDIArea->subWindowList()) QVERIFY(sub->isMinimized());
+    frame->WindowTileItem->trigger();
+    frame->WindowCascadeItem->trigger();
+    emit frame->Window1->aboutToShow();
+    int listed = 0;
+    for (QAction* a : frame->Window1->actions())
+      if (a->text().endsWith("one.pgn") || a->text().endsWith("two.pgn")) ++listed;
+    QCOMPARE(listed, 2);
+    frame->mClose->trigger();
+    frame->mClose->trigger();
+    QTRY_VERIFY(frame->MDIArea->subWindowList().isEmpty());
+    QTRY_VERIFY(!frame->WindowCascadeItem->isEnabled());
+  }
+
+  // ---- Progress and stop -------------------------------------------------------------
+
+  void progressLetsEventsRunAndTheStopButtonCancels() {
+    auto frame = Frame();
+    TCancelMode mode = cmContinue;
+    frame->Progress(150, mode);
+    QCOMPARE(frame->prBar->value(), 100);
+    QCOMPARE(mode, cmContinue);
+    bool runningInside = false, closedInside = true;
+    QTimer::singleShot(0, frame.get(), [&] {
+      runningInside = frame->ProgressRunning();
+      closedInside = frame->close();
+      QTest::mouseClick(frame->bStop, Qt::LeftButton);
+    });
+    frame->Progress(40, mode);
+    QVERIFY(runningInside && !closedInside && frame->isVisible());
+    QVERIFY(!frame->ProgressRunning() && frame->StopFlag());
+    QCOMPARE(mode, cmCancel);
+    QCOMPARE(frame->prBar->value(), 40);
+    // cmNone reports only.
+    mode = cmNone;
+    frame->Progress(-5, mode);
+    QCOMPARE(mode, cmNone);
+    QCOMPARE(frame->prBar->value(), 0);
+    // The next file opened starts with the flag cleared.
+    frame->OpenPGNFile(PgnFile(*dir_, "after.pgn", 2));
+    QVERIFY(!frame->StopFlag());
+    QCOMPARE(frame->ListWindows().front()->PGN1->RowCount(), 2);
+
+    // A second operation starts while the first lets events run (a file
+    // opened meanwhile); when it ends, the first still runs and closing stays refused.
+    bool runningAfterInner = false, closedAfterInner = true;
+    QTimer::singleShot(0, frame.get(), [&] {
+      TCancelMode inner = cmContinue;
+      frame->Progress(10, inner);
+      runningAfterInner = frame->ProgressRunning();
+      closedAfterInner = frame->close();
+    });
+    mode = cmContinue;
+    frame->Progress(50, mode);
+    QVERIFY(runningAfterInner && !closedAfterInner);
+    QVERIFY(!frame->ProgressRunning());
+    QVERIFY(frame->close());
+  }
+
+  void stopButtonEndsTheScanOfALargeFile() {
+    std::string bytes;
+    for (int i = 0; i < 40000; ++i) bytes += Game(i);
+    const QString big = WriteFile(dir_->filePath("big.pgn"), bytes);
+    auto frame = Frame();
+    int reports = 0;
+    // Press stop from inside the scan's first report that lets events run.
+    QTimer::singleShot(0, frame.get(), [&] {
+      ++reports;
+      QTest::mouseClick(frame->bStop, Qt::LeftButton);
+    });
+    TMDIPGN* list = frame->OpenPGNList(big);
+    QVERIFY(list);
+    QCOMPARE(reports, 1);
+    QVERIFY(!list->PGN1->IndexComplete());
+    QVERIFY(list->PGN1->RowCount() < 40000);
+    // Sorting clears the flag again and runs to its end.
+    list->HeaderControlSectionClick(0);
+    QVERIFY(!frame->StopFlag());
+  }
+
+  // ---- Settings and closing ----------------------------------------------------------
+
+  void settingsAreWrittenOnCloseAndReadBack() {
+    WriteIni(
+        "[Options]\nMainHeight=480\nMainWidth=640\nPGNHeight=300\nPGNWidth=420\n"
+        "BlackSquare=0x00336699\nfigK=R\nEnglish=1\notherLang=English\n");
+    const QString path = PgnFile(*dir_, "list.pgn", 3);
+    {
+      auto frame = Frame({Bytes(path)});
+      QCOMPARE(frame->size(), QSize(640, 480));
+      QCOMPARE(Languages().LanguageIndex(), 1);
+      QCOMPARE(frame->mExit->text(), QString("&Exit"));
+      QCOMPARE(frame->ListWindows().front()->parentWidget()->size(), QSize(420, 300));
+      frame->ListWindows().front()->parentWidget()->resize(500, 310);
+      frame->mKoord->trigger();
+      frame->resize(700, 520);
+      QVERIFY(frame->close());
+      QVERIFY(frame->SettingsWritten());
+    }
+    IniFile ini = ReadIni();
+    const std::pair<const char*, int> written[] = {
+        {"MainHeight", 520}, {"MainWidth", 700}, {"PGNHeight", 310},        {"PGNWidth", 500},
+        {"Koordinaten", 0},  {"Animation", 1},   {"BlackSquare", 0x336699}, {"English", 1}};
+    for (auto [key, value] : written) QCOMPARE(ini.ReadInteger("Options", key, -7), value);
+    QCOMPARE(ini.ReadString("Options", "figK", ""), std::string("R"));
+    QCOMPARE(ini.ReadString("Options", "otherLang", ""), std::string("English"));
+    QVERIFY(!ini.Value("Options", "DatabaseWinEnabled"));
+    QCOMPARE(HistoryPath(ini.ReadString("History", "File0", "")), Bytes(path));
+
+    Languages().SetLanguageIndex(0);
+    auto again = Frame();
+    QVERIFY(!again->mKoord->isChecked());
+    QCOMPARE(again->size(), QSize(700, 520));
+    QCOMPARE(Languages().LanguageIndex(), 1);
+    QCOMPARE(again->History().size(), size_t(1));
+    // Written once: a second close writes nothing.
+    QVERIFY(again->close());
+    QVERIFY(QFile::remove(IniPath()));
+    QVERIFY(again->close());
+    QVERIFY(!QFile::exists(IniPath()));
+  }
+
+  void closeBoxSkipsTheListsQuestionAndExitAsksIt_data() {
+    for (const char* column : {"closeBox", "answer"}) QTest::addColumn<bool>(column);
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("close box") << true << false << 0 << true;
+    QTest::newRow("exit, yes") << false << true << 1 << true;
+    QTest::newRow("exit, no") << false << false << 1 << false;
+  }
+  void closeBoxSkipsTheListsQuestionAndExitAsksIt() {
+    QFETCH(bool, closeBox);
+    QFETCH(bool, answer);
+    QFETCH(int, questions);
+    QFETCH(bool, closed);
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path), "1"});
+    QCOMPARE(frame->GameWindows().size(), 1);
+    TMDIBrett* game = frame->GameWindows().front();
+    game->parentWidget()->resize(610, 420);
+    dialogs_.answer = answer;
+    const bool result =
+        closeBox ? frame->SystemClose() : (frame->mExit->trigger(), !frame->isVisible());
+    QCOMPARE(result, closed);
+    QCOMPARE(dialogs_.questions.size(), questions);
+    if (questions) QCOMPARE(dialogs_.questions.front(), QtText(Languages().LanguageText(12)));
+    QCOMPARE(frame->SettingsWritten(), closed);
+    QCOMPARE(QFile::exists(IniPath()), closed);
+    QVERIFY(!frame->SystemClosing());
+    if (!closed) {  // the list and its game stay linked
+      QVERIFY(frame->isVisible() && game->GameList() != nullptr && game->bNext->isEnabled());
+      return;
+    }
+    // The game window stored its size, written with the rest.
+    QCOMPARE(ReadIni().ReadInteger("Options", "BrettHeight", 0), 420);
+    QCOMPARE(ReadIni().ReadInteger("Options", "BrettWidth", 0), 610);
+  }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "frame_window_qtest.moc"

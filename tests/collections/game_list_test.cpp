@@ -1,0 +1,75 @@
+// The game list's filter decision on start positions and its row texts.
+#include "collections/game_list.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevaro;
+
+namespace {
+
+TEventData Kopf(const std::string& white, const std::string& black) {
+  TEventData k;
+  k.White = white;
+  k.Black = black;
+  k.Event = "Linares";
+  k.ECO = "B90";
+  k.Year = 1993;
+  k.Result = "1-0";
+  return k;
+}
+
+TFilterSettings An() {
+  TFilterSettings f;
+  f.Enabled = true;
+  return f;
+}
+
+}  // namespace
+
+// The filter fields are checked end to end by the game list window's tests;
+// here the parts it cannot reach: an unreadable FEN and the row texts.
+TEST(Filter, StartPosition) {
+  TFilterSettings f = An();
+  f.Position = true;
+  f.SearchBoard = LeeresBrett;
+  TEventData ohneFen = Kopf("A", "B");
+  TEventData turmendspiel = Kopf("A", "B");
+  turmendspiel.FEN = "8/8/4k3/8/R7/8/4K3/8 w - - 0 50";
+  // An empty search board lets every game pass.
+  EXPECT_TRUE(FilterRequest(f, ohneFen));
+  EXPECT_TRUE(FilterRequest(f, turmendspiel));
+  f.SearchBoard[51] = Turm;  // a4
+  EXPECT_TRUE(FilterRequest(f, turmendspiel));
+  EXPECT_FALSE(FilterRequest(f, ohneFen));
+  f.SearchBoard[51] = -Turm;
+  EXPECT_FALSE(FilterRequest(f, turmendspiel));
+  // A FEN that cannot be read is an empty board.
+  turmendspiel.FEN = "garbage";
+  f.SearchBoard[51] = Turm;
+  EXPECT_FALSE(FilterRequest(f, turmendspiel));
+  // Without the check box the board is not looked at.
+  f.Position = false;
+  EXPECT_TRUE(FilterRequest(f, ohneFen));
+}
+
+TEST(RowTexts, AsTheListShowsThem) {
+  TEventData k = Kopf("Kasparov", "Topalov");
+  k.Site = "Wijk aan Zee NED";
+  TRowTexts t = RowTexts(k, 0);
+  EXPECT_EQ(t.Number, "1");
+  EXPECT_EQ(t.Players, "Kasparov - Topalov");
+  EXPECT_EQ(t.Source, "Linares, Wijk aan Zee NED");
+  EXPECT_EQ(t.Year, "1993");
+  EXPECT_EQ(t.Result, "1-0");
+  k.Event = "?";
+  k.Year = 0;
+  t = RowTexts(k, 41);
+  EXPECT_EQ(t.Number, "42");
+  EXPECT_EQ(t.Source, "Wijk aan Zee NED");
+  EXPECT_EQ(t.Year, "");
+  k.Event = "Linares";
+  k.Site = "?";
+  EXPECT_EQ(RowTexts(k, 0).Source, "Linares");
+  k.Event = "";
+  EXPECT_EQ(RowTexts(k, 0).Source, "");
+}

@@ -1,0 +1,483 @@
+// The index of a PGN file: scan, rows, filter, sort and reading games back.
+#include "collections/pgn_index.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "collections/pgn_file.h"
+#include "testfiles.h"
+
+using namespace brevaro;
+using brevaro::test::ScratchDir;
+using brevaro::test::Spiel;
+
+namespace {
+
+std::vector<int64_t> Zeilen(const TPGNIndex& index) {
+  std::vector<int64_t> r;
+  for (int64_t i = 0; i < index.RowCount(); ++i) r.push_back(index.GameOfRow(i));
+  return r;
+}
+
+}  // namespace
+
+class Index : public ScratchDir {};
+
+// ---------------------------------------------------------------------------
+// Scanning
+
+TEST_F(Index, GamesEndWhereTheNextBegins) {
+  const std::string a = Spiel("A", "B", "", "1. e4 *", "\r\n");
+  const std::string b = Spiel("C", "D", "", "1. d4 *", "\r\n");
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", a + b));
+  ASSERT_EQ(index.GameCount(), 2);
+  EXPECT_TRUE(index.IndexComplete());
+  EXPECT_EQ(index.Entry(0).StartPos, 0);
+  EXPECT_EQ(index.Entry(0).EndPos, static_cast<int64_t>(a.size()));
+  EXPECT_EQ(index.Entry(1).StartPos, static_cast<int64_t>(a.size()));
+  EXPECT_EQ(index.Entry(1).EndPos, static_cast<int64_t>(a.size() + b.size()));
+  EXPECT_EQ(index.Entry(1).GameID, 1);
+  EXPECT_EQ(index.RowCount(), 2);
+  EXPECT_EQ(index.ReadGameText(0), Spiel("A", "B", "", "1. e4 *", "\r\n").substr(0, a.size() - 4));
+  EXPECT_EQ(index.ReadGameHeader(1).Black, "D");
+}
+
+TEST_F(Index, StartsStraddlingBlockAndReadBoundariesAreFoundOnce) {
+  // Place the line feed before "[Event " at every offset around the ends of
+  // the first blocks and of the first read.
+  for (int64_t grenze : {ScanBlock, 64 * ScanBlock, 128 * ScanBlock}) {
+    for (int64_t verschiebung = -9; verschiebung <= 2; ++verschiebung) {
+      const std::string erstes = Spiel("A", "B");
+      std::string text = erstes;
+      text += "{" +
+              std::string(static_cast<size_t>(grenze + verschiebung) - erstes.size() - 3, 'x') +
+              "}\n";
+      ASSERT_EQ(static_cast<int64_t>(text.size()), grenze + verschiebung);
+      text += Spiel("C", "D");
+      TPGNIndex index;
+      index.SetFileName(Schreiben("t.pgn", text));
+      ASSERT_EQ(index.GameCount(), 2) << grenze << " " << verschiebung;
+      EXPECT_EQ(index.Entry(1).StartPos, grenze + verschiebung);
+      EXPECT_EQ(index.ReadGameHeader(1).White, "C");
+    }
+  }
+  // The first tag may straddle a read boundary after a line of blanks.
+  for (int64_t verschiebung = -6; verschiebung <= 0; ++verschiebung) {
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", std::string(64 * ScanBlock + verschiebung, ' ') +
+                                             Spiel("A", "B") + Spiel("C", "D")));
+    ASSERT_EQ(index.GameCount(), 2) << verschiebung;
+    EXPECT_EQ(index.Entry(0).StartPos, 64 * ScanBlock + verschiebung);
+  }
+}
+
+TEST_F(Index, CarriageReturnOnlyFileIsOneGame) {
+  const std::string text = "[Event \"a\"]\r[White \"A\"]\r\r1. e4 *\r\r[Event \"b\"]\r\r1. d4 *\r";
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  ASSERT_EQ(index.GameCount(), 1);
+  EXPECT_EQ(index.Entry(0).EndPos, static_cast<int64_t>(text.size()));
+  // The header reader splits lines at CR as well.
+  EXPECT_EQ(index.ReadGameHeader(0).White, "A");
+}
+
+TEST_F(Index, EmptyAndBlankFilesHaveNoRows) {
+  for (const std::string& inhalt : {std::string(), std::string("\r\n\n   \n"), std::string(" ")}) {
+    TPGNIndex index;
+    index.SetFileName(Schreiben("leer.pgn", inhalt));
+    EXPECT_TRUE(index.IsOpen());
+    EXPECT_TRUE(index.IndexComplete());
+    EXPECT_EQ(index.GameCount(), 0);
+    EXPECT_EQ(index.RowCount(), 0);
+    EXPECT_EQ(index.GameOfRow(0), -1);
+  }
+}
+
+TEST_F(Index, ProgressOnlyAfterFiftyGamesAndAFinalZero) {
+  std::string wenig, viel;
+  for (int i = 0; i < 40; ++i) wenig += Spiel("A", "B");
+  for (int i = 0; i < 3000; ++i) viel += Spiel("A" + std::to_string(i), "B");
+  for (const auto& [text, mitFortschritt] : {std::pair{wenig, false}, std::pair{viel, true}}) {
+    TPGNIndex index;
+    std::vector<int> berichte;
+    index.OnPGNTrace = [&](int p, TCancelMode& m) {
+      berichte.push_back(p);
+      EXPECT_EQ(m, cmContinue);
+      EXPECT_EQ(index.Busy(), p != 0);
+    };
+    index.SetFileName(Schreiben("t.pgn", text));
+    ASSERT_FALSE(berichte.empty());
+    EXPECT_EQ(berichte.back(), 0);
+    EXPECT_EQ(berichte.size() > 1, mitFortschritt);
+  }
+}
+
+TEST_F(Index, CancelledScanKeepsFinishedGamesAndRescans) {
+  std::string text;
+  for (int i = 0; i < 60000; ++i) text += Spiel("W" + std::to_string(i), "B");
+  const std::string p = Schreiben("t.pgn", text);
+  TPGNIndex index;
+  bool abbrechen = true;
+  index.OnPGNTrace = [&](int prozent, TCancelMode& m) {
+    if (abbrechen && prozent > 0) m = cmCancel;
+  };
+  index.SetFileName(p);
+  EXPECT_FALSE(index.IndexComplete());
+  const int64_t teil = index.GameCount();
+  ASSERT_GT(teil, 50);
+  ASSERT_LT(teil, 60000);
+  EXPECT_EQ(index.RowCount(), teil);
+  // The last game found has an end; the game started after it is not listed.
+  EXPECT_EQ(index.Entry(teil - 1).EndPos,
+            index.Entry(teil - 1).StartPos + static_cast<int64_t>(Spiel("W0", "B").size()) +
+                static_cast<int64_t>(std::to_string(teil - 1).size()) - 1);
+  EXPECT_EQ(index.GameOfRow(teil), -1);
+  abbrechen = false;
+  index.SetFileName(p);  // same name, incomplete index: scanned again
+  EXPECT_TRUE(index.IndexComplete());
+  EXPECT_EQ(index.GameCount(), 60000);
+  index.OnPGNTrace = [](int, TCancelMode& m) { m = cmCancel; };
+  index.SetFileName(p);  // complete: nothing happens
+  EXPECT_EQ(index.GameCount(), 60000);
+}
+
+// ---------------------------------------------------------------------------
+// Setting the file name
+
+TEST_F(Index, NewFileIsOfferedWithExtension) {
+  TPGNIndex index;
+  std::vector<std::string> gefragt;
+  bool antwort = false;
+  index.BeforeCreatePGNFile = [&](const std::string& name, bool& anlegen) {
+    EXPECT_TRUE(anlegen);
+    gefragt.push_back(name);
+    anlegen = antwort;
+  };
+  const std::string gut = Schreiben("gut.pgn", Spiel("A", "B"));
+  index.SetFileName(gut);
+  index.SetFileName(Pfad("games"));
+  ASSERT_EQ(gefragt.size(), 1u);
+  EXPECT_EQ(gefragt[0], Pfad("games.pgn"));
+  EXPECT_EQ(index.FileName(), gut) << "declined: the previous file stays";
+  EXPECT_FALSE(std::filesystem::exists(Pfad("games.pgn")));
+
+  antwort = true;
+  index.SetFileName(Pfad("NEU.PGN"));
+  EXPECT_EQ(gefragt.back(), Pfad("NEU.PGN"));
+  EXPECT_TRUE(std::filesystem::exists(Pfad("NEU.PGN")));
+  EXPECT_EQ(index.FileName(), Pfad("NEU.PGN"));
+  EXPECT_EQ(index.GameCount(), 0);
+  EXPECT_TRUE(index.IndexComplete());
+  // A name without extension of an existing file is not created anew.
+  gefragt.clear();
+  index.SetFileName(Pfad("gut"));
+  EXPECT_TRUE(gefragt.empty());
+  EXPECT_EQ(index.FileName(), gut);
+  EXPECT_EQ(Lesen(gut), Spiel("A", "B"));
+}
+
+TEST_F(Index, EmptyNameClosesAndUnreadableOrNonPgnFilesKeepThePrevious) {
+  const std::string gut = Schreiben("gut.pgn", Spiel("A", "B"));
+  TPGNIndex index;
+  index.SetFileName(gut);
+  if (::geteuid() != 0) {
+    const std::string gesperrt = Schreiben("gesperrt.pgn", Spiel("C", "D"));
+    ::chmod(gesperrt.c_str(), 0);
+    index.SetFileName(gesperrt);
+    EXPECT_EQ(index.FileName(), gut);
+  }
+  // Lower-case tags and text files are no PGN files: the previous file stays listed.
+  index.SetFileName(Schreiben("klein.pgn", "[event \"a\"]\n[white \"A\"]\n\n1. e4 *\n"));
+  EXPECT_EQ(index.FileName(), gut);
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "a line of text\n";
+  index.SetFileName(Schreiben("text.pgn", text + Spiel("C", "D")));
+  EXPECT_EQ(index.FileName(), gut);
+  EXPECT_EQ(index.GameCount(), 1);
+  index.SetFileName("");
+  EXPECT_FALSE(index.IsOpen());
+  EXPECT_EQ(index.FileName(), "");
+  EXPECT_EQ(index.RowCount(), 0);
+  EXPECT_EQ(index.GameCount(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Reading games
+
+TEST_F(Index, GetGameBeyondTheEnd) {
+  TPGNIndex index;
+  int64_t id = 7;
+  std::string text = "x";
+  index.GetGame(0, id, text);
+  EXPECT_EQ(id, -1);
+  EXPECT_EQ(text, "");
+  index.SetFileName(Schreiben("t.pgn", Spiel("A", "B")));
+  index.GetGame(0, id, text);
+  EXPECT_EQ(id, 0);
+  EXPECT_EQ(text.substr(0, 13), "[Event \"Test\"");
+  for (int64_t g : {int64_t{1}, int64_t{-1}, int64_t{1} << 40}) {
+    index.GetGame(g, id, text);
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(text, "");
+  }
+}
+
+TEST_F(Index, GameTextIsCutAtZeroAndTrimmed) {
+  const std::string text = "[Event \"a\"]\n\n1. e4 *\n\n\n" +
+                           std::string("[Event \"b\"]\n\n1. d4") + std::string(1, '\0') +
+                           " garbage\n";
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  ASSERT_EQ(index.GameCount(), 2);
+  EXPECT_EQ(index.ReadGameText(0), "[Event \"a\"]\n\n1. e4 *");
+  EXPECT_EQ(index.ReadGameText(1), "[Event \"b\"]\n\n1. d4");
+}
+
+TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
+  const std::string a = Spiel("A", "B"), b = Spiel("C", "D");
+  const std::string p = Schreiben("t.pgn", a + b);
+  TPGNIndex index;
+  index.SetFileName(p);
+  ASSERT_EQ(index.GameCount(), 2);
+  std::filesystem::resize_file(p, a.size() + 10);
+  EXPECT_EQ(index.ReadGameText(1), b.substr(0, 10));
+  std::filesystem::resize_file(p, 5);
+  EXPECT_EQ(index.ReadGameText(1), "");
+  EXPECT_EQ(index.ReadGameText(0), "[Even");
+  int64_t id = 0;
+  std::string text;
+  index.GetGame(1, id, text);
+  EXPECT_EQ(id, -1);
+  EXPECT_EQ(index.ReadGameHeader(1).White, "Error");
+  index.SortBy(skWhite);  // reads every header: must not fail either
+  EXPECT_EQ(index.RowCount(), 2);
+  std::filesystem::resize_file(p, 0);
+  { std::ofstream(p, std::ios::binary) << a + b + Spiel("E", "F"); }
+  EXPECT_EQ(index.ReadGameHeader(1).White, "C");
+  EXPECT_EQ(index.GameCount(), 2) << "a grown file is not rescanned by itself";
+}
+
+TEST_F(Index, LongTagSectionsAreReadWhole) {
+  // Tag sections longer than the first read, with a CR LF split across reads.
+  std::string tags;
+  for (int i = 0; i < 200; ++i)
+    tags += "[Tag" + std::to_string(i) + " \"" + std::string(i % 17, 'v') + "\"]\r\n";
+  for (size_t zusatz = 0; zusatz < 40; ++zusatz) {
+    const std::string spiel = "[Event \"e\"]\r\n" + std::string(zusatz, ' ') + tags +
+                              "[White \"Late\"]\r\n\r\n1. e4 *\r\n\r\n";
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", spiel + spiel));
+    ASSERT_EQ(index.GameCount(), 2);
+    for (int64_t g = 0; g < 2; ++g) {
+      TEventData voll;
+      KopfAusText(index.ReadGameText(g), voll);
+      const TEventData& kopf = index.ReadGameHeader(g);
+      EXPECT_EQ(kopf.White, "Late");
+      EXPECT_EQ(voll.White, "Late");
+      EXPECT_EQ(index.GameHeader().OtherTags->size(), 200u);
+    }
+  }
+}
+
+TEST_F(Index, ZeroByteEndsTheTagSectionWhereverItStands) {
+  for (size_t vor : {size_t{10}, size_t{1500}, size_t{5000}}) {
+    std::string tags;
+    while (tags.size() < vor) tags += "[Annotator \"x\"]\n";
+    const std::string spiel = "[Event \"e\"]\n" + tags + "[White \"Vorher\"]" +
+                              std::string(1, '\0') + "\n[Black \"Nachher\"]\n\n1. e4 *\n\n";
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", spiel + Spiel("A", "B")));
+    ASSERT_EQ(index.GameCount(), 2);
+    EXPECT_EQ(index.ReadGameHeader(0).White, "Vorher") << vor;
+    EXPECT_EQ(index.ReadGameHeader(0).Black, "N.N.") << vor;
+    EXPECT_EQ(index.ReadGameHeader(1).White, "A");
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Filter and sort
+
+TEST_F(Index, FilterAsksForEveryGameButNotDuringTheScan) {
+  std::string text;
+  for (int i = 0; i < 10; ++i) text += Spiel(i % 2 ? "Odd" : "Even", "X" + std::to_string(i));
+  TPGNIndex index;
+  int gefragt = 0;
+  index.OnFilterRequest = [&](const TEventData& kopf, bool& zeigen) {
+    ++gefragt;
+    EXPECT_TRUE(zeigen);
+    zeigen = kopf.White == "Odd";
+  };
+  index.SetFileName(Schreiben("t.pgn", text));
+  EXPECT_EQ(gefragt, 0);
+  EXPECT_EQ(index.RowCount(), 10);
+  index.SortBy(skBlack);
+  index.ApplyFilter();
+  EXPECT_EQ(gefragt, 10);
+  EXPECT_EQ(index.SortKey(), skNumber);
+  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{1, 3, 5, 7, 9}));
+}
+
+TEST_F(Index, SortReversesOnTheSameKeyAndKeyZeroRestores) {
+  std::string text;
+  const char* weiss[] = {"Carlsen", "anand", "Botvinnik", "Aljechin", "Carlsen"};
+  for (const char* w : weiss) text += Spiel(w, "x");
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  index.SortBy(skWhite);
+  EXPECT_EQ(index.SortKey(), skWhite);
+  // Byte order, case-sensitive: upper case before lower case.
+  const std::vector<int64_t> sortiert = Zeilen(index);
+  EXPECT_EQ(sortiert[0], 3);
+  EXPECT_EQ(sortiert[1], 2);
+  EXPECT_EQ(sortiert[4], 1);
+  index.SortBy(skWhite);
+  EXPECT_EQ(Zeilen(index), std::vector<int64_t>(sortiert.rbegin(), sortiert.rend()));
+  index.SortBy(skNumber);
+  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{0, 1, 2, 3, 4}));
+  index.SortBy(skNumber);
+  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(Index, NumbersCompareAsText) {
+  std::string text;
+  for (const char* plies : {"38", "198", "0", "2000"}) {
+    text += Spiel("A", "B", std::string("[PlyCount \"") + plies + "\"]\n");
+  }
+  // Move counts 20, 100, 0 (unknown) and 1001.
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  index.SortBy(skMoveCount);
+  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{2, 1, 3, 0}));
+  EXPECT_EQ(TPGNIndex::SortKeyText(index.ReadGameHeader(3), skMoveCount), "1001");
+}
+
+TEST_F(Index, SortOfManyGamesMatchesAStableReference) {
+  // Random keys with many repeats, some adversarial runs, sorted ascending;
+  // reading through the window must give the same keys as reading directly.
+  std::mt19937 rng(5);
+  std::string text;
+  std::vector<std::string> namen;
+  for (int i = 0; i < 6000; ++i) {
+    std::string n = i % 500 < 50 ? "Same" : "N" + std::to_string(rng() % 900);
+    if (i % 7 == 0) n = std::string(static_cast<size_t>(i % 300), 'z');
+    namen.push_back(n);
+    text += Spiel(n, "B", "", "1. e4 {" + std::string(rng() % 3000, 'c') + "} *");
+  }
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  ASSERT_EQ(index.GameCount(), 6000);
+  index.SortBy(skWhite);
+  std::vector<std::string> sortiert;
+  for (int64_t r = 0; r < index.RowCount(); ++r) sortiert.push_back(namen[index.GameOfRow(r)]);
+  EXPECT_TRUE(std::is_sorted(sortiert.begin(), sortiert.end()));
+  std::vector<int64_t> alle = Zeilen(index);
+  std::sort(alle.begin(), alle.end());
+  for (int64_t i = 0; i < 6000; ++i) ASSERT_EQ(alle[i], i) << "every game exactly once";
+}
+
+TEST_F(Index, CancelledFilterAndSortKeepTheRowsAndAreNotBusy) {
+  std::string text;
+  for (int i = 0; i < 400; ++i) text += Spiel("N" + std::to_string(400 - i), "B");
+  const std::string p = Schreiben("t.pgn", text);
+  TPGNIndex index;
+  index.SetFileName(p);
+  int grenze = 25;
+  index.OnFilterRequest = [](const TEventData&, bool&) {};
+  index.OnPGNTrace = [&](int prozent, TCancelMode& m) {
+    if (grenze == 10) {
+      EXPECT_TRUE(index.NoPaint() || prozent == 0);
+    }
+    if (prozent >= grenze) m = cmCancel;
+  };
+  index.ApplyFilter();
+  EXPECT_EQ(index.RowCount(), 100) << "a cancelled filter keeps the rows so far";
+  EXPECT_FALSE(index.Busy());
+  grenze = 1000;
+  index.SetFileName("");
+  index.SetFileName(p);
+  ASSERT_EQ(index.RowCount(), 400);
+  grenze = 10;
+  index.SortBy(skWhite);
+  EXPECT_FALSE(index.Busy());
+  EXPECT_FALSE(index.NoPaint());
+  EXPECT_EQ(index.RowCount(), 400);
+  EXPECT_EQ(index.SortKey(), skNumber) << "cancelled while collecting keys: still file order";
+  EXPECT_EQ(index.GameOfRow(0), 0);
+}
+
+TEST_F(Index, NothingStartsWhileBusy) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += Spiel("W" + std::to_string(i), "B");
+  const std::string p = Schreiben("t.pgn", text);
+  const std::string q = Schreiben("q.pgn", Spiel("Q", "R"));
+  TPGNIndex index;
+  index.OnPGNTrace = [&](int prozent, TCancelMode&) {
+    if (prozent == 0) return;
+    index.SetFileName(q);
+    index.SortBy(skWhite);
+    index.ApplyFilter();
+  };
+  index.SetFileName(p);
+  EXPECT_EQ(index.FileName(), p);
+  EXPECT_EQ(index.GameCount(), 200);
+  EXPECT_EQ(index.SortKey(), skNumber);
+}
+
+// Random files made of the pieces that matter (line ends, brackets, zero
+// bytes, tag lines and long runs that push tags across read boundaries): the
+// scan must agree with a plain search of the whole text, and the header read
+// from the start of a game must equal the header read from its whole text.
+TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
+  std::mt19937 rng(77);
+  const std::vector<std::string> teile = {"[Event \"e\"]",
+                                          "\n",
+                                          "\r\n",
+                                          "\r",
+                                          "[",
+                                          "[Event ",
+                                          "\n[Event \"x\"]\n",
+                                          "[White \"W\"]",
+                                          "[Black \"\xFC\"]",
+                                          std::string(1, '\0'),
+                                          " ",
+                                          "1. e4 *",
+                                          "{c}",
+                                          "[PlyCount \"7\"]"};
+  for (int runde = 0; runde < 60; ++runde) {
+    std::string text;
+    const int stuecke = static_cast<int>(rng() % 400);
+    for (int i = 0; i < stuecke; ++i) {
+      if (rng() % 50 == 0) text += std::string(rng() % 3000, rng() % 2 ? 'x' : ' ');
+      text += teile[rng() % teile.size()];
+    }
+    const std::string p = Schreiben("r.pgn", text);
+    TPGNIndex index;
+    index.SetFileName(p);
+    if (!IstPGNDatei(p)) {
+      EXPECT_FALSE(index.IsOpen());
+      continue;
+    }
+    std::vector<int64_t> erwartet;
+    size_t pos = text.find("[Event ");
+    if (pos != std::string::npos) erwartet.push_back(static_cast<int64_t>(pos));
+    while (pos != std::string::npos && (pos = text.find("\n[Event ", pos)) != std::string::npos) {
+      erwartet.push_back(static_cast<int64_t>(++pos));
+    }
+    ASSERT_EQ(index.GameCount(), static_cast<int64_t>(erwartet.size())) << runde;
+    for (int64_t g = 0; g < index.GameCount(); ++g) {
+      ASSERT_EQ(index.Entry(g).StartPos, erwartet[g]);
+      ASSERT_EQ(index.Entry(g).EndPos,
+                g + 1 < index.GameCount() ? erwartet[g + 1] : static_cast<int64_t>(text.size()));
+      TEventData voll;
+      KopfAusText(index.ReadGameText(g), voll);
+      const TEventData& kopf = index.ReadGameHeader(g);
+      EXPECT_EQ(kopf.White, voll.White);
+      EXPECT_EQ(kopf.Black, voll.Black);
+      EXPECT_EQ(kopf.Event, voll.Event);
+      EXPECT_EQ(kopf.MoveCount, voll.MoveCount);
+    }
+  }
+}

@@ -1,0 +1,287 @@
+#include "languages/language_table.h"
+#include "collections/encoding.h"
+#include "languages/language_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+
+using namespace brevaro;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct TempDir {
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "brevaro-lang-XXXXXX").string();
+    path = ::mkdtemp(pattern.data());
+  }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  std::string File(const std::string& name) const { return path + "/" + name; }
+  std::string path;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The table
+
+TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
+  struct Row {
+    int row;
+    const char* german;
+    const char* english;
+  };
+  const Row rows[] = {
+      {0,
+       "Handelt es sich bei der neuen Stellung um eine Fischer-Random-Chess-Ausgangsstellung?\r"
+       "(Wenn nicht, müssen alle Rochaderechte zurückgesetzt werden)",
+       "Is this the first position of a Fischer-Random-Chess game?\rIf you choose \"No\", there "
+       "will be reseted castling possibilities."},
+      {4, "50-Züge-Regel.", "50-moves-rule."},
+      {8, "Soll die PGN-Datei \"", "Create new file \""},
+      {9, "\" neu angelegt werden?", "\"?"},
+      {12,
+       "Aus dieser Datenbank sind noch Partien geöffnet.\rWird sie geschlossen, müssen Sie diese "
+       "Partien an diese oder eine andere Datenbank anhängen.\rSoll sie trotzdem geschlossen "
+       "werden?",
+       "Games opened of this database.\rIf you close it, the games must append to this or another "
+       "database later.\rClose this database?"},
+      {13, "", ""},
+      {15, "Die Datenbank \"", "The database \""},
+      {16, "\" ist bereits geöffnet.", "\" is already opened."},
+      {17, "Markierte Partien werden an die Datei \"", "Selected games will be appended to \""},
+      {18, "\" angehängt.\rFortfahren?", "\".\rContinue?"},
+      {21, "Partie wurde geändert.\rSpeichern?", "Game was changed.\rSave?"},
+      {31, "", "&Open"},
+      {88, "", "Print diagramm"},
+      {132, "", "PGN-files|*.pgn|All files (*.*)|*.*"},
+      {139, "", "( Do \"Fischer-castling\" with pressed <Strg>-button )"},
+      {141, "",
+       "Optionally parameters:\r\"brevaro.exe c:\\xxx.pgn 0\"\r( = Load first game from file "
+       "xxx.pgn )"},
+      {171, "Allen Partien aus dieser Datenbank wird der ECO-Code zugeordnet.\rWeitermachen?",
+       "Now the ECO-code will be assigned to all games of this database.\rContinue?"},
+      {172, "", "Analyze openings"}};
+  LanguageTable t;
+  EXPECT_EQ(LanguageRowCount, 173);
+  for (const Row& r : rows) {
+    EXPECT_EQ(t.Text(r.row, 0), r.german) << r.row;
+    EXPECT_EQ(t.Text(r.row, 1), r.english) << r.row;
+  }
+}
+
+TEST(LanguageTable, LanguageTextFollowsTheIndexAndAnswersErrorOutOfRange) {
+  LanguageTable t;
+  EXPECT_EQ(t.Text(173, 1), "Error");
+  EXPECT_EQ(t.LanguageText(1), "Speichern");
+  t.SetLanguageIndex(1);
+  EXPECT_EQ(t.LanguageText(1), "Save");
+  for (int row : {-1, 173, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
+  for (int index : {-1, 2}) {
+    t.SetLanguageIndex(index);
+    EXPECT_EQ(t.LanguageText(1), "Error") << index;
+  }
+  t.SetText(173, 0, "x");  // ignored
+  t.SetText(5, 2, "x");    // ignored
+  EXPECT_EQ(t.Text(5, 0), "Weiter");
+}
+
+// Every row is exactly one of: built-in German, recorded from a window, or
+// empty in German.
+TEST(LanguageTable, EveryRowHasOneSourceOfItsGermanText) {
+  std::set<int> recorded;
+  std::map<LanguageWindowKind, int> per_kind, first;
+  for (const RecordedRow& r : RecordedRows()) {
+    EXPECT_TRUE(recorded.insert(r.row).second) << "row twice: " << r.row;
+    ++per_kind[r.kind];
+    first.emplace(r.kind, r.row);
+  }
+  using K = LanguageWindowKind;
+  const std::tuple<K, int, int> kinds[] = {{K::Frame, 31, 23},
+                                           {K::DatabaseWindow, 2, 60},
+                                           {K::GameList, 18, 62},
+                                           {K::GameWindow, 23, 84}};
+  for (auto [kind, count, first_row] : kinds) {
+    EXPECT_EQ(per_kind[kind], count);
+    EXPECT_EQ(first[kind], first_row);
+  }
+  const std::vector<std::pair<int, int>> empty_german = {
+      {22, 22},   {33, 36},   {41, 46},   {80, 83},   {100, 110}, {112, 115},
+      {118, 124}, {129, 130}, {133, 162}, {165, 170}, {172, 172}};
+  LanguageTable t;
+  for (int row = 0; row < LanguageRowCount; ++row) {
+    const bool built_in = row <= 21 || row == 171;
+    bool empty = false;
+    for (auto [a, b] : empty_german) empty = empty || (row >= a && row <= b);
+    EXPECT_EQ(int(built_in) + int(empty) + int(recorded.count(row)), 1) << "row " << row;
+    if (!built_in) {
+      EXPECT_EQ(t.Text(row, 0), "") << "row " << row;
+    }
+  }
+}
+
+TEST(LanguageTable, LayoutGermanHoldsTheWindowsTexts) {
+  const std::pair<int, const char*> rows[] = {
+      {31, "Ö&ffnen"},
+      {37, "Fenster &schließen"},
+      {70, "Weiß"},
+      {78,
+       "Datei öffnen|Öffnet eine PGN-Datei oder legt eine neue an (wenn neuer Name "
+       "eingetragen wird)"},
+      {132, "PGN-Dateien|*.pgn|Alle Dateien (*.*)|*.*"},
+      {128, "Zum nächsten Variantenbeginn"},
+      {30, ""},
+      {1, ""}};  // not recorded
+  for (auto [row, text] : rows) EXPECT_EQ(LayoutGerman(row), text) << row;
+}
+
+TEST(LanguageTable, ShorterColumnChangesOnlyItsRows) {
+  LanguageTable t;
+  t.SetSecondColumn(std::vector<std::string>(50, "x"));
+  for (int row = 0; row < LanguageRowCount; ++row)
+    EXPECT_EQ(t.Text(row, 1), row < 50 ? "x" : BuiltInText(row, 1));
+  t.SetSecondColumn(std::vector<std::string>(300, "y"));
+  EXPECT_EQ(t.Text(172, 1), "y");
+  for (int row = 0; row < LanguageRowCount; ++row) EXPECT_EQ(t.Text(row, 0), BuiltInText(row, 0));
+}
+
+// ---------------------------------------------------------------------------
+// English.lng
+
+TEST(EnglishFile, IsTheEnglishColumnInWindows1252WithCrLf) {
+  const std::string bytes = EnglishLanguageFile();
+  // 173 lines ending in CR LF, no bare CR or LF: line breaks in texts became 0xA7.
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 173);
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 173);
+  std::vector<std::string> split;
+  for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+       start = end + 2)
+    split.push_back(bytes.substr(start, end - start));
+  ASSERT_EQ(split.size(), 173u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  EXPECT_EQ(split[12],
+            "Games opened of this database.\xA7If you close it, the games must append to this or "
+            "another database later.\xA7"
+            "Close this database?");
+  EXPECT_EQ(split[8], "Create new file \"");
+  EXPECT_EQ(split[13], "");
+  EXPECT_EQ(split[172], "Analyze openings");
+}
+
+TEST(EnglishFile, WrittenAndReadBackGivesTheTableOrReportsTheError) {
+  TempDir dir;
+  const std::string path = dir.File("English.lng");
+  { std::ofstream(path) << "old contents\n"; }
+  ASSERT_TRUE(WriteEnglishLanguageFile(path));
+  EXPECT_EQ(ReadAll(path), EnglishLanguageFile());
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ReadLanguageFile(path, texts));
+  LanguageTable t;
+  t.SetSecondColumn(std::vector<std::string>(173, "z"));
+  t.SetSecondColumn(texts);
+  for (int row = 0; row < LanguageRowCount; ++row) EXPECT_EQ(t.Text(row, 1), BuiltInText(row, 1));
+  std::string error;
+  EXPECT_FALSE(WriteEnglishLanguageFile("/nonexistent-dir/English.lng", &error));
+  EXPECT_FALSE(error.empty());
+}
+
+// ---------------------------------------------------------------------------
+// Reading language files
+
+TEST(LanguageFile, DecodesLineEndsAndEncodings) {
+  using Texts = std::vector<std::string>;
+  const std::pair<std::string, Texts> cases[] = {
+      {"", {}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\r\n\nb\rc", {"a", "", "b", "c"}},  // mixed, no last line end
+      {"\r\n\r\n", {"", ""}},
+      {"Wei\xDF\xA7z\xFCge \x80\r\n", {"Weiß\rzüge €"}},  // Windows-1252
+      {"Weiß§züge €\n", {"Weiß\rzüge €"}},                // UTF-8
+      {"\xEF\xBB\xBFOui\n", {"Oui"}},                     // UTF-8 with BOM
+      {"Weiß\n\xE4\n", {"WeiÃŸ", "ä"}},  // one invalid byte makes the whole file Windows-1252
+      {std::string("a\0b\n", 4), {std::string("a\0b", 3)}}};
+  for (const auto& [bytes, texts] : cases) EXPECT_EQ(DecodeLanguageFile(bytes), texts) << bytes;
+}
+
+TEST(LanguageFile, LinesBeyondRow172AreIgnored) {
+  std::string bytes;
+  for (int i = 0; i < 400; ++i) bytes += "line " + std::to_string(i) + "\n";
+  const std::vector<std::string> texts = DecodeLanguageFile(bytes);
+  ASSERT_EQ(texts.size(), 173u);
+  EXPECT_EQ(texts[172], "line 172");
+}
+
+TEST(LanguageFile, ReadsAHandMadeWindows1252Translation) {
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ReadLanguageFile(BREVARO_TEST_DATA "/lang_francais_1252.lng", texts));
+  ASSERT_EQ(texts.size(), 30u);
+  EXPECT_EQ(texts[4], "Règle des 50 coups.");
+  EXPECT_EQ(texts[12],
+            "Des parties de cette base sont ouvertes.\rSi vous la fermez, il faudra les ajouter "
+            "plus tard à une base.\rFermer cette base ?");
+  EXPECT_EQ(texts[29], "&Info – €");
+  LanguageTable t;
+  t.SetSecondColumn(texts);
+  EXPECT_EQ(t.Text(8, 1), "Créer le nouveau fichier \"");
+  EXPECT_EQ(t.Text(30, 1), "");
+  EXPECT_EQ(t.Text(31, 1), "&Open");
+}
+
+TEST(LanguageFile, UnreadableFilesAreReportedNotRead) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("Dir.lng"));
+  for (const std::string& path : {dir.File("Missing.lng"), dir.File("Dir.lng")}) {
+    std::vector<std::string> texts = {"kept"};
+    std::string error;
+    EXPECT_FALSE(ReadLanguageFile(path, texts, &error)) << path;
+    EXPECT_FALSE(error.empty()) << path;
+    EXPECT_EQ(texts, std::vector<std::string>{"kept"}) << path;
+  }
+}
+
+TEST(LanguageFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
+  TempDir dir;
+  const std::string path = dir.File("Huge.lng");
+  std::ofstream(path, std::ios::binary) << "first\r\n" << std::string(MaxLanguageFileBytes, 'x');
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ReadLanguageFile(path, texts));
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "first");
+  EXPECT_EQ(texts[1].size(), MaxLanguageFileBytes - 7);
+}
+
+// Random bytes never crash the reader and never give more than 173 texts,
+// each valid UTF-8 without LF.
+TEST(LanguageFile, ArbitraryBytesAreReadSafely) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(rng() % 5000, '\0');
+    for (char& c : bytes) {
+      const unsigned r = rng() % 16;
+      c = r == 0 ? '\r' : r == 1 ? '\n' : r == 2 ? '\xA7' : static_cast<char>(rng());
+    }
+    const std::vector<std::string> texts = DecodeLanguageFile(bytes);
+    EXPECT_LE(texts.size(), 173u);
+    for (const std::string& text : texts)
+      EXPECT_TRUE(IstUtf8(text) && text.find('\n') == std::string::npos);
+  }
+}
+
+TEST(Encoding, Windows1252RoundTripsItsOwnCharacters) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ZuWindows1252(Windows1252ZuUtf8(all)), all);
+  EXPECT_EQ(Utf8ZuWindows1252("Ω and \xFF"), "? and ?");
+}

@@ -1,0 +1,100 @@
+// The game window opened from a real game-list window of the samples.
+#include "lists/list_game_source.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "fake_host.h"
+#include "lists/game_list_view.h"
+#include "lists/game_list_window.h"
+#include "viewer/game_window.h"
+
+using namespace brevaro;
+
+namespace {
+
+class Stumm : public TSpielfensterDialoge {
+ public:
+  int Beeps = 0;
+  void Fehlermeldung(QWidget*, const QString&) override {}
+  void Hinweis(QWidget*, const QString&) override {}
+  void Piepen() override { ++Beeps; }
+};
+
+}  // namespace
+
+class ListenquelleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void gameWindowsOfAGameList() {
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    test::FakeHost host(&area);
+    Stumm stumm;
+    TSpielfensterRahmen rahmen;
+    rahmen.Dialoge = &stumm;
+    host.OnOpenGame = [&](TMDIPGN* list, const std::string& text, int64_t id) {
+      TMDIBrett::Oeffnen(area, ListenQuelle(list), id, text, rahmen);
+    };
+    auto* liste = new TMDIPGN(host);
+    QMdiSubWindow* listenfenster = area.addSubWindow(liste);
+    listenfenster->setAttribute(Qt::WA_DeleteOnClose);
+    listenfenster->show();
+    QVERIFY(liste->LoadFile(QStringLiteral(BREVARO_SAMPLES "/classics.pgn")));
+    const int64_t zeilen = liste->PGN1->RowCount();
+    QVERIFY(zeilen >= 5);
+
+    liste->PGN1->MarkOnly(zeilen - 1);
+    liste->PGN1->OpenCurrentGame();
+    QCOMPARE(area.subWindowList().size(), 2);
+    auto* w = qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+    QVERIFY(w);
+    QCOMPARE(w->GameList(), static_cast<TPartienquelle*>(ListenQuelle(liste)));
+    QCOMPARE(w->GameID(), liste->PGN1->GameOfRow(zeilen - 1));
+    QVERIFY(liste->HasGameWindows());
+    // Opening it again brings the same window forward.
+    liste->PGN1->OpenCurrentGame();
+    QCOMPARE(area.subWindowList().size(), 2);
+
+    // Next from the last row: a beep and the first game.
+    QTest::mouseClick(w->bNext, Qt::LeftButton);
+    QCOMPARE(stumm.Beeps, 1);
+    QCOMPARE(liste->PGN1->CurrentRow(), int64_t{0});
+    QCOMPARE(w->GameID(), liste->PGN1->GameOfRow(0));
+    QVERIFY(w->windowTitle().startsWith(QStringLiteral("Morphy")));
+
+    // Closing the list detaches the window, which keeps its game.
+    QPointer<QMdiSubWindow> lf = listenfenster;
+    QVERIFY(lf->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(lf.isNull());
+    QVERIFY(w->GameList() == nullptr);
+    QCOMPARE(w->GameID(), int64_t{-1});
+    QVERIFY(!w->bNext->isEnabled());
+    QVERIFY(w->windowTitle().startsWith(QStringLiteral("Morphy")));
+  }
+
+  void aClosedGameWindowLeavesTheList() {
+    QMdiArea area;
+    test::FakeHost host(&area);
+    TSpielfensterRahmen rahmen;
+    TMDIPGN liste(host);
+    QVERIFY(liste.LoadFile(QStringLiteral(BREVARO_SAMPLES "/classics.pgn")));
+    TMDIBrett* w = TMDIBrett::Oeffnen(area, ListenQuelle(&liste), liste.PGN1->GameOfRow(0),
+                                      liste.PGN1->ReadGameText(liste.PGN1->GameOfRow(0)), rahmen);
+    QVERIFY(liste.HasGameWindows());
+    QCOMPARE(ListenQuelle(&liste)->Nutzer().size(), size_t{1});
+    w->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!liste.HasGameWindows());
+    QVERIFY(ListenQuelle(&liste)->Nutzer().empty());
+  }
+};
+
+QTEST_MAIN(ListenquelleTest)
+#include "list_game_source_qtest.moc"

@@ -1,0 +1,360 @@
+#include "viewer/game_window.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QSplitter>
+#include <QToolButton>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "board/board_platform.h"
+#include "languages/language_switcher.h"
+#include "languages/language_table.h"
+#include "settings/settings.h"
+
+using namespace brevaro;
+
+namespace {
+
+// Three games in a list; the current row is kept as a game-list window would.
+class Liste : public TPartienquelle {
+ public:
+  std::vector<std::string> Spiele = {
+      "[White \"Anna\"]\n[Black \"Bert\"]\n\n1.e4 e5 2.Nf3 Nc6 *\n",
+      "[White \"Carl\"]\n[Black \"D\xFCrr\"]\n\n1.d4 d5 (1...Nf6 2.c4) 2.c4 *\n",
+      "[White \"Eva\"]\n[Black \"Finn\"]\n\n1.c4 *\n"};
+  int64_t Aktuell = -1;
+  std::vector<int64_t> Gesetzt;
+  int64_t RowCount() const override { return static_cast<int64_t>(Spiele.size()); }
+  int64_t CurrentRow() const override { return Aktuell; }
+  void SetCurrentRow(int64_t row) override {
+    Aktuell = row;
+    Gesetzt.push_back(row);
+  }
+  int64_t GameOfRow(int64_t row) const override {
+    return row + 10;
+  }  // rows sorted: game = row + 10
+  std::string GetGame(int64_t game) override {
+    const int64_t i = game - 10;
+    return i >= 0 && i < RowCount() ? Spiele[static_cast<size_t>(i)] : std::string();
+  }
+  ~Liste() override = default;
+};
+
+// The games of a PGN file, split at "[Event " lines.
+std::vector<std::string> Spiele(const char* pfad) {
+  QFile f(QString::fromUtf8(pfad));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const std::string text = f.readAll().toStdString();
+  std::vector<std::string> spiele;
+  size_t anfang = text.find("[Event ");
+  while (anfang != std::string::npos) {
+    const size_t naechstes = text.find("\n[Event ", anfang + 1);
+    spiele.push_back(text.substr(
+        anfang, naechstes == std::string::npos ? std::string::npos : naechstes + 1 - anfang));
+    anfang = naechstes == std::string::npos ? naechstes : naechstes + 1;
+  }
+  return spiele;
+}
+
+class Hauptzug : public TVariantenwahlFrage {
+ public:
+  int Waehlen(const std::vector<std::string>&, bool) override { return 0; }
+};
+
+class Dialoge : public TSpielfensterDialoge {
+ public:
+  int Beeps = 0;
+  QStringList Fehler, Hinweise;
+  void Fehlermeldung(QWidget*, const QString& t) override { Fehler << t; }
+  void Hinweis(QWidget*, const QString& t) override { Hinweise << t; }
+  void Piepen() override { ++Beeps; }
+};
+
+class Umgebung : public TBrettUmgebung {
+ public:
+  int Pausen = 0;
+  void Fehlermeldung(QWidget*, const QString&) override {}
+  void Piepen() override {}
+  void Pause(int) override { ++Pausen; }
+  int Umwandlungswahl(TBrett&, int farbe) override { return farbe * Dame; }
+  std::optional<QString> ClipboardText() override { return std::nullopt; }
+  void ClipboardTextSetzen(const QString&) override {}
+  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
+};
+
+}  // namespace
+
+class BrettfensterTest : public QObject {
+  Q_OBJECT
+
+  QMdiArea* area = nullptr;
+  Liste* liste = nullptr;
+  Dialoge dialoge;
+  Umgebung umgebung;
+  TSettings settings;
+  TSpielfensterRahmen rahmen;
+
+  TMDIBrett* Oeffnen(int64_t row) {
+    liste->Aktuell = row;
+    return TMDIBrett::Oeffnen(*area, liste, row + 10, liste->GetGame(row + 10), rahmen);
+  }
+
+ private slots:
+  void init() {
+    area = new QMdiArea;
+    area->resize(900, 600);
+    area->show();
+    liste = new Liste;
+    settings = TSettings{};
+    rahmen = TSpielfensterRahmen{};
+    rahmen.Settings = &settings;
+    rahmen.Dialoge = &dialoge;
+    rahmen.BrettUmgebung = &umgebung;
+    dialoge = Dialoge{};
+    umgebung.Pausen = 0;
+  }
+  void cleanup() {
+    delete area;
+    delete liste;
+  }
+
+  void steppingUpdatesTheBoard() {
+    TMDIBrett* w = Oeffnen(0);
+    TNotationModell& m = w->Notation1->Modell();
+    QTest::mouseClick(w->sbAhead, Qt::LeftButton);  // animated single step
+    QVERIFY(umgebung.Pausen > 0);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QTest::mouseClick(w->sbAhead, Qt::LeftButton);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QCOMPARE(w->Brett1->Zug().AmZug, m.AktuellerZug().AmZug);
+    const int pausen = umgebung.Pausen;
+    QTest::mouseClick(w->sbBack, Qt::LeftButton);  // whole position, no animation
+    QCOMPARE(umgebung.Pausen, pausen);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QTest::mouseClick(w->sbNext, Qt::LeftButton);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QVERIFY(m.Aktuell && !m.Aktuell->Naechster);
+    QTest::mouseClick(w->sbPrev, Qt::LeftButton);
+    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+    QCOMPARE(umgebung.Pausen, pausen);
+  }
+
+  void keysReachTheNotationFromTheBoard() {
+    TMDIBrett* w = Oeffnen(0);
+    w->Brett1->setFocus();
+    QTest::keyClick(w->Brett1, Qt::Key_Right);
+    QTest::keyClick(w->Brett1, Qt::Key_Right);
+    TNotationModell& m = w->Notation1->Modell();
+    QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QTest::keyClick(w->Brett1, Qt::Key_Home);
+    QVERIFY(m.Aktuell == nullptr);
+    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+  }
+
+  void boardFollowsEverySampleGameStepByStep() {
+    liste->Spiele = Spiele(BREVARO_SAMPLES "/classics.pgn");
+    QVERIFY(liste->Spiele.size() >= 5);
+    // En passant and promotions of both colours.
+    liste->Spiele.push_back(
+        "[White \"W\"]\n[Black \"B\"]\n[FEN \"4k3/1P6/8/3pP3/8/8/p7/4K2R w K d6 0 1\"]\n\n"
+        "1.exd6 a1=Q+ 2.Ke2 Qb2+ 3.Kf3 Kd7 4.b8=N+ Kxd6 *\n");
+    Hauptzug hauptzug;
+    for (int64_t row = 0; row < liste->RowCount(); ++row) {
+      TMDIBrett* w = Oeffnen(row);
+      w->Notation1->setVariantenwahl(&hauptzug);
+      const TNotationModell& m = w->Notation1->Modell();
+      QVERIFY(m.Wurzel && m.Wurzel->Erster);
+      // A Fischer Random game's information reaches board and notation.
+      const bool fischer =
+          liste->Spiele[static_cast<size_t>(row)].find(" f1 ") != std::string::npos;
+      QCOMPARE(w->FischerKopie().Fischer != 0, fischer);
+      QCOMPARE(w->Brett1->FischerInfo(), fischer ? &w->FischerKopie() : nullptr);
+      QCOMPARE(m.FischerInfo(), fischer ? &w->FischerKopie() : nullptr);
+      int schritte = 0;
+      do {
+        QTest::mouseClick(w->sbAhead, Qt::LeftButton);
+        ++schritte;
+        QVERIFY2(w->Brett1->Stellung() == m.Arbeitsbrett(),
+                 qPrintable(QStringLiteral("game %1, ply %2").arg(row).arg(schritte)));
+      } while (m.Aktuell->Naechster);
+      QVERIFY(dialoge.Fehler.isEmpty());
+      // And back to the start by single steps.
+      while (m.Aktuell) QTest::mouseClick(w->sbBack, Qt::LeftButton);
+      QCOMPARE(w->Brett1->Stellung(), m.Partiedaten.StartBrett);
+      w->parentWidget()->close();
+    }
+  }
+
+  void previousAndNextWrapAroundWithABeep() {
+    TMDIBrett* w = Oeffnen(2);
+    QTest::mouseClick(w->bNext, Qt::LeftButton);  // last row -> first, beep
+    QCOMPARE(dialoge.Beeps, 1);
+    QCOMPARE(liste->Aktuell, int64_t{0});
+    QCOMPARE(w->GameID(), int64_t{10});
+    QCOMPARE(w->windowTitle(), QStringLiteral("Anna - Bert"));
+    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+    QTest::mouseClick(w->bNext, Qt::LeftButton);
+    QCOMPARE(dialoge.Beeps, 1);
+    QCOMPARE(w->GameID(), int64_t{11});
+    QTest::mouseClick(w->bPrev, Qt::LeftButton);
+    QTest::mouseClick(w->bPrev, Qt::LeftButton);  // first row -> last, beep
+    QCOMPARE(dialoge.Beeps, 2);
+    QCOMPARE(liste->Aktuell, int64_t{2});
+    QCOMPARE(w->windowTitle(), QStringLiteral("Eva - Finn"));
+    // No current row: Next takes the first, Previous the last, without a beep.
+    liste->Aktuell = -1;
+    w->NaechstePartie();
+    QCOMPARE(liste->Aktuell, int64_t{0});
+    liste->Aktuell = -1;
+    w->VorigePartie();
+    QCOMPARE(liste->Aktuell, int64_t{2});
+    QCOMPARE(dialoge.Beeps, 2);
+    // An unreadable game changes only the list's row.
+    liste->Spiele[0].clear();
+    w->NaechstePartie();
+    QCOMPARE(liste->Aktuell, int64_t{0});
+    QCOMPARE(w->GameID(), int64_t{12});
+    QCOMPARE(w->windowTitle(), QStringLiteral("Eva - Finn"));
+  }
+
+  void detachingFromTheList() {
+    TMDIBrett* w = Oeffnen(1);
+    TMDIBrett* v = Oeffnen(2);
+    QCOMPARE(liste->Nutzer().size(), size_t{2});
+    liste->AlleAbkoppeln();
+    for (TMDIBrett* f : {w, v}) {
+      QVERIFY(f->GameList() == nullptr);
+      QCOMPARE(f->GameID(), int64_t{-1});
+      QVERIFY(!f->bPrev->isEnabled() && !f->bNext->isEnabled());
+    }
+    w->NaechstePartie();  // nothing: no list
+    QCOMPARE(w->windowTitle(), QStringLiteral("Carl - Dürr"));
+  }
+
+  void rotateTwiceRestoresTheLabels() {
+    TMDIBrett* w = Oeffnen(0);
+    auto reihen = [w] {
+      QStringList s;
+      for (int k = 1; k <= 8; ++k) s << w->Koordinate(k, 0)->text();
+      return s.join("");
+    };
+    auto linien = [w] {
+      QStringList s;
+      for (int k = 9; k <= 16; ++k) s << w->Koordinate(k, 0)->text();
+      return s.join("");
+    };
+    QCOMPARE(reihen(), QStringLiteral("87654321"));
+    QCOMPARE(linien(), QStringLiteral("ABCDEFGH"));
+    // Top to bottom and left to right on screen.
+    QVERIFY(w->Koordinate(1, 0)->y() < w->Koordinate(8, 0)->y());
+    QVERIFY(w->Koordinate(9, 1)->x() < w->Koordinate(16, 1)->x());
+    QVERIFY(w->Koordinate(9, 0)->y() > w->Koordinate(9, 1)->y());
+    w->mDrehen->trigger();
+    QCOMPARE(reihen(), QStringLiteral("12345678"));
+    QCOMPARE(linien(), QStringLiteral("HGFEDCBA"));
+    QVERIFY(w->Brett1->Gedreht());
+    w->mDrehen->trigger();
+    QCOMPARE(reihen(), QStringLiteral("87654321"));
+    QCOMPARE(linien(), QStringLiteral("ABCDEFGH"));
+    QVERIFY(!w->Brett1->Gedreht());
+  }
+
+  void splitterChoosesSquareSizeAndSet_data() {
+    QTest::addColumn<int>("breite");
+    QTest::addColumn<int>("groesse");
+    QTest::addColumn<int>("satz");
+    QTest::newRow("42 -> 40") << 32 + 42 * 8 << 40 << int(TFigurenset::WinboardF40);
+    QTest::newRow("33") << 32 + 33 * 8 + 7 << 33 << int(TFigurenset::WinboardF33);
+    QTest::newRow("80+") << 32 + 90 * 8 << 80 << int(TFigurenset::WinboardF80);
+    QTest::newRow("below 21") << 32 + 20 * 8 << 16 << int(TFigurenset::F16);
+  }
+  void splitterChoosesSquareSizeAndSet() {
+    QFETCH(int, breite);
+    QFETCH(int, groesse);
+    QFETCH(int, satz);
+    QCOMPARE(QuadratGroesse(breite, 32), groesse);
+    QCOMPARE(int(FigurensatzFuer(groesse)), satz);
+    TMDIBrett* w = Oeffnen(0);
+    w->parentWidget()->resize(1200, 800);
+    w->Splitter1->setSizes({breite, 400});
+    w->Splitter1Moved();
+    QCOMPARE(w->Brett1->Groesse(), groesse);
+    QCOMPARE(int(w->Brett1->Figuren()), satz);
+    QCOMPARE(w->pBoard->width(), 8 * groesse + 32);
+    QCOMPARE(w->pButtons->y(), w->pBoard->height());
+    QCOMPARE(w->bNext->x(), w->pButtons->width() / 2);
+    QCOMPARE(w->bPrev->x() + w->bPrev->width(), w->bNext->x());
+  }
+
+  void closeQueryRefusesDuringLongOperationsAndStoresSizes() {
+    bool laeuft = true;
+    rahmen.ProgressRunning = [&laeuft] { return laeuft; };
+    TMDIBrett* w = Oeffnen(0);
+    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    sub->resize(640, 420);
+    w->Brett1->setBlackSquareColor(qRgb(10, 20, 30));
+    QVERIFY(!sub->close());
+    QVERIFY(!sub.isNull());
+    QCOMPARE(settings.BrettWidth, 0);
+    laeuft = false;
+    const int pbrett = w->pBrett->width();
+    QVERIFY(sub->close());
+    QCOMPARE(settings.BrettWidth, 640);
+    QCOMPARE(settings.BrettHeight, 420);
+    QCOMPARE(settings.BrettSize, pbrett);
+    QCOMPARE(settings.BlackSquare, (30 << 16) | (20 << 8) | 10);
+    QCOMPARE(settings.WhiteSquare, (179 << 16) | (228 << 8) | 244);
+    // The stored values are applied to the next window.
+    TMDIBrett* v = Oeffnen(1);
+    QCOMPARE(v->parentWidget()->size(), QSize(640, 420));
+    QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
+    QCOMPARE(v->pBrett->width(), pbrett);
+    QCOMPARE(v->Brett1->Groesse(), QuadratGroesse(pbrett, v->Randbreite()));
+  }
+
+  void messagesAndBlind() {
+    TMDIBrett* w = Oeffnen(0);
+    QVERIFY(w->mMessages->isChecked());
+    w->mMessages->trigger();
+    QVERIFY(w->MeldungenAus());
+    w->Notation1->Modell().On50MovesRule();
+    QVERIFY(dialoge.Hinweise.isEmpty());
+    w->mMessages->trigger();
+    QVERIFY(w->mMessages->isChecked());
+    QVERIFY(!w->MeldungenAus());
+    w->Notation1->Modell().On3Repetition();
+    QCOMPARE(dialoge.Hinweise.size(), 1);
+    w->Blind1->trigger();
+    QVERIFY(w->Brett1->Blind());
+    QVERIFY(!w->mPrint->isEnabled());
+  }
+
+  void readingErrorIsShown() {
+    liste->Spiele[0] = "[White \"A\"]\n[Black \"B\"]\n\n1.e4 e5 2.Qh7 Nc6 *\n";
+    Oeffnen(0);
+    QCOMPARE(dialoge.Fehler.size(), 1);
+    QVERIFY(dialoge.Fehler[0].startsWith(QStringLiteral("Beim Einlesen der Züge")));
+  }
+
+  void newPositionFromTheBoardStartsAnEmptyGame() {
+    TMDIBrett* w = Oeffnen(0);
+    TSchachbrett b{};
+    TZug z{};
+    uint16_t nummer = 1;
+    QVERIFY(FENToStellung("4k3/8/8/8/8/8/8/4K3 w - - 0 30", b, z, nummer));
+    w->Brett1->OnNewPosition(w->Brett1, b, z, nummer);
+    const TNotationModell& m = w->Notation1->Modell();
+    QCOMPARE(m.Partiedaten.StartBrett, b);
+    QVERIFY(!m.Wurzel || !m.Wurzel->Erster);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Anna - Bert"));  // the header stays
+  }
+};
+
+QTEST_MAIN(BrettfensterTest)
+#include "game_window_qtest.moc"
