@@ -1,10 +1,12 @@
-# Two entry points: `make run` and `make test`. Both install what is missing first.
+# Entry points: `make run` and `make test` (each installs what is missing first),
+# `make check` (tests and the format check, as CI runs them), `make format`.
 BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 SAMPLE ?= samples/classics.pgn
+SOURCES = git ls-files -- '*.cpp' '*.h'
 
-.PHONY: all deps configure build run test install clean
+.PHONY: all deps configure build run test check format format-check install clean
 
 all: build
 
@@ -17,10 +19,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The desktop program on the sample, its first game open. Without a display
-# it writes a screenshot of the program instead.
+# The desktop program on the sample, its first game open; builds only the
+# program. Without a display it writes a screenshot of the program instead.
 SCREENSHOT ?= $(BUILD_DIR)/brevaro-screenshot.png
-run: build
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target brevaro
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display: neither DISPLAY nor WAYLAND_DISPLAY is set."; \
 	  echo "Writing a screenshot of Brevaro on $(SAMPLE) to $(SCREENSHOT) instead."; \
@@ -31,6 +34,17 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# What CI runs: every test with warnings as errors, then the format check.
+check: CMAKE_FLAGS += -DBREVARO_WERROR=ON
+check: test format-check
+
+format: deps
+	@$(SOURCES) | xargs clang-format -i
+
+format-check: deps
+	@$(SOURCES) | xargs clang-format --dry-run --Werror
+	@echo "format: clean"
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
+  clang-format git
 )
 
 missing=()
