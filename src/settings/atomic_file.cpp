@@ -5,8 +5,10 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace brevaro {
@@ -34,15 +36,20 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-}  // namespace
-
-bool WriteFileAtomically(const std::string& link_path, std::string_view bytes, std::string* error) {
-  // A symbolic link stays a link: its target is replaced.
+std::string ResolvedPath(const std::string& link_path) {
   std::string path = link_path;
   if (char* real = ::realpath(link_path.c_str(), nullptr)) {
     path = real;
     std::free(real);
   }
+  return path;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& link_path, std::string_view bytes, std::string* error) {
+  // A symbolic link stays a link: its target is replaced.
+  const std::string path = ResolvedPath(link_path);
   std::vector<char> tmp(path.begin(), path.end());
   const char suffix[] = ".tmp-XXXXXX";
   tmp.insert(tmp.end(), suffix, suffix + sizeof suffix);  // includes the NUL
@@ -76,6 +83,26 @@ bool WriteFileAtomically(const std::string& link_path, std::string_view bytes, s
     SetError(error, path, err);
   }
   return ok;
+}
+
+int RemoveStaleTemporaryFiles(const std::string& link_path, int max_age_seconds) {
+  namespace fs = std::filesystem;
+  const fs::path path(ResolvedPath(link_path));
+  const std::string prefix = path.filename().string() + ".tmp-";
+  const auto now = fs::file_time_type::clock::now();
+  std::error_code ec;
+  int removed = 0;
+  for (fs::directory_iterator it(path.parent_path().empty() ? "." : path.parent_path(), ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::error_code e;
+    if (!it->is_regular_file(e) || it->is_symlink(e)) continue;
+    const auto written = it->last_write_time(e);
+    if (e || now - written < std::chrono::seconds(max_age_seconds)) continue;
+    if (fs::remove(it->path(), e)) ++removed;
+  }
+  return removed;
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t max_bytes,

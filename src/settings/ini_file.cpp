@@ -172,9 +172,11 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  std::string clean;
-  for (char c : Trim(value))
-    if (c != '\r' && c != '\n') clean += c;
+  // Line breaks go first, so the value kept is the one a reload reads.
+  std::string joined;
+  for (char c : value)
+    if (c != '\r' && c != '\n') joined += c;
+  const std::string clean(Trim(joined));
   Section* s = FindSection(section);
   if (!s) {
     if (!preamble_.empty() || !sections_.empty()) {

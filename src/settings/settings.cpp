@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include "settings/atomic_file.h"
+
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
@@ -81,6 +83,8 @@ void WriteSettings(const TSettings& s, IniFile& ini) {
 bool LoadSettings(const std::string& path, TSettings& settings,
                   const std::function<bool(const std::string&)>& accept_history_path,
                   std::string* error) {
+  // A save interrupted by a crash or kill leaves its temporary file behind.
+  RemoveStaleTemporaryFiles(path);
   IniFile ini;
   const bool ok = ini.Load(path, error);
   settings = ReadSettings(ini, accept_history_path);

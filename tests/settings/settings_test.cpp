@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -196,12 +197,33 @@ TEST(Settings, LineBreaksCannotEnterTheFile) {
   TSettings s;
   s.History = {HistoryEntry("/x/evil\nFile1=injected.pgn")};
   s.fig[0] = "K\r\n[Options]";
+  s.SaveDataBase = " /pgn/a \r\n";  // the blank before the break is no longer at the end
   WriteSettings(s, ini);
   again.Parse(ini.Bytes());
   const TSettings r = ReadSettings(again);
   ASSERT_EQ(r.History.size(), 1u);
   EXPECT_EQ(r.fig[0], "K[Options]");
   EXPECT_EQ(again.Value("History", "File1"), "");
+  // What is kept in memory is what a reload reads.
+  EXPECT_EQ(r.SaveDataBase, "/pgn/a");
+  EXPECT_EQ(ReadSettings(ini).SaveDataBase, "/pgn/a");
+}
+
+TEST(Settings, TemporaryFilesOfAnInterruptedSaveAreRemovedWhenOld) {
+  TempDir dir;
+  const std::string path = dir.File("brevaro.ini");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+  for (const char* name : {"brevaro.ini.tmp-AbC123", "brevaro.ini.tmp-new123",
+                           "brevaro.ini.tmp-toolong", "other.ini.tmp-AbC123"}) {
+    WriteAll(dir.File(name), "x");
+    if (std::string(name) != "brevaro.ini.tmp-new123") fs::last_write_time(dir.File(name), old);
+  }
+  TSettings s;
+  EXPECT_TRUE(LoadSettings(path, s));
+  EXPECT_FALSE(fs::exists(dir.File("brevaro.ini.tmp-AbC123")));
+  EXPECT_TRUE(fs::exists(dir.File("brevaro.ini.tmp-new123")));  // a save may still be running
+  EXPECT_TRUE(fs::exists(dir.File("brevaro.ini.tmp-toolong")));
+  EXPECT_TRUE(fs::exists(dir.File("other.ini.tmp-AbC123")));
 }
 
 TEST(Settings, FailedWriteLeavesTheOldFileIntact) {
