@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <cerrno>
 #include <limits>
+#include <utility>
 
 namespace brevaro {
 
@@ -18,6 +19,15 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
     s.remove_suffix(1);
   return s;
+}
+
+// "key=value". Built by appending: GCC 12 warns falsely (-Wrestrict) on
+// `"literal" + std::string` chains in optimised builds.
+std::string KeyLine(std::string_view key, std::string_view value) {
+  std::string line;
+  line.reserve(key.size() + 1 + value.size());
+  line.append(key).append(1, '=').append(value);
+  return line;
 }
 
 char Lower(char c) {
@@ -183,13 +193,15 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
       std::vector<Line>& last = sections_.empty() ? preamble_ : sections_.back().lines;
       if (last.empty() || !Trim(last.back().raw).empty()) last.push_back({"", {}, {}});
     }
-    sections_.push_back({std::string(section), "[" + std::string(section) + "]", {}});
+    std::string header(1, '[');
+    header.append(section).append(1, ']');
+    sections_.push_back({std::string(section), std::move(header), {}});
     s = &sections_.back();
   }
   for (Line& line : s->lines) {
     if (!line.key.empty() && EqualNoCase(line.key, key)) {
       line.value = clean;
-      line.raw = line.key + "=" + clean;
+      line.raw = KeyLine(line.key, clean);
       return;
     }
   }
@@ -197,7 +209,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   size_t at = s->lines.size();
   while (at > 0 && Trim(s->lines[at - 1].raw).empty()) --at;
   s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
-                  Line{std::string(key) + "=" + clean, std::string(key), clean});
+                  Line{KeyLine(key, clean), std::string(key), clean});
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
