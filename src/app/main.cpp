@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPixmap>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -55,6 +56,9 @@ void ScreenshotLater(QApplication& app, TMainForm& frame, const QString& file) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A write beyond the file-size limit then fails with an error, so an append
+  // is cut back, instead of the signal ending the program mid-write.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication::setApplicationName(QStringLiteral("Brevaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Brevaro"));
   QApplication app(argc, argv);
