@@ -1,12 +1,13 @@
 # Entry points: `make run` and `make test` (each installs what is missing first),
-# `make check` (tests and the format check, as CI runs them), `make format`.
+# `make check` (tests and the format check), `make sanitize` (sanitizers and
+# fuzzing of the plain layers; CI runs it after the check), `make format`.
 BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 SAMPLE ?= samples/classics.pgn
 SOURCES = git ls-files -- '*.cpp' '*.h'
 
-.PHONY: all deps configure build run test check format format-check install clean
+.PHONY: all deps configure build run test check format format-check sanitize install clean
 
 all: build
 
@@ -45,6 +46,11 @@ format: deps
 format-check: deps
 	@$(SOURCES) | xargs clang-format --dry-run --Werror
 	@echo "format: clean"
+
+# The plain layers, their tests and the fuzz targets under AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang); each fuzz target runs FUZZ_SECONDS from its seeds.
+sanitize:
+	@scripts/sanitize.sh
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -2,8 +2,11 @@
 # registers a test file.
 
 function(brevaro_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
                                            -Wno-address-of-packed-member)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
   if(BREVARO_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, test and run Brevaro.
 # As root it installs what is missing; otherwise it prints the apt-get line.
+# With "sanitize" it adds clang and its sanitizer and libFuzzer runtimes.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2
   clang-format git
 )
+if [ "${1:-}" = sanitize ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,8 +4,10 @@
 # Run as: cmake -DROOT=<source dir> -P layers_check.cmake
 set(layers core game collections settings languages board viewer lists app)
 set(plain core game collections)
-# Tools over the plain layers; the others (board pictures, piece data) use Qt.
-set(plain_tools brevaro-pgn brevaro-bench load-bench fuzz)
+# Tools without Qt and the highest layer each may use; the others (board
+# pictures, piece data) use Qt. The fuzz targets also read language files.
+set(plain_tools brevaro-pgn:collections brevaro-bench:collections load-bench:collections
+                fuzz:languages)
 
 set(errors "")
 function(check_file file allowed_top qt_allowed)
@@ -38,10 +40,13 @@ foreach(layer IN LISTS layers)
     check_file(${f} ${layer} ${qt})
   endforeach()
 endforeach()
-foreach(tool IN LISTS plain_tools)
+foreach(entry IN LISTS plain_tools)
+  string(REPLACE ":" ";" parts ${entry})
+  list(GET parts 0 tool)
+  list(GET parts 1 top)
   file(GLOB_RECURSE files ${ROOT}/tools/${tool}/*.h ${ROOT}/tools/${tool}/*.cpp)
   foreach(f IN LISTS files)
-    check_file(${f} collections OFF)
+    check_file(${f} ${top} OFF)
   endforeach()
 endforeach()
 

@@ -1,0 +1,21 @@
+// Any bytes as a language file: decoding and putting the texts into the table
+// must neither crash nor hang, and no more texts are read than the table has rows.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "languages/language_file.h"
+#include "languages/language_table.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<std::string> texts =
+      brevaro::DecodeLanguageFile(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (texts.size() > static_cast<size_t>(brevaro::LanguageRowCount)) __builtin_trap();
+  brevaro::LanguageTable table;
+  table.SetSecondColumn(texts);
+  table.SetLanguageIndex(1);
+  for (int row = 0; row < brevaro::LanguageRowCount; ++row) (void)table.LanguageText(row);
+  return 0;
+}
