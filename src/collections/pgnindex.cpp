@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -46,9 +47,56 @@ inline bool Zeilenende(char c) {
   return c == '\n' || c == '\r';
 }
 
+constexpr auto NamensTabelle = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return t;
+}();
+
 inline bool NamensZeichen(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return NamensTabelle[static_cast<unsigned char>(c)];
 }
+
+// The end of the line that b[ab] belongs to: the index of its CR or LF, or
+// `n`. Looks for a LF in a short stretch first, where it usually is.
+size_t ZeilenendeAb(const char* b, size_t ab, size_t n) {
+  const size_t stueck = std::min<size_t>(n - ab, 512);
+  if (const void* lf = std::memchr(b + ab, '\n', stueck)) {
+    const size_t e = static_cast<size_t>(static_cast<const char*>(lf) - b);
+    const void* cr = std::memchr(b + ab, '\r', e - ab);
+    return cr ? static_cast<size_t>(static_cast<const char*>(cr) - b) : e;
+  }
+  size_t e = ab;
+  while (e < n && !Zeilenende(b[e])) ++e;
+  return e;
+}
+
+// The tag names of one tag section, found again quickly.
+class TagNamen {
+ public:
+  void Neu() {
+    kurz_.clear();
+    lang_.clear();
+  }
+  // False when the section already holds `name`; otherwise it is added.
+  bool Hinzu(std::string_view name) {
+    if (name.size() < 8) {
+      uint64_t k = name.size();
+      for (char c : name) k = k << 8 | static_cast<unsigned char>(c);
+      if (std::find(kurz_.begin(), kurz_.end(), k) != kurz_.end()) return false;
+      kurz_.push_back(k);
+      return true;
+    }
+    if (std::find(lang_.begin(), lang_.end(), name) != lang_.end()) return false;
+    lang_.emplace_back(name);
+    return true;
+  }
+
+ private:
+  std::vector<uint64_t> kurz_;  // names of up to 7 bytes, packed with their length
+  std::vector<std::string> lang_;
+};
 
 bool EndetMitPgn(const std::string& pfad) {
   if (pfad.size() < 4) return false;
@@ -252,7 +300,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     // line test needs more bytes is looked at again after the next read.
     constexpr size_t rand = 2 * TagZeilenKopf;
     std::vector<char> puffer(rand + LeseBlock);
-    std::vector<std::string> namen;  // tag names of the current tag section
+    TagNamen namen;  // of the current tag section
     enum class Modus { Suche, Kopf } modus = Modus::Suche;
     // Inside a line of the tag section: its kind is known (Ende: skip to its
     // end), or it held only blanks for more than TagZeilenKopf bytes (Leer).
@@ -264,8 +312,8 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     const auto spielBeginnt = [&](int64_t start, std::string_view name) {
       starts_.push_back(start);
       if (starts_.size() > 1) AddRow(GameCount() - 1);
-      namen.clear();
-      namen.emplace_back(name);
+      namen.Neu();
+      namen.Hinzu(name);
       modus = Modus::Kopf;
       rest = Rest::Ende;
     };
@@ -318,8 +366,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         }
         // In a tag section every line is looked at.
         if (rest == Rest::Ende) {
-          size_t e = ab;
-          while (e < laenge && !Zeilenende(b[e])) ++e;
+          const size_t e = ZeilenendeAb(b, ab, laenge);
           if (e == laenge) {
             ab = laenge;
             break;
@@ -372,11 +419,10 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           const int r = TagZeilePruefen(b, laenge, ab, i, letzter, name);
           if (r < 0) break;  // looked at again after the next read
           if (r > 0) {
-            if (std::find(namen.begin(), namen.end(), name) != namen.end()) {
-              spielBeginnt(basis + static_cast<int64_t>(i), name);
-            } else {
-              namen.emplace_back(name);
+            if (namen.Hinzu(name)) {
               rest = Rest::Ende;
+            } else {
+              spielBeginnt(basis + static_cast<int64_t>(i), name);
             }
             ab = i + 1;
             continue;
