@@ -1,6 +1,7 @@
 // The index of a PGN file: scan, rows, filter, sort and reading games back.
 #include "collections/pgnindex.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "collections/gamelist.h"
 #include "collections/pgnfile.h"
 #include "testfiles.h"
 
@@ -335,6 +337,45 @@ TEST_F(Index, ZeroByteEndsTheTagSectionWhereverItStands) {
     EXPECT_EQ(index.ReadGameHeader(0).Black, "N.N.") << vor;
     EXPECT_EQ(index.ReadGameHeader(1).White, "A");
   }
+}
+
+TEST_F(Index, LongValuesAreCutForTheListOnly) {
+  const std::string lang(100000, 'e');
+  std::string utf8 = "x";
+  for (int i = 0; i < 2500; ++i) utf8 += "\xC3\xA9";
+  const std::string erstes = "[Event \"" + lang + "\"]\n[White \"w\"]\n\n1. e4 *\n\n";
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", erstes + "[Event \"" + utf8 + "\"]\n[White \"" +
+                                           std::string(4096, 'w') + "\"]\n\n1. e4 *\n"));
+  ASSERT_EQ(index.GameCount(), 2);
+  const TEventData& kopf = index.ReadGameHeader(0);
+  EXPECT_EQ(kopf.Event, lang.substr(0, ListenWertGrenze));
+  EXPECT_EQ(kopf.White, "N.N.") << "read from the first 64 KiB only";
+  EXPECT_EQ(index.HeaderCut(), gkEvent);
+  // Not in the middle of a UTF-8 sequence; a value of 4096 bytes is whole.
+  EXPECT_EQ(index.ReadGameHeader(1).Event, utf8.substr(0, ListenWertGrenze - 1));
+  EXPECT_EQ(index.GameHeader().White.size(), ListenWertGrenze);
+  EXPECT_EQ(index.HeaderCut(), gkEvent);
+  TEventData voll;
+  voll.White = lang;
+  EXPECT_EQ(TPGNIndex::SortKeyText(voll, skWhite).size(), ListenWertGrenze);
+  // The game's text and what is appended keep the whole value.
+  EXPECT_EQ(index.ReadGameText(0) + "\n\n", erstes);
+  EXPECT_EQ(AppendText(index, {0}), "\r\n\r\n" + index.ReadGameText(0));
+}
+
+TEST_F(Index, GameTextIsNotReadBeyondItsFirstZeroByte) {
+  const std::string spiel = Spiel("A", "B");
+  const std::string p = Schreiben("t.pgn", spiel);
+  std::filesystem::resize_file(p, int64_t{1} << 28);  // 256 MiB of zeros, sparse
+  TPGNIndex index;
+  index.SetFileName(p);
+  ASSERT_EQ(index.GameCount(), 1);
+  rusage vorher{}, nachher{};
+  ::getrusage(RUSAGE_SELF, &vorher);
+  EXPECT_EQ(index.ReadGameText(0), spiel.substr(0, spiel.size() - 2));
+  ::getrusage(RUSAGE_SELF, &nachher);
+  EXPECT_LT(nachher.ru_maxrss - vorher.ru_maxrss, 64 * 1024) << "kilobytes";
 }
 
 // ---------------------------------------------------------------------------
