@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <unordered_set>
 #include <utility>
 
 #include "collections/encoding.h"
@@ -72,30 +73,44 @@ size_t ZeilenendeAb(const char* b, size_t ab, size_t n) {
   return e;
 }
 
-// The tag names of one tag section, found again quickly.
+// The tag names of one tag section, found again quickly: in short lists
+// while the section is short, in hash sets once it is long.
 class TagNamen {
  public:
   void Neu() {
+    anzahl_ = 0;
     kurz_.clear();
     lang_.clear();
+    kurzMenge_.clear();
+    langMenge_.clear();
   }
   // False when the section already holds `name`; otherwise it is added.
   bool Hinzu(std::string_view name) {
-    if (name.size() < 8) {
-      uint64_t k = name.size();
+    const bool kurz = name.size() < 8;
+    uint64_t k = name.size();
+    if (kurz)
       for (char c : name) k = k << 8 | static_cast<unsigned char>(c);
+    if (anzahl_ >= 64) return kurz ? kurzMenge_.insert(k).second : langMenge_.emplace(name).second;
+    if (kurz) {
       if (std::find(kurz_.begin(), kurz_.end(), k) != kurz_.end()) return false;
       kurz_.push_back(k);
-      return true;
+    } else {
+      if (std::find(lang_.begin(), lang_.end(), name) != lang_.end()) return false;
+      lang_.emplace_back(name);
     }
-    if (std::find(lang_.begin(), lang_.end(), name) != lang_.end()) return false;
-    lang_.emplace_back(name);
+    if (++anzahl_ == 64) {
+      kurzMenge_.insert(kurz_.begin(), kurz_.end());
+      langMenge_.insert(lang_.begin(), lang_.end());
+    }
     return true;
   }
 
  private:
+  size_t anzahl_ = 0;
   std::vector<uint64_t> kurz_;  // names of up to 7 bytes, packed with their length
   std::vector<std::string> lang_;
+  std::unordered_set<uint64_t> kurzMenge_;
+  std::unordered_set<std::string> langMenge_;
 };
 
 bool EndetMitPgn(const std::string& pfad) {

@@ -120,6 +120,19 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
     for (int64_t g = 0; g < index.GameCount(); ++g) gefunden.push_back(index.Entry(g).StartPos);
     EXPECT_EQ(gefunden, starts) << fall;
   }
+  // Long tag sections find a repeated tag name as well, short or long.
+  std::string lang = "[Event \"A\"]\n";
+  for (int i = 0; i < 100; ++i)
+    lang += "[T" + std::to_string(i) + "_long_name \"x\"]\n[S" + std::to_string(i) + " \"y\"]\n";
+  const size_t zweites = lang.size();
+  lang += "[S77 \"z\"]\n[T3_long_name \"x\"]\n";
+  const size_t drittes = lang.size();
+  lang += "[T3_long_name \"x\"]\n";
+  TPGNIndex lange;
+  lange.SetFileName(Schreiben("t.pgn", lang));
+  ASSERT_EQ(lange.GameCount(), 3);
+  EXPECT_EQ(lange.Entry(1).StartPos, static_cast<int64_t>(zweites));
+  EXPECT_EQ(lange.Entry(2).StartPos, static_cast<int64_t>(drittes));
   // The tag section may hold empty and "%" lines: one game, read whole.
   TPGNIndex index;
   index.SetFileName(
