@@ -125,7 +125,7 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
   for (int i = 0; i < 100; ++i)
     lang += "[T" + std::to_string(i) + "_long_name \"x\"]\n[S" + std::to_string(i) + " \"y\"]\n";
   const size_t zweites = lang.size();
-  lang += "[S77 \"z\"]\n[T3_long_name \"x\"]\n";
+  lang += "[S7 \"z\"]\n[T3_long_name \"x\"]\n";
   const size_t drittes = lang.size();
   lang += "[T3_long_name \"x\"]\n";
   TPGNIndex lange;
