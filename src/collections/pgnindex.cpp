@@ -60,17 +60,19 @@ inline bool NamensZeichen(char c) {
 }
 
 // The end of the line that b[ab] belongs to: the index of its CR or LF, or
-// `n`. Looks for a LF in a short stretch first, where it usually is.
+// `n`. Looks in stretches that grow, so that short lines cost little and long
+// ones are searched at the speed of memchr.
 size_t ZeilenendeAb(const char* b, size_t ab, size_t n) {
-  const size_t stueck = std::min<size_t>(n - ab, 512);
-  if (const void* lf = std::memchr(b + ab, '\n', stueck)) {
-    const size_t e = static_cast<size_t>(static_cast<const char*>(lf) - b);
-    const void* cr = std::memchr(b + ab, '\r', e - ab);
-    return cr ? static_cast<size_t>(static_cast<const char*>(cr) - b) : e;
+  size_t stueck = 256;
+  for (size_t von = ab; von < n; von += stueck, stueck *= 4) {
+    const size_t bis = std::min(n, von + stueck);
+    const void* lf = std::memchr(b + von, '\n', bis - von);
+    const size_t ende = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : bis;
+    if (const void* cr = std::memchr(b + von, '\r', ende - von))
+      return static_cast<size_t>(static_cast<const char*>(cr) - b);
+    if (lf) return ende;
   }
-  size_t e = ab;
-  while (e < n && !Zeilenende(b[e])) ++e;
-  return e;
+  return n;
 }
 
 // The tag names of one tag section, found again quickly: in short lists
