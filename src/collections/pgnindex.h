@@ -43,7 +43,8 @@ inline constexpr int64_t ScanBlock = 16384;
 // counts as blanks. A game starts
 // - at the first tag line of the file,
 // - at the first tag line after a line of movetext (a line that is neither a
-//   tag line, nor empty, nor begins with "%"), and
+//   tag line, nor empty (only blanks), nor has "%" as its first byte other
+//   than a blank), and
 // - at a tag line whose tag name (case-sensitive) an earlier tag line of the
 //   same game's tag section has.
 inline constexpr size_t TagZeilenKopf = 256;
@@ -120,8 +121,8 @@ class TPGNIndex {
   void GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame) const;
   // The game's bytes, cut at the first zero byte, without leading and
   // trailing blanks and control characters. A range the file no longer has
-  // gives what is left of it, or "". Nothing after the first zero byte is
-  // read.
+  // gives what is left of it, or "". The file is read in pieces of 1 MiB,
+  // and no piece after the one with the first zero byte.
   std::string ReadGameText(int64_t gameIndex) const;
   // Reads the tag section of a game into GameHeader() and returns it: tag
   // lines, with empty lines and lines beginning with "%" between them, up to
