@@ -16,26 +16,69 @@ TSchachbrett Startstellung(const TEventData& kopf) {
   if (!kopf.FEN.empty()) {
     TZug zug;
     uint16_t zugnummer = 1;
-    FENToStellung(kopf.FEN, brett, zug, zugnummer);
+    FENToStellung(ListenWert(kopf.FEN), brett, zug, zugnummer);
   }
   return brett;
 }
 
+// "…" in the encoding of `text`.
+const char* Auslassung(std::string_view text) {
+  return IstUtf8(text) ? "\xE2\x80\xA6" : "\x85";
+}
+
+std::string MitMarke(const std::string& text, bool gekuerzt) {
+  return gekuerzt ? text + Auslassung(text) : text;
+}
+
 }  // namespace
+
+std::string_view ListenWert(std::string_view wert) {
+  if (wert.size() <= ListenWertGrenze) return wert;
+  size_t n = ListenWertGrenze;
+  const auto folge = [&](size_t i) { return (static_cast<unsigned char>(wert[i]) & 0xC0) == 0x80; };
+  if (folge(n)) {
+    // Do not split a sequence: step back to its lead byte (at most three).
+    size_t i = n;
+    while (i > n - 3 && folge(i)) --i;
+    if (static_cast<unsigned char>(wert[i]) >= 0xC0) n = i;
+  }
+  return wert.substr(0, n);
+}
+
+uint32_t KopfKuerzen(TEventData& kopf) {
+  uint32_t gekuerzt = 0;
+  const auto kuerzen = [&](std::string& feld, uint32_t bit) {
+    if (feld.size() <= ListenWertGrenze) return;
+    feld.resize(ListenWert(feld).size());
+    gekuerzt |= bit;
+  };
+  kuerzen(kopf.White, gkWhite);
+  kuerzen(kopf.Black, gkBlack);
+  kuerzen(kopf.Event, gkEvent);
+  kuerzen(kopf.Site, gkSite);
+  kuerzen(kopf.Annotator, gkAnnotator);
+  kuerzen(kopf.Result, gkResult);
+  kuerzen(kopf.ECO, gkECO);
+  kuerzen(kopf.FEN, gkFEN);
+  kuerzen(kopf.MetaDescription, gkMeta);
+  kuerzen(kopf.MetaKeywords, gkMeta);
+  return gekuerzt;
+}
 
 bool FilterRequest(const TFilterSettings& f, const TEventData& kopf) {
   if (!f.Enabled) return true;
   if (!f.Player.empty()) {
     const std::u32string p = GrossDekodiert(f.Player);
-    const bool weiss = f.As != TPlayerColour::Black && EnthaeltOhneFall(kopf.White, p);
-    const bool schwarz = f.As != TPlayerColour::White && EnthaeltOhneFall(kopf.Black, p);
+    const bool weiss = f.As != TPlayerColour::Black && EnthaeltOhneFall(ListenWert(kopf.White), p);
+    const bool schwarz =
+        f.As != TPlayerColour::White && EnthaeltOhneFall(ListenWert(kopf.Black), p);
     if (!weiss && !schwarz) return false;
   }
   if (const std::string_view e = Getrimmt(f.Event); !e.empty()) {
-    if (!EnthaeltOhneFall(kopf.Event, GrossDekodiert(e))) return false;
+    if (!EnthaeltOhneFall(ListenWert(kopf.Event), GrossDekodiert(e))) return false;
   }
   if (const std::string_view eco = Getrimmt(f.Eco); !eco.empty()) {
-    if (!EnthaeltOhneFall(kopf.ECO, GrossDekodiert(eco))) return false;
+    if (!EnthaeltOhneFall(ListenWert(kopf.ECO), GrossDekodiert(eco))) return false;
   }
   if (f.YearRange && (kopf.Year < f.FromYear || kopf.Year > f.ToYear)) return false;
   if (f.Win || f.Draw || f.Loss) {
@@ -60,17 +103,18 @@ bool FilterRequest(const TFilterSettings& f, const TEventData& kopf) {
   return true;
 }
 
-TRowTexts RowTexts(const TEventData& kopf, int64_t gameId) {
+TRowTexts RowTexts(const TEventData& kopf, int64_t gameId, uint32_t gekuerzt) {
   TRowTexts t;
   t.Number = std::to_string(gameId + 1);
-  t.Players = kopf.White + " - " + kopf.Black;
-  if (Bekannt(kopf.Event)) t.Source = kopf.Event;
+  t.Players =
+      MitMarke(kopf.White, gekuerzt & gkWhite) + " - " + MitMarke(kopf.Black, gekuerzt & gkBlack);
+  if (Bekannt(kopf.Event)) t.Source = MitMarke(kopf.Event, gekuerzt & gkEvent);
   if (Bekannt(kopf.Site)) {
     if (!t.Source.empty()) t.Source += ", ";
-    t.Source += kopf.Site;
+    t.Source += MitMarke(kopf.Site, gekuerzt & gkSite);
   }
   if (kopf.Year != 0) t.Year = std::to_string(kopf.Year);
-  t.Result = kopf.Result;
+  t.Result = MitMarke(kopf.Result, gekuerzt & gkResult);
   return t;
 }
 

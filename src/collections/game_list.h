@@ -4,7 +4,9 @@
 // UTF-8, anything else as Windows-1252); the header's bytes are not changed.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/position.h"
 #include "game/header.h"
@@ -12,6 +14,30 @@
 namespace brevaro {
 
 enum class TPlayerColour { White, Black, Both };
+
+// A tag value is shown, filtered and sorted by at most its first
+// ListenWertGrenze bytes; the file and the game keep it whole.
+inline constexpr size_t ListenWertGrenze = 4096;
+
+// The first ListenWertGrenze bytes of `wert`, fewer when the cut would split a
+// UTF-8 sequence; `wert` itself when it is not longer.
+std::string_view ListenWert(std::string_view wert);
+
+// The header fields a list cut, as bits.
+enum TGekuerzt : uint32_t {
+  gkWhite = 1,
+  gkBlack = 2,
+  gkEvent = 4,
+  gkSite = 8,
+  gkAnnotator = 16,
+  gkResult = 32,
+  gkECO = 64,
+  gkFEN = 128,
+  gkMeta = 256,
+};
+
+// Cuts every text field of `kopf` with ListenWert; returns the fields cut.
+uint32_t KopfKuerzen(TEventData& kopf);
 
 // The filter settings of a game list, as its filter panel holds them.
 struct TFilterSettings {
@@ -32,7 +58,8 @@ struct TFilterSettings {
   TSchachbrett SearchBoard = GrundstellungBrett;
 };
 
-// True when a game with this header passes the filter.
+// True when a game with this header passes the filter; text fields are
+// compared by their ListenWert.
 bool FilterRequest(const TFilterSettings& filter, const TEventData& kopf);
 
 // The texts of a row of the game list, as bytes of the file.
@@ -44,6 +71,8 @@ struct TRowTexts {
   std::string Result;
 };
 
-TRowTexts RowTexts(const TEventData& kopf, int64_t gameId);
+// `gekuerzt` (TGekuerzt bits, see TPGNIndex::HeaderCut) marks the fields that
+// were cut: "…" follows them, in their own encoding.
+TRowTexts RowTexts(const TEventData& kopf, int64_t gameId, uint32_t gekuerzt = 0);
 
 }  // namespace brevaro

@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <vector>
+
+#include "collections/pgn_index.h"
 
 namespace brevaro {
 
@@ -37,32 +40,52 @@ void Melden(std::string* fehler, const std::string& text) {
 
 }  // namespace
 
-bool IstPGNDatei(const std::string& pfad) {
+bool IstPGNDatei(const std::string& pfad, std::string* grund) {
+  Melden(grund, "");
   // Non-blocking, so that a named pipe cannot hold the check up; only
   // regular files are PGN files.
   Datei d(::open(pfad.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (d.fd() < 0) return false;
+  if (d.fd() < 0) {
+    Melden(grund, std::strerror(errno));
+    return false;
+  }
   struct stat st {};
-  if (::fstat(d.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::fstat(d.fd(), &st) != 0) {
+    Melden(grund, std::strerror(errno));
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    Melden(grund, std::strerror(EISDIR));
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) return false;
 
   constexpr std::string_view muster = "[Event ";
+  constexpr std::string_view bom = "\xEF\xBB\xBF";
   std::vector<char> puffer(64 * 1024);
   int64_t gelesen = 0;
   int zeilen = 0;           // complete lines seen
   bool zeileLeer = true;    // the current line holds only blanks so far
   bool zeileOffen = false;  // some byte of the current line was read
   bool alleLeer = true;
-  size_t treffer = 0;  // bytes of the pattern matched so far
+  size_t treffer = 0;  // bytes of "[Event " matched so far
   bool crDavor = false;
+  // How far the current line is a tag line (see TagZeilenName): before its
+  // "[", right after it, in the tag name, in the blanks after it, or not one.
+  enum class Tag { Vorn, Erst, Name, Luecke, Nein } tag = Tag::Vorn;
+  size_t spalte = 0;  // bytes of the current line so far
   while (gelesen < IstPGNDateiGrenze) {
     const ssize_t n = ::read(d.fd(), puffer.data(), puffer.size());
     if (n < 0) {
       if (errno == EINTR) continue;
+      Melden(grund, std::strerror(errno));
       return false;
     }
     if (n == 0) break;
-    gelesen += n;
-    for (ssize_t i = 0; i < n; ++i) {
+    ssize_t i = 0;
+    if (gelesen == 0 && std::string_view(puffer.data(), static_cast<size_t>(n)).substr(0, 3) == bom)
+      i = 3;  // a byte order mark counts as blanks
+    for (; i < n; ++i) {
       const char c = puffer[i];
       if (c == '\n' || c == '\r') {
         if (c == '\n' && crDavor) {  // the LF of a CR LF
@@ -75,17 +98,39 @@ bool IstPGNDatei(const std::string& pfad) {
         zeileLeer = true;
         zeileOffen = false;
         treffer = 0;
+        tag = Tag::Vorn;
+        spalte = 0;
         continue;
       }
       crDavor = false;
       zeileOffen = true;
-      if (static_cast<unsigned char>(c) > ' ') zeileLeer = false;
+      const bool blank = static_cast<unsigned char>(c) <= ' ';
+      if (!blank) zeileLeer = false;
       if (c == muster[treffer]) {
         if (++treffer == muster.size()) return true;
       } else {
         treffer = c == '[' ? 1 : 0;
       }
+      if (tag != Tag::Nein && spalte++ >= TagZeilenKopf) tag = Tag::Nein;
+      const bool name =
+          (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+      switch (tag) {
+        case Tag::Vorn:
+          tag = c == '[' ? Tag::Erst : blank ? Tag::Vorn : Tag::Nein;
+          break;
+        case Tag::Erst:
+          tag = name ? Tag::Name : Tag::Nein;
+          break;
+        case Tag::Name:
+        case Tag::Luecke:
+          if (c == '"') return true;
+          tag = name && tag == Tag::Name ? Tag::Name : blank ? Tag::Luecke : Tag::Nein;
+          break;
+        case Tag::Nein:
+          break;
+      }
     }
+    gelesen += n;
   }
   if (gelesen >= IstPGNDateiGrenze) return false;
   if (zeileOffen && !zeileLeer) alleLeer = false;
@@ -97,8 +142,8 @@ bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text, std::st
     Melden(fehler, "nothing to append");
     return false;
   }
-  if (!IstPGNDatei(pfad)) {
-    Melden(fehler, "not a PGN file");
+  if (!IstPGNDatei(pfad, fehler)) {
+    if (fehler && fehler->empty()) *fehler = "not a PGN file";
     return false;
   }
   Datei d(::open(pfad.c_str(), O_WRONLY | O_CLOEXEC));
@@ -111,27 +156,33 @@ bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text, std::st
     Melden(fehler, std::strerror(errno));
     return false;
   }
-  std::string daten;
-  if (text[0] != '\r') daten = "\r\n\r\n";
-  daten.append(text);
+  const std::string_view vorspann = text[0] != '\r' ? "\r\n\r\n" : "";
 
   int fehlerNr = 0;
-  size_t geschrieben = 0;
-  while (geschrieben < daten.size()) {
-    const ssize_t n = ::pwrite(d.fd(), daten.data() + geschrieben, daten.size() - geschrieben,
-                               alt + static_cast<off_t>(geschrieben));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      fehlerNr = n < 0 ? errno : ENOSPC;
-      break;
+  off_t ende = alt;
+  for (std::string_view teil : {vorspann, text}) {
+    while (fehlerNr == 0 && !teil.empty()) {
+      const ssize_t n = ::pwrite(d.fd(), teil.data(), teil.size(), ende);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        fehlerNr = n < 0 ? errno : ENOSPC;  // nothing written: the disk is full
+        break;
+      }
+      ende += n;
+      teil.remove_prefix(static_cast<size_t>(n));
     }
-    geschrieben += static_cast<size_t>(n);
   }
   if (fehlerNr == 0 && ::fsync(d.fd()) != 0) fehlerNr = errno;
   if (fehlerNr != 0) {
     // Never leave half a game behind.
-    if (::ftruncate(d.fd(), alt) == 0) ::fsync(d.fd());
-    Melden(fehler, std::strerror(fehlerNr));
+    std::string grund = std::strerror(fehlerNr);
+    if (::ftruncate(d.fd(), alt) == 0) {
+      ::fsync(d.fd());
+    } else {
+      grund += "; the file could not be cut back to its old length: ";
+      grund += std::strerror(errno);
+    }
+    Melden(fehler, grund);
     return false;
   }
   // The bytes are on the disk: a failing close changes nothing about that.

@@ -9,17 +9,22 @@
 
 namespace brevaro {
 
-// True when the file can be read and either one of its first 1000 lines
-// contains "[Event " (case-sensitive), or it has no line at all, or every line
-// read is empty (blank). Lines end at CR, LF or CR LF. At most
-// IstPGNDateiGrenze bytes are read, and no line is held in memory.
-bool IstPGNDatei(const std::string& pfad);
+// True when the file can be read and one of its first 1000 lines is a tag
+// line (see TagZeilenName) or contains "[Event ", or it has no line at all, or
+// every line read is empty (blank). Lines end at CR, LF or CR LF. At most
+// IstPGNDateiGrenze bytes are read, and no line is held in memory. When the
+// file cannot be opened or read (a directory included), `grund` receives the
+// system's reason; it is empty after true and for a file that is no PGN file.
+bool IstPGNDatei(const std::string& pfad, std::string* grund = nullptr);
 inline constexpr int64_t IstPGNDateiGrenze = int64_t{16} << 20;
 
 // Appends `text` to the PGN file `pfad`, preceded by CR LF CR LF unless it
 // begins with a carriage return. False, with nothing written, when the target
 // is not a PGN file or `text` is empty; false, with the file cut back to its
-// old length, when writing or flushing fails. `fehler` receives the reason.
+// old length, when a write fails or stays short or flushing fails. `fehler`
+// receives the reason (the system's text where there is one). A program that
+// appends ignores SIGXFSZ, so that a write beyond a file-size limit fails
+// here instead of killing it half-way.
 bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text,
                          std::string* fehler = nullptr);
 

@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <unordered_set>
 #include <utility>
 
 #include "collections/encoding.h"
+#include "collections/game_list.h"
 #include "collections/pgn_file.h"
 
 namespace brevaro {
@@ -27,7 +30,90 @@ constexpr int64_t KopfBlock = 1024;
 // The window a filter or sort reads the games through.
 constexpr int64_t FensterGroesse = 256 * 1024;
 
-constexpr std::string_view EventMuster = "[Event ";
+// A game's text is read in pieces of this size, so that the reading stops
+// soon after its first zero byte.
+constexpr int64_t TextBlock = 1024 * 1024;
+
+// A tag line longer than this is handed to the tag reader with its value
+// shortened; the list cuts the value to ListenWertGrenze bytes anyway.
+constexpr size_t LangeTagZeile = 2 * ListenWertGrenze + 256;
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+
+inline bool IstLeer(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && c != '\n' && c != '\r';
+}
+
+inline bool Zeilenende(char c) {
+  return c == '\n' || c == '\r';
+}
+
+constexpr auto NamensTabelle = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return t;
+}();
+
+inline bool NamensZeichen(char c) {
+  return NamensTabelle[static_cast<unsigned char>(c)];
+}
+
+// The end of the line that b[ab] belongs to: the index of its CR or LF, or
+// `n`. Looks in stretches that grow, so that short lines cost little and long
+// ones are searched at the speed of memchr.
+size_t ZeilenendeAb(const char* b, size_t ab, size_t n) {
+  size_t stueck = 256;
+  for (size_t von = ab; von < n; von += stueck, stueck *= 4) {
+    const size_t bis = std::min(n, von + stueck);
+    const void* lf = std::memchr(b + von, '\n', bis - von);
+    const size_t ende = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : bis;
+    if (const void* cr = std::memchr(b + von, '\r', ende - von))
+      return static_cast<size_t>(static_cast<const char*>(cr) - b);
+    if (lf) return ende;
+  }
+  return n;
+}
+
+// The tag names of one tag section, found again quickly: in short lists
+// while the section is short, in hash sets once it is long.
+class TagNamen {
+ public:
+  void Neu() {
+    anzahl_ = 0;
+    kurz_.clear();
+    lang_.clear();
+    kurzMenge_.clear();
+    langMenge_.clear();
+  }
+  // False when the section already holds `name`; otherwise it is added.
+  bool Hinzu(std::string_view name) {
+    const bool kurz = name.size() < 8;
+    uint64_t k = name.size();
+    if (kurz)
+      for (char c : name) k = k << 8 | static_cast<unsigned char>(c);
+    if (anzahl_ >= 64) return kurz ? kurzMenge_.insert(k).second : langMenge_.emplace(name).second;
+    if (kurz) {
+      if (std::find(kurz_.begin(), kurz_.end(), k) != kurz_.end()) return false;
+      kurz_.push_back(k);
+    } else {
+      if (std::find(lang_.begin(), lang_.end(), name) != lang_.end()) return false;
+      lang_.emplace_back(name);
+    }
+    if (++anzahl_ == 64) {
+      kurzMenge_.insert(kurz_.begin(), kurz_.end());
+      langMenge_.insert(lang_.begin(), lang_.end());
+    }
+    return true;
+  }
+
+ private:
+  size_t anzahl_ = 0;
+  std::vector<uint64_t> kurz_;  // names of up to 7 bytes, packed with their length
+  std::vector<std::string> lang_;
+  std::unordered_set<uint64_t> kurzMenge_;
+  std::unordered_set<std::string> langMenge_;
+};
 
 bool EndetMitPgn(const std::string& pfad) {
   if (pfad.size() < 4) return false;
@@ -41,9 +127,25 @@ bool Existiert(const std::string& pfad) {
   return ::stat(pfad.c_str(), &st) == 0;
 }
 
-// Reads tag lines from the start of `text` until the tag section ends. The
-// text ends at its first zero byte. `vollstaendig`: `text` is the whole game
-// text. Otherwise it is a prefix, and false means the prefix ended before the
+// Whether the line whose first byte is b[z] and whose first byte other than
+// a blank is the "[" at b[k] is a tag line: 1 yes (with its tag name), 0 no,
+// -1 when the `n` bytes of `b` end before that is decided and more may follow.
+int TagZeilePruefen(const char* b, size_t n, size_t z, size_t k, bool dateiende,
+                    std::string_view& name) {
+  const size_t grenze = z + TagZeilenKopf;  // the quote must stand before it
+  size_t i = k + 1;
+  while (i < n && i < grenze && NamensZeichen(b[i])) ++i;
+  if (i == n && i < grenze) return dateiende ? 0 : -1;
+  if (i == k + 1) return 0;
+  name = std::string_view(b + k + 1, i - k - 1);
+  while (i < n && i < grenze && IstLeer(b[i])) ++i;
+  if (i == n && i < grenze) return dateiende ? 0 : -1;
+  return i < grenze && b[i] == '"' ? 1 : 0;
+}
+
+// Reads the tag section from the start of `text` (see ReadGameHeader). The
+// text ends at its first zero byte. `vollstaendig`: `text` is all there is to
+// read. Otherwise it is a prefix, and false means the prefix ended before the
 // tag section did.
 bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
   KopfdatenLoeschen(kopf);
@@ -55,17 +157,29 @@ bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
     kopf.Black = "...";
     return true;
   }
+  std::string kurz;
   for (;;) {
     size_t e = s;
     while (e < text.size() && text[e] != '\n' && text[e] != '\r' && text[e] != '\0') ++e;
-    bool letzte = e == text.size() || text[e] == '\0';
+    const bool letzte = e == text.size() || text[e] == '\0';
     if (e == text.size() && !vollstaendig) return false;
     if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
       return false;  // CR LF or CR alone: the next byte decides
     }
-    const std::string_view zeile = Getrimmt(text.substr(s, e - s));
-    if (zeile.empty() || zeile[0] != '[') return true;
-    TagZeileLesen(kopf, zeile);
+    const std::string_view roh = text.substr(s, e - s);
+    const std::string_view zeile = Getrimmt(roh);
+    if (!zeile.empty() && zeile[0] != '%') {
+      if (TagZeilenName(roh).empty()) return true;
+      if (zeile.size() > LangeTagZeile) {
+        // Only the start of a long value is needed: close it early.
+        const size_t wert = zeile.find('"') + 1;
+        kurz.assign(zeile.substr(0, wert + LangeTagZeile - TagZeilenKopf));
+        kurz += "\"]";
+        TagZeileLesen(kopf, kurz);
+      } else {
+        TagZeileLesen(kopf, zeile);
+      }
+    }
     if (letzte) return true;
     s = e + 1;
     if (text[e] == '\r' && s < text.size() && text[s] == '\n') ++s;
@@ -79,8 +193,18 @@ int Prozent(int64_t a, int64_t b) {
   return b == 0 ? 0 : static_cast<int>(a * 100 / b);
 }
 
-void KopfAusText(std::string_view text, TEventData& kopf) {
+std::string_view TagZeilenName(std::string_view zeile) {
+  size_t k = 0;
+  while (k < zeile.size() && k < TagZeilenKopf && IstLeer(zeile[k])) ++k;
+  if (k >= zeile.size() || zeile[k] != '[') return {};
+  std::string_view name;
+  return TagZeilePruefen(zeile.data(), zeile.size(), 0, k, true, name) == 1 ? name
+                                                                            : std::string_view();
+}
+
+uint32_t KopfAusText(std::string_view text, TEventData& kopf) {
   KopfLesen(text, true, kopf);
+  return KopfKuerzen(kopf);
 }
 
 TPGNIndex::TPGNIndex() {
@@ -139,7 +263,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     if (Existiert(neu)) {
       // The name with its extension is an existing file: list it, never
       // create it anew over its games.
-      if (!IstPGNDatei(neu)) return;
+      if (!IstPGNDatei(neu, &lastError_)) return;
     } else {
       bool anlegen = true;
       if (BeforeCreatePGNFile) BeforeCreatePGNFile(neu, anlegen);
@@ -154,7 +278,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     Scan(neu);
     return;
   }
-  if (!IstPGNDatei(pfad)) return;
+  if (!IstPGNDatei(pfad, &lastError_)) return;
   Scan(pfad);
 }
 
@@ -188,12 +312,28 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
   try {
-    constexpr size_t uebertrag = EventMuster.size();
-    std::vector<char> puffer(uebertrag + LeseBlock);
+    // The buffer keeps TagZeilenKopf bytes before the next byte to look at,
+    // so that the start of its line can be seen, and a line start whose tag
+    // line test needs more bytes is looked at again after the next read.
+    constexpr size_t rand = 2 * TagZeilenKopf;
+    std::vector<char> puffer(rand + LeseBlock);
+    TagNamen namen;  // of the current tag section
+    enum class Modus { Suche, Kopf } modus = Modus::Suche;
+    // Inside a line of the tag section: its kind is known (Ende: skip to its
+    // end), or it held only blanks for more than TagZeilenKopf bytes (Leer).
+    enum class Rest { Keiner, Ende, Leer } rest = Rest::Keiner;
     size_t carry = 0;  // bytes kept from the previous read
+    size_t ab = 0;     // next byte of the buffer to look at
     int64_t pos = 0;   // file offset of the next read
-    bool gefunden = false;
     int letzterProzent = -1;
+    const auto spielBeginnt = [&](int64_t start, std::string_view name) {
+      starts_.push_back(start);
+      if (starts_.size() > 1) AddRow(GameCount() - 1);
+      namen.Neu();
+      namen.Hinzu(name);
+      modus = Modus::Kopf;
+      rest = Rest::Ende;
+    };
     for (;;) {
       const int64_t n = ReadAt(pos, puffer.data() + carry, LeseBlock);
       if (n < 0) {
@@ -202,41 +342,113 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         abgebrochen = true;
         break;
       }
-      if (n == 0) break;
+      const bool letzter = n < LeseBlock;
       const char* b = puffer.data();
       const size_t laenge = carry + static_cast<size_t>(n);
       const int64_t basis = pos - static_cast<int64_t>(carry);
-      size_t ab = 1;
-      if (!gefunden) {
-        // The first game starts at the first "[Event " anywhere, also one
-        // that straddles two reads.
-        const void* p = ::memmem(b, laenge, EventMuster.data(), EventMuster.size());
-        if (p) {
-          const size_t k = static_cast<size_t>(static_cast<const char*>(p) - b);
-          gefunden = true;
-          starts_.push_back(basis + static_cast<int64_t>(k));
-          ab = k + 1;
-        } else {
-          ab = laenge;
-        }
-      }
-      // Every further game starts at "[Event " right after a line feed. A "["
-      // too close to the end is looked at again with the next read.
+      std::string_view name;
       while (ab < laenge) {
-        const void* q = std::memchr(b + ab, '[', laenge - ab);
-        if (!q) break;
-        const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
-        if (k + EventMuster.size() > laenge) break;
-        if (b[k - 1] == '\n' && std::memcmp(b + k + 1, EventMuster.data() + 1, 6) == 0) {
-          starts_.push_back(basis + static_cast<int64_t>(k));
-          AddRow(GameCount() - 1);
+        if (modus == Modus::Suche) {
+          // The next tag line: a "[" that only blanks separate from the line
+          // start.
+          const void* q = std::memchr(b + ab, '[', laenge - ab);
+          if (!q) {
+            ab = laenge;
+            break;
+          }
+          const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
+          size_t z = k;
+          while (z > 0 && k - z < TagZeilenKopf && IstLeer(b[z - 1])) --z;
+          bool anfang = false;
+          if (z > 0) {
+            anfang = Zeilenende(b[z - 1]) ||
+                     (basis == 0 && z == Bom.size() && std::string_view(b, z) == Bom);
+          } else {
+            anfang = basis == 0;
+          }
+          if (anfang) {
+            const int r = TagZeilePruefen(b, laenge, z, k, letzter, name);
+            if (r < 0) {
+              ab = k;  // decided after the next read
+              break;
+            }
+            if (r > 0) {
+              spielBeginnt(basis + static_cast<int64_t>(k), name);
+              ab = k + 1;
+              continue;
+            }
+          }
+          ab = k + 1;
+          continue;
         }
-        ab = k + 1;
+        // In a tag section every line is looked at.
+        if (rest == Rest::Ende) {
+          const size_t e = ZeilenendeAb(b, ab, laenge);
+          if (e == laenge) {
+            ab = laenge;
+            break;
+          }
+          ab = e + 1;  // the LF of a CR LF reads as an empty line
+          rest = Rest::Keiner;
+          continue;
+        }
+        size_t i = ab;
+        if (rest == Rest::Leer) {
+          while (i < laenge && IstLeer(b[i])) ++i;
+          if (i == laenge) {
+            ab = laenge;
+            break;
+          }
+          rest = Rest::Keiner;
+          if (Zeilenende(b[i])) {
+            ab = i + 1;
+          } else if (b[i] == '%') {
+            rest = Rest::Ende;
+            ab = i;
+          } else {
+            modus = Modus::Suche;  // movetext
+            ab = i;
+          }
+          continue;
+        }
+        while (i < laenge && i - ab < TagZeilenKopf && IstLeer(b[i])) ++i;
+        if (i == laenge) {
+          if (!letzter) break;  // looked at again after the next read
+          ab = laenge;
+          break;
+        }
+        if (i - ab >= TagZeilenKopf) {
+          rest = Rest::Leer;
+          ab = i;
+          continue;
+        }
+        const char c = b[i];
+        if (Zeilenende(c)) {
+          ab = i + 1;
+          continue;
+        }
+        if (c == '%') {
+          rest = Rest::Ende;
+          ab = i;
+          continue;
+        }
+        if (c == '[') {
+          const int r = TagZeilePruefen(b, laenge, ab, i, letzter, name);
+          if (r < 0) break;  // looked at again after the next read
+          if (r > 0) {
+            if (namen.Hinzu(name)) {
+              rest = Rest::Ende;
+            } else {
+              spielBeginnt(basis + static_cast<int64_t>(i), name);
+            }
+            ab = i + 1;
+            continue;
+          }
+        }
+        modus = Modus::Suche;  // movetext
+        ab = i;
       }
       pos += n;
-      carry = std::min(uebertrag, laenge);
-      std::memmove(puffer.data(), b + laenge - carry, carry);
-
       const int prozent = Prozent((pos + ScanBlock - 1) / ScanBlock, bloecke);
       if (GameCount() > 50 && prozent != letzterProzent) {
         letzterProzent = prozent;
@@ -246,10 +458,15 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           break;
         }
       }
+      if (letzter) break;
+      const size_t behalten = ab > TagZeilenKopf ? ab - TagZeilenKopf : 0;
+      carry = laenge - behalten;
+      std::memmove(puffer.data(), b + behalten, carry);
+      ab -= behalten;
     }
     if (!abgebrochen) {
       // The last game ends at the end of the bytes read.
-      if (gefunden) {
+      if (!starts_.empty()) {
         starts_.push_back(pos);
         AddRow(GameCount() - 1);
       }
@@ -348,19 +565,19 @@ void TPGNIndex::ApplyFilter() {
 std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
   switch (key) {
     case skWhite:
-      return kopf.White;
+      return std::string(ListenWert(kopf.White));
     case skBlack:
-      return kopf.Black;
+      return std::string(ListenWert(kopf.Black));
     case skEvent:
-      return kopf.Event;
+      return std::string(ListenWert(kopf.Event));
     case skAnnotator:
-      return kopf.Annotator;
+      return std::string(ListenWert(kopf.Annotator));
     case skSite:
-      return kopf.Site;
+      return std::string(ListenWert(kopf.Site));
     case skResult:
-      return kopf.Result;
+      return std::string(ListenWert(kopf.Result));
     case skEco:
-      return kopf.ECO;
+      return std::string(ListenWert(kopf.ECO));
     case skYear:
       return std::to_string(kopf.Year);
     case skWhiteElo:
@@ -467,10 +684,20 @@ std::string TPGNIndex::ReadGameText(int64_t gameIndex) const {
   const TGameIndexEntry e = Entry(gameIndex);
   if (e.GameID < 0 || !IsOpen() || e.EndPos <= e.StartPos) return {};
   try {
-    std::string text(static_cast<size_t>(e.EndPos - e.StartPos), '\0');
-    const int64_t n = ReadAt(e.StartPos, text.data(), e.EndPos - e.StartPos);
-    text.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
-    if (const size_t null = text.find('\0'); null != std::string::npos) text.resize(null);
+    std::string text;
+    for (int64_t pos = e.StartPos; pos < e.EndPos;) {
+      const int64_t menge = std::min(TextBlock, e.EndPos - pos);
+      const size_t alt = text.size();
+      text.resize(alt + static_cast<size_t>(menge));
+      const int64_t n = ReadAt(pos, text.data() + alt, menge);
+      text.resize(alt + static_cast<size_t>(std::max<int64_t>(0, n)));
+      if (const void* null = std::memchr(text.data() + alt, '\0', text.size() - alt)) {
+        text.resize(static_cast<size_t>(static_cast<const char*>(null) - text.data()));
+        break;
+      }
+      if (n < menge) break;
+      pos += n;
+    }
     const std::string_view rein = Getrimmt(text);
     if (rein.size() == text.size()) return text;
     return std::string(rein);
@@ -489,7 +716,7 @@ void TPGNIndex::GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame
 
 const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   const TGameIndexEntry e = Entry(gameIndex);
-  const int64_t laenge = e.GameID < 0 ? 0 : e.EndPos - e.StartPos;
+  const int64_t laenge = e.GameID < 0 ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
   // Read as much of the game as its tag section needs, not the whole game.
   std::string puffer;
   for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
@@ -499,6 +726,7 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
     const bool alles = n < menge || menge >= laenge;
     if (KopfLesen(puffer, alles, header_) || alles) break;
   }
+  headerCut_ = KopfKuerzen(header_);
   return header_;
 }
 

@@ -1,6 +1,6 @@
-// The index of one PGN file: a single scan finds where every game starts
-// ("[Event " at the beginning of a line) and keeps only byte ranges; game texts
-// and headers are read from the file again on demand. Rows are the games
+// The index of one PGN file: a single scan finds where every game starts (see
+// TagZeilenName for the rule) and keeps only byte ranges; game texts and
+// headers are read from the file again on demand. Rows are the games
 // shown (after a filter) in their display order (after a sort).
 // Invariant: every index entry lies inside the bytes scanned; the file is
 // opened read-only and only ever read.
@@ -19,8 +19,8 @@ namespace brevaro {
 // The answer to a progress report.
 enum TCancelMode : uint8_t { cmNone = 0, cmContinue = 1, cmCancel = 2 };
 
-// The byte range of one game: from the "[" of its Event tag to where the next
-// game starts (for the last game, the end of the file).
+// The byte range of one game: from the "[" of its first tag line to where the
+// next game starts (for the last game, the end of the file).
 struct TGameIndexEntry {
   int64_t GameID = -1;  // number in file order, from 0
   int64_t StartPos = 0;
@@ -32,6 +32,28 @@ int Prozent(int64_t a, int64_t b);
 
 // Size of the blocks the scan counts its progress in.
 inline constexpr int64_t ScanBlock = 16384;
+
+// Lines end at CR, LF or CR LF. A blank is any byte up to and including the
+// space other than CR and LF.
+//
+// A tag line is a line whose first byte other than a blank is "[", followed at
+// once by a tag name (ASCII letters, digits and "_"), blanks and a double
+// quote that stands among the first TagZeilenKopf bytes of the line; so
+// "[%clk 0:03:00]" is none. At the start of the file a UTF-8 byte order mark
+// counts as blanks. A game starts
+// - at the first tag line of the file,
+// - at the first tag line after a line of movetext (a line that is neither a
+//   tag line, nor empty (only blanks), nor has "%" as its first byte other
+//   than a blank), and
+// - at a tag line whose tag name (case-sensitive) an earlier tag line of the
+//   same game's tag section has.
+inline constexpr size_t TagZeilenKopf = 256;
+// The tag name when `zeile` (one line, without its line end) is a tag line;
+// empty otherwise.
+std::string_view TagZeilenName(std::string_view zeile);
+
+// The list reads at most this much of a game for its header.
+inline constexpr int64_t KopfGrenze = 64 * 1024;
 
 // Sort keys of SortBy.
 enum TSortKey : uint8_t {
@@ -70,8 +92,8 @@ class TPGNIndex {
   // previous file listed. A missing name without the extension ".pgn" gets it.
   void SetFileName(const std::string& pfad);
   const std::string& FileName() const { return fileName_; }
-  // The platform's text for the last file that could not be opened or
-  // created, empty after a success.
+  // The platform's text for the last file that could not be opened, read or
+  // created, empty after a success and for a file that is no PGN file.
   const std::string& LastError() const { return lastError_; }
 
   bool IsOpen() const { return fd_ >= 0; }
@@ -99,19 +121,27 @@ class TPGNIndex {
   void GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame) const;
   // The game's bytes, cut at the first zero byte, without leading and
   // trailing blanks and control characters. A range the file no longer has
-  // gives what is left of it, or "".
+  // gives what is left of it, or "". The file is read in pieces of 1 MiB,
+  // and no piece after the one with the first zero byte.
   std::string ReadGameText(int64_t gameIndex) const;
-  // Reads the tag section of a game into GameHeader() and returns it. A game
-  // without any text reads as "Error" against "...".
+  // Reads the tag section of a game into GameHeader() and returns it: tag
+  // lines, with empty lines and lines beginning with "%" between them, up to
+  // the first other line, from at most the first KopfGrenze bytes of the
+  // game. Text fields longer than ListenWertGrenze bytes are cut (see
+  // ListenWert) and marked in HeaderCut(). A game without any text reads as
+  // "Error" against "...".
   const TEventData& ReadGameHeader(int64_t gameIndex);
   const TEventData& GameHeader() const { return header_; }
+  // The fields of GameHeader() that were cut, as TGekuerzt bits.
+  uint32_t HeaderCut() const { return headerCut_; }
   // Reads the headers of these games one after the other, each into
   // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
   // Ignored while Busy.
   void ReadGameHeaders(const std::vector<int64_t>& gameIds,
                        const std::function<void(int64_t gameId, const TEventData&)>& f);
 
-  // The text a sort key compares for a header (numbers in decimal).
+  // The text a sort key compares for a header (numbers in decimal, texts by
+  // their ListenWert).
   static std::string SortKeyText(const TEventData& kopf, uint8_t key);
 
  private:
@@ -143,15 +173,16 @@ class TPGNIndex {
   int64_t windowStart_ = 0;
   TTagListe otherTags_;
   TEventData header_;
+  uint32_t headerCut_ = 0;
 };
 
 // The text the database window appends for these games of `index`, in this
 // order: CR LF CR LF and the game's stored text for each game that has text.
 std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds);
 
-// Reads the header of a game text the way the list does: each line trimmed,
-// TagZeileLesen until the first line that is empty or does not begin with
-// "[". Lines end at CR, LF or CR LF.
-void KopfAusText(std::string_view text, TEventData& kopf);
+// Reads the header of a game text the way the list does (see ReadGameHeader,
+// without its byte limit); each tag line is trimmed and handed to
+// TagZeileLesen. Returns the fields cut as TGekuerzt bits.
+uint32_t KopfAusText(std::string_view text, TEventData& kopf);
 
 }  // namespace brevaro

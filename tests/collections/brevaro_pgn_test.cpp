@@ -1,8 +1,14 @@
 // The command-line companion, run as a program on the bundled samples.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "testfiles.h"
 
@@ -144,6 +150,48 @@ TEST_F(Companion, AppendThenCount) {
   EXPECT_EQ(Lesen(text), "not a pgn file\n");
   EXPECT_EQ(Starten({"append", ziel, kSamples, "5"}).code, 2);
   EXPECT_EQ(Starten({"count", ziel}).aus, "2\n");
+}
+
+TEST_F(Companion, AppendBeyondAFileSizeLimitFailsWithTheReason) {
+  const std::string alt = Spiel("A", "B");
+  const std::string ziel = Schreiben("ziel.pgn", alt);
+  const std::string fehler = Pfad("fehler.txt");
+  const pid_t kind = ::fork();
+  if (kind == 0) {
+    rlimit grenze{alt.size() + 100, alt.size() + 100};
+    ::setrlimit(RLIMIT_FSIZE, &grenze);
+    if (!std::freopen(fehler.c_str(), "w", stderr)) ::_exit(99);
+    ::execl(Programm().c_str(), "brevaro-pgn", "append", ziel.c_str(), kSamples.c_str(), "0",
+            static_cast<char*>(nullptr));
+    ::_exit(98);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(kind, &status, 0), kind);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(Lesen(fehler).find(std::strerror(EFBIG)), std::string::npos) << Lesen(fehler);
+  EXPECT_EQ(Lesen(ziel), alt);
+}
+
+TEST_F(Companion, FilesWithoutEventTagsAndTheReasonForUnreadableFiles) {
+  const std::string p = Schreiben(
+      "ohne.pgn", "[White \"A\"]\n[Black \"B\"]\n\n1. e4 *\n\n[White \"C\"]\r\r1. d4 *\r");
+  EXPECT_EQ(Starten({"count", p}).aus, "2\n");
+  EXPECT_EQ(Starten({"list", p}).aus, "1\tA - B\t\t\t*\n2\tC - N.N.\t\t\t*\n");
+  const std::string fehler = Pfad("fehler.txt");
+  const auto meldung = [&](const std::string& datei) {
+    std::system((Zitiert(Programm()) + " count " + Zitiert(datei) + " 2>" + fehler).c_str());
+    return Lesen(fehler);
+  };
+  EXPECT_EQ(meldung(dir_.string()), "brevaro-pgn: " + dir_.string() + ": Is a directory\n");
+  EXPECT_EQ(meldung(Pfad("t.txt")),
+            "brevaro-pgn: " + Pfad("t.txt") + ": No such file or directory\n");
+  Schreiben("t.txt", "words\n");
+  EXPECT_EQ(meldung(Pfad("t.txt")), "brevaro-pgn: " + Pfad("t.txt") + ": not a PGN file\n");
+  if (::geteuid() != 0) {
+    ::chmod(p.c_str(), 0);
+    EXPECT_EQ(meldung(p), "brevaro-pgn: " + p + ": Permission denied\n");
+  }
 }
 
 TEST_F(Companion, ClearErrorsAndHelp) {

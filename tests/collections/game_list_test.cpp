@@ -73,3 +73,19 @@ TEST(RowTexts, AsTheListShowsThem) {
   k.Event = "";
   EXPECT_EQ(RowTexts(k, 0).Source, "");
 }
+
+TEST(RowTexts, CutValuesAreMarkedAndFilteredByTheirStart) {
+  TEventData k = Kopf(std::string(ListenWertGrenze, 'a'), "Topalov");
+  k.Site = std::string(ListenWertGrenze, '\xE9');  // Windows-1252
+  TRowTexts t = RowTexts(k, 0, gkWhite | gkSite);
+  EXPECT_EQ(t.Players, std::string(ListenWertGrenze, 'a') + "\xE2\x80\xA6 - Topalov");
+  EXPECT_EQ(t.Source, "Linares, " + k.Site + "\x85");
+  EXPECT_EQ(RowTexts(k, 0).Players, k.White + " - Topalov");
+  // The filter looks at the first ListenWertGrenze bytes of a value only.
+  TFilterSettings f = An();
+  f.Player = "Kasparov";
+  k.White = std::string(ListenWertGrenze - 4, 'x') + "Kasparov";
+  EXPECT_FALSE(FilterRequest(f, k));
+  f.Player = "Kasp";
+  EXPECT_TRUE(FilterRequest(f, k));
+}

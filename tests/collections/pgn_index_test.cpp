@@ -1,11 +1,16 @@
 // The index of a PGN file: scan, rows, filter, sort and reading games back.
 #include "collections/pgn_index.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstring>
 #include <random>
+#include <set>
 
+#include "collections/game_list.h"
 #include "collections/pgn_file.h"
 #include "testfiles.h"
 
@@ -64,24 +69,75 @@ TEST_F(Index, StartsStraddlingBlockAndReadBoundariesAreFoundOnce) {
       EXPECT_EQ(index.ReadGameHeader(1).White, "C");
     }
   }
-  // The first tag may straddle a read boundary after a line of blanks.
-  for (int64_t verschiebung = -6; verschiebung <= 0; ++verschiebung) {
-    TPGNIndex index;
-    index.SetFileName(Schreiben("t.pgn", std::string(64 * ScanBlock + verschiebung, ' ') +
-                                             Spiel("A", "B") + Spiel("C", "D")));
-    ASSERT_EQ(index.GameCount(), 2) << verschiebung;
-    EXPECT_EQ(index.Entry(0).StartPos, 64 * ScanBlock + verschiebung);
+  // The first tag line, and a tag line of the tag section, may straddle a
+  // read boundary, and so may its line end and the blanks before it.
+  for (int64_t verschiebung : {-260, -256, -255, -129, -12, -8, -7, -1, 0}) {
+    for (const std::string vorn : {"\n", "\n  ", "\r\n\t"}) {
+      TPGNIndex index;
+      const std::string leer = std::string(64 * ScanBlock + verschiebung, ' ') + vorn;
+      index.SetFileName(Schreiben(
+          "t.pgn", leer + "[Event \"e\"]" + leer + "[Event \"f\"]" + leer + "[White \"A\"]\n"));
+      ASSERT_EQ(index.GameCount(), 2) << verschiebung;
+      EXPECT_EQ(index.Entry(0).StartPos, static_cast<int64_t>(leer.size()));
+      EXPECT_EQ(index.ReadGameHeader(1).Event, "f");
+    }
   }
 }
 
-TEST_F(Index, CarriageReturnOnlyFileIsOneGame) {
-  const std::string text = "[Event \"a\"]\r[White \"A\"]\r\r1. e4 *\r\r[Event \"b\"]\r\r1. d4 *\r";
+// Each case marks where its games start with "@".
+TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
+  const char* faelle[] = {
+      "@[White \"a\"]\n[Black \"b\"]\n\n1. e4 *\n\n@[White \"c\"]\n\n1. d4 *\n",
+      "@[Site \"s\"]\n[Event \"e\"]\n\n1. e4 *\n@[Event \"f\"]\n1. d4 *",
+      "@[Event \"A\"]\n[Result \"*\"]\n\n@[Event \"B\"]\n\n1. e4 *\n",
+      "@[Event \"X\"]\n\n[White \"w\"]\n\n[Black \"b\"]\n% note\n\n1. e4 *\n",
+      "@[Event \"A\"]\n\n{ [%clk 0:03:00] }\n[%clk 0:03:00]\n1. e4\n  @[Event \"B\"]\n",
+      "@[Event\"A\"]\r@[Event \"B\"]\r\r1. e4 *\r@[White \"C\"]\r",
+      "@[Event \"A\"]\r\n1. e4 *\r\n@[Round \"1\"]\r\n[Round_2 \"2\"]\r\n\r\n*",
+      "\xEF\xBB\xBF@[Event \"A\"]\n1. e4 *\n",
+      "text [Event \"A\"]\n@[Event \"B\"]\n[event \"b\"]\n1. e4 *\n@[Event \"C\"\n[% \"x\"]",
+      "[Event \"A\"]\n1. e4 *",  // blanks before the first "@" below
+      "no tag line [Event here\n[ Event \"x\"]\n[Event x]\n",
+  };
+  for (std::string fall : faelle) {
+    if (fall == "[Event \"A\"]\n1. e4 *") {
+      // The quote of a tag line stands among the first TagZeilenKopf bytes.
+      fall = std::string(TagZeilenKopf - 8, ' ') + "@" + fall + "\n" +
+             std::string(TagZeilenKopf - 7, ' ') + "[Event \"B\"]\n";
+    }
+    std::vector<int64_t> starts;
+    std::string text;
+    for (char c : fall) {
+      if (c == '@')
+        starts.push_back(static_cast<int64_t>(text.size()));
+      else
+        text += c;
+    }
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", text));
+    ASSERT_TRUE(index.IsOpen()) << fall;
+    std::vector<int64_t> gefunden;
+    for (int64_t g = 0; g < index.GameCount(); ++g) gefunden.push_back(index.Entry(g).StartPos);
+    EXPECT_EQ(gefunden, starts) << fall;
+  }
+  // Long tag sections find a repeated tag name as well, short or long.
+  std::string lang = "[Event \"A\"]\n";
+  for (int i = 0; i < 100; ++i)
+    lang += "[T" + std::to_string(i) + "_long_name \"x\"]\n[S" + std::to_string(i) + " \"y\"]\n";
+  const size_t zweites = lang.size();
+  lang += "[S7 \"z\"]\n[T3_long_name \"x\"]\n";
+  const size_t drittes = lang.size();
+  lang += "[T3_long_name \"x\"]\n";
+  TPGNIndex lange;
+  lange.SetFileName(Schreiben("t.pgn", lang));
+  ASSERT_EQ(lange.GameCount(), 3);
+  EXPECT_EQ(lange.Entry(1).StartPos, static_cast<int64_t>(zweites));
+  EXPECT_EQ(lange.Entry(2).StartPos, static_cast<int64_t>(drittes));
+  // The tag section may hold empty and "%" lines: one game, read whole.
   TPGNIndex index;
-  index.SetFileName(Schreiben("t.pgn", text));
-  ASSERT_EQ(index.GameCount(), 1);
-  EXPECT_EQ(index.Entry(0).EndPos, static_cast<int64_t>(text.size()));
-  // The header reader splits lines at CR as well.
-  EXPECT_EQ(index.ReadGameHeader(0).White, "A");
+  index.SetFileName(
+      Schreiben("t.pgn", "[Event \"X\"]\n\n[White \"w\"]\n%c\n\n[Black \"b\"]\n1. e4"));
+  EXPECT_EQ(index.ReadGameHeader(0).Black, "b");
 }
 
 TEST_F(Index, EmptyAndBlankFilesHaveNoRows) {
@@ -188,10 +244,9 @@ TEST_F(Index, EmptyNameClosesAndUnreadableOrNonPgnFilesKeepThePrevious) {
     ::chmod(gesperrt.c_str(), 0);
     index.SetFileName(gesperrt);
     EXPECT_EQ(index.FileName(), gut);
+    EXPECT_EQ(index.LastError(), std::strerror(EACCES));
   }
-  // Lower-case tags and text files are no PGN files: the previous file stays listed.
-  index.SetFileName(Schreiben("klein.pgn", "[event \"a\"]\n[white \"A\"]\n\n1. e4 *\n"));
-  EXPECT_EQ(index.FileName(), gut);
+  // Text files are no PGN files: the previous file stays listed.
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "a line of text\n";
   index.SetFileName(Schreiben("text.pgn", text + Spiel("C", "D")));
@@ -285,7 +340,7 @@ TEST_F(Index, LongTagSectionsAreReadWhole) {
 TEST_F(Index, ZeroByteEndsTheTagSectionWhereverItStands) {
   for (size_t vor : {size_t{10}, size_t{1500}, size_t{5000}}) {
     std::string tags;
-    while (tags.size() < vor) tags += "[Annotator \"x\"]\n";
+    while (tags.size() < vor) tags += "[Tag" + std::to_string(tags.size()) + " \"x\"]\n";
     const std::string spiel = "[Event \"e\"]\n" + tags + "[White \"Vorher\"]" +
                               std::string(1, '\0') + "\n[Black \"Nachher\"]\n\n1. e4 *\n\n";
     TPGNIndex index;
@@ -295,6 +350,45 @@ TEST_F(Index, ZeroByteEndsTheTagSectionWhereverItStands) {
     EXPECT_EQ(index.ReadGameHeader(0).Black, "N.N.") << vor;
     EXPECT_EQ(index.ReadGameHeader(1).White, "A");
   }
+}
+
+TEST_F(Index, LongValuesAreCutForTheListOnly) {
+  const std::string lang(100000, 'e');
+  std::string utf8 = "x";
+  for (int i = 0; i < 2500; ++i) utf8 += "\xC3\xA9";
+  const std::string erstes = "[Event \"" + lang + "\"]\n[White \"w\"]\n\n1. e4 *\n\n";
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", erstes + "[Event \"" + utf8 + "\"]\n[White \"" +
+                                           std::string(4096, 'w') + "\"]\n\n1. e4 *\n"));
+  ASSERT_EQ(index.GameCount(), 2);
+  const TEventData& kopf = index.ReadGameHeader(0);
+  EXPECT_EQ(kopf.Event, lang.substr(0, ListenWertGrenze));
+  EXPECT_EQ(kopf.White, "N.N.") << "read from the first 64 KiB only";
+  EXPECT_EQ(index.HeaderCut(), gkEvent);
+  // Not in the middle of a UTF-8 sequence; a value of 4096 bytes is whole.
+  EXPECT_EQ(index.ReadGameHeader(1).Event, utf8.substr(0, ListenWertGrenze - 1));
+  EXPECT_EQ(index.GameHeader().White.size(), ListenWertGrenze);
+  EXPECT_EQ(index.HeaderCut(), gkEvent);
+  TEventData voll;
+  voll.White = lang;
+  EXPECT_EQ(TPGNIndex::SortKeyText(voll, skWhite).size(), ListenWertGrenze);
+  // The game's text and what is appended keep the whole value.
+  EXPECT_EQ(index.ReadGameText(0) + "\n\n", erstes);
+  EXPECT_EQ(AppendText(index, {0}), "\r\n\r\n" + index.ReadGameText(0));
+}
+
+TEST_F(Index, GameTextIsNotReadBeyondItsFirstZeroByte) {
+  const std::string spiel = Spiel("A", "B");
+  const std::string p = Schreiben("t.pgn", spiel);
+  std::filesystem::resize_file(p, int64_t{1} << 28);  // 256 MiB of zeros, sparse
+  TPGNIndex index;
+  index.SetFileName(p);
+  ASSERT_EQ(index.GameCount(), 1);
+  rusage vorher{}, nachher{};
+  ::getrusage(RUSAGE_SELF, &vorher);
+  EXPECT_EQ(index.ReadGameText(0), spiel.substr(0, spiel.size() - 2));
+  ::getrusage(RUSAGE_SELF, &nachher);
+  EXPECT_LT(nachher.ru_maxrss - vorher.ru_maxrss, 64 * 1024) << "kilobytes";
 }
 
 // ---------------------------------------------------------------------------
@@ -426,11 +520,43 @@ TEST_F(Index, NothingStartsWhileBusy) {
   EXPECT_EQ(index.SortKey(), skNumber);
 }
 
+// The game-start rule, line by line over the whole text.
+std::vector<int64_t> Referenz(const std::string& text) {
+  std::vector<int64_t> starts;
+  std::set<std::string> namen;
+  bool kopf = false;  // in a tag section
+  for (size_t s = 0; s < text.size();) {
+    size_t e = text.find_first_of("\r\n", s);
+    if (e == std::string::npos) e = text.size();
+    size_t k = s;
+    if (s == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) k = 3;
+    const size_t zeile = k;
+    while (k < e && static_cast<unsigned char>(text[k]) <= ' ') ++k;
+    size_t i = k + 1;
+    while (i < e && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_')) ++i;
+    const std::string name = k < e ? text.substr(k + 1, i - k - 1) : "";
+    while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    if (k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
+        i - zeile < TagZeilenKopf) {
+      if (!kopf || namen.count(name)) {
+        starts.push_back(static_cast<int64_t>(k));
+        namen.clear();
+        kopf = true;
+      }
+      namen.insert(name);
+    } else if (k < e && text[k] != '%') {
+      kopf = false;
+    }
+    s = e + (e + 1 < text.size() && text[e] == '\r' && text[e + 1] == '\n' ? 2 : 1);
+  }
+  return starts;
+}
+
 // Random files made of the pieces that matter (line ends, brackets, zero
-// bytes, tag lines and long runs that push tags across read boundaries): the
-// scan must agree with a plain search of the whole text, and the header read
+// bytes, tag lines and long runs that push lines across read boundaries): the
+// scan must agree with the rule applied line by line, and the header read
 // from the start of a game must equal the header read from its whole text.
-TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
+TEST_F(Index, RandomFilesAgreeWithTheRuleLineByLine) {
   std::mt19937 rng(77);
   const std::vector<std::string> teile = {"[Event \"e\"]",
                                           "\n",
@@ -443,14 +569,21 @@ TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
                                           "[Black \"\xFC\"]",
                                           std::string(1, '\0'),
                                           " ",
+                                          "\t",
+                                          "%",
                                           "1. e4 *",
                                           "{c}",
+                                          "[%clk 1]",
                                           "[PlyCount \"7\"]"};
-  for (int runde = 0; runde < 60; ++runde) {
+  for (int runde = 0; runde < 80; ++runde) {
     std::string text;
     const int stuecke = static_cast<int>(rng() % 400);
     for (int i = 0; i < stuecke; ++i) {
-      if (rng() % 50 == 0) text += std::string(rng() % 3000, rng() % 2 ? 'x' : ' ');
+      if (rng() % 50 == 0) {
+        const char fuell[] = {'x', ' ', '\n'};
+        text += std::string(rng() % 3000 + (rng() % 8 == 0 ? 64 * ScanBlock - 200 : 0),
+                            fuell[rng() % 3]);
+      }
       text += teile[rng() % teile.size()];
     }
     const std::string p = Schreiben("r.pgn", text);
@@ -460,17 +593,13 @@ TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
       EXPECT_FALSE(index.IsOpen());
       continue;
     }
-    std::vector<int64_t> erwartet;
-    size_t pos = text.find("[Event ");
-    if (pos != std::string::npos) erwartet.push_back(static_cast<int64_t>(pos));
-    while (pos != std::string::npos && (pos = text.find("\n[Event ", pos)) != std::string::npos) {
-      erwartet.push_back(static_cast<int64_t>(++pos));
-    }
+    const std::vector<int64_t> erwartet = Referenz(text);
     ASSERT_EQ(index.GameCount(), static_cast<int64_t>(erwartet.size())) << runde;
     for (int64_t g = 0; g < index.GameCount(); ++g) {
       ASSERT_EQ(index.Entry(g).StartPos, erwartet[g]);
       ASSERT_EQ(index.Entry(g).EndPos,
                 g + 1 < index.GameCount() ? erwartet[g + 1] : static_cast<int64_t>(text.size()));
+      if (index.Entry(g).EndPos - index.Entry(g).StartPos > KopfGrenze) continue;
       TEventData voll;
       KopfAusText(index.ReadGameText(g), voll);
       const TEventData& kopf = index.ReadGameHeader(g);
@@ -479,5 +608,26 @@ TEST_F(Index, RandomFilesAgreeWithAPlainSearch) {
       EXPECT_EQ(kopf.Event, voll.Event);
       EXPECT_EQ(kopf.MoveCount, voll.MoveCount);
     }
+  }
+}
+
+// Where every game begins with "[Event " at the start of a line, the games
+// are where they always were: at the first "[Event " and after each line feed
+// followed by "[Event ".
+TEST_F(Index, FilesOfEventTagsSplitAsBefore) {
+  for (const char* name : {"game_synthetic_lf.pgn", "game_synthetic_crlf.pgn"}) {
+    std::ifstream in(std::string(BREVARO_TEST_DATA) + "/" + name, std::ios::binary);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    std::vector<int64_t> vorher;
+    for (size_t pos = text.find("[Event "); pos != std::string::npos;
+         pos = text.find("\n[Event ", pos + 1)) {
+      vorher.push_back(static_cast<int64_t>(text[pos] == '\n' ? pos + 1 : pos));
+    }
+    ASSERT_GT(vorher.size(), 10u);
+    TPGNIndex index;
+    index.SetFileName(Schreiben("t.pgn", text));
+    std::vector<int64_t> jetzt;
+    for (int64_t g = 0; g < index.GameCount(); ++g) jetzt.push_back(index.Entry(g).StartPos);
+    EXPECT_EQ(jetzt, vorher) << name;
   }
 }

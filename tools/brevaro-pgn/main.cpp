@@ -3,8 +3,8 @@
 // uses, checks FEN texts and appends games to PGN files.
 #include <unistd.h>
 
-#include <sys/stat.h>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -42,7 +42,8 @@ constexpr const char* kUsage =
 
 constexpr const char* kCountHelp =
     "usage: brevaro-pgn count FILE\n"
-    "Prints the number of games in FILE (a game starts at \"[Event \" at the start of a line).\n";
+    "Prints the number of games in FILE. A game starts at the first tag line of the file, at\n"
+    "the first tag line after movetext, and at a tag line whose tag its tag section already has.\n";
 
 constexpr const char* kListHelp =
     "usage: brevaro-pgn list FILE [OPTIONS]\n"
@@ -115,13 +116,9 @@ void Fortschritt(int prozent, TCancelMode&) {
 
 // Opens FILE in `index`; a message and false when it is missing or no PGN file.
 bool Oeffnen(TPGNIndex& index, const std::string& pfad, std::string& meldung) {
-  struct stat st {};
-  if (::stat(pfad.c_str(), &st) != 0) {
-    meldung = pfad + ": " + std::strerror(errno);
-    return false;
-  }
-  if (S_ISDIR(st.st_mode) || !IstPGNDatei(pfad)) {
-    meldung = pfad + ": not a PGN file";
+  std::string grund;
+  if (!IstPGNDatei(pfad, &grund)) {
+    meldung = pfad + ": " + (grund.empty() ? "not a PGN file" : grund);
     return false;
   }
   if (::isatty(2)) index.OnPGNTrace = Fortschritt;
@@ -470,9 +467,9 @@ int Append(const std::vector<std::string>& args) {
   }
   if (args.size() < 3) return Fehler(std::string("append needs TARGET FILE N...\n") + kAppendHelp);
   const std::string& ziel = args[0];
-  struct stat st {};
-  if (::stat(ziel.c_str(), &st) != 0) return Fehler(ziel + ": " + std::strerror(errno));
-  if (S_ISDIR(st.st_mode) || !IstPGNDatei(ziel)) return Fehler(ziel + ": not a PGN file");
+  std::string grund;
+  if (!IstPGNDatei(ziel, &grund))
+    return Fehler(ziel + ": " + (grund.empty() ? "not a PGN file" : grund));
   TPGNIndex index;
   std::string meldung;
   if (!Oeffnen(index, args[1], meldung)) return Fehler(meldung);
@@ -486,7 +483,6 @@ int Append(const std::vector<std::string>& args) {
   }
   const std::string text = AppendText(index, spiele);
   if (text.empty()) return Fehler("the games chosen have no text");
-  std::string grund;
   if (!AnPGNDateiAnhaengen(ziel, text, &grund)) return Fehler(ziel + ": " + grund);
   return 0;
 }
@@ -494,6 +490,9 @@ int Append(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write beyond a file-size limit then fails with EFBIG, and an append is
+  // cut back, instead of the process being killed half-way.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> alle(argv + 1, argv + argc);
   if (alle.empty()) {
     std::cerr << kUsage;
