@@ -12,6 +12,7 @@
 
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
+#include "game_starts_reference.h"
 #include "testfiles.h"
 
 using namespace brevaro;
@@ -518,38 +519,6 @@ TEST_F(Index, NothingStartsWhileBusy) {
   EXPECT_EQ(index.FileName(), p);
   EXPECT_EQ(index.GameCount(), 200);
   EXPECT_EQ(index.SortKey(), skNumber);
-}
-
-// The game-start rule, line by line over the whole text.
-std::vector<int64_t> Referenz(const std::string& text) {
-  std::vector<int64_t> starts;
-  std::set<std::string> namen;
-  bool kopf = false;  // in a tag section
-  for (size_t s = 0; s < text.size();) {
-    size_t e = text.find_first_of("\r\n", s);
-    if (e == std::string::npos) e = text.size();
-    size_t k = s;
-    if (s == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) k = 3;
-    const size_t zeile = k;
-    while (k < e && static_cast<unsigned char>(text[k]) <= ' ') ++k;
-    size_t i = k + 1;
-    while (i < e && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_')) ++i;
-    const std::string name = k < e ? text.substr(k + 1, i - k - 1) : "";
-    while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-    if (k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
-        i - zeile < TagZeilenKopf) {
-      if (!kopf || namen.count(name)) {
-        starts.push_back(static_cast<int64_t>(k));
-        namen.clear();
-        kopf = true;
-      }
-      namen.insert(name);
-    } else if (k < e && text[k] != '%') {
-      kopf = false;
-    }
-    s = e + (e + 1 < text.size() && text[e] == '\r' && text[e + 1] == '\n' ? 2 : 1);
-  }
-  return starts;
 }
 
 // Random files made of the pieces that matter (line ends, brackets, zero

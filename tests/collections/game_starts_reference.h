@@ -1,0 +1,47 @@
+// The rule where games start in a PGN file, applied line by line over the
+// whole text: the simple reference the index's block scan is checked against
+// (by its test and by the fuzz target of the scan).
+#pragma once
+
+#include <cctype>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "collections/pgn_index.h"
+
+namespace brevaro {
+
+inline std::vector<int64_t> Referenz(const std::string& text) {
+  std::vector<int64_t> starts;
+  std::set<std::string> namen;
+  bool kopf = false;  // in a tag section
+  for (size_t s = 0; s < text.size();) {
+    size_t e = text.find_first_of("\r\n", s);
+    if (e == std::string::npos) e = text.size();
+    size_t k = s;
+    if (s == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) k = 3;
+    const size_t zeile = k;
+    while (k < e && static_cast<unsigned char>(text[k]) <= ' ') ++k;
+    size_t i = k + 1;
+    while (i < e && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_')) ++i;
+    const std::string name = k < e ? text.substr(k + 1, i - k - 1) : "";
+    while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    if (k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
+        i - zeile < TagZeilenKopf) {
+      if (!kopf || namen.count(name)) {
+        starts.push_back(static_cast<int64_t>(k));
+        namen.clear();
+        kopf = true;
+      }
+      namen.insert(name);
+    } else if (k < e && text[k] != '%') {
+      kopf = false;
+    }
+    s = e + (e + 1 < text.size() && text[e] == '\r' && text[e + 1] == '\n' ? 2 : 1);
+  }
+  return starts;
+}
+
+}  // namespace brevaro
