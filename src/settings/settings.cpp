@@ -170,17 +170,23 @@ bool IsWritableDirectory(const std::string& dir) {
 
 std::string ChooseSettingsDirectory(const std::string& program_dir,
                                     const std::string& explicit_dir) {
-  auto ensure = [](const std::string& dir) -> std::string {
+  // A directory that exists or can be made and can hold brevaro.ini.
+  auto usable = [](const std::string& dir) -> std::string {
     if (dir.empty()) return {};
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    return std::filesystem::is_directory(dir, ec) ? dir : std::string();
+    return std::filesystem::is_directory(dir, ec) && IsWritableDirectory(dir) ? dir : std::string();
   };
-  if (!explicit_dir.empty()) return ensure(explicit_dir);
+  std::string chosen;
   const char* env = std::getenv(std::string(ConfigDirVariable).c_str());
-  if (env && env[0]) return ensure(env);
-  if (IsWritableDirectory(program_dir)) return program_dir;
-  return ensure(UserConfigDirectory());
+  if (!explicit_dir.empty()) {
+    chosen = usable(explicit_dir);
+  } else if (env && env[0]) {
+    chosen = usable(env);
+  } else if (IsWritableDirectory(program_dir)) {
+    return program_dir;
+  }
+  return chosen.empty() ? usable(UserConfigDirectory()) : chosen;
 }
 
 }  // namespace brevaro

@@ -99,9 +99,11 @@ bool IsWritableDirectory(const std::string& dir);
 
 // The directory for brevaro.ini and English.lng: the explicit directory when
 // given (the option), else $BREVARO_CONFIG_DIR when set, else the program
-// directory when writable, else UserConfigDirectory(). The chosen directory
-// other than the program directory is created when missing. Empty when none
-// can be had (the program then runs without saving settings).
+// directory when writable; when that one cannot hold the file (it cannot be
+// made, is no directory, or is not writable), UserConfigDirectory() instead.
+// A chosen directory other than the program directory is created when
+// missing. Empty when none can be had: the program then runs without saving
+// its settings and says so.
 std::string ChooseSettingsDirectory(const std::string& program_dir,
                                     const std::string& explicit_dir = {});
 

@@ -350,6 +350,13 @@ TEST(Location, ChoosesOptionThenVariableThenProgramDirThenUserConfig) {
   }
   EXPECT_EQ(dir.Count(), 4u);  // program, xdg, opt, env and nothing else
   EXPECT_EQ(std::distance(fs::directory_iterator(program), {}), 0) << "probe file left";
+  // A chosen directory that cannot hold the file falls back to the user's;
+  // when that cannot either, there is none.
+  WriteAll(dir.File("plain-file"), "x");
+  EXPECT_EQ(ChooseSettingsDirectory(program, dir.File("plain-file")), dir.File("xdg/brevaro"));
+  ScopedEnv noXdg("XDG_CONFIG_HOME", dir.File("plain-file").c_str());
+  EXPECT_EQ(ChooseSettingsDirectory(program, dir.File("plain-file/sub")), "");
+  EXPECT_EQ(ReadAll(dir.File("plain-file")), "x");
 }
 
 TEST(Location, UserConfigDirectoryFollowsXdgRules) {
