@@ -137,6 +137,27 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
   return alleLeer;
 }
 
+std::string_view Zeilenende(const std::string& pfad) {
+  Datei d(::open(pfad.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (d.fd() < 0 || ::fstat(d.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return "\r\n";
+  char puffer[65536];
+  // The byte after the last line end found so far: a CR before a LF makes CR LF.
+  bool lfGefunden = false;
+  for (off_t ende = st.st_size; ende > 0;) {
+    const off_t start = ende > static_cast<off_t>(sizeof puffer) ? ende - sizeof puffer : 0;
+    const ssize_t n = ::pread(d.fd(), puffer, static_cast<size_t>(ende - start), start);
+    if (n <= 0) break;
+    for (ssize_t i = n; i-- > 0;) {
+      if (lfGefunden) return puffer[i] == '\r' ? "\r\n" : "\n";
+      if (puffer[i] == '\r') return "\r\n";
+      if (puffer[i] == '\n') lfGefunden = true;
+    }
+    ende = start;
+  }
+  return lfGefunden ? "\n" : "\r\n";  // a LF as the file's first byte
+}
+
 bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text, std::string* fehler) {
   if (text.empty()) {
     Melden(fehler, "nothing to append");
@@ -156,7 +177,9 @@ bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text, std::st
     Melden(fehler, std::strerror(errno));
     return false;
   }
-  const std::string_view vorspann = text[0] != '\r' ? "\r\n\r\n" : "";
+  const std::string_view vorspann = text[0] == '\r' || text[0] == '\n' ? ""
+                                    : Zeilenende(pfad) == "\n"         ? "\n\n"
+                                                                       : "\r\n\r\n";
 
   int fehlerNr = 0;
   off_t ende = alt;

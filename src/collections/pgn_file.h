@@ -18,13 +18,18 @@ namespace brevaro {
 bool IstPGNDatei(const std::string& pfad, std::string* grund = nullptr);
 inline constexpr int64_t IstPGNDateiGrenze = int64_t{16} << 20;
 
-// Appends `text` to the PGN file `pfad`, preceded by CR LF CR LF unless it
-// begins with a carriage return. False, with nothing written, when the target
-// is not a PGN file or `text` is empty; false, with the file cut back to its
-// old length, when a write fails or stays short or flushing fails. `fehler`
-// receives the reason (the system's text where there is one). A program that
-// appends ignores SIGXFSZ, so that a write beyond a file-size limit fails
-// here instead of killing it half-way.
+// The line end that games appended to `pfad` are separated with: LF when the
+// file's last line end is a LF without CR before it, otherwise (CR LF, a lone
+// CR, no line end, an empty or unreadable file) CR LF. Reads the file
+// backwards from its end only as far as its last line end.
+std::string_view Zeilenende(const std::string& pfad);
+
+// Appends `text` to the PGN file `pfad`, preceded by two line ends of the
+// file's kind (see Zeilenende) unless it begins with a line end. False, with nothing written, when
+// the target is not a PGN file or `text` is empty; false, with the file cut back to its old length,
+// when a write fails or stays short or flushing fails. `fehler` receives the reason (the system's
+// text where there is one). A program that appends ignores SIGXFSZ, so that a write beyond a
+// file-size limit fails here instead of killing it half-way.
 bool AnPGNDateiAnhaengen(const std::string& pfad, std::string_view text,
                          std::string* fehler = nullptr);
 

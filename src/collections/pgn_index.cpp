@@ -749,14 +749,15 @@ void TPGNIndex::ReadGameHeaders(const std::vector<int64_t>& gameIds,
   busy_ = false;
 }
 
-std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds) {
+std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds,
+                       std::string_view zeilenende) {
   std::string text;
   for (int64_t g : gameIds) {
     int64_t id = -1;
     std::string spiel;
     index.GetGame(g, id, spiel);
     if (spiel.empty()) continue;
-    text += "\r\n\r\n";
+    text.append(zeilenende).append(zeilenende);
     text += spiel;
   }
   return text;

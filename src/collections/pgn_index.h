@@ -176,9 +176,11 @@ class TPGNIndex {
   uint32_t headerCut_ = 0;
 };
 
-// The text the database window appends for these games of `index`, in this
-// order: CR LF CR LF and the game's stored text for each game that has text.
-std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds);
+// The text appended for these games of `index`, in this order: two line ends
+// (`zeilenende`: the target's kind, see Zeilenende) and the game's stored text
+// for each game that has text.
+std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds,
+                       std::string_view zeilenende = "\r\n");
 
 // Reads the header of a game text the way the list does (see ReadGameHeader,
 // without its byte limit); each tag line is trimmed and handed to

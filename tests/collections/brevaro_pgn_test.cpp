@@ -150,6 +150,12 @@ TEST_F(Companion, AppendThenCount) {
   EXPECT_EQ(Lesen(text), "not a pgn file\n");
   EXPECT_EQ(Starten({"append", ziel, kSamples, "5"}).code, 2);
   EXPECT_EQ(Starten({"count", ziel}).aus, "2\n");
+  // A target with LF line ends gets LF separators between the games.
+  const std::string lf = Schreiben("lf.pgn", "[Event \"A\"]\n\n1. e4 *\n");
+  EXPECT_EQ(Starten({"append", lf, kSamples, "3", "0"}).code, 0);
+  const std::string danach = Lesen(lf);
+  EXPECT_EQ(danach.rfind("[Event \"A\"]\n\n1. e4 *\n\n\n[Event \"Rosenwald", 0), 0u);
+  EXPECT_NE(danach.find("\n\n[Event \"Paris"), std::string::npos);
 }
 
 TEST_F(Companion, AppendBeyondAFileSizeLimitFailsWithTheReason) {

@@ -70,14 +70,30 @@ TEST_F(PgnFile, CheckAcceptsAndRefuses) {
   EXPECT_FALSE(IstPGNDatei("/dev/zero"));
 }
 
-TEST_F(PgnFile, AppendAddsBlankLineAndKeepsExistingBytes) {
-  const std::string alt = Spiel("A", "B");
-  const std::string p = Schreiben("t.pgn", alt);
-  ASSERT_TRUE(AnPGNDateiAnhaengen(p, Spiel("C", "D")));
-  EXPECT_EQ(Lesen(p), alt + "\r\n\r\n" + Spiel("C", "D"));
-  // A text that begins with CR gets nothing in front.
-  ASSERT_TRUE(AnPGNDateiAnhaengen(p, "\r\n" + Spiel("E", "F")));
-  EXPECT_EQ(Lesen(p), alt + "\r\n\r\n" + Spiel("C", "D") + "\r\n" + Spiel("E", "F"));
+// The target's last line end decides the separator: LF without CR gives LF,
+// everything else CR LF. The existing bytes and the game's bytes stay as they are.
+TEST_F(PgnFile, AppendSeparatesWithTheTargetsLineEnds) {
+  const std::string lang(65535, 'y');  // puts the last line end at a read boundary
+  const std::pair<std::string, std::string_view> faelle[] = {
+      {"[Event \"A\"]\r\n\r\n1. e4 *\r\n", "\r\n"},
+      {"[Event \"A\"]\n\n1. e4 *\n", "\n"},
+      {"[Event \"A\"]\n\n1. e4 *", "\n"},
+      {"[Event \"A\"]\r\r1. e4 *\r", "\r\n"},
+      {"[Event \"A\"] 1. e4 *", "\r\n"},
+      {"", "\r\n"},
+      {"[Event \"A\"]\n" + lang, "\n"},
+      {"[Event \"A\"]\r\n" + lang, "\r\n"}};
+  const std::string neu = "[Event \"N\"]\r\n\r\n1. d4 *";
+  for (const auto& [alt, ende] : faelle) {
+    const std::string p = Schreiben("t.pgn", alt);
+    EXPECT_EQ(Zeilenende(p), ende) << alt.substr(0, 30);
+    ASSERT_TRUE(AnPGNDateiAnhaengen(p, neu));
+    EXPECT_EQ(Lesen(p), alt + std::string(ende) + std::string(ende) + neu) << alt.substr(0, 30);
+  }
+  // A text that begins with a line end brings its own separator.
+  const std::string p = Schreiben("t.pgn", Spiel("A", "B"));
+  ASSERT_TRUE(AnPGNDateiAnhaengen(p, "\n" + Spiel("E", "F")));
+  EXPECT_EQ(Lesen(p), Spiel("A", "B") + "\n" + Spiel("E", "F"));
 }
 
 TEST_F(PgnFile, AppendRefusesMissingNonPgnReadOnlyAndEmptyText) {

@@ -481,7 +481,7 @@ int Append(const std::vector<std::string>& args) {
                     std::to_string(index.GameCount()) + ")");
     spiele.push_back(n);
   }
-  const std::string text = AppendText(index, spiele);
+  const std::string text = AppendText(index, spiele, Zeilenende(ziel));
   if (text.empty()) return Fehler("the games chosen have no text");
   if (!AnPGNDateiAnhaengen(ziel, text, &grund)) return Fehler(ziel + ": " + grund);
   return 0;
