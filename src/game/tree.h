@@ -21,6 +21,9 @@ struct TBaum {
   TVariante* Varianten = nullptr;  // alternatives to this move, in reading order
   TZug Zug;                        // complete move: AmZug is the side to move after it
   std::string Kommentar;           // with its braces; empty when none
+  // The rest of the line that could not be read after this move (its last),
+  // as written; empty when the line was read to its end.
+  std::string Rest;
   // Display fields written by the notation layout.
   int32_t TextPos = 0;  // 1-based position in Notationstext
   int32_t TextLaenge = 0;
@@ -36,6 +39,8 @@ struct TVariante {
   TBaum* Erster = nullptr;
   TVariante* Naechste = nullptr;
   TVariante* Vorige = nullptr;
+  // The line's text that could not be read when not even its first move could.
+  std::string Rest;
 
   static void* operator new(std::size_t groesse);  // recycled like TBaum
   static void operator delete(void* p) noexcept;
