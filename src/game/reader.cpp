@@ -3,7 +3,6 @@
 // forgiving (unknown text between moves is skipped), then fast.
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <exception>
@@ -49,51 +48,74 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
   return true;
 }
 
-// Appends every line of `text` followed by one blank: each line end (CR LF,
-// LF or CR) becomes a blank, and a last line without one gets one. Outside
-// brace comments a line that begins with "%" is left out, and a ";" comment
-// (to the end of its line) becomes a brace comment.
-void ZeilenVerbinden(std::string_view text, std::string& ziel) {
-  const bool besondere = std::memchr(text.data(), ';', text.size()) || text.starts_with('%') ||
-                         text.find("\n%") != std::string_view::npos ||
-                         text.find("\r%") != std::string_view::npos;
-  if (!text.empty() && !besondere && !std::memchr(text.data(), '\r', text.size())) {
-    // LF only, the usual case: each LF becomes the blank, in one copy.
-    const size_t anfang = ziel.size();
-    ziel += text;
-    char* const ende = ziel.data() + ziel.size();
-    for (char* lf = ziel.data() + anfang;
-         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));)
-      *lf++ = ' ';
-    if (text.back() != '\n') ziel += ' ';
-    return;
-  }
-  size_t pos = 0;
-  std::string_view zeile;
+// In the joined lines from `anfang` on, whose line ends became the blanks at
+// `enden`: outside brace comments a line that begins with "%" is blanked out,
+// and a ";" comment (to the end of its line) becomes a brace comment, in place.
+void SonderzeilenLesen(std::string& ziel, size_t anfang, const std::vector<size_t>& enden) {
   bool imKommentar = false;  // a brace comment runs on from an earlier line
-  while (NaechsteZeile(text, pos, zeile)) {
-    if (besondere) {
-      if (!imKommentar && zeile.starts_with('%')) continue;
-      for (size_t i = 0; i < zeile.size(); ++i) {
-        const char c = zeile[i];
+  size_t a = anfang;
+  for (const size_t e : enden) {
+    if (!imKommentar && a < e && ziel[a] == '%') {
+      std::fill(ziel.begin() + static_cast<std::ptrdiff_t>(a),
+                ziel.begin() + static_cast<std::ptrdiff_t>(e), ' ');
+    } else {
+      for (size_t j = a; j < e; ++j) {
+        const char c = ziel[j];
         if (imKommentar) {
           imKommentar = c != '}';
         } else if (c == '{') {
           imKommentar = true;
         } else if (c == ';') {
-          // A "}" in it would end the brace comment early.
-          ziel += '{';
-          for (const char k : zeile.substr(i + 1)) ziel += k == '}' ? ' ' : k;
-          ziel += '}';
+          ziel[j] = '{';
+          for (size_t k = j + 1; k < e; ++k)
+            if (ziel[k] == '}') ziel[k] = ' ';  // it would end the comment early
+          ziel[e] = '}';
           break;
         }
-        ziel += c;
       }
-    } else {
-      ziel += zeile;
     }
-    ziel += ' ';
+    a = e + 1;
   }
+}
+
+// Appends every line of `text` followed by one blank: each line end (CR LF,
+// LF or CR) becomes a blank, and a last line without one gets one. Then ";"
+// comments and "%" lines are read (SonderzeilenLesen).
+void ZeilenVerbinden(std::string_view text, std::string& ziel) {
+  if (text.empty()) return;
+  bool besondere = std::memchr(text.data(), ';', text.size()) != nullptr;
+  // A "%" at the start of a line; "%" inside comments ("[%clk 0:03:00]") is common.
+  for (size_t i = 0; !besondere && i < text.size(); ++i) {
+    const void* prozent = std::memchr(text.data() + i, '%', text.size() - i);
+    if (!prozent) break;
+    i = static_cast<size_t>(static_cast<const char*>(prozent) - text.data());
+    besondere = i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r';
+  }
+  const size_t anfang = ziel.size();
+  std::vector<size_t> enden;  // filled only when needed
+  if (!std::memchr(text.data(), '\r', text.size())) {
+    // LF only, the usual case: each LF becomes the blank, in one copy.
+    ziel += text;
+    char* const ende = ziel.data() + ziel.size();
+    for (char* lf = ziel.data() + anfang;
+         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));) {
+      if (besondere) enden.push_back(static_cast<size_t>(lf - ziel.data()));
+      *lf++ = ' ';
+    }
+    if (text.back() != '\n') {
+      if (besondere) enden.push_back(ziel.size());
+      ziel += ' ';
+    }
+  } else {
+    size_t pos = 0;
+    std::string_view zeile;
+    while (NaechsteZeile(text, pos, zeile)) {
+      ziel += zeile;
+      if (besondere) enden.push_back(ziel.size());
+      ziel += ' ';
+    }
+  }
+  if (besondere) SonderzeilenLesen(ziel, anfang, enden);
 }
 
 // Whether a trimmed line is a tag line: "[", a tag name of letters, digits
@@ -101,7 +123,9 @@ void ZeilenVerbinden(std::string_view text, std::string& ziel) {
 bool IstTagZeile(std::string_view z) {
   if (z.size() < 4 || z[0] != '[') return false;
   size_t i = 1;
-  while (i < z.size() && (std::isalnum(static_cast<unsigned char>(z[i])) || z[i] == '_')) ++i;
+  while (i < z.size() && ((z[i] >= 'a' && z[i] <= 'z') || (z[i] >= 'A' && z[i] <= 'Z') ||
+                          (z[i] >= '0' && z[i] <= '9') || z[i] == '_'))
+    ++i;
   if (i == 1) return false;
   while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
   return i < z.size() && z[i] == '"';
@@ -156,15 +180,24 @@ constexpr auto NagEnde = [] {
 // Length of the result token at `p` ("1-0", "0-1", "1/2-1/2", "½-½", "*"),
 // 0 when there is none.
 size_t ErgebnisLaenge(std::string_view t, size_t p) {
-  if (t[p] == '*') return 1;
-  for (const std::string_view e :
-       {std::string_view("1-0"), std::string_view("0-1"), std::string_view("1/2-1/2"),
-        std::string_view("\xC2\xBD-\xC2\xBD")}) {
-    if (t.compare(p, e.size(), e) == 0 &&
-        (p + e.size() == t.size() || TokenEnde[static_cast<unsigned char>(t[p + e.size()])]))
-      return e.size();
+  auto ist = [&](std::string_view e) {
+    return t.size() - p >= e.size() && std::memcmp(t.data() + p, e.data(), e.size()) == 0 &&
+           (p + e.size() == t.size() || TokenEnde[static_cast<unsigned char>(t[p + e.size()])]);
+  };
+  switch (t[p]) {
+    case '*':
+      return 1;
+    case '1':
+      if (p + 1 < t.size() && t[p + 1] == '-') return ist("1-0") ? 3 : 0;
+      if (p + 1 < t.size() && t[p + 1] == '/') return ist("1/2-1/2") ? 7 : 0;
+      return 0;
+    case '0':
+      return p + 1 < t.size() && t[p + 1] == '-' && ist("0-1") ? 3 : 0;
+    case '\xC2':
+      return ist("\xC2\xBD-\xC2\xBD") ? 5 : 0;
+    default:
+      return 0;
   }
-  return 0;
 }
 
 // The text without a result token at its end (and the blanks before it).
@@ -186,7 +219,8 @@ size_t Utf8Glyph(std::string_view t, size_t p) {
        {std::string_view("\xC2\xB1"), std::string_view("\xE2\x88\x93"),
         std::string_view("\xE2\xA9\xB2"), std::string_view("\xE2\xA9\xB1"),
         std::string_view("\xE2\x88\x9E")}) {
-    if (t.compare(p, g.size(), g) == 0) return g.size();
+    if (t.size() - p >= g.size() && std::memcmp(t.data() + p, g.data(), g.size()) == 0)
+      return g.size();
   }
   // A byte 0xB1 that ends no UTF-8 sequence.
   if (static_cast<unsigned char>(t[p]) == 0xB1 &&
@@ -578,7 +612,7 @@ bool TNotationModell::ZuegeLesen() {
 
   // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an
   // "e.p." mark), -1 a reading error.
-  auto tokenLesen = [&](size_t p, size_t& q) -> int {
+  auto tokenLesen = [&](size_t p, size_t & q) __attribute__((always_inline))->int {
     TKurzform form;
     const bool kurzform = KurzformLesen(t, p, form);
     uint8_t zeichen = 0;
@@ -722,7 +756,6 @@ bool TNotationModell::ZuegeLesen() {
       // A comment belongs to the current move.
       const size_t zu = t.find('}', p);
       if (zu == std::string::npos) {
-        restAnfang = p;
         if (!lesefehler()) break;
         continue;
       }
@@ -767,7 +800,6 @@ bool TNotationModell::ZuegeLesen() {
     } else if (c == '(') {
       // A variation replaces the last move read.
       if (!Aktuell) {  // nothing to replace yet
-        restAnfang = p;
         if (!lesefehler()) break;
         continue;
       }
@@ -807,7 +839,6 @@ bool TNotationModell::ZuegeLesen() {
       size_t q = p;
       const int art = tokenLesen(p, q);
       if (art < 0) {
-        restAnfang = std::min(restAnfang, p);
         if (!lesefehler()) break;
         continue;
       }
@@ -821,7 +852,7 @@ bool TNotationModell::ZuegeLesen() {
       for (size_t k = 0; k < std::size(annotationen); ++k)
         if (t.substr(p, i - p) == annotationen[k]) NagAnwenden(Aktuell, static_cast<int>(k) + 1);
       weiter = i;
-    } else if (const size_t e = ErgebnisLaenge(t, p); e > 0) {
+    } else if ((c == '*' || c == '0' || c == '1' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) {
       break;  // a result ends the movetext
     } else if (c == '-' || c == '+' || c == '/' || c == '=') {
       // A null move "--", an evaluation glyph, or nothing that is read.
@@ -836,7 +867,8 @@ bool TNotationModell::ZuegeLesen() {
         NagAnwenden(Aktuell, GlyphNag(lauf));
       }
       weiter = i;
-    } else if (const size_t g = Utf8Glyph(t, p); g > 0) {
+    } else if (const size_t g = static_cast<unsigned char>(c) >= 0xB1 ? Utf8Glyph(t, p) : 0;
+               g > 0) {
       NagAnwenden(Aktuell, GlyphNag(t.substr(p, g)));
       weiter = p + g;
     } else {
