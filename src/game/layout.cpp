@@ -125,7 +125,7 @@ void TNotationModell::NotationAufbauen() {
                               static_cast<int32_t>(Wurzel->Rest.size())};
     Kommentare.push_back(r);
     Rohtexte_.push_back(r);
-    Notationstext += Wurzel->Rest;
+    Notationstext += Wurzel->Rest.str();
     Notationstext += ' ';
   }
   if (erster) ZuegeSchreiben(erster);
@@ -235,7 +235,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         }
         if (!n->Rest.empty()) {
           text += ' ';
-          rohtext(n->Rest);
+          rohtext(n->Rest.str());
         }
         text += ' ';
         if (n->Naechster) {
@@ -264,7 +264,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           text += " (";
         }
         schritt = TSchritt::ZelleBeenden;
-        if (!r.Zelle->Erster && !r.Zelle->Rest.empty()) rohtext(r.Zelle->Rest);
+        if (!r.Zelle->Erster && !r.Zelle->Rest.empty()) rohtext(r.Zelle->Rest.str());
         if (r.Zelle->Erster) {
           stapel.push_back(rahmen(r.Zelle->Erster));
           schritt = TSchritt::KnotenBeginnen;

@@ -48,13 +48,49 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
   return true;
 }
 
-// In the joined lines from `anfang` on, whose line ends became the blanks at
-// `enden`: outside brace comments a line that begins with "%" is blanked out,
-// and a ";" comment (to the end of its line) becomes a brace comment, in place.
-void SonderzeilenLesen(std::string& ziel, size_t anfang, const std::vector<size_t>& enden) {
+// In the joined lines from `anfang` on, where `zeilenende(j)` is the blank
+// that ended the line of position j: outside brace comments a ";" comment (to
+// the end of its line) becomes a brace comment, and with `prozent` a line that
+// begins with "%" is blanked out, in place.
+template <typename TZeilenende>
+void SonderzeilenLesen(std::string& ziel, size_t anfang, TZeilenende zeilenende, bool prozent) {
+  auto semikolon = [&](size_t j, size_t e) {
+    ziel[j] = '{';
+    for (size_t k = j + 1; k < e; ++k)
+      if (ziel[k] == '}') ziel[k] = ' ';  // it would end the comment early
+    ziel[e] = '}';
+  };
+  if (!prozent) {
+    // Only ";": from brace comment to brace comment, by memchr.
+    const char* const d = ziel.data();
+    const size_t n = ziel.size();
+    auto suche = [&](char c, size_t ab) {
+      const void* f = std::memchr(d + ab, c, n - ab);
+      return f ? static_cast<size_t>(static_cast<const char*>(f) - d) : n;
+    };
+    size_t auf = suche('{', anfang);
+    size_t semi = suche(';', anfang);
+    size_t j = anfang;
+    while (semi < n) {
+      if (auf < semi) {
+        const size_t zu = suche('}', auf);
+        if (zu == n) return;
+        j = zu + 1;
+        auf = suche('{', j);
+        if (semi < j) semi = suche(';', j);
+        continue;
+      }
+      const size_t e = zeilenende(semi);
+      semikolon(semi, e);
+      j = e + 1;
+      if (auf < j) auf = suche('{', j);
+      semi = suche(';', j);
+    }
+    return;
+  }
   bool imKommentar = false;  // a brace comment runs on from an earlier line
-  size_t a = anfang;
-  for (const size_t e : enden) {
+  for (size_t a = anfang; a < ziel.size();) {
+    const size_t e = zeilenende(a);
     if (!imKommentar && a < e && ziel[a] == '%') {
       std::fill(ziel.begin() + static_cast<std::ptrdiff_t>(a),
                 ziel.begin() + static_cast<std::ptrdiff_t>(e), ' ');
@@ -66,10 +102,7 @@ void SonderzeilenLesen(std::string& ziel, size_t anfang, const std::vector<size_
         } else if (c == '{') {
           imKommentar = true;
         } else if (c == ';') {
-          ziel[j] = '{';
-          for (size_t k = j + 1; k < e; ++k)
-            if (ziel[k] == '}') ziel[k] = ' ';  // it would end the comment early
-          ziel[e] = '}';
+          semikolon(j, e);
           break;
         }
       }
@@ -83,49 +116,60 @@ void SonderzeilenLesen(std::string& ziel, size_t anfang, const std::vector<size_
 // comments and "%" lines are read (SonderzeilenLesen).
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
   if (text.empty()) return;
-  bool besondere = std::memchr(text.data(), ';', text.size()) != nullptr;
-  // A "%" at the start of a line; "%" inside comments ("[%clk 0:03:00]") is common.
-  for (size_t i = 0; !besondere && i < text.size(); ++i) {
-    const void* prozent = std::memchr(text.data() + i, '%', text.size() - i);
-    if (!prozent) break;
-    i = static_cast<size_t>(static_cast<const char*>(prozent) - text.data());
-    besondere = i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r';
-  }
   const size_t anfang = ziel.size();
-  std::vector<size_t> enden;  // filled only when needed
+  // A "%" at the start of a line; "%" inside comments ("[%clk 0:03:00]") is common.
+  bool prozent = text[0] == '%';
   if (!std::memchr(text.data(), '\r', text.size())) {
     // LF only, the usual case: each LF becomes the blank, in one copy.
     ziel += text;
     char* const ende = ziel.data() + ziel.size();
     for (char* lf = ziel.data() + anfang;
          (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));) {
-      if (besondere) enden.push_back(static_cast<size_t>(lf - ziel.data()));
       *lf++ = ' ';
+      prozent = prozent || (lf != ende && *lf == '%');
     }
-    if (text.back() != '\n') {
-      if (besondere) enden.push_back(ziel.size());
-      ziel += ' ';
-    }
-  } else {
-    size_t pos = 0;
-    std::string_view zeile;
-    while (NaechsteZeile(text, pos, zeile)) {
-      ziel += zeile;
-      if (besondere) enden.push_back(ziel.size());
-      ziel += ' ';
-    }
+    if (text.back() != '\n') ziel += ' ';
+    if (!prozent && !std::memchr(text.data(), ';', text.size())) return;
+    // Each character of the text kept its place.
+    const size_t letztes = ziel.size() - 1;
+    SonderzeilenLesen(
+        ziel, anfang,
+        [&](size_t j) {
+          const size_t lf = text.find('\n', j - anfang);
+          return lf == std::string_view::npos ? letztes : anfang + lf;
+        },
+        prozent);
+    return;
   }
-  if (besondere) SonderzeilenLesen(ziel, anfang, enden);
+  std::vector<size_t> enden;
+  size_t pos = 0;
+  std::string_view zeile;
+  while (NaechsteZeile(text, pos, zeile)) {
+    prozent = prozent || zeile.starts_with('%');
+    ziel += zeile;
+    enden.push_back(ziel.size());
+    ziel += ' ';
+  }
+  if (!prozent && !std::memchr(text.data(), ';', text.size())) return;
+  SonderzeilenLesen(
+      ziel, anfang, [&](size_t j) { return *std::lower_bound(enden.begin(), enden.end(), j); },
+      prozent);
 }
 
 // Whether a trimmed line is a tag line: "[", a tag name of letters, digits
 // and "_", blanks and a quoted value ("[%clk 0:03:00]" is none).
+constexpr auto TagNamenZeichen = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<size_t>(c)] =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return t;
+}();
+
 bool IstTagZeile(std::string_view z) {
   if (z.size() < 4 || z[0] != '[') return false;
   size_t i = 1;
-  while (i < z.size() && ((z[i] >= 'a' && z[i] <= 'z') || (z[i] >= 'A' && z[i] <= 'Z') ||
-                          (z[i] >= '0' && z[i] <= '9') || z[i] == '_'))
-    ++i;
+  while (i < z.size() && TagNamenZeichen[static_cast<unsigned char>(z[i])]) ++i;
   if (i == 1) return false;
   while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
   return i < z.size() && z[i] == '"';
@@ -625,22 +669,24 @@ bool TNotationModell::ZuegeLesen() {
       // a NAG; "+" and "#" mark the move, "=" is dropped and makes the letter
       // after it a promotion letter.
       while (q + 1 < n && !TokenEnde[static_cast<unsigned char>(t[q + 1])]) ++q;
-      token.clear();
-      for (size_t i = p; i <= q; ++i) {
-        const char c = t[i];
+      token.assign(t, p, q - p + 1);
+      size_t laenge = 0;
+      for (size_t i = 0; i < token.size(); ++i) {
+        const char c = token[i];
         if (c == '+') {
           zeichen |= Schach;
         } else if (c == '#') {
           zeichen |= Matt;
         } else if (c == '=') {
-          if (i < q && IstKlein(t[i + 1])) {
-            token += static_cast<char>(t[i + 1] - 'a' + 'A');
+          if (i + 1 < token.size() && IstKlein(token[i + 1])) {
+            token[laenge++] = static_cast<char>(token[i + 1] - 'a' + 'A');
             ++i;
           }
         } else {
-          token += c;
+          token[laenge++] = c;
         }
       }
+      token.resize(laenge);
       // "N" is the novelty glyph; "e.p." and "ep" mark an en-passant capture.
       if (token == "N") {
         NagAnwenden(Aktuell, 146);
@@ -740,7 +786,7 @@ bool TNotationModell::ZuegeLesen() {
     std::string_view rest = Getrimmt(t.substr(restAnfang, ende - restAnfang));
     if (ende == n) rest = OhneErgebnis(rest);
     if (!rest.empty()) {
-      std::string& ziel = AktuelleLinie->Erster ? Aktuell->Rest : AktuelleLinie->Rest;
+      TRest& ziel = AktuelleLinie->Erster ? Aktuell->Rest : AktuelleLinie->Rest;
       ziel.assign(rest);
     }
     if (ende >= n) return false;

@@ -245,15 +245,15 @@ struct FehlerFall {
 Namen Reste(const TNotationModell& m) {
   Namen reste;
   if (!m.Wurzel) return reste;
-  if (!m.Wurzel->Rest.empty()) reste.push_back(m.Wurzel->Rest);
+  if (!m.Wurzel->Rest.empty()) reste.push_back(m.Wurzel->Rest.str());
   std::vector<const TBaum*> offen{m.Wurzel->Erster};
   while (!offen.empty()) {
     const TBaum* n = offen.back();
     offen.pop_back();
     for (; n; n = n->Naechster) {
-      if (!n->Rest.empty()) reste.push_back(n->Rest);
+      if (!n->Rest.empty()) reste.push_back(n->Rest.str());
       for (const TVariante* v = n->Varianten; v; v = v->Naechste) {
-        if (!v->Rest.empty()) reste.push_back(v->Rest);
+        if (!v->Rest.empty()) reste.push_back(v->Rest.str());
         if (v->Erster) offen.push_back(v->Erster);
       }
     }

@@ -45,7 +45,7 @@ std::string Verbunden(const std::vector<std::string>& z) {
   std::vector<std::pair<const TBaum*, const TBaum*>> offen;
   if ((a == nullptr || a->Erster == nullptr) != (b == nullptr || b->Erster == nullptr))
     return ::testing::AssertionFailure() << "one game has no moves";
-  if ((a ? a->Rest : "") != (b ? b->Rest : "")) return ::testing::AssertionFailure() << "rest";
+  if ((a ? a->Rest.str() : "") != (b ? b->Rest.str() : "")) return ::testing::AssertionFailure() << "rest";
   if (a && a->Erster) offen.emplace_back(a->Erster, b->Erster);
   size_t knoten = 0;
   while (!offen.empty()) {
@@ -58,7 +58,7 @@ std::string Verbunden(const std::vector<std::string>& z) {
         return ::testing::AssertionFailure() << "move " << knoten << " differs";
       if (x->Kommentar != y->Kommentar || x->Rest != y->Rest)
         return ::testing::AssertionFailure()
-               << "comment " << x->Kommentar << " != " << y->Kommentar << " or rest " << x->Rest;
+               << "comment " << x->Kommentar << " != " << y->Kommentar << " or rest " << x->Rest.str();
       const TVariante* v = x->Varianten;
       const TVariante* w = y->Varianten;
       for (; v || w; v = v->Naechste, w = w->Naechste) {
