@@ -45,7 +45,8 @@ std::string Verbunden(const std::vector<std::string>& z) {
   std::vector<std::pair<const TBaum*, const TBaum*>> offen;
   if ((a == nullptr || a->Erster == nullptr) != (b == nullptr || b->Erster == nullptr))
     return ::testing::AssertionFailure() << "one game has no moves";
-  if ((a ? a->Rest.str() : "") != (b ? b->Rest.str() : "")) return ::testing::AssertionFailure() << "rest";
+  if ((a ? a->Rest.str() : "") != (b ? b->Rest.str() : ""))
+    return ::testing::AssertionFailure() << "rest";
   if (a && a->Erster) offen.emplace_back(a->Erster, b->Erster);
   size_t knoten = 0;
   while (!offen.empty()) {
@@ -57,8 +58,8 @@ std::string Verbunden(const std::vector<std::string>& z) {
       if (std::memcmp(&x->Zug, &y->Zug, sizeof(TZug)) != 0)
         return ::testing::AssertionFailure() << "move " << knoten << " differs";
       if (x->Kommentar != y->Kommentar || x->Rest != y->Rest)
-        return ::testing::AssertionFailure()
-               << "comment " << x->Kommentar << " != " << y->Kommentar << " or rest " << x->Rest.str();
+        return ::testing::AssertionFailure() << "comment " << x->Kommentar << " != " << y->Kommentar
+                                             << " or rest " << x->Rest.str();
       const TVariante* v = x->Varianten;
       const TVariante* w = y->Varianten;
       for (; v || w; v = v->Naechste, w = w->Naechste) {
@@ -176,6 +177,18 @@ TEST(Schreiber, WritesWithoutReportingAgain) {
   EXPECT_EQ(s.fehler.size(), 1u);
   s.m.NotationAufbauen();  // the handler is back
   EXPECT_EQ(s.fehler.size(), 2u);
+}
+
+// Text kept after a reading error is written as it was read: no letters
+// translated, no "!" made a NAG, no brackets changed, with or without heading.
+TEST(Schreiber, KeptTextIsWrittenAsRead) {
+  for (const bool ueberschrift : {false, true}) {
+    Modell s;
+    s.m.Ueberschrift = ueberschrift;
+    ASSERT_EQ(s.Lade("1.e4 e5 (1...c5 2.Lxh8 [x] !) 2.Lxh8 {a} Sc6! 1-0", "[Result \"0-0\"]"), -1);
+    EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())),
+              "1.e4 e5 (1...c5 2.Lxh8 [x] !) 2.Lxh8 {a} Sc6!   *");
+  }
 }
 
 TEST(Schreiber, BreaksOnlyAtBlanksAfterColumn80) {
