@@ -636,7 +636,8 @@ bool TNotationModell::ZuegeLesen() {
     }
     if (art == Bauer) {
       const int schritt = nach - von;
-      if (schritt == 20 * seite) {
+      const bool grundreihe = seite == 1 ? von / 10 == 3 : von / 10 == 8;
+      if (schritt == 20 * seite && grundreihe) {
         zug.EnPassant = static_cast<uint8_t>(von + 10 * seite);
       } else if (schritt != 10 * seite && brett[nach] == Leer) {
         zug.EPSchlagfeld = static_cast<int8_t>(nach - 10 * seite);
