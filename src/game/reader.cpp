@@ -192,13 +192,14 @@ constexpr bool IstBuchstabe(char c) {
 }
 
 // Characters at which no check of the main loop applies: move numbers, dots
-// and blanks. Not "0" and "1", which may begin "0-0" or a result.
+// and blanks. "0-0" and the results "1-0", "0-1", "1/2-1/2" are recognised at
+// their "-" or "/".
 constexpr auto Neutral = [] {
   std::array<bool, 256> neutral{};
   for (int c = 0; c < 256; ++c) {
     const char z = static_cast<char>(c);
     neutral[static_cast<size_t>(c)] =
-        !IstBuchstabe(z) && std::string_view("01{}$()*-+/=!?").find(z) == std::string_view::npos &&
+        !IstBuchstabe(z) && std::string_view("{}$()*-+/=!?").find(z) == std::string_view::npos &&
         c != 0xC2 && c != 0xE2 && c != 0xB1;
   }
   return neutral;
@@ -881,10 +882,10 @@ bool TNotationModell::ZuegeLesen() {
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
       }
-    } else if (IstBuchstabe(c) || (c == '0' && t.compare(p, 3, "0-0") == 0)) {
+    } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
       // A move.
       size_t q = p;
-      const int art = tokenLesen(p, q);
+      const int art = tokenLesen(IstBuchstabe(c) ? p : p - 1, q);
       if (art < 0) {
         if (!lesefehler()) break;
         continue;
@@ -899,7 +900,9 @@ bool TNotationModell::ZuegeLesen() {
       for (size_t k = 0; k < std::size(annotationen); ++k)
         if (t.substr(p, i - p) == annotationen[k]) NagAnwenden(Aktuell, static_cast<int>(k) + 1);
       weiter = i;
-    } else if ((c == '*' || c == '0' || c == '1' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) {
+    } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
+               ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
+                ErgebnisLaenge(t, p - 1) > 0)) {
       break;  // a result ends the movetext
     } else if (c == '-' || c == '+' || c == '/' || c == '=') {
       // A null move "--", an evaluation glyph, or nothing that is read.
