@@ -500,4 +500,17 @@ bool RochadeHerkunft(TZug& zug, bool kurz, bool fischerRochade, const TFischerIn
   return true;
 }
 
+// ---------------------------------------------------------------------------
+// Null moves
+
+void NullzugSetzen(TZug& zug) {
+  zug.Von = 0;
+  zug.Nach = 0;
+  zug.EnPassant = 0;
+  zug.EPSchlagfeld = 0;
+  zug.Rochade = KeineRochade;
+  zug.Umwandlung = 0;
+  zug.Geschlagen = 0;
+}
+
 }  // namespace brevaro

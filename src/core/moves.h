@@ -84,6 +84,20 @@ bool BauerHerkunft(const TSchachbrett& brett, TZug& zug, std::string_view feldte
 bool RochadeHerkunft(TZug& zug, bool kurz, bool fischerRochade, const TFischerInfo* fischer);
 
 // ---------------------------------------------------------------------------
+// Null moves ("--" in PGN): the side to move passes. The record names no
+// square (Von = Nach = 0), so ZugAusfuehren and ZugZuruecknehmen change no
+// square; a record with Von = Nach would erase the piece standing there.
+
+// Makes the record being built (AmZug is the side that passes) a null move:
+// no squares, no castling, capture or promotion, and no en-passant square.
+void NullzugSetzen(TZug& zug);
+
+// Whether a complete record is a null move.
+inline bool IstNullzug(const TZug& zug) {
+  return zug.Von == 0 && zug.Nach == 0;
+}
+
+// ---------------------------------------------------------------------------
 // The state the move operations work on, as the game owns it: the working
 // board, the current move record, the candidate list and the optional Fischer
 // Random information (absent for standard chess).

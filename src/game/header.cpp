@@ -14,9 +14,30 @@ void KopfdatenLoeschen(TEventData& kopf) {
 std::string TagWert(std::string_view zeile) {
   const size_t auf = zeile.find('"');
   if (auf == std::string_view::npos) return {};
-  const size_t zu = zeile.find('"', auf + 1);
-  if (zu == std::string_view::npos) return std::string(zeile.substr(auf + 1));
-  return std::string(zeile.substr(auf + 1, zu - auf - 1));
+  // To the last quote before the closing "]", so that a value ending in a
+  // backslash ("C:\\") still reads; without a closing quote to the end.
+  const size_t klammer = zeile.rfind(']');
+  size_t zu = zeile.rfind('"', klammer == std::string_view::npos ? zeile.size() : klammer);
+  if (zu == auf) zu = zeile.size();
+  const std::string_view roh = zeile.substr(auf + 1, zu - auf - 1);
+  if (roh.find('\\') == std::string_view::npos) return std::string(roh);
+  std::string wert;
+  wert.reserve(roh.size());
+  for (size_t i = 0; i < roh.size(); ++i) {
+    if (roh[i] == '\\' && i + 1 < roh.size() && (roh[i + 1] == '"' || roh[i + 1] == '\\')) ++i;
+    wert += roh[i];
+  }
+  return wert;
+}
+
+std::string TagWertSchreiben(std::string_view wert) {
+  std::string s;
+  s.reserve(wert.size());
+  for (const char c : wert) {
+    if (c == '"' || c == '\\') s += '\\';
+    s += c;
+  }
+  return s;
 }
 
 int32_t TagZahl(std::string_view text) {
@@ -106,10 +127,12 @@ void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
     // A negative count is as unknown as a missing one.
     const int32_t p = TagZahl(wert);
     kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
+    if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
   } else if (Beginnt(zeile, "[DATE ")) {
     DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
   } else if (Beginnt(zeile, "[ROUND ")) {
     kopf.Round = TagZahl(wert);
+    kopf.RoundText = wert;
   } else if (Beginnt(zeile, "[ECO ")) {
     kopf.ECO = wert;
   } else if (Beginnt(zeile, "[FEN ")) {

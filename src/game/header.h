@@ -27,6 +27,7 @@ struct TEventData {
   int32_t Month = 0;
   int32_t Day = 0;
   int32_t Round = 0;
+  std::string RoundText;  // the Round value as written ("1.2"); empty when none
   int32_t WhiteElo = 0;
   int32_t BlackElo = 0;
   int32_t MoveCount = 0;  // from PlyCount: 0, or plies div 2 + 1
@@ -53,9 +54,12 @@ struct TPartiedaten {
 // Sets every field to its default; an attached OtherTags list is emptied.
 void KopfdatenLoeschen(TEventData& kopf);
 
-// The characters after the first double quote of `zeile` up to the next one
-// (or the end of the line). Backslashes have no special meaning.
+// The value of a tag line: from its first double quote to the last one before
+// the closing "]" (or to the end of the line), with \" and \\ read as " and \.
 std::string TagWert(std::string_view zeile);
+
+// A value as a tag line holds it: " and \ escaped with a backslash.
+std::string TagWertSchreiben(std::string_view wert);
 
 // Reads one trimmed tag line into `kopf`; never fails.
 void TagZeileLesen(TEventData& kopf, std::string_view zeile);

@@ -59,6 +59,7 @@ std::string EntferneRandblanks(std::string kommentar) {
 void TNotationModell::NotationAufbauen() {
   ZeilenListe.clear();
   Kommentare.clear();
+  Rohtexte_.clear();
   const TPartiedaten& pd = Partiedaten;
   BrettBeiAktuell_ = pd.StartBrett;
   ZugBeiAktuell_ = pd.StartZug;
@@ -118,13 +119,25 @@ void TNotationModell::NotationAufbauen() {
     Notationstext += ' ';
   }
 
+  if (Wurzel && !Wurzel->Rest.empty()) {
+    // Not even the first move could be read: the text as read.
+    const TKommentarbereich r{static_cast<int32_t>(Notationstext.size()) + 1,
+                              static_cast<int32_t>(Wurzel->Rest.size())};
+    Kommentare.push_back(r);
+    Rohtexte_.push_back(r);
+    Notationstext += Wurzel->Rest.str();
+    Notationstext += ' ';
+  }
   if (erster) ZuegeSchreiben(erster);
   if (!PGNModus) Umbrechen();
 
   const int32_t letzte = ZeilenListe.empty() ? 1 : ZeilenListe.back().Pos;
   if (letzte - 1 != static_cast<int32_t>(Notationstext.size())) NeueZeile(TSchrift::Haupt);
   NeueZeile(TSchrift::Kopf);
-  Notationstext += pd.Kopf.Result;
+  // Written, the movetext ends in a result token whatever the Result tag holds.
+  const std::string& r = pd.Kopf.Result;
+  const bool ergebnis = r == "1-0" || r == "0-1" || r == "1/2-1/2" || r == "*";
+  Notationstext += PGNModus && !ergebnis ? std::string("*") : r;
 
   Arbeitsbrett() = BrettBeiAktuell_;
   AktuellerZug() = ZugBeiAktuell_;
@@ -165,6 +178,14 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
   // the buffer still holds.
   TTextpuffer text(Notationstext);
   auto laenge = [&] { return static_cast<int32_t>(Notationstext.size() + text.Offen()); };
+
+  // Text kept as read after a reading error, shown as a comment.
+  auto rohtext = [&](const std::string& rest) {
+    const TKommentarbereich r{laenge() + 1, static_cast<int32_t>(rest.size())};
+    Kommentare.push_back(r);
+    Rohtexte_.push_back(r);
+    text += rest;
+  };
 
   std::vector<TRahmen> stapel;
   stapel.reserve(8);
@@ -212,6 +233,10 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           BrettBeiAktuell_ = Arbeitsbrett();
           ZugBeiAktuell_ = AktuellerZug();
         }
+        if (!n->Rest.empty()) {
+          text += ' ';
+          rohtext(n->Rest.str());
+        }
         text += ' ';
         if (n->Naechster) {
           r.Knoten = n->Naechster;
@@ -239,6 +264,7 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           text += " (";
         }
         schritt = TSchritt::ZelleBeenden;
+        if (!r.Zelle->Erster && !r.Zelle->Rest.empty()) rohtext(r.Zelle->Rest.str());
         if (r.Zelle->Erster) {
           stapel.push_back(rahmen(r.Zelle->Erster));
           schritt = TSchritt::KnotenBeginnen;

@@ -202,9 +202,13 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
 
   const TSchachbrett& brett = Arbeitsbrett();
   int32_t figur = Leer;
+  const bool nullzug = IstNullzug(zug);
   if (zug.Rochade != KeineRochade) {
     static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
     teil(rochaden[std::min<int>(zug.Rochade, FischerLang) - 1]);
+  } else if (nullzug) {
+    zeichen[k++] = '-';
+    zeichen[k++] = '-';
   } else {
     figur = zug.Von >= 0 && zug.Von < 120 ? brett[zug.Von] : Leer;
     const bool besetzt =
@@ -237,7 +241,7 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
       zeichen[k++] = static_cast<char>(z);
   }
   text.Geschrieben(k);
-  if (zug.Rochade == KeineRochade && (figur == Leer || figur == Rand)) {
+  if (zug.Rochade == KeineRochade && !nullzug && (figur == Leer || figur == Rand)) {
     text.Leeren();  // the report sees the text as far as it goes
     LesefehlerMelden();
   }

@@ -204,6 +204,9 @@ class TNotationModell {
   TZug ZugBeiAktuell_;
   std::vector<TZeilenanfang> ZeilenListe;  // sorted by position
   std::vector<TKommentarbereich> Kommentare;
+  // Text kept as read after a reading error (also among Kommentare, so it is
+  // shown as a comment); the writer writes it unchanged.
+  std::vector<TKommentarbereich> Rohtexte_;
   // Working storage of the reader and the layout, kept from game to game so a
   // game allocates none once the first games have been read. Each use starts
   // by emptying it (and by freeing it after a deeply nested game).

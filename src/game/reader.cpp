@@ -48,26 +48,131 @@ bool NaechsteZeile(std::string_view text, size_t& pos, std::string_view& zeile) 
   return true;
 }
 
+// In the joined lines from `anfang` on, where `zeilenende(j)` is the blank
+// that ended the line of position j: outside brace comments a ";" comment (to
+// the end of its line) becomes a brace comment, and with `prozent` a line that
+// begins with "%" is blanked out, in place.
+template <typename TZeilenende>
+void SonderzeilenLesen(std::string& ziel, size_t anfang, TZeilenende zeilenende, bool prozent) {
+  auto semikolon = [&](size_t j, size_t e) {
+    ziel[j] = '{';
+    for (size_t k = j + 1; k < e; ++k)
+      if (ziel[k] == '}') ziel[k] = ' ';  // it would end the comment early
+    ziel[e] = '}';
+  };
+  if (!prozent) {
+    // Only ";": from brace comment to brace comment, by memchr.
+    const char* const d = ziel.data();
+    const size_t n = ziel.size();
+    auto suche = [&](char c, size_t ab) {
+      const void* f = std::memchr(d + ab, c, n - ab);
+      return f ? static_cast<size_t>(static_cast<const char*>(f) - d) : n;
+    };
+    size_t auf = suche('{', anfang);
+    size_t semi = suche(';', anfang);
+    size_t j = anfang;
+    while (semi < n) {
+      if (auf < semi) {
+        const size_t zu = suche('}', auf);
+        if (zu == n) return;
+        j = zu + 1;
+        auf = suche('{', j);
+        if (semi < j) semi = suche(';', j);
+        continue;
+      }
+      const size_t e = zeilenende(semi);
+      semikolon(semi, e);
+      j = e + 1;
+      if (auf < j) auf = suche('{', j);
+      semi = suche(';', j);
+    }
+    return;
+  }
+  bool imKommentar = false;  // a brace comment runs on from an earlier line
+  for (size_t a = anfang; a < ziel.size();) {
+    const size_t e = zeilenende(a);
+    if (!imKommentar && a < e && ziel[a] == '%') {
+      std::fill(ziel.begin() + static_cast<std::ptrdiff_t>(a),
+                ziel.begin() + static_cast<std::ptrdiff_t>(e), ' ');
+    } else {
+      for (size_t j = a; j < e; ++j) {
+        const char c = ziel[j];
+        if (imKommentar) {
+          imKommentar = c != '}';
+        } else if (c == '{') {
+          imKommentar = true;
+        } else if (c == ';') {
+          semikolon(j, e);
+          break;
+        }
+      }
+    }
+    a = e + 1;
+  }
+}
+
 // Appends every line of `text` followed by one blank: each line end (CR LF,
-// LF or CR) becomes a blank, and a last line without one gets one.
+// LF or CR) becomes a blank, and a last line without one gets one. Then ";"
+// comments and "%" lines are read (SonderzeilenLesen).
 void ZeilenVerbinden(std::string_view text, std::string& ziel) {
-  if (!text.empty() && !std::memchr(text.data(), '\r', text.size())) {
+  if (text.empty()) return;
+  const size_t anfang = ziel.size();
+  // A "%" at the start of a line; "%" inside comments ("[%clk 0:03:00]") is common.
+  bool prozent = text[0] == '%';
+  if (!std::memchr(text.data(), '\r', text.size())) {
     // LF only, the usual case: each LF becomes the blank, in one copy.
-    const size_t anfang = ziel.size();
     ziel += text;
     char* const ende = ziel.data() + ziel.size();
     for (char* lf = ziel.data() + anfang;
-         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));)
+         (lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(ende - lf))));) {
       *lf++ = ' ';
+      prozent = prozent || (lf != ende && *lf == '%');
+    }
     if (text.back() != '\n') ziel += ' ';
+    if (!prozent && !std::memchr(text.data(), ';', text.size())) return;
+    // Each character of the text kept its place.
+    const size_t letztes = ziel.size() - 1;
+    SonderzeilenLesen(
+        ziel, anfang,
+        [&](size_t j) {
+          const size_t lf = text.find('\n', j - anfang);
+          return lf == std::string_view::npos ? letztes : anfang + lf;
+        },
+        prozent);
     return;
   }
+  std::vector<size_t> enden;
   size_t pos = 0;
   std::string_view zeile;
   while (NaechsteZeile(text, pos, zeile)) {
+    prozent = prozent || zeile.starts_with('%');
     ziel += zeile;
+    enden.push_back(ziel.size());
     ziel += ' ';
   }
+  if (!prozent && !std::memchr(text.data(), ';', text.size())) return;
+  SonderzeilenLesen(
+      ziel, anfang, [&](size_t j) { return *std::lower_bound(enden.begin(), enden.end(), j); },
+      prozent);
+}
+
+// Whether a trimmed line is a tag line: "[", a tag name of letters, digits
+// and "_", blanks and a quoted value ("[%clk 0:03:00]" is none).
+constexpr auto TagNamenZeichen = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[static_cast<size_t>(c)] =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return t;
+}();
+
+bool IstTagZeile(std::string_view z) {
+  if (z.size() < 4 || z[0] != '[') return false;
+  size_t i = 1;
+  while (i < z.size() && TagNamenZeichen[static_cast<unsigned char>(z[i])]) ++i;
+  if (i == 1) return false;
+  while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
+  return i < z.size() && z[i] == '"';
 }
 
 constexpr bool IstLinie(char c) {
@@ -86,17 +191,99 @@ constexpr bool IstBuchstabe(char c) {
   return IstGross(c) || IstKlein(c);
 }
 
-// Characters at which no check of the main loop applies: move numbers, dots,
-// blanks, "!" and "?" between tokens. Not "0", which may begin "0-0".
+// Characters at which no check of the main loop applies: move numbers, dots
+// and blanks. "0-0" and the results "1-0", "0-1", "1/2-1/2" are recognised at
+// their "-" or "/".
 constexpr auto Neutral = [] {
   std::array<bool, 256> neutral{};
   for (int c = 0; c < 256; ++c) {
     const char z = static_cast<char>(c);
-    neutral[static_cast<size_t>(c)] = !IstBuchstabe(z) && z != '0' && z != '{' && z != '$' &&
-                                      z != '(' && z != ')' && z != '*' && z != '-';
+    neutral[static_cast<size_t>(c)] =
+        !IstBuchstabe(z) && std::string_view("{}$()*-+/=!?").find(z) == std::string_view::npos &&
+        c != 0xC2 && c != 0xE2 && c != 0xB1;
   }
   return neutral;
 }();
+
+// Characters that end a move token: blanks, brackets, braces, "*", and the
+// annotation and NAG that may be glued to a move ("e4!", "e4$1", "e4(").
+constexpr auto TokenEnde = [] {
+  std::array<bool, 256> ende{};
+  for (int c = 0; c <= ' '; ++c) ende[static_cast<size_t>(c)] = true;
+  for (const char c : std::string_view("(){}*!?$")) ende[static_cast<unsigned char>(c)] = true;
+  return ende;
+}();
+
+// Characters that end a NAG: blanks, brackets and braces.
+constexpr auto NagEnde = [] {
+  std::array<bool, 256> ende{};
+  for (int c = 0; c <= ' '; ++c) ende[static_cast<size_t>(c)] = true;
+  for (const char c : std::string_view("(){}")) ende[static_cast<unsigned char>(c)] = true;
+  return ende;
+}();
+
+// Length of the result token at `p` ("1-0", "0-1", "1/2-1/2", "½-½", "*"),
+// 0 when there is none.
+size_t ErgebnisLaenge(std::string_view t, size_t p) {
+  auto ist = [&](std::string_view e) {
+    return t.size() - p >= e.size() && std::memcmp(t.data() + p, e.data(), e.size()) == 0 &&
+           (p + e.size() == t.size() || TokenEnde[static_cast<unsigned char>(t[p + e.size()])]);
+  };
+  switch (t[p]) {
+    case '*':
+      return 1;
+    case '1':
+      if (p + 1 < t.size() && t[p + 1] == '-') return ist("1-0") ? 3 : 0;
+      if (p + 1 < t.size() && t[p + 1] == '/') return ist("1/2-1/2") ? 7 : 0;
+      return 0;
+    case '0':
+      return p + 1 < t.size() && t[p + 1] == '-' && ist("0-1") ? 3 : 0;
+    case '\xC2':
+      return ist("\xC2\xBD-\xC2\xBD") ? 5 : 0;
+    default:
+      return 0;
+  }
+}
+
+// The text without a result token at its end (and the blanks before it).
+std::string_view OhneErgebnis(std::string_view rest) {
+  for (const std::string_view e :
+       {std::string_view("1-0"), std::string_view("0-1"), std::string_view("1/2-1/2"),
+        std::string_view("\xC2\xBD-\xC2\xBD"), std::string_view("*")}) {
+    if (rest.ends_with(e) &&
+        (rest.size() == e.size() || IstBlank(rest[rest.size() - e.size() - 1])))
+      return Getrimmt(rest.substr(0, rest.size() - e.size()));
+  }
+  return rest;
+}
+
+// Length of the evaluation glyph in UTF-8 at `p` ("±", "∓", "⩲", "⩱", "∞"),
+// or of "±" as the single Windows-1252 byte; 0 for none.
+size_t Utf8Glyph(std::string_view t, size_t p) {
+  for (const std::string_view g :
+       {std::string_view("\xC2\xB1"), std::string_view("\xE2\x88\x93"),
+        std::string_view("\xE2\xA9\xB2"), std::string_view("\xE2\xA9\xB1"),
+        std::string_view("\xE2\x88\x9E")}) {
+    if (t.size() - p >= g.size() && std::memcmp(t.data() + p, g.data(), g.size()) == 0)
+      return g.size();
+  }
+  // A byte 0xB1 that ends no UTF-8 sequence.
+  if (static_cast<unsigned char>(t[p]) == 0xB1 &&
+      (p == 0 || static_cast<unsigned char>(t[p - 1]) < 0x80))
+    return 1;
+  return 0;
+}
+
+// The position NAG of an evaluation glyph written as text; 0 for none.
+int GlyphNag(std::string_view g) {
+  static constexpr std::pair<std::string_view, int> glyphen[] = {
+      {"+-", 18},           {"-+", 19},           {"+/-", 16}, {"\xC2\xB1", 16},     {"\xB1", 16},
+      {"-/+", 17},          {"\xE2\x88\x93", 17}, {"+/=", 14}, {"\xE2\xA9\xB2", 14}, {"=/+", 15},
+      {"\xE2\xA9\xB1", 15}, {"\xE2\x88\x9E", 13}, {"=", 11}};
+  for (const auto& [text, nag] : glyphen)
+    if (g == text) return nag;
+  return 0;
+}
 
 // Length of a token without the annotation characters at its end.
 size_t OhneAnmerkung(const std::string& token) {
@@ -194,7 +381,7 @@ bool KurzformLesen(std::string_view t, size_t p, TKurzform& k) {
     ++i;
   }
   // The token must end here, as the general steps see it.
-  if (i < n && t[i] != ' ' && t[i] != ')' && t[i] != '*') return false;
+  if (i < n && !TokenEnde[static_cast<unsigned char>(t[i])]) return false;
   k.Ende = i - 1;
   return true;
 }
@@ -268,8 +455,9 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
 
   int32_t ergebnis = 0;
   try {
-    // Tag lines start at the first line that begins with "[" and run to the
-    // first line that is empty or does not; the movetext starts there.
+    // The tag section starts at the first tag line; empty lines and "%"
+    // lines may stand between its tag lines. The movetext starts at the
+    // first other line; a text without any tag line is all movetext.
     size_t pos = 0;
     size_t anfang = 0;  // of the line being looked at
     std::string_view zeile;
@@ -278,15 +466,16 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
       anfang = pos;
       if (!NaechsteZeile(text, pos, zeile)) break;
       const std::string_view z = Getrimmt(zeile);
-      if (!mitTags) {
-        if (!z.starts_with('[')) continue;
+      if (IstTagZeile(z)) {
         mitTags = true;
+        TagZeileLesen(Partiedaten.Kopf, z);
+      } else if (mitTags && !z.empty() && z[0] != '%') {
+        break;
       }
-      if (z.empty() || z[0] != '[') break;
-      TagZeileLesen(Partiedaten.Kopf, z);
     }
+    if (!mitTags) anfang = 0;
     Notationstext.clear();
-    if (mitTags) ZeilenVerbinden(text.substr(anfang), Notationstext);
+    if (anfang < text.size()) ZeilenVerbinden(text.substr(anfang), Notationstext);
     TFischerInfo fischer;
     fischer.Fischer = 0;
     if (!Partiedaten.Kopf.FEN.empty()) {
@@ -297,6 +486,7 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
         Partiedaten.StartZugNummer = 1;
         fischer = TFischerInfo{};
       }
+      if (Partiedaten.StartZugNummer == 0) Partiedaten.StartZugNummer = 1;
     }
     if (OnFischerInfo) OnFischerInfo(fischer);
     const std::string_view getrimmt = Getrimmt(Notationstext);
@@ -356,28 +546,20 @@ bool TNotationModell::ZuegeLesen() {
   const std::string_view t = Notationstext;
   const size_t n = t.size();
 
-  // Leading part: comments before the first move number.
+  // Leading part: the comments before the first thing that is not one.
   std::string gesammelt;
-  size_t punkt = std::string::npos;
-  {
-    bool drin = false;
-    for (size_t i = 0; i + 1 < n; ++i) {
-      const char c = t[i];
-      if (drin) {
-        gesammelt += c;
-        if (c == '}') drin = false;
-      } else if (c == '{') {
-        drin = true;
-        gesammelt += c;
-      } else if (c == '.') {
-        punkt = i;
-        break;
-      }
+  size_t start = 0;
+  while (start < n) {
+    if (IstBlank(t[start])) {
+      ++start;
+    } else if (t[start] == '{') {
+      const size_t zu = t.find('}', start);
+      if (zu == std::string_view::npos) break;  // read (and failed) by the loop
+      gesammelt += t.substr(start, zu - start + 1);
+      start = zu + 1;
+    } else {
+      break;
     }
-  }
-  if (punkt == std::string::npos) {
-    if (!gesammelt.empty()) Partiedaten.Vorkommentar = gesammelt + " ";
-    return true;
   }
   if (gesammelt.size() > 1) {
     if (gesammelt[1] == ' ') gesammelt.erase(1, 1);
@@ -404,21 +586,232 @@ bool TNotationModell::ZuegeLesen() {
     return vorher;
   };
   bool gelesen = false;
+  bool fehler = false;
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
   std::string teil;
 
-  size_t p = punkt;
-  while (true) {
-    // a. A comment belongs to the current move.
-    if (p < n && t[p] == '{') {
+  // A new move: the last one is executed, the record's move fields emptied.
+  auto zugBeginnen = [&](uint8_t zeichen) {
+    if (ausstehend) Zustand.Ausfuehren();
+    ausstehend = false;
+    zug.EnPassant = 0;
+    zug.EPSchlagfeld = 0;
+    zug.Rochade = KeineRochade;
+    zug.Umwandlung = 0;
+    zug.Geschlagen = 0;
+    zug.Zeichen = zeichen;
+    zug.Zugbewertung = 0;
+    zug.Stellungsbewertung = 0;
+  };
+  auto festschreiben = [&] {
+    neuesBrett = true;
+    rechteVorher = zug.Rochaderechte;
+    Zustand.RechteAnpassen();
+    zug.AmZug = static_cast<int8_t>(-zug.AmZug);
+    NeuerKnoten(zug);
+    Anhaengen();
+    ausstehend = true;
+    gelesen = true;
+  };
+
+  // A move written as its two squares, as engines write them ("g1f3",
+  // "e7e8q"): whatever piece of the mover stands on the first square.
+  auto zweiFelder = [&](std::string_view tok) {
+    const uint8_t von = FeldAusName(tok[0], tok[1]);
+    const uint8_t nach = FeldAusName(tok[2], tok[3]);
+    const TSchachbrett& brett = Arbeitsbrett();
+    const int seite = zug.AmZug;
+    const int32_t figur = brett[von];
+    if (figur == Leer || figur == Rand || (figur > 0) != (seite > 0)) return false;
+    const int art = figur < 0 ? -figur : figur;
+    zug.Von = static_cast<int8_t>(von);
+    zug.Nach = static_cast<int8_t>(nach);
+    zug.Geschlagen = static_cast<int8_t>(brett[nach]);
+    if (tok.size() == 5) {
+      if (art != Bauer) return false;
+      const char b = IstKlein(tok[4]) ? static_cast<char>(tok[4] - 'a' + 'A') : tok[4];
+      const int umwandlung = FigurAusBuchstabe(b);
+      if (umwandlung == 0 || umwandlung == Bauer || umwandlung == Koenig) return false;
+      zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
+    }
+    if (art == Bauer) {
+      const int schritt = nach - von;
+      const bool grundreihe = seite == 1 ? von / 10 == 3 : von / 10 == 8;
+      if (schritt == 20 * seite && grundreihe) {
+        zug.EnPassant = static_cast<uint8_t>(von + 10 * seite);
+      } else if (schritt != 10 * seite && brett[nach] == Leer) {
+        zug.EPSchlagfeld = static_cast<int8_t>(nach - 10 * seite);
+        zug.Geschlagen = static_cast<int8_t>(-seite);
+      }
+    } else if (art == Koenig && !Zustand.FischerInfo) {
+      // e1g1, e1c1, e8g8, e8c8: castling.
+      // TODO: in a Chess960 game a king moving onto its own rook is castling.
+      const int grund = seite == 1 ? 25 : 95;
+      if (von == grund && (nach == grund + 2 || nach == grund - 2)) {
+        zug.Rochade = nach > von ? KurzeRochade : LangeRochade;
+        zug.Geschlagen = 0;
+      }
+    }
+    return true;
+  };
+
+  // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an
+  // "e.p." mark), -1 a reading error.
+  auto tokenLesen = [&](size_t p, size_t & q) __attribute__((always_inline))->int {
+    TKurzform form;
+    const bool kurzform = KurzformLesen(t, p, form);
+    uint8_t zeichen = 0;
+    q = p;  // the token's last character
+    if (kurzform) {
+      q = form.Ende;
+      zeichen = form.Zeichen;
+    } else {
+      // The token runs to a blank, a bracket, a brace, "*", an annotation or
+      // a NAG; "+" and "#" mark the move, "=" is dropped and makes the letter
+      // after it a promotion letter.
+      while (q + 1 < n && !TokenEnde[static_cast<unsigned char>(t[q + 1])]) ++q;
+      token.assign(t, p, q - p + 1);
+      size_t laenge = 0;
+      for (size_t i = 0; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c == '+') {
+          zeichen |= Schach;
+        } else if (c == '#') {
+          zeichen |= Matt;
+        } else if (c == '=') {
+          if (i + 1 < token.size() && IstKlein(token[i + 1])) {
+            token[laenge++] = static_cast<char>(token[i + 1] - 'a' + 'A');
+            ++i;
+          }
+        } else {
+          token[laenge++] = c;
+        }
+      }
+      token.resize(laenge);
+      // "N" is the novelty glyph; "e.p." and "ep" mark an en-passant capture.
+      if (token == "N") {
+        NagAnwenden(Aktuell, 146);
+        return 0;
+      }
+      if (token == "e.p." || token == "ep") return 0;
+      for (const std::string_view ep : {std::string_view("e.p."), std::string_view("ep")}) {
+        if (token.size() > ep.size() + 1 && token.ends_with(ep) &&
+            IstReihe(token[token.size() - ep.size() - 1])) {
+          token.resize(token.size() - ep.size());
+        }
+      }
+    }
+    zugBeginnen(zeichen);
+    const int seite = zug.AmZug;
+    if (kurzform) {
+      // fall through to the resolution below
+    } else if (token == "Z0") {
+      NullzugSetzen(zug);
+      return 1;
+    } else if ((token.size() == 4 || token.size() == 5) && IstLinie(token[0]) &&
+               IstReihe(token[1]) && IstLinie(token[2]) && IstReihe(token[3])) {
+      return zweiFelder(token) ? 1 : -1;
+    }
+    if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
+      const bool kurz = OhneAnmerkung(token) < 4;
+      const bool weiss = seite == 1;
+      if (token[0] == 'o') {
+        const TFischerInfo* fi = Zustand.FischerInfo;
+        if (!fi) return -1;  // Fischer Random castling in a standard game
+        const uint8_t koenig = weiss ? fi->WeissKoenig : fi->SchwarzKoenig;
+        if (koenig < 21 || koenig > 98 || koenig % 10 == 0 || koenig % 10 == 9) return -1;
+        zug.Von = static_cast<int8_t>(koenig);
+        zug.Rochade = kurz ? FischerKurz : FischerLang;
+      } else {
+        zug.Von = weiss ? 25 : 95;
+        zug.Rochade = kurz ? KurzeRochade : LangeRochade;
+      }
+      zug.Nach = static_cast<int8_t>((weiss ? 20 : 90) + (kurz ? 7 : 3));
+    } else {
+      int art = form.Art;
+      std::string_view feld(form.Feldteil, form.FeldteilLaenge);
+      if (!kurzform) {
+        Normalisieren(token);
+        if (token.size() < 2) return -1;
+        art = token.size() == 2 ? Bauer : FigurAusBuchstabe(token[0]);
+        if (art == 0) return -1;
+        const size_t ende = OhneAnmerkung(token);
+        if (ende > 0 && IstGross(token[ende - 1])) {
+          const int umwandlung = FigurAusBuchstabe(token[ende - 1]);
+          if (umwandlung == 0) return -1;
+          zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
+        }
+        Feldteil(token, teil);
+        if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
+          return -1;
+        feld = teil;
+      }
+      zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
+      zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
+      const bool gefunden =
+          art == Bauer ? Zustand.Bauer(feld) : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
+      if (!gefunden) return -1;
+    }
+    return 1;
+  };
+
+  size_t p = start;
+  // Where the text not yet read begins: after the last thing read, so that a
+  // move number before a move that cannot be read stays with it.
+  size_t restAnfang = start;
+  // A reading error at restAnfang: the rest of the line (of a variation up to
+  // its ")", of the main line to the end) is kept as written after the last
+  // move read, and reading goes on at that ")". False when the text is done.
+  auto lesefehler = [&] {
+    fehler = true;
+    size_t ende = n;
+    if (!stapel.empty()) {
+      int tiefe = 0;
+      for (ende = restAnfang; ende < n; ++ende) {
+        const char c = t[ende];
+        if (c == '{') {
+          const size_t zu = t.find('}', ende);
+          if (zu == std::string_view::npos) {
+            ende = n;
+            break;
+          }
+          ende = zu;
+        } else if (c == '(') {
+          ++tiefe;
+        } else if (c == ')') {
+          if (tiefe == 0) break;
+          --tiefe;
+        }
+      }
+    }
+    std::string_view rest = Getrimmt(t.substr(restAnfang, ende - restAnfang));
+    if (ende == n) rest = OhneErgebnis(rest);
+    if (!rest.empty()) {
+      TRest& ziel = AktuelleLinie->Erster ? Aktuell->Rest : AktuelleLinie->Rest;
+      ziel.assign(rest);
+    }
+    if (ende >= n) return false;
+    p = ende;
+    return true;
+  };
+
+  while (p < n) {
+    const char c = t[p];
+    size_t weiter = p + 1;
+    bool gelesenesElement = true;  // restAnfang moves past it
+    if (c == '{') {
+      // A comment belongs to the current move.
       const size_t zu = t.find('}', p);
-      if (zu == std::string::npos) return false;
+      if (zu == std::string::npos) {
+        if (!lesefehler()) break;
+        continue;
+      }
+      // One blank after "{" and one before "}" are dropped.
+      std::string_view innen = t.substr(p + 1, zu - p - 1);
+      if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
+      if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
       if (Aktuell) {
-        // One blank after "{" and one before "}" are dropped.
-        std::string_view innen = std::string_view(t).substr(p + 1, zu - p - 1);
-        if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
-        if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
         if (OhneNotation_) {  // and one more each, as the layout drops them
           if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
           if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
@@ -427,27 +820,37 @@ bool TNotationModell::ZuegeLesen() {
         kommentar.assign(1, '{');
         kommentar += innen;
         kommentar += '}';
+      } else {
+        // Before the first move, after a move number: the leading comment.
+        std::string& vor = Partiedaten.Vorkommentar;
+        while (!vor.empty() && vor.back() == ' ') vor.pop_back();
+        vor += '{';
+        vor += innen;
+        vor += "} ";
       }
-      p = zu;
-    }
-    // b. A NAG runs to the next blank or ")".
-    if (p < n && t[p] == '$') {
-      // The digits read; a leading zero or more than three digits match no
-      // entry of the table, which compares digit strings.
+      weiter = zu + 1;
+    } else if (c == '$') {
+      // A NAG runs to the next blank, bracket or brace. The digits read; a
+      // leading zero or more than three digits match no entry of the table,
+      // which compares digit strings.
       int ziffern = 0;
       int nag = 0;
       bool nullVorn = false;
-      for (; p < n && t[p] != ' ' && t[p] != ')'; ++p) {
-        if (t[p] < '0' || t[p] > '9') continue;
-        if (ziffern == 0) nullVorn = t[p] == '0';
-        if (++ziffern <= 3) nag = nag * 10 + (t[p] - '0');
+      size_t i = p + 1;
+      for (; i < n && !NagEnde[static_cast<unsigned char>(t[i])]; ++i) {
+        if (t[i] < '0' || t[i] > '9') continue;
+        if (ziffern == 0) nullVorn = t[i] == '0';
+        if (++ziffern <= 3) nag = nag * 10 + (t[i] - '0');
         ziffern = std::min(ziffern, 4);
       }
       NagAnwenden(Aktuell, ziffern > 3 || nullVorn ? 0 : nag);
-    }
-    // c. A variation replaces the last move read.
-    if (p < n && t[p] == '(') {
-      if (!Aktuell) return false;  // nothing to replace yet
+      weiter = i;
+    } else if (c == '(') {
+      // A variation replaces the last move read.
+      if (!Aktuell) {  // nothing to replace yet
+        if (!lesefehler()) break;
+        continue;
+      }
       // Arbeitsbrett shows the position before the last move: it is still
       // pending, or a "(" on the same move has just been read.
       ausstehend = false;
@@ -463,9 +866,8 @@ bool TNotationModell::ZuegeLesen() {
       NeueVariante();
       letzteZelle = AktuelleLinie;
       letzteZelleAn = Aktuell;
-    }
-    // d. The end of a variation: back to the position after the replaced move.
-    else if (p < n && t[p] == ')') {
+    } else if (c == ')') {
+      // The end of a variation: back to the position after the replaced move.
       if (!stapel.empty()) {
         const TGesichert s = stapel.back();
         stapel.pop_back();
@@ -480,106 +882,56 @@ bool TNotationModell::ZuegeLesen() {
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
       }
-    }
-    // e. A move.
-    else if (p < n &&
-             (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
-      if (ausstehend) Zustand.Ausfuehren();
-      ausstehend = false;
-      zug.EnPassant = 0;
-      zug.EPSchlagfeld = 0;
-      zug.Rochade = KeineRochade;
-      zug.Umwandlung = 0;
-      zug.Geschlagen = 0;
-      zug.Zeichen = 0;
-      zug.Zugbewertung = 0;
-      zug.Stellungsbewertung = 0;
-      TKurzform form;
-      const bool kurzform = KurzformLesen(t, p, form);
-      size_t q = p;  // the token's last character
-      if (kurzform) {
-        q = form.Ende;
-        zug.Zeichen |= form.Zeichen;
-      } else {
-        // The token runs to a blank, ")" or "*"; "+" and "#" mark the move,
-        // "=" is dropped.
-        while (q + 1 < n && t[q + 1] != ' ' && t[q + 1] != ')' && t[q + 1] != '*') ++q;
-        token.assign(t, p, q - p + 1);
-        size_t laenge = 0;
-        for (const char c : token) {
-          if (c == '+') {
-            zug.Zeichen |= Schach;
-          } else if (c == '#') {
-            zug.Zeichen |= Matt;
-          } else if (c != '=') {
-            token[laenge++] = c;
-          }
-        }
-        token.resize(laenge);
+    } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
+      // A move.
+      size_t q = p;
+      const int art = tokenLesen(IstBuchstabe(c) ? p : p - 1, q);
+      if (art < 0) {
+        if (!lesefehler()) break;
+        continue;
       }
-      // Examine the blank or "*" after the token next; a ")" after the step.
-      p = (q + 1 < n && t[q + 1] != ')') ? q + 1 : q;
-      const int seite = zug.AmZug;
-      if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
-        const bool kurz = OhneAnmerkung(token) < 4;
-        const bool weiss = seite == 1;
-        if (token[0] == 'o') {
-          const TFischerInfo* fi = Zustand.FischerInfo;
-          if (!fi) return false;  // Fischer Random castling in a standard game
-          const uint8_t koenig = weiss ? fi->WeissKoenig : fi->SchwarzKoenig;
-          if (koenig < 21 || koenig > 98 || koenig % 10 == 0 || koenig % 10 == 9) return false;
-          zug.Von = static_cast<int8_t>(koenig);
-          zug.Rochade = kurz ? FischerKurz : FischerLang;
-        } else {
-          zug.Von = weiss ? 25 : 95;
-          zug.Rochade = kurz ? KurzeRochade : LangeRochade;
-        }
-        zug.Nach = static_cast<int8_t>((weiss ? 20 : 90) + (kurz ? 7 : 3));
+      if (art > 0) festschreiben();
+      weiter = q + 1;
+    } else if (c == '!' || c == '?') {
+      // A move annotation after the move: "!", "?", "!!", "??", "!?", "?!".
+      size_t i = p;
+      while (i < n && (t[i] == '!' || t[i] == '?')) ++i;
+      static constexpr std::string_view annotationen[] = {"!", "?", "!!", "??", "!?", "?!"};
+      for (size_t k = 0; k < std::size(annotationen); ++k)
+        if (t.substr(p, i - p) == annotationen[k]) NagAnwenden(Aktuell, static_cast<int>(k) + 1);
+      weiter = i;
+    } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
+               ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
+                ErgebnisLaenge(t, p - 1) > 0)) {
+      break;  // a result ends the movetext
+    } else if (c == '-' || c == '+' || c == '/' || c == '=') {
+      // A null move "--", an evaluation glyph, or nothing that is read.
+      size_t i = p;
+      while (i < n && (t[i] == '-' || t[i] == '+' || t[i] == '/' || t[i] == '=')) ++i;
+      const std::string_view lauf = t.substr(p, i - p);
+      if (lauf == "--") {
+        zugBeginnen(0);
+        NullzugSetzen(zug);
+        festschreiben();
       } else {
-        int art = form.Art;
-        std::string_view feld(form.Feldteil, form.FeldteilLaenge);
-        if (!kurzform) {
-          Normalisieren(token);
-          if (token.size() < 2) return false;
-          art = token.size() == 2 ? Bauer : FigurAusBuchstabe(token[0]);
-          if (art == 0) return false;
-          const size_t ende = OhneAnmerkung(token);
-          if (ende > 0 && IstGross(token[ende - 1])) {
-            const int umwandlung = FigurAusBuchstabe(token[ende - 1]);
-            if (umwandlung == 0) return false;
-            zug.Umwandlung = static_cast<int8_t>(umwandlung * seite);
-          }
-          Feldteil(token, teil);
-          if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
-            return false;
-          feld = teil;
-        }
-        zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
-        zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-        const bool gefunden = art == Bauer ? Zustand.Bauer(feld)
-                                           : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
-        if (!gefunden) return false;
+        NagAnwenden(Aktuell, GlyphNag(lauf));
       }
-      // Commit.
-      neuesBrett = true;
-      rechteVorher = zug.Rochaderechte;
-      Zustand.RechteAnpassen();
-      zug.AmZug = static_cast<int8_t>(-zug.AmZug);
-      NeuerKnoten(zug);
-      Anhaengen();
-      ausstehend = true;
-      gelesen = true;
+      weiter = i;
+    } else if (const size_t g = static_cast<unsigned char>(c) >= 0xB1 ? Utf8Glyph(t, p) : 0;
+               g > 0) {
+      NagAnwenden(Aktuell, GlyphNag(t.substr(p, g)));
+      weiter = p + g;
+    } else {
+      gelesenesElement = false;
     }
-    // f. The end: the last character, a result or a null move.
-    if (p + 1 >= n || t[p] == '*' || t[p] == '-') break;
-    ++p;
-    // Pass over what no check applies to; the last character is left to the
-    // end check.
-    while (p + 1 < n && Neutral[static_cast<unsigned char>(t[p])]) ++p;
+    p = weiter;
+    if (gelesenesElement) restAnfang = p;
+    // Pass over what no check applies to.
+    while (p < n && Neutral[static_cast<unsigned char>(t[p])]) ++p;
   }
   if (ausstehend) Zustand.Ausfuehren();
-  if (!gelesen) LinieFreigeben(Wurzel);
-  return true;
+  if (!gelesen && Wurzel->Rest.empty()) LinieFreigeben(Wurzel);
+  return !fehler;
 }
 
 }  // namespace brevaro

@@ -5,13 +5,38 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/position.h"
 
 namespace brevaro {
 
 struct TVariante;
+
+// Text kept as read after a reading error. It is rare, so a node pays one
+// pointer for it and the text is allocated only when there is some.
+class TRest {
+ public:
+  bool empty() const { return !text_; }
+  size_t size() const { return text_ ? text_->size() : 0; }
+  const std::string& str() const {
+    static const std::string leer;
+    return text_ ? *text_ : leer;
+  }
+  void assign(std::string_view text) {
+    if (text.empty()) {
+      text_.reset();
+    } else {
+      text_ = std::make_unique<std::string>(text);
+    }
+  }
+  friend bool operator==(const TRest& a, const TRest& b) { return a.str() == b.str(); }
+
+ private:
+  std::unique_ptr<std::string> text_;
+};
 
 struct TBaum {
   TBaum* Naechster = nullptr;  // next move of the same line
@@ -21,6 +46,9 @@ struct TBaum {
   TVariante* Varianten = nullptr;  // alternatives to this move, in reading order
   TZug Zug;                        // complete move: AmZug is the side to move after it
   std::string Kommentar;           // with its braces; empty when none
+  // The rest of the line that could not be read after this move (its last),
+  // as written; empty when the line was read to its end.
+  TRest Rest;
   // Display fields written by the notation layout.
   int32_t TextPos = 0;  // 1-based position in Notationstext
   int32_t TextLaenge = 0;
@@ -36,6 +64,8 @@ struct TVariante {
   TBaum* Erster = nullptr;
   TVariante* Naechste = nullptr;
   TVariante* Vorige = nullptr;
+  // The line's text that could not be read when not even its first move could.
+  TRest Rest;
 
   static void* operator new(std::size_t groesse);  // recycled like TBaum
   static void operator delete(void* p) noexcept;

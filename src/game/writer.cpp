@@ -1,5 +1,6 @@
 // Writing the game as PGN: the tag section from the header, the movetext
 // converted from the notation text built with the language's piece letters.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -22,15 +23,17 @@ std::string Datum(int32_t jahr, int32_t monat, int32_t tag) {
 }
 
 void Tag(std::vector<std::string>& zeilen, const char* name, const std::string& wert) {
-  zeilen.push_back(std::string("[") + name + " \"" + wert + "\"]");
+  zeilen.push_back(std::string("[") + name + " \"" + TagWertSchreiben(wert) + "\"]");
 }
 
 std::string OderFrage(const std::string& s) {
   return s.empty() ? std::string("?") : s;
 }
 
-// Converts the notation text to PGN movetext and cuts it into lines.
-std::vector<std::string> Zugtext(const std::string& t) {
+// Converts the notation text to PGN movetext and cuts it into lines. The
+// ranges `roh` (0-based, in order) are text kept as read and written as it is.
+std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommentarbereich>& roh) {
+  auto naechsterRoh = roh.begin();
   std::vector<std::string> zeilen;
   std::string zeile;
   int64_t spalte = 0;
@@ -45,6 +48,14 @@ std::vector<std::string> Zugtext(const std::string& t) {
     const unsigned char c = static_cast<unsigned char>(t[i]);
     const bool letztes = i + 1 == n;
     bool umgebrochen = false;
+    while (naechsterRoh != roh.end() && naechsterRoh->Pos < static_cast<int64_t>(i)) ++naechsterRoh;
+    if (!kommentar && naechsterRoh != roh.end() && naechsterRoh->Pos == static_cast<int64_t>(i)) {
+      const size_t laenge = std::min<size_t>(static_cast<size_t>(naechsterRoh->Laenge), n - i);
+      zeile.append(t, i, laenge);
+      spalte += static_cast<int64_t>(laenge);
+      i += laenge - 1;
+      continue;
+    }
     if (c == '\n') {
       // Goes with the blanks and line feeds after it, leaving one blank so
       // that the words on both sides stay apart.
@@ -113,7 +124,11 @@ std::string TNotationModell::PGNSchreiben() {
   Tag(zeilen, "Site", OderFrage(k.Site));
   const std::string datum = Datum(k.Year, k.Month, k.Day);
   if (datum != "????.??.??") Tag(zeilen, "Date", datum);
-  if (k.Round != 0) Tag(zeilen, "Round", std::to_string(k.Round));
+  if (!k.RoundText.empty()) {
+    Tag(zeilen, "Round", k.RoundText);
+  } else if (k.Round != 0) {
+    Tag(zeilen, "Round", std::to_string(k.Round));
+  }
   Tag(zeilen, "White", OderFrage(k.White));
   Tag(zeilen, "Black", OderFrage(k.Black));
   Tag(zeilen, "Result", k.Result);
@@ -139,8 +154,11 @@ std::string TNotationModell::PGNSchreiben() {
   zeilen.emplace_back();
 
   std::string text = Notationstext;
-  if (Ueberschrift) text.erase(0, static_cast<size_t>(Kopflaenge));
-  for (auto& z : Zugtext(text)) zeilen.push_back(std::move(z));
+  const int32_t weg = Ueberschrift ? Kopflaenge : 0;
+  text.erase(0, static_cast<size_t>(weg));
+  std::vector<TKommentarbereich> roh;
+  for (const TKommentarbereich& r : Rohtexte_) roh.push_back({r.Pos - 1 - weg, r.Laenge});
+  for (auto& z : Zugtext(text, roh)) zeilen.push_back(std::move(z));
 
   PGNModus = false;
   NotationAufbauen();

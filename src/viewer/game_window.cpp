@@ -450,7 +450,7 @@ void TMDIBrett::Drehen() {
 // Events of the components
 
 void TMDIBrett::Notation1MoveChange(const TZug& zug, const TSchachbrett& stellung, bool next) {
-  if (next) {
+  if (next && !IstNullzug(zug)) {  // a null move moves no piece: the position is shown
     Brett1->ZugMachen(zug.Von, zug.Nach, zug.Umwandlung,
                       zug.Rochade == FischerKurz || zug.Rochade == FischerLang);
   } else {

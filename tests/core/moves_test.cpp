@@ -255,6 +255,31 @@ TEST(CastlingEdges, MissingKingSquareIsRefusedAndBoardStaysWhole) {
   EXPECT_EQ(b, vorher);
 }
 
+// A null move from a record that held a capture, castling and an en-passant
+// square: none of it may reach the board, and the turn passes.
+TEST(NullMove, ChangesNoSquareEitherWay) {
+  TSchachbrett b = Brett("Ke1 Rh1 Pe5 ke8 pd5");
+  const TSchachbrett vorher = b;
+  TZug z = Bau(1, F("d6"), WeissKurz);
+  z.Von = static_cast<int8_t>(F("e5"));
+  z.EPSchlagfeld = static_cast<int8_t>(F("d5"));
+  z.EnPassant = static_cast<uint8_t>(F("d6"));
+  z.Rochade = KurzeRochade;
+  z.Geschlagen = -Bauer;
+  z.Umwandlung = Dame;
+  NullzugSetzen(z);
+  RochaderechteAnpassen(b, z);
+  z.AmZug = static_cast<int8_t>(-z.AmZug);
+  EXPECT_TRUE(IstNullzug(z));
+  EXPECT_EQ(z.EnPassant, 0);
+  EXPECT_EQ(z.Rochaderechte, WeissKurz);
+  EXPECT_EQ(z.AmZug, -1);
+  ZugAusfuehren(b, z, nullptr);
+  EXPECT_EQ(b, vorher);
+  ZugZuruecknehmen(b, z, nullptr);
+  EXPECT_EQ(b, vorher);
+}
+
 // ---------------------------------------------------------------------------
 // Castling rights
 

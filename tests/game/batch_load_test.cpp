@@ -159,7 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
     Dateien, BatchDateiTest,
     ::testing::Values(std::string(BREVARO_SAMPLES) + "/classics.pgn",
                       std::string(BREVARO_TEST_DATA) + "/game_synthetic_lf.pgn",
-                      std::string(BREVARO_TEST_DATA) + "/game_synthetic_crlf.pgn"));
+                      std::string(BREVARO_TEST_DATA) + "/game_synthetic_crlf.pgn",
+                      std::string(BREVARO_TEST_DATA) + "/game_import_forms.pgn"));
 
 // Games with reading errors (with and without moves before them), comments
 // with blanks the layout trims, empty and nested variations, FEN starts, in

@@ -59,7 +59,9 @@ INSTANTIATE_TEST_SUITE_P(Kopfdaten, TagWertTest,
                                            WertFall{"[White Anand]", ""},
                                            WertFall{"[White \"Anand]", "Anand]"},
                                            WertFall{"[Result \"\"]", ""},
-                                           WertFall{R"([Annotator "A \"B\" C"])", "A \\"}));
+                                           WertFall{R"([Annotator "A \"B\" C"])", R"(A "B" C)"},
+                                           WertFall{R"([Site "C:\\x\"])", R"(C:\x\)"},
+                                           WertFall{R"([Site "C:\"])", R"(C:\)"}));
 
 struct ZahlFall {
   const char* text;
@@ -135,6 +137,7 @@ TEST(Kopfdaten, NumbersAndTexts) {
   EXPECT_EQ(k.FEN, "8/8/8/8/8/8/8/K1k5 w - - 0 1");
   EXPECT_EQ(k.Annotator, "Tal");
   EXPECT_EQ(Gelesen({"[Round \"3.1\"]"}).Round, 0);
+  EXPECT_EQ(Gelesen({"[Round \"3.1\"]"}).RoundText, "3.1");  // kept for the writer
 }
 
 TEST(Kopfdaten, TagNamesIgnoreCaseAndNeedOneBlank) {

@@ -171,6 +171,23 @@ TEST_F(Navigation, ForwardAndBackThroughTheMainLine) {
   EXPECT_EQ(ereignisse.size(), 7u);
 }
 
+// A null move is stepped over and clicked like any move: the board keeps
+// every piece, only the side to move changes.
+TEST_F(Navigation, NullMovesStepAndClick) {
+  Laden("1.e4 -- 2.d4 (2.Nf3 --) 2...e5 *");
+  for (int i = 0; i < 3; ++i) nav.ZugVor();
+  ErwarteAktuell(Knoten(m, {2}));
+  EXPECT_EQ(m.AktuellerZug().AmZug, -1);
+  nav.ZugZurueck();
+  ErwarteAktuell(Knoten(m, {1}));
+  EXPECT_EQ(m.AktuellerZug().AmZug, 1);
+  EXPECT_EQ(m.Arbeitsbrett(), Nachgespielt(m, Knoten(m, {0})));
+  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "--", 0, m.Notationstext.find("Nf3"))));
+  ErwarteAktuell(Knoten(m, {2, -1, 1}));
+  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "e5")));
+  ErwarteAktuell(Knoten(m, {3}));
+}
+
 TEST_F(Navigation, ChoiceListsTheMoveAndItsVariations) {
   Laden(Spiel);
   nav.ZugAnPosition(Pos(m, "2.Nf3", 2));

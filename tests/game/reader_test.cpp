@@ -57,8 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LinienFall{"1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *", {"e2e4", "e7e5", "g1f3"}},
                       LinienFall{"1.e4 e5 (1...c5 2.Nf3 (2.d4", {"e2e4", "e7e5"}},  // open
                       LinienFall{"1.e4 {a (1.d4) -- *} e5 *", {"e2e4", "e7e5"}},
-                      LinienFall{"1.e4 -- 2.d4", {"e2e4"}},  // a null move ends the line
-                      LinienFall{"e4 e5 Nf3", {}}));         // no move numbers, no moves
+                      LinienFall{"1.e4 -- 2.d4", {"e2e4", "", "d2d4"}},  // a null move
+                      LinienFall{"1.e4 Z0 2.d4 +- e5 -/+", {"e2e4", "", "d2d4", "e7e5"}},
+                      LinienFall{"e4 e5 Nf3", {"e2e4", "e7e5", "g1f3"}}));
 
 TEST(Leser, LoadResetsToTheStartAndHangsVariationsInOrder) {
   Leser l;
@@ -76,8 +77,8 @@ TEST(Leser, LoadResetsToTheStartAndHangsVariationsInOrder) {
   EXPECT_EQ(Name(e4->Varianten->Naechste->Erster), "c2c4");
   EXPECT_EQ(l.Lade(""), 0);
   EXPECT_EQ(l.m.Wurzel, nullptr);
-  EXPECT_EQ(l.m.LadePartie("1.e4 e5"), 0);  // no tag line: no movetext either
-  EXPECT_EQ(l.m.Wurzel, nullptr);
+  EXPECT_EQ(l.m.LadePartie("1.e4 e5"), 0);  // no tag line: all of it is movetext
+  EXPECT_EQ(Hauptlinie(l.m).size(), 2u);
 }
 
 TEST(Leser, NagsMateAndComments) {
@@ -149,7 +150,14 @@ INSTANTIATE_TEST_SUITE_P(
         TokenFall{"1.Ng1xf3", "4k3/8/8/8/8/5p2/7N/4K1N1 w - - 0 1", "g1f3", 0, 0},
         TokenFall{"1.Nbd2", "4k3/8/8/8/8/8/8/1N2K1N1 w - - 0 1", "b1d2", 0, 0},
         TokenFall{"1.R1a3", "4k3/R7/8/8/8/8/8/R3K3 w - - 0 1", "a1a3", 0, 0},
-        TokenFall{"1.Pe4", Start, "e2e4", 0, 0},
+        TokenFall{"1.Pe4", Start, "e2e4", 0, 0}, TokenFall{"1.e8=q", Umw, "e7e8", Dame, 0},
+        TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6 e.p.", Start, "e5d6", 0, 0},
+        TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6ep", Start, "e5d6", 0, 0},
+        TokenFall{"1.g1f3 g8f6 2.e2e4", Start, "e2e4", 0, 0},  // engines' squares
+        TokenFall{"1.e7e8n", Umw, "e7e8", Springer, 0},
+        TokenFall{"1.e1g1", Roch, "e1g1", 0, KurzeRochade},
+        TokenFall{"1.Ra2 e8c8", Roch, "e8c8", 0, LangeRochade},
+        TokenFall{"1.e4(1.d4)e5{c}(1...c5){d}2.Nf3", Start, "g1f3", 0, 0},  // glued
         // In check: the knight that takes the checking rook is the one not
         // pinned, though the rook still stands there before the move.
         TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
@@ -157,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The common short forms ("e4", "exd5", "Nf3", "Nxd5", with "+" or "#") are
 // read on a shorter path than other tokens; spelled so that they take the
-// general one ("!" after the token, long algebraic) they must give the same.
+// general one ("=" after the token, long algebraic) they must give the same.
 struct SchreibweisenFall {
   const char* kurz;
   const char* allgemein;
@@ -170,7 +178,10 @@ TEST_P(SchreibweisenTest, ShortFormsReadLikeTheirOtherSpellings) {
   Leser a, b;
   EXPECT_EQ(a.Lade(f.kurz), b.Lade(f.allgemein)) << f.kurz;
   EXPECT_EQ(a.fehler, b.fehler) << f.kurz;
-  EXPECT_EQ(a.m.Notationstext, b.m.Notationstext) << f.kurz;
+  // After a reading error the rest is kept as written, in either spelling.
+  if (a.fehler.empty()) {
+    EXPECT_EQ(a.m.Notationstext, b.m.Notationstext) << f.kurz;
+  }
   const TBaum* x = a.m.Wurzel ? a.m.Wurzel->Erster : nullptr;
   const TBaum* y = b.m.Wurzel ? b.m.Wurzel->Erster : nullptr;
   for (; x && y; x = x->Naechster, y = y->Naechster)
@@ -183,19 +194,19 @@ INSTANTIATE_TEST_SUITE_P(
     Leser, SchreibweisenTest,
     ::testing::Values(
         SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Bxc6 dxc6 5.d4 exd4 6.Qxd4 Qxd4 7.Nxd4 *",
-                          "1.e4! e5! 2.Nf3! Nc6! 3.Bb5! a6! 4.Bxc6! dxc6! 5.d4! exd4! 6.Qxd4! "
-                          "Qxd4! 7.Nxd4! *"},
-        SchreibweisenFall{"1.f3 e5 2.g4 Qh4# 0-1", "1.f3! e5! 2.g4! Qh4#! 0-1"},
+                          "1.e4= e5= 2.Nf3= Nc6= 3.Bb5= a6= 4.Bxc6= dxc6= 5.d4= exd4= 6.Qxd4= "
+                          "Qxd4= 7.Nxd4= *"},
+        SchreibweisenFall{"1.f3 e5 2.g4 Qh4# 0-1", "1.f3= e5= 2.g4= Qh4#= 0-1"},
         SchreibweisenFall{"1.e4 d5 2.exd5 Qxd5 3.Nc3 Qe5+ 4.Be2 *",
                           "1.e2-e4 d7-d5 2.e4xd5 Qd8xd5 3.Nb1-c3 Qd5-e5+ 4.Bf1-e2 *"},
         SchreibweisenFall{"1.e4 Nf6 2.e5 d5 3.exd6 *", "1.e2-e4 Ng8-f6 2.e4-e5 d7-d5 3.e5xd6 *"},
-        SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3! Sf6! 2.Tg1! Tg8! *"},
-        SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4! (1.d4! d5!) e5! (e6!)*"},
-        SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4! *"},  // no knight reaches d4
-        SchreibweisenFall{"1.e5 *", "1.e5! *"},                    // no pawn behind e5
-        SchreibweisenFall{"1.e4 e5 2.Kxe5 *", "1.e4 e5 2.Kxe5! *"},
+        SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3= Sf6= 2.Tg1= Tg8= *"},
+        SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4= (1.d4= d5=) e5= (e6=)*"},
+        SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4= *"},  // no knight reaches d4
+        SchreibweisenFall{"1.e5 *", "1.e5= *"},                    // no pawn behind e5
+        SchreibweisenFall{"1.e4 e5 2.Kxe5 *", "1.e4 e5 2.Kxe5= *"},
         SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8 *",
-                          "1.a4! h5! 2.a5! h4! 3.a6! h3! 4.axb7! hxg2! 5.bxa8! *"}));
+                          "1.a4= h5= 2.a5= h4= 3.a6= h3= 4.axb7= hxg2= 5.bxa8= *"}));
 
 TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
   Leser l;
@@ -226,7 +237,29 @@ TEST(Leser, FischerCastlingWithoutAKingFails) {
 struct FehlerFall {
   const char* zuege;
   size_t gelesen;  // main-line moves that stay
+  Namen reste;     // the text kept as read, in the order of the tree
 };
+
+// Every text kept after a reading error: the main line's, then per move its
+// own and its variations', depth first.
+Namen Reste(const TNotationModell& m) {
+  Namen reste;
+  if (!m.Wurzel) return reste;
+  if (!m.Wurzel->Rest.empty()) reste.push_back(m.Wurzel->Rest.str());
+  std::vector<const TBaum*> offen{m.Wurzel->Erster};
+  while (!offen.empty()) {
+    const TBaum* n = offen.back();
+    offen.pop_back();
+    for (; n; n = n->Naechster) {
+      if (!n->Rest.empty()) reste.push_back(n->Rest.str());
+      for (const TVariante* v = n->Varianten; v; v = v->Naechste) {
+        if (!v->Rest.empty()) reste.push_back(v->Rest.str());
+        if (v->Erster) offen.push_back(v->Erster);
+      }
+    }
+  }
+  return reste;
+}
 
 class FehlerTest : public ::testing::TestWithParam<FehlerFall> {};
 
@@ -236,32 +269,115 @@ TEST_P(FehlerTest, ReportsOnceAndKeepsWhatWasRead) {
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
   EXPECT_EQ(Hauptlinie(l.m).size(), GetParam().gelesen);
   EXPECT_EQ(l.m.Arbeitsbrett(), GrundstellungBrett);
+  EXPECT_EQ(Reste(l.m), GetParam().reste);
+  // Shown in the comment style.
+  for (const std::string& rest : GetParam().reste) {
+    const size_t pos = l.m.Notationstext.find(rest);
+    ASSERT_NE(pos, std::string::npos) << rest;
+    bool alsKommentar = false;
+    for (const TKommentarbereich& k : l.m.Kommentarbereiche())
+      alsKommentar = alsKommentar || (k.Pos == static_cast<int32_t>(pos) + 1 &&
+                                      k.Laenge == static_cast<int32_t>(rest.size()));
+    EXPECT_TRUE(alsKommentar) << rest;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Leser, FehlerTest,
-                         ::testing::Values(FehlerFall{"1.e4 e5 2.Xf3", 2},
-                                           FehlerFall{"1.e4 e5 2.Nf3 {unclosed", 3},
-                                           FehlerFall{"1.e4 e5 2.Qd5", 2},   // no queen reaches
-                                           FehlerFall{"1.e4 e5 2.N", 2},     // too short
-                                           FehlerFall{"1.e4 e5 2.Nf9", 2},   // no square
-                                           FehlerFall{"1.e4 e5 2.e8=X", 2},  // promotion letter
-                                           FehlerFall{"1.e4 e5 2.o-o", 2},   // no Fischer game
-                                           FehlerFall{"1.(e4) e5", 0},
-                                           FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4}));
+INSTANTIATE_TEST_SUITE_P(
+    Leser, FehlerTest,
+    ::testing::Values(
+        FehlerFall{"1.e4 e5 2.Xf3 Nc6 {c} 1-0", 2, {"2.Xf3 Nc6 {c}"}},
+        FehlerFall{"1.e4 e5 2.Nf3 {unclosed", 3, {"{unclosed"}},
+        FehlerFall{"1.e4 e5 2.Qd5", 2, {"2.Qd5"}},    // no queen reaches
+        FehlerFall{"1.e4 e5 2.Q", 2, {"2.Q"}},        // too short
+        FehlerFall{"1.e4 e5 2.Nf9", 2, {"2.Nf9"}},    // no square
+        FehlerFall{"1.e4 e5 2.e8=X", 2, {"2.e8=X"}},  // promotion letter
+        FehlerFall{"1.e4 e5 2.o-o", 2, {"2.o-o"}},    // no Fischer game
+        FehlerFall{"1.(e4) e5", 0, {"1.(e4) e5"}},
+        FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4, {"3.Nzd2"}},
+        // An error inside a variation ends only that variation.
+        FehlerFall{"1.e4 e5 (1...c5 2.Xf3 (2.d4) d6) 2.Nf3 Nc6 *", 4, {"2.Xf3 (2.d4) d6"}},
+        FehlerFall{"1.e4 (1.Xd4 d5) (1.c4 {x} Qq) e5 2.Qj4", 2, {"1.Xd4 d5", "2.Qj4", "Qq"}}));
+
+// Annotations after a move and evaluation glyphs between moves, as the
+// main line's moves with their Zugbewertung (z) and Stellungsbewertung (s).
+struct AnmerkungFall {
+  const char* zuege;
+  const char* erwartet;
+};
+
+class Annotations : public ::testing::TestWithParam<AnmerkungFall> {};
+
+TEST_P(Annotations, SetTheMovesNags) {
+  Leser l;
+  ASSERT_EQ(l.Lade(GetParam().zuege), 0) << GetParam().zuege;
+  std::string text;
+  for (const TBaum* n = l.m.Wurzel->Erster; n; n = n->Naechster) {
+    text += text.empty() ? "" : " ";
+    text += IstNullzug(n->Zug) ? "--" : Name(n);
+    if (n->Zug.Zugbewertung) text += "/z" + std::to_string(n->Zug.Zugbewertung);
+    if (n->Zug.Stellungsbewertung) text += "/s" + std::to_string(n->Zug.Stellungsbewertung);
+  }
+  EXPECT_EQ(text, GetParam().erwartet) << GetParam().zuege;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leser, Annotations,
+    ::testing::Values(
+        AnmerkungFall{"1.e4! e5? 2.Nf3!! Nc6?? 3.Bb5!? a6?!",
+                      "e2e4/z1 e7e5/z3 g1f3/z2 b8c6/z4 f1b5/z5 a7a6/z6"},
+        AnmerkungFall{"1.e4 +- e5 -+ 2.d4 +/- d5 -/+ 3.c4 +/= c6 =/+ 4.Nc3 =",
+                      "e2e4/s18 e7e5/s19 d2d4/s16 d7d5/s17 c2c4/s14 c7c6/s15 b1c3/s11"},
+        AnmerkungFall{"1.e4 \xC2\xB1 e5 \xE2\x88\x93 2.d4 \xE2\xA9\xB2 d5 \xE2\xA9\xB1 3.c4 "
+                      "\xE2\x88\x9E c6 \xB1 4.Nc3 N",
+                      "e2e4/s16 e7e5/s17 d2d4/s14 d7d5/s15 c2c4/s13 c7c6/s16 b1c3/s146"},
+        // Null moves pass the turn; "-" and "+-+" alone neither end nor mark.
+        AnmerkungFall{"1.e4 -- 2.d4 Z0 3.c4 - e5 +-+", "e2e4 -- d2d4 -- c2c4 e7e5"},
+        AnmerkungFall{"1.e4 e5 \xC2\xBD-\xC2\xBD 2.Nf3", "e2e4 e7e5"}));
+
+TEST(Leser, NullMoveAndEnPassantBoards) {
+  Leser l;
+  ASSERT_EQ(l.Lade("1.e4 -- 2.e5 d5 3.exd6 e.p. *"), 0);
+  EXPECT_EQ(Endstellung(l.m).second, "rnbqkbnr/ppp1pppp/3P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq -");
+  // The notation shows the null move, and the writer writes it.
+  EXPECT_NE(l.m.Notationstext.find("1.e4 -- 2.e5"), std::string::npos) << l.m.Notationstext;
+  EXPECT_NE(l.m.PGNSchreiben().find("1.e4 -- 2.e5"), std::string::npos);
+}
+
+TEST(Leser, SemicolonCommentsAndPercentLines) {
+  Leser l;
+  ASSERT_EQ(l.m.LadePartie("[Event \"E\"]\n\n1.e4 ; best {by far}\n%e5 skipped\n"
+                           "e5 {a ; b\n%c} 2.Nf3 ;x\r\n*"),
+            0);
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
+  EXPECT_EQ(Knoten(l.m, {0})->Kommentar, "{best {by far}");
+  EXPECT_EQ(Knoten(l.m, {1})->Kommentar, "{a ; b %c}");
+  EXPECT_EQ(Knoten(l.m, {2})->Kommentar, "{x}");
+}
 
 TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   Leser l;
   l.m.SetEnglish(false);
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
   EXPECT_EQ(l.fehler, std::vector<std::string>{std::string(LesefehlerDeutsch)});
-  // "e2e4" names no origin the pawn rules accept: read, then reported by the layout.
+  // "e5" names an empty origin: read, then reported by the layout.
   l.m.SetEnglish(true);
-  EXPECT_EQ(l.Lade("1.e2e4"), 0);
+  EXPECT_EQ(l.Lade("1.e5"), 0);
   EXPECT_EQ(Hauptlinie(l.m).size(), 1u);
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
   // A failed load leaves the error marked, so a layout does not repeat it.
-  EXPECT_EQ(l.Lade("1.e2e4 e5 2.Xf3"), -1);
+  EXPECT_EQ(l.Lade("1.e5 d5 2.Xf3"), -1);
   EXPECT_EQ(l.fehler.size(), 1u);
+}
+
+TEST(Leser, TagSectionWithEmptyAndPercentLines) {
+  Leser l;
+  ASSERT_EQ(l.m.LadePartie("[Event \"A\"]\n\n[White \"B\"]\n% x\n\n[Black \"C\"]\n"
+                           "[FEN \"4k3/8/8/8/8/8/8/4K3 w - - 0 0\"]\n\n1.Kd2 *"),
+            0);
+  EXPECT_EQ(l.m.Partiedaten.Kopf.White, "B");
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Black, "C");
+  EXPECT_EQ(Hauptlinie(l.m), Namen{"e1d2"});
+  EXPECT_EQ(l.m.Partiedaten.StartZugNummer, 1);  // a full-move number 0 starts at 1
 }
 
 TEST(Leser, TagsLineEndsAndTextBeforeTheTags) {
@@ -423,6 +539,7 @@ TEST(Leser, DeeplyNestedVariationsLoadLayOutAndAreFreed) {
   ASSERT_EQ(l.Lade("1.e4 e5 " + std::string(tiefe, '(')), 0);
   ASSERT_EQ(l.Lade("1.e4 e5 " + std::string(tiefe, '(') + "1...c5"), 0);
   ASSERT_EQ(l.Lade("1." + std::string(tiefe, '(') + "e4"), -1);
-  // Before the first move number brackets are skipped like any other text.
-  ASSERT_EQ(l.Lade(std::string(tiefe, '(') + "1.e4"), 0);
+  // A variation before the first move replaces nothing: kept as read.
+  ASSERT_EQ(l.Lade(std::string(tiefe, '(') + "1.e4"), -1);
+  EXPECT_EQ(l.m.Wurzel->Rest.size(), static_cast<size_t>(tiefe) + 4);
 }
