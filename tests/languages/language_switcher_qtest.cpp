@@ -206,7 +206,7 @@ class LanguageSwitcherTest : public QObject {
   }
 
   void shortFileChangesOnlyItsRows() {
-    WriteLines(settings_dir_->filePath("Voll.lng"), "v", 173);
+    WriteLines(settings_dir_->filePath("Voll.lng"), "v", LanguageRowCount);
     WriteLines(settings_dir_->filePath("Kurz.lng"), "k", 50);
     switcher_->BuildLanguageMenu(menu_.get());
     QVERIFY(switcher_->LanguageClick(Entry("Voll")));
