@@ -444,7 +444,9 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
     return nullptr;
   }
   AddHistory(FromBytes(list->PGN1->FileName()));
-  QSize size = ListWindowSize;
+  // Wide enough for every column and the filter panel unless stored otherwise.
+  QSize size =
+      ListWindowSize.expandedTo(QSize(list->SpaltenSumme(), 0)).expandedTo(sub->minimumSizeHint());
   if (settings_.PGNHeight > 100) size.setHeight(settings_.PGNHeight);
   if (settings_.PGNWidth > 100) size.setWidth(settings_.PGNWidth);
   // A maximised window keeps its state; resizing it would leave it half of each.
@@ -693,6 +695,7 @@ QMdiSubWindow* TMainForm::AddChild(QWidget* window) {
   for (QMdiSubWindow* other : MDIArea->subWindowList())
     if (other->isMaximized()) maximised = true;
   QMdiSubWindow* sub = MDIArea->addSubWindow(window);
+  sub->setMinimumSize(sub->minimumSizeHint());
   AdoptChild(sub);
   if (maximised) {
     sub->showMaximized();

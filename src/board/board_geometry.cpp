@@ -47,7 +47,7 @@ int RundenGerade(int zaehler, int nenner) {
 }
 
 int AnimationsSchritt(int groesse) {
-  return std::max(4, (4 * groesse + 16) / 33);
+  return std::max(4, 4 * groesse / 33);
 }
 
 TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b, int schritt) {

@@ -165,7 +165,7 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   SpaltenbreitenAnpassen();
   // The filter panel's controls are never squeezed below their captions.
   setMinimumWidth(pFilter->layout()->minimumSize().width());
-  resize(std::max(520, minimumWidth()), 300);
+  resize(std::max({520, minimumWidth(), SpaltenSumme()}), 300);
 
   // Escape closes the window, whichever control has the focus.
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
@@ -203,6 +203,12 @@ int TMDIPGN::Spaltenbreite(int k) const {
   if (k == 3) wert = normal.horizontalAdvance(QStringLiteral("9999"));
   if (k == 4) wert = fettMetrik.horizontalAdvance(QStringLiteral("1/2-1/2"));
   return std::max({Mindestbreite[k], ueberschrift, wert + 2 * (k + 1) + 2});
+}
+
+int TMDIPGN::SpaltenSumme() const {
+  int summe = 2 * PGN1->frameWidth() + PGN1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  for (int k = 0; k < 5; ++k) summe += HeaderControl->sectionSize(k);
+  return summe;
 }
 
 void TMDIPGN::SpaltenbreitenAnpassen() {

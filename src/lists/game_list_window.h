@@ -69,6 +69,8 @@ class TMDIPGN : public QWidget {
   // to fit its caption and its widest value in the current fonts.
   int Spaltenbreite(int k) const;
   void SpaltenbreitenAnpassen();
+  // The width that shows every column whole.
+  int SpaltenSumme() const;
   void sbFilterClick();
   void bFilterClick();
   void bEmptyClick();

@@ -366,8 +366,11 @@ TMDIBrett* TMDIBrett::Oeffnen(QMdiArea& area, TPartienquelle* liste, int64_t gam
     platz = bildschirm ? bildschirm->availableGeometry().size() : QSize(1024, 768);
   }
   const QSize minimum = sub->minimumSizeHint();
-  int breite = 515;
-  int hoehe = 350;
+  // The default size grows with a frame larger than the screens it was made
+  // for (600 pixels high).
+  const double faktor = std::max(1.0, platz.height() / 600.0);
+  int breite = static_cast<int>(515 * faktor);
+  int hoehe = static_cast<int>(350 * faktor);
   if (const TSettings* s = rahmen.Settings) {
     if (s->BrettHeight > 100) hoehe = s->BrettHeight;
     if (s->BrettWidth > 100) breite = s->BrettWidth;

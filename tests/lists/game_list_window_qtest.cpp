@@ -321,11 +321,11 @@ class GameListTest : public QObject {
     QVERIFY(host.lastWarning);
     QCOMPARE(detached, 0);
     host.answer = true;
-    w->resize(333, 222);
+    w->resize(777, 222);
     QVERIFY(w->close());
     QCOMPARE(detached, 2);
     QCOMPARE(host.PGNHeight, 222);
-    QCOMPARE(host.PGNWidth, 333);
+    QCOMPARE(host.PGNWidth, 777);
     QVERIFY(!w->HasGameWindows());
 
     // The frame closing through its close box: no question, links cleared.
