@@ -499,6 +499,10 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->MDIArea->activeSubWindow(), game);
     frame->OpenDatabaseWindow();
     QVERIFY(frame->DatabaseWindow()->parentWidget()->isMaximized());
+    // So is a list opened then, at the full size of the area.
+    TMDIPGN* zweite = frame->OpenPGNList(PgnFile(*dir_, "more.pgn", 2));
+    QVERIFY(zweite->parentWidget()->isMaximized());
+    QCOMPARE(zweite->parentWidget()->size(), frame->MDIArea->viewport()->size());
   }
 
   // ---- Database window -----------------------------------------------------------
