@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QLocale>
 #include <QMdiArea>
@@ -177,7 +178,12 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->mPartien->title(), QString("&Games"));
     QCOMPARE(frame->bStop->toolTip(), QString("Cancel"));
     QCOMPARE(frame->mDatabase->text(), QString("Last PGN-files"));
+    const QString abbrechen = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    QCOMPARE(abbrechen, QString("Cancel"));
     QTest::keyClick(frame.get(), Qt::Key_1, Qt::ControlModifier);
+    // Qt's own dialogs speak German too where its translation is installed.
+    if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+      QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
     QCOMPARE(frame->mDatabase->text(), QString("Zuletzt geöffnete Datenbanken"));
     QCOMPARE(Languages().LanguageIndex(), 0);
     QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
