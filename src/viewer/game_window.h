@@ -69,7 +69,7 @@ TSpielfensterDialoge& QtSpielfensterDialoge();
 inline constexpr int NotationMinBreite = 240;  // the notation panel's least width
 inline constexpr int KnopfleisteHoehe = 26;    // pButtons below the board
 inline constexpr int MinQuadrat = 16;
-inline constexpr int MaxQuadrat = 1000;  // keeps the board bitmap finite
+inline constexpr int MaxQuadrat = 600;  // an 8K screen's height; keeps the bitmap finite
 
 // The square size for a board panel `breite` x `hoehe` with a frame of
 // `randbreite` around the board: the largest whole number (at least 16, at

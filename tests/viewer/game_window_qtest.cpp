@@ -299,7 +299,7 @@ class BrettfensterTest : public QObject {
     QTest::newRow("above 80") << 32 + 90 * 8 << 900 << 90 << int(TFigurenset::WinboardF80);
     QTest::newRow("below 16") << 32 + 10 * 8 << 900 << 16 << int(TFigurenset::F16);
     QTest::newRow("negative") << -500 << -500 << 16 << int(TFigurenset::F16);
-    QTest::newRow("huge") << 100000 << 100000 << 1000 << int(TFigurenset::WinboardF80);
+    QTest::newRow("huge") << 100000 << 100000 << MaxQuadrat << int(TFigurenset::WinboardF80);
   }
   void squareSizeIsTheLargestThatFits() {
     QFETCH(int, breite);
