@@ -193,6 +193,7 @@ void TMainForm::CreateControls() {
   pHint->setFrameShadow(QFrame::Sunken);
   pHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   row->addWidget(pHint, 1);
+  pHint->installEventFilter(this);  // a new width cuts the hint anew
   pTrace = new QWidget(Panel1);
   pTrace->setObjectName(QStringLiteral("pTrace"));
   pTrace->setFixedWidth(124);
@@ -595,7 +596,7 @@ void TMainForm::Sprachwechsel() {
   SetHint(mDatabase, QtText(Languages().LanguageText(RowDatabaseEntryHint)));
   FillHistoryMenu();
   // The status line shows no text of the language left.
-  pHint->clear();
+  ShowHint(QString());
   QtTranslationSetzen();
 }
 
@@ -827,7 +828,12 @@ void TMainForm::WindowMinimizeItemClick() {
 // Hints
 
 void TMainForm::ShowHint(const QString& hint) {
-  pHint->setText(LongHint(hint));
+  hint_ = LongHint(hint);
+  // A hint longer than the line ends in "…" (the tooltip holds it whole).
+  const int breite = pHint->contentsRect().width() - 2 * pHint->margin() - 4;
+  const QString text = pHint->fontMetrics().elidedText(hint_, Qt::ElideRight, std::max(0, breite));
+  pHint->setText(text);
+  pHint->setToolTip(text == hint_ ? QString() : hint_);
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -880,6 +886,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pHint && event->type() == QEvent::Resize) ShowHint(hint_);
   // No child window closes while a long operation lets events run.
   if (event->type() == QEvent::Close && ProgressRunning() &&
       qobject_cast<QMdiSubWindow*>(watched)) {

@@ -261,6 +261,7 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   QPointer<TMDIDatabase> database_;
   QAction* historyEnd_ = nullptr;  // the separator after the recent files
   QTranslator* qtTranslator_ = nullptr;
+  QString hint_;  // the status line's whole text
   // The game windows' messages and beep, through dialogs_.
   class GameDialogs : public TSpielfensterDialoge {
    public:

@@ -208,6 +208,10 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->pHint->text(), QString("lang"));
     frame->ShowHint("ganz");
     QCOMPARE(frame->pHint->text(), QString("ganz"));
+    const QString lang = QString("Zug ").repeated(400);
+    frame->ShowHint(lang);
+    QVERIFY(frame->pHint->text().endsWith(QChar(0x2026)));
+    QCOMPARE(frame->pHint->toolTip(), lang);
     frame->HelpAboutItem->trigger();
     QCOMPARE(dialogs_.abouts, 1);
   }
