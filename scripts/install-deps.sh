@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev qt6-translations-l10n
   libgtest-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
   clang-format git

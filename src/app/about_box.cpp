@@ -84,8 +84,8 @@ TAboutBox::TAboutBox(LinkOpener* opener, QWidget* parent)
   separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
   Label4 = new QLabel(QStringLiteral("Optionale Startparameter:\n"
-                                     "brevaro.exe c:\\xxx.pgn\n"
-                                     "( Datei xxx.pgn wird geladen)"),
+                                     "brevaro games.pgn 0\n"
+                                     "( Datei games.pgn wird geladen)"),
                       panel);
   Label4->setObjectName(QStringLiteral("Label4"));
 

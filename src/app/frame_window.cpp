@@ -11,17 +11,22 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -82,14 +87,13 @@ QString TDesktopDialogs::OpenFileName(QWidget* parent, const QString& title,
 
 bool TDesktopDialogs::Question(QWidget* parent, const QString& text, bool warning) {
   const QString title = QApplication::applicationDisplayName();
-  const auto answer =
-      warning ? QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No)
-              : QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No);
+  const auto answer = MessageBox(parent, warning ? QMessageBox::Warning : QMessageBox::Question,
+                                 title, text, QMessageBox::Yes | QMessageBox::No);
   return answer == QMessageBox::Yes;
 }
 
 void TDesktopDialogs::Error(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+  MessageBox(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
 }
 
 void TDesktopDialogs::About(QWidget* parent) {
@@ -98,7 +102,7 @@ void TDesktopDialogs::About(QWidget* parent) {
 }
 
 void TDesktopDialogs::Notice(QWidget* parent, const QString& text) {
-  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+  MessageBox(parent, QMessageBox::Information, QApplication::applicationDisplayName(), text);
 }
 
 void TDesktopDialogs::Beep() {
@@ -154,9 +158,10 @@ void TMainForm::FormCreate() {
   languages.SetDirectories(options_.SettingsDir, options_.ProgramDir);
   languages.WriteEnglishFile();
   languages.BuildLanguageMenu(mSprache);
-  // The Options menu is hidden: its entries act through the frame.
+  // The language entries' shortcuts act wherever the focus is in the frame.
   addActions(languages.MenuEntries());
   RegisterTexts();
+  Sprachwechsel();
   UpdateMenuItems();
   resize(1100, 720);
 }
@@ -188,6 +193,7 @@ void TMainForm::CreateControls() {
   pHint->setFrameShadow(QFrame::Sunken);
   pHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   row->addWidget(pHint, 1);
+  pHint->installEventFilter(this);  // a new width cuts the hint anew
   pTrace = new QWidget(Panel1);
   pTrace->setObjectName(QStringLiteral("pTrace"));
   pTrace->setFixedWidth(124);
@@ -236,16 +242,21 @@ void TMainForm::CreateMenus() {
   mClose = mPartien->addAction(German(37), this, [this] { mCloseClick(); });
   mClose->setObjectName(QStringLiteral("mClose"));
   SetHint(mClose, German(38));
+  // Row 60 is recorded by the database window itself; the entry only reads it.
+  mDatabase = mPartien->addAction(German(60), this, [this] { OpenDatabaseWindow(); });
+  mDatabase->setObjectName(QStringLiteral("mDatabase"));
+  SetHint(mDatabase, QtText(Languages().Text(RowDatabaseEntryHint, 0)));
+  connect(mPartien, &QMenu::aboutToShow, this, [this] { FillHistoryMenu(); });
   mPartien->addSeparator();
+  historyEnd_ = mPartien->addSeparator();
+  historyEnd_->setVisible(false);
   mExit = mPartien->addAction(German(39), this, [this] { mExitClick(); });
   mExit->setObjectName(QStringLiteral("mExit"));
   SetHint(mExit, German(40));
 
-  // Options: not in the menu bar, reached through its shortcuts.
   mOptions = bar->addMenu(German(25));
   mOptions->setObjectName(QStringLiteral("mOptions"));
   SetHint(mOptions->menuAction(), German(26));
-  mOptions->menuAction()->setVisible(false);
   mSprache = mOptions->addMenu(German(163));
   mSprache->setObjectName(QStringLiteral("mSprache"));
   mDiverses = mOptions->addMenu(German(164));
@@ -322,7 +333,8 @@ void TMainForm::RegisterTexts() {
                                     dialogText(132, &OpenDialogFilter),
                                     PropertyText(163, mSprache, "title"),
                                     PropertyText(164, mDiverses, "title"),
-                                });
+                                },
+                                [this](bool) { Sprachwechsel(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -337,12 +349,13 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
   ReadSettings();
-  if (settings_.MainHeight > 100 && settings_.MainWidth > 100)
-    resize(settings_.MainWidth, settings_.MainHeight);
-  else if (settings_.MainHeight > 100)
-    resize(width(), settings_.MainHeight);
-  else if (settings_.MainWidth > 100)
-    resize(settings_.MainWidth, height());
+  // Stored sizes fit the screen; without them the frame takes most of it.
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  const QSize platz = s ? s->availableGeometry().size() : QSize(1100, 720);
+  QSize groesse(platz.width() * 9 / 10, platz.height() * 9 / 10);
+  if (settings_.MainHeight > 100) groesse.setHeight(settings_.MainHeight);
+  if (settings_.MainWidth > 100) groesse.setWidth(settings_.MainWidth);
+  resize(groesse.boundedTo(platz));
   OpenCommandLine(commandLine_);
 }
 
@@ -356,6 +369,10 @@ void TMainForm::ReadSettings() {
   if (!path.isEmpty()) {
     LoadSettings(Bytes(path), settings_, [](const std::string& file) { return IstPGNDatei(file); });
   }
+  // The first start speaks the desktop's language, German or else English.
+  if (path.isEmpty() || !QFileInfo::exists(path))
+    settings_.English = options_.Locale.language() == QLocale::German ? 0 : 1;
+  FillHistoryMenu();
   mKoord->setChecked(settings_.Koordinaten);
   mAnimation->setChecked(settings_.Animation);
   LanguageSwitcher& languages = Localization();
@@ -428,10 +445,13 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
     return nullptr;
   }
   AddHistory(FromBytes(list->PGN1->FileName()));
-  QSize size = ListWindowSize;
+  // Wide enough for every column and the filter panel unless stored otherwise.
+  QSize size =
+      ListWindowSize.expandedTo(QSize(list->SpaltenSumme(), 0)).expandedTo(sub->minimumSizeHint());
   if (settings_.PGNHeight > 100) size.setHeight(settings_.PGNHeight);
   if (settings_.PGNWidth > 100) size.setWidth(settings_.PGNWidth);
-  sub->resize(size);
+  // A maximised window keeps its state; resizing it would leave it half of each.
+  if (!sub->isMaximized()) sub->resize(InDenBereich(size));
   return list;
 }
 
@@ -465,6 +485,7 @@ void TMainForm::OpenGame(TMDIPGN* list, const std::string& pgnGame, int64_t game
 }
 
 void TMainForm::PlaceGameWindow(QMdiSubWindow* sub, QMdiSubWindow* listSub) {
+  if (sub->isMaximized()) return;
   // Beside, below or before the list the game came from, else in a cascade
   // from the top left: the first place inside the area that covers no other
   // window, or else the one that covers least of them.
@@ -538,12 +559,72 @@ TMDIDatabase* TMainForm::OpenDatabaseWindow() {
   QSize size = DatabaseWindowSize;
   if (settings_.DatabaseHeight > 50) size.setHeight(settings_.DatabaseHeight);
   if (settings_.DatabaseWidth > 50) size.setWidth(settings_.DatabaseWidth);
-  sub->resize(size);
+  // A maximised window keeps its state; resizing it would leave it half of each.
+  if (!sub->isMaximized()) sub->resize(InDenBereich(size));
   return window;
 }
 
 void TMainForm::HistoryChanged() {
   if (database_) database_->SetHistory(settings_.History);
+  FillHistoryMenu();
+}
+
+void TMainForm::FillHistoryMenu() {
+  for (QAction* a : HistoryItems) {
+    mPartien->removeAction(a);
+    delete a;
+  }
+  HistoryItems.clear();
+  const QString hint = QtText(Languages().LanguageText(RowRecentFileHint));
+  int number = 1;
+  for (const std::string& entry : settings_.History) {
+    const QString path = FromBytes(HistoryPath(entry));
+    QString name = QFileInfo(path).fileName();
+    name.replace(QLatin1Char('&'), QLatin1String("&&"));
+    auto* a = new QAction(QStringLiteral("&%1 %2").arg(number++).arg(name), mPartien);
+    SetHint(a, hint + QStringLiteral(": ") + path);
+    connect(a, &QAction::triggered, this, [this, path] { OpenPGNList(path); });
+    mPartien->insertAction(historyEnd_, a);
+    HistoryItems << a;
+  }
+  historyEnd_->setVisible(!HistoryItems.isEmpty());
+}
+
+void TMainForm::Sprachwechsel() {
+  const bool deutsch = Languages().LanguageIndex() == 0;
+  mDatabase->setText(deutsch ? German(60) : QtText(Languages().LanguageText(60)));
+  SetHint(mDatabase, QtText(Languages().LanguageText(RowDatabaseEntryHint)));
+  FillHistoryMenu();
+  // The status line shows no text of the language left.
+  ShowHint(QString());
+  QtTranslationSetzen();
+}
+
+void TMainForm::QtTranslationSetzen() {
+  const bool deutsch = Languages().LanguageIndex() == 0;
+  if (deutsch && !qtTranslator_) {
+    auto* t = new QTranslator(this);
+    if (t->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(t);
+      qtTranslator_ = t;
+    } else {
+      delete t;  // no translation installed: Qt's dialogs stay English
+    }
+  } else if (!deutsch && qtTranslator_) {
+    QCoreApplication::removeTranslator(qtTranslator_);
+    delete qtTranslator_;
+    qtTranslator_ = nullptr;
+  }
+}
+
+QSize TMainForm::InDenBereich(QSize size) const {
+  QSize platz = MDIArea->viewport()->size();
+  if (!MDIArea->isVisible() || platz.isEmpty()) {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    platz = s ? s->availableGeometry().size() : QSize(1024, 768);
+  }
+  return size.boundedTo(platz);
 }
 
 void TMainForm::StorePGNSize(int height, int width) {
@@ -610,9 +691,18 @@ void TMainForm::Progress(int percent, TCancelMode& cancelMode) {
 
 QMdiSubWindow* TMainForm::AddChild(QWidget* window) {
   window->setAttribute(Qt::WA_DeleteOnClose);
+  // Beside a maximised window a new one opens maximised too.
+  bool maximised = false;
+  for (QMdiSubWindow* other : MDIArea->subWindowList())
+    if (other->isMaximized()) maximised = true;
   QMdiSubWindow* sub = MDIArea->addSubWindow(window);
+  sub->setMinimumSize(sub->minimumSizeHint());
   AdoptChild(sub);
-  sub->show();
+  if (maximised) {
+    sub->showMaximized();
+  } else {
+    sub->show();
+  }
   return sub;
 }
 
@@ -738,7 +828,12 @@ void TMainForm::WindowMinimizeItemClick() {
 // Hints
 
 void TMainForm::ShowHint(const QString& hint) {
-  pHint->setText(LongHint(hint));
+  hint_ = LongHint(hint);
+  // A hint longer than the line ends in "…" (the tooltip holds it whole).
+  const int breite = pHint->contentsRect().width() - 2 * pHint->margin() - 4;
+  const QString text = pHint->fontMetrics().elidedText(hint_, Qt::ElideRight, std::max(0, breite));
+  pHint->setText(text);
+  pHint->setToolTip(text == hint_ ? QString() : hint_);
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -791,6 +886,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pHint && event->type() == QEvent::Resize) ShowHint(hint_);
   // No child window closes while a long operation lets events run.
   if (event->type() == QEvent::Close && ProgressRunning() &&
       qobject_cast<QMdiSubWindow*>(watched)) {

@@ -6,6 +6,7 @@
 // most eight entries, newest first.
 #pragma once
 
+#include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSize>
@@ -32,6 +33,7 @@ class QMenu;
 class QMimeData;
 class QProgressBar;
 class QToolButton;
+class QTranslator;
 
 namespace brevaro {
 
@@ -73,6 +75,9 @@ struct TMainFormOptions {
   QString SettingsDir;  // brevaro.ini and English.lng; empty: settings are not saved
   std::vector<std::string> Parameters;  // positional command-line parameters
   TFrameDialogs* Dialogs = nullptr;     // null: the desktop's
+  // Picks the language at the first start (no brevaro.ini): German for a
+  // German locale, English otherwise. A stored language always wins.
+  QLocale Locale;
 };
 
 class TMainForm : public QMainWindow, public TCollectionHost {
@@ -199,6 +204,8 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   QAction* WindowArrangeItem = nullptr;
   QAction* WindowMinimizeItem = nullptr;
   QAction* HelpAboutItem = nullptr;
+  QAction* mDatabase = nullptr;  // Games: opens the database window (row 60)
+  QList<QAction*> HistoryItems;  // Games: the recently used files, newest first
 
  protected:
   bool event(QEvent* event) override;
@@ -225,8 +232,17 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   TMDIPGN* FindListWindow(const QString& path) const;
   // Moves a new game window where it hides as little as possible.
   void PlaceGameWindow(QMdiSubWindow* sub, QMdiSubWindow* listSub);
-  // The database window gets a copy of History.
+  // The database window and the Games menu get a copy of History.
   void HistoryChanged();
+  void FillHistoryMenu();
+  // The texts the language registry does not carry, the status line and
+  // Qt's own translation follow the language chosen.
+  void Sprachwechsel();
+  // Qt's own dialogs follow the language: its German translation when
+  // German is chosen (none installed is no error).
+  void QtTranslationSetzen();
+  // A stored window size that fits the frame's client area.
+  QSize InDenBereich(QSize size) const;
   // Local PGN files among dropped or dragged data.
   static QStringList DroppedFiles(const QMimeData* data);
 
@@ -243,6 +259,9 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   bool stopFlag_ = false;
   bool settingsWritten_ = false;
   QPointer<TMDIDatabase> database_;
+  QAction* historyEnd_ = nullptr;  // the separator after the recent files
+  QTranslator* qtTranslator_ = nullptr;
+  QString hint_;  // the status line's whole text
   // The game windows' messages and beep, through dialogs_.
   class GameDialogs : public TSpielfensterDialoge {
    public:

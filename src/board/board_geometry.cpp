@@ -1,5 +1,6 @@
 #include "board/board_geometry.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace brevaro {
@@ -45,7 +46,13 @@ int RundenGerade(int zaehler, int nenner) {
   return q;
 }
 
-TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b) {
+int AnimationsSchritt(int groesse) {
+  return std::max(4, 4 * groesse / 33);
+}
+
+TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b, int schritt) {
+  const int gerade = std::max(1, schritt);
+  const int halb = std::max(1, gerade / 2);
   TAnimation p;
   const int dy = a.Top - b.Top;
   const int dx = a.Right - b.Right;
@@ -55,18 +62,18 @@ TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b) {
   int sh = 0;
   if (dy == 0) {
     nv += 1;
-    sh = dx < 0 ? -4 : 4;
+    sh = dx < 0 ? -gerade : gerade;
   } else if (dx == 0) {
     nh += 1;
-    sv = dy < 0 ? -4 : 4;
+    sv = dy < 0 ? -gerade : gerade;
   } else {
-    sv = dy < 0 ? -4 : 4;
-    sh = dx < 0 ? -4 : 4;
+    sv = dy < 0 ? -gerade : gerade;
+    sh = dx < 0 ? -gerade : gerade;
     if (std::abs(dy) > std::abs(dx)) {
-      sh = dx < 0 ? -2 : 2;
+      sh = dx < 0 ? -halb : halb;
       nh += 1;
     } else if (std::abs(dy) < std::abs(dx)) {
-      sv = dy < 0 ? -2 : 2;
+      sv = dy < 0 ? -halb : halb;
       nv += 1;
     }
   }

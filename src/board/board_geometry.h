@@ -61,7 +61,11 @@ struct TAnimation {
   std::vector<TRechteck> Zwischen;
   int Durchlaeufe = 0;
 };
-TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b);
+// `schritt` is the straight step in pixels (diagonal steps take half of it
+// on the shorter axis); the board scales it with its squares.
+TAnimation AnimationPlanen(const TRechteck& a, const TRechteck& b, int schritt = 4);
+// The step for a square size: 4 pixels at 33-pixel squares, growing with them.
+int AnimationsSchritt(int groesse);
 
 // Top-left corner that keeps a window of the given size inside the screen area.
 struct TPunkt {

@@ -9,6 +9,7 @@
 
 #include "board/board_widget.h"
 #include "board/promotion_window.h"
+#include "languages/language_switcher.h"
 
 namespace brevaro {
 
@@ -17,7 +18,7 @@ namespace {
 class TQtBrettUmgebung : public TBrettUmgebung {
  public:
   void Fehlermeldung(QWidget* eltern, const QString& text) override {
-    QMessageBox::critical(eltern, QString(), text, QMessageBox::Ok);
+    MessageBox(eltern, QMessageBox::Critical, QString(), text);
   }
   void Piepen() override { QApplication::beep(); }
   void Pause(int ms) override {

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "board/board_move.h"
@@ -53,8 +55,6 @@ TBrett::TBrett(QWidget* owner) : QWidget(owner), umgebung_(&QtBrettUmgebung()) {
   zug_ = TZug{};
   zug_.AmZug = 0;  // created zero-filled
   NichtsGezeichnet(gezeichnet_);
-  hintergrund_ = QImage(32, 32, QImage::Format_RGB32);
-  hintergrund_.fill(0xffffffff);
   BildGroesseSetzen(32);
   felder_ = FelderBerechnen(32);
   setMouseTracking(true);
@@ -68,9 +68,41 @@ void TBrett::setUmgebung(TBrettUmgebung* u) {
 }
 
 void TBrett::BildGroesseSetzen(int s) {
-  bild_ = QImage(8 * s, 8 * s, QImage::Format_RGB32);
+  // The bitmap has the screen's device pixels: pieces stay sharp at any
+  // scaling, and everything is drawn in square coordinates times dpr_.
+  dpr_ = std::max(1.0, devicePixelRatioF());
+  const int p = Physisch(8 * s);
+  bild_ = QImage(p, p, QImage::Format_RGB32);
+  bild_.setDevicePixelRatio(dpr_);
   bild_.fill(0xffffffff);
+  const int f = Physisch(s);
+  hintergrund_ = QImage(f, f, QImage::Format_RGB32);
+  hintergrund_.fill(0xffffffff);
+  zeichenstrip_ = QImage();
   setFixedSize(8 * s, 8 * s);
+}
+
+int TBrett::Physisch(int v) const {
+  return static_cast<int>(std::lround(v * dpr_));
+}
+
+QRect TBrett::Physisch(const QRect& r) const {
+  const int l = Physisch(r.left()), t = Physisch(r.top());
+  return QRect(l, t, Physisch(r.left() + r.width()) - l, Physisch(r.top() + r.height()) - t);
+}
+
+const QImage& TBrett::Zeichenstrip() {
+  // The strip at the square's size in device pixels, made when first needed.
+  const int pixel = Physisch(groesse_);
+  if (zeichenstrip_.isNull() || zeichenstrip_.width() != 12 * pixel) {
+    QImage strip;
+    if (figuren_ != TFigurenset::User) {
+      const int eigene = FigurensatzGroesse(figuren_);
+      strip = eigene == pixel ? figurenbild_ : FigurensatzZeichnen(figuren_, pixel);
+    }
+    zeichenstrip_ = strip.isNull() ? StripSkalieren(figurenbild_, pixel) : strip;
+  }
+  return zeichenstrip_;
 }
 
 const TFischerInfo* TBrett::AktiveFischerInfo() const {
@@ -91,6 +123,8 @@ void TBrett::setFiguren(TFigurenset f) {
       Sanduhr sanduhr;
       figurenbild_ = FigurensatzErzeugen(f);
     }
+    figuren_ = f;
+    zeichenstrip_ = QImage();
     Neuzeichnen(true);
     userFiguren_.clear();
   }
@@ -116,14 +150,12 @@ void TBrett::setUserFiguren(const QString& datei) {
   userFiguren_ = datei;
 }
 
-void TBrett::setGroesse(int8_t wert) {
+void TBrett::setGroesse(int16_t wert) {
   const int v = std::abs(static_cast<int>(wert));
-  if (v == groesse_ || v < 10 || v > 99) return;
-  BildGroesseSetzen(v);
-  hintergrund_ = QImage(v, v, QImage::Format_RGB32);
-  hintergrund_.fill(0xffffffff);
-  felder_ = FelderBerechnen(v);
+  if (v == groesse_ || v < 10 || v > 1000) return;
   groesse_ = v;
+  BildGroesseSetzen(v);
+  felder_ = FelderBerechnen(v);
   Neuzeichnen(true);
 }
 
@@ -175,9 +207,10 @@ void TBrett::FeldZeichnen(int n) {
   const QRect r = QRechteck(n);
   if (muster.isNull()) {
     const QRgb farbe = 0xff000000 | (dunkel ? schwarzFarbe_ : weissFarbe_);
-    for (int y = r.top(); y <= r.bottom(); ++y) {
+    const QRect p = Physisch(r).intersected(bild_.rect());
+    for (int y = p.top(); y <= p.bottom(); ++y) {
       auto* zeile = reinterpret_cast<QRgb*>(bild_.scanLine(y));
-      for (int x = r.left(); x <= r.right(); ++x) zeile[x] = farbe;
+      for (int x = p.left(); x <= p.right(); ++x) zeile[x] = farbe;
     }
   } else {
     QPainter p(&bild_);
@@ -187,7 +220,7 @@ void TBrett::FeldZeichnen(int n) {
 
 void TBrett::FigurZeichnen(int n, int code) {
   if (n < 0 || n > 63) return;
-  brevaro::FigurZeichnen(bild_, QRechteck(n), figurenbild_, code);
+  brevaro::FigurZeichnen(bild_, Physisch(QRechteck(n)), Zeichenstrip(), code);
   if (blind_) FeldZeichnen(n);
 }
 
@@ -232,8 +265,13 @@ void TBrett::Drehen() {
 }
 
 void TBrett::paintEvent(QPaintEvent*) {
+  // Moved to a screen of another pixel ratio: the bitmap follows.
+  if (std::max(1.0, devicePixelRatioF()) != dpr_ && !zeichnensperre_) {
+    BildGroesseSetzen(groesse_);
+    Neuzeichnen(true);
+  }
   QPainter p(this);
-  p.drawImage(0, 0, bild_);
+  p.drawImage(QPoint(0, 0), bild_);
 }
 
 // ---------------------------------------------------------------------------
@@ -248,6 +286,7 @@ void TBrett::StellungSetzen(const TSchachbrett& brett, const TZug& zug) {
 void TBrett::FigurenUebernehmen(const QImage& strip, TFigurenset f) {
   figurenbild_ = strip.convertToFormat(QImage::Format_RGB32);
   figuren_ = f;
+  zeichenstrip_ = QImage();
   userFiguren_.clear();
 }
 
@@ -266,6 +305,7 @@ bool TBrett::BenutzerFigurenLaden(const QString& datei) {
     return false;
   }
   figurenbild_ = probe.convertToFormat(QImage::Format_RGB32);
+  zeichenstrip_ = QImage();
   return true;
 }
 
@@ -273,11 +313,12 @@ bool TBrett::BenutzerFigurenLaden(const QString& datei) {
 // The floating piece
 
 void TBrett::HintergrundSichern(const TRechteck& r) {
-  for (int y = 0; y < groesse_; ++y) {
+  const int g = hintergrund_.width(), links = Physisch(r.Left), oben = Physisch(r.Top);
+  for (int y = 0; y < g; ++y) {
     auto* ziel = reinterpret_cast<QRgb*>(hintergrund_.scanLine(y));
-    const int by = r.Top + y;
-    for (int x = 0; x < groesse_; ++x) {
-      const int bx = r.Left + x;
+    const int by = oben + y;
+    for (int x = 0; x < g; ++x) {
+      const int bx = links + x;
       ziel[x] = bx >= 0 && by >= 0 && bx < bild_.width() && by < bild_.height()
                     ? bild_.pixel(bx, by)
                     : 0xffffffff;
@@ -286,13 +327,14 @@ void TBrett::HintergrundSichern(const TRechteck& r) {
 }
 
 void TBrett::HintergrundZurueck(const TRechteck& r) {
-  for (int y = 0; y < groesse_; ++y) {
-    const int by = r.Top + y;
+  const int g = hintergrund_.width(), links = Physisch(r.Left), oben = Physisch(r.Top);
+  for (int y = 0; y < g; ++y) {
+    const int by = oben + y;
     if (by < 0 || by >= bild_.height()) continue;
     const auto* quelle = reinterpret_cast<const QRgb*>(hintergrund_.constScanLine(y));
     auto* ziel = reinterpret_cast<QRgb*>(bild_.scanLine(by));
-    for (int x = 0; x < groesse_; ++x) {
-      const int bx = r.Left + x;
+    for (int x = 0; x < g; ++x) {
+      const int bx = links + x;
       if (bx >= 0 && bx < bild_.width()) ziel[bx] = quelle[x];
     }
   }
@@ -304,7 +346,8 @@ void TBrett::SchwebeFigurZeichnen(const TRechteck& alt, const TRechteck& neu, in
   // whatever an earlier float left in the buffer.
   if (!(alt == neu)) HintergrundZurueck(alt);
   HintergrundSichern(neu);
-  brevaro::FigurZeichnen(bild_, QRect(neu.Left, neu.Top, groesse_, groesse_), figurenbild_, code);
+  brevaro::FigurZeichnen(bild_, Physisch(QRect(neu.Left, neu.Top, groesse_, groesse_)),
+                         Zeichenstrip(), code);
   update();
 }
 
@@ -375,7 +418,7 @@ void TBrett::ZugAnimieren() {
   const TRechteck a = Rechteck(Nr(zug_.Von));
   const TRechteck b = Rechteck(Nr(zug_.Nach));
   const int figur = stellung_[zug_.Von];
-  const TAnimation plan = AnimationPlanen(a, b);
+  const TAnimation plan = AnimationPlanen(a, b, AnimationsSchritt(groesse_));
   TRechteck r = a;
   HintergrundSichern(a);
   struct Sperre {

@@ -43,7 +43,7 @@ class TBrett : public QWidget {
   QString UserFiguren() const { return userFiguren_; }
   void setUserFiguren(const QString& datei);
   int Groesse() const { return groesse_; }
-  void setGroesse(int8_t v);
+  void setGroesse(int16_t v);  // 10 .. 1000 pixels; others are ignored
   bool Grundstellung() const { return grundstellung_; }
   void setGrundstellung(bool v);
   bool Ziehenmoeglich() const { return ziehenmoeglich_; }
@@ -75,7 +75,11 @@ class TBrett : public QWidget {
   const TZug& Zug() const { return zug_; }
   const std::array<int32_t, 120>& Gezeichnet() const { return gezeichnet_; }
   const TFeldrechtecke& Feldrechtecke() const { return felder_; }
-  const QImage& Bild() const { return bild_; }  // the board bitmap
+  // The board bitmap, in device pixels (devicePixelRatio() of the screen).
+  const QImage& Bild() const { return bild_; }
+  // The piece strip pieces are drawn from: the set at the square's size in
+  // device pixels (see FigurensatzZeichnen, StripSkalieren).
+  const QImage& Zeichenstrip();
   bool Gedreht() const { return gedreht_; }
   bool Blind() const { return blind_; }
   void setBlind(bool v) { blind_ = v; }  // takes effect at the next redraw
@@ -168,6 +172,8 @@ class TBrett : public QWidget {
   void ZugAnimieren();
   void FeldNeuZeichnen(int index);  // empty square, then its piece
   void BildGroesseSetzen(int s);
+  int Physisch(int v) const;  // square coordinates to device pixels
+  QRect Physisch(const QRect& r) const;
   void AufbauDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, QPoint p);
   void AufbauBewegen(QPoint p);
 
@@ -175,6 +181,8 @@ class TBrett : public QWidget {
   TZug zug_{};
   std::array<int32_t, 120> gezeichnet_{};
   QImage figurenbild_;
+  QImage zeichenstrip_;  // figurenbild_ at the drawn size, made on demand
+  double dpr_ = 1.0;
   QImage bild_;
   QImage weissMuster_;
   QImage schwarzMuster_;

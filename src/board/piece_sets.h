@@ -42,6 +42,17 @@ QImage StripAusLaeufen(std::span<const unsigned char> laeufe, int s);
 // The strip of a built-in set; User and unknown values give F32.
 QImage FigurensatzErzeugen(TFigurenset f);
 
+// The strip of a built-in set at `pixel` pixels per piece (16 .. 8000),
+// rendered from the set's vector drawing ("merida" for BookupF40, "cburnett"
+// for every other set) the way the stored strips were made: the drawing's
+// cover as mask, its dark pixels and the mask's edge as image. At the set's
+// own size it is the stored strip. A null image for pixel out of range.
+QImage FigurensatzZeichnen(TFigurenset f, int pixel);
+
+// A strip (user or built-in) at `pixel` pixels per piece: scaled smoothly,
+// then made two-coloured again. The strip itself when it has that size.
+QImage StripSkalieren(const QImage& strip, int pixel);
+
 // Strip cell 1..12 of a piece code, 0 when the code has none (empty, border).
 inline int FigurZelle(int code) {
   if (code >= 1 && code <= 6) return code;

@@ -2,7 +2,7 @@
 // inside a text is the byte 0xA7 ("§" in Windows-1252). The program writes
 // Windows-1252 with CR LF; it reads UTF-8 when the bytes are valid UTF-8,
 // otherwise Windows-1252, with CR LF, LF or CR line ends. Texts in memory are
-// UTF-8 with "\r" line breaks. Reading never yields more than 173 texts.
+// UTF-8 with "\r" line breaks. Reading never yields more than LanguageRowCount texts.
 #pragma once
 
 #include <string>
@@ -12,12 +12,12 @@
 namespace brevaro {
 
 // The most bytes read from a language file; the rest of a larger file is
-// ignored (173 lines of text never need that much).
+// ignored (a few hundred lines of text never need that much).
 inline constexpr size_t MaxLanguageFileBytes = 4 * 1024 * 1024;
 
 // The bytes of a language file holding the given texts, one line each.
 std::string EncodeLanguageFile(const std::vector<std::string>& texts);
-// The texts of a language file's bytes: at most 173, with line breaks as "\r".
+// The texts of a language file's bytes: at most LanguageRowCount, with line breaks as "\r".
 std::vector<std::string> DecodeLanguageFile(std::string_view bytes);
 
 // The bytes of English.lng: the built-in English column.

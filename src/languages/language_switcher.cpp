@@ -2,6 +2,7 @@
 
 #include "languages/language_file.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QActionGroup>
@@ -105,8 +106,29 @@ TextBinding HeaderText(int row, QAbstractItemModel* model, int section) {
 
 LanguageSwitcher::LanguageSwitcher(LanguageTable& table) : table_(table) {
   OnError = [](const QString& message) {
-    QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Brevaro"), message);
+    MessageBox(QApplication::activeWindow(), QMessageBox::Warning, QStringLiteral("Brevaro"),
+               message);
   };
+}
+
+void ButtonTexts(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, int> rows[] = {{QMessageBox::Yes, RowYes},
+                                                              {QMessageBox::No, RowNo},
+                                                              {QMessageBox::Ok, RowOk},
+                                                              {QMessageBox::Cancel, RowCancel}};
+  for (auto [which, row] : rows) {
+    if (QAbstractButton* b = box.button(which)) b->setText(QtText(Languages().LanguageText(row)));
+  }
+}
+
+QMessageBox::StandardButton MessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                       const QString& title, const QString& text,
+                                       QMessageBox::StandardButtons buttons,
+                                       QMessageBox::StandardButton standard) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  if (standard != QMessageBox::NoButton) box.setDefaultButton(standard);
+  ButtonTexts(box);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 LanguageSwitcher::~LanguageSwitcher() {

@@ -35,6 +35,7 @@
 #include "languages/language_table.h"
 
 #include <QList>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
 #include <QString>
@@ -49,6 +50,15 @@ class QObject;
 class QWidget;
 
 namespace brevaro {
+
+// A modal message box whose Yes, No, OK and Cancel buttons carry the texts
+// of rows 173..176 in the current language; returns the button chosen.
+QMessageBox::StandardButton MessageBox(
+    QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton standard = QMessageBox::NoButton);
+// Sets the button texts of a message box from the table (as MessageBox does).
+void ButtonTexts(QMessageBox& box);
 
 // Table texts (UTF-8, "\r" line breaks) to Qt ("\n") and back.
 QString QtText(const std::string& text);

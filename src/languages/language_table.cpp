@@ -202,6 +202,14 @@ constexpr std::array<std::string_view, LanguageRowCount> kEnglish = {
     "Clear all",
     "Now the ECO-code will be assigned to all games of this database.\rContinue?",
     "Analyze openings",
+    // Message box buttons
+    "Yes",
+    "No",
+    "OK",
+    "Cancel",
+    // Games menu: the database window and the recent files
+    "|Shows the recently opened PGN files; drag marked games onto one to append them",
+    "|Opens this PGN file",
 };
 
 struct BuiltInGerman {
@@ -209,7 +217,7 @@ struct BuiltInGerman {
   std::string_view text;
 };
 
-// Rows 0..21 and 171 carry built-in German; every other German cell starts
+// Rows 0..21, 171 and 173..178 carry built-in German; every other German cell starts
 // empty and is filled, for the recorded rows, from the windows.
 constexpr BuiltInGerman kGerman[] = {
     {0,
@@ -240,6 +248,14 @@ constexpr BuiltInGerman kGerman[] = {
     {20, "Beim Laden der Partie ist ein Fehler aufgetreten."},
     {21, "Partie wurde geändert.\rSpeichern?"},
     {171, "Allen Partien aus dieser Datenbank wird der ECO-Code zugeordnet.\rWeitermachen?"},
+    {173, "Ja"},
+    {174, "Nein"},
+    {175, "OK"},
+    {176, "Abbrechen"},
+    {177,
+     "|Zeigt die zuletzt geöffneten PGN-Dateien; markierte Partien dorthin ziehen, um sie "
+     "anzuhängen"},
+    {178, "|Öffnet diese PGN-Datei"},
 };
 
 using K = LanguageWindowKind;

@@ -12,7 +12,15 @@
 
 namespace brevaro {
 
-inline constexpr int LanguageRowCount = 173;
+inline constexpr int LanguageRowCount = 179;
+
+// Rows added after the first 173 (older .lng files end before them).
+inline constexpr int RowYes = 173;
+inline constexpr int RowNo = 174;
+inline constexpr int RowOk = 175;
+inline constexpr int RowCancel = 176;
+inline constexpr int RowDatabaseEntryHint = 177;  // Games menu, database window entry
+inline constexpr int RowRecentFileHint = 178;     // Games menu, a recent file
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";
@@ -41,7 +49,7 @@ std::string_view BuiltInText(int row, int column);
 
 class LanguageTable {
  public:
-  // Built-in texts: German of rows 0..21 and 171, the English column.
+  // Built-in texts: German of rows 0..21, 171 and 173..178, the English column.
   LanguageTable();
 
   // 0 selects column 0 (German), 1 column 1; any other value makes
@@ -49,7 +57,7 @@ class LanguageTable {
   int LanguageIndex() const { return language_index_; }
   void SetLanguageIndex(int index) { language_index_ = index; }
 
-  // Text of Row in column LanguageIndex; "Error" when Row is not in 0..172
+  // Text of Row in column LanguageIndex; "Error" when Row is out of range
   // or LanguageIndex is not 0 or 1.
   std::string LanguageText(int row) const;
 
@@ -58,8 +66,8 @@ class LanguageTable {
   // Sets a cell; ignored out of range.
   void SetText(int row, int column, std::string_view text);
 
-  // Replaces column 1 of rows 0 .. min(173, lines.size()) - 1; the other
-  // rows keep their texts. Lines beyond row 172 are ignored.
+  // Replaces column 1 of rows 0 .. min(LanguageRowCount, lines.size()) - 1;
+  // the other rows keep their texts. Lines beyond the last row are ignored.
   void SetSecondColumn(std::span<const std::string> lines);
 
  private:

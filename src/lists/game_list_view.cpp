@@ -162,6 +162,16 @@ void TPGN::MarkOnly(int64_t row) {
   scrollTo(i);
 }
 
+void TPGN::StepMark(int64_t row) {
+  if (row < 0 || row >= model_.Angezeigt()) return;
+  QItemSelectionModel* auswahl = selectionModel();
+  const QModelIndex alt = auswahl->currentIndex();
+  if (alt.isValid() && alt.row() != row) auswahl->select(alt, QItemSelectionModel::Deselect);
+  const QModelIndex i = model_.index(static_cast<int>(row));
+  auswahl->setCurrentIndex(i, QItemSelectionModel::Select);
+  scrollTo(i);
+}
+
 std::vector<int64_t> TPGN::MarkedRows() const {
   std::vector<int64_t> rows;
   for (const QItemSelectionRange& r : selectionModel()->selection()) {
@@ -202,7 +212,7 @@ TPGN::TStep TPGN::StepGame(bool next) {
       step.Wrapped = true;
     }
   }
-  MarkOnly(neu);
+  StepMark(neu);
   GetGame(GameOfRow(neu), step.GameID, step.PGNGame);
   return step;
 }

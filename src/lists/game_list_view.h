@@ -112,6 +112,9 @@ class TPGN : public QListView {
   int64_t CurrentRow() const;
   // Unmarks every row, marks `row` and makes it current.
   void MarkOnly(int64_t row);
+  // Stepping from the current row to `row`: unmarks only the current row,
+  // marks `row` and makes it current; the user's other marks stay.
+  void StepMark(int64_t row);
   // The marked rows in display order.
   std::vector<int64_t> MarkedRows() const;
   // Opens the current row's game through OnPGNDblClick.
@@ -120,8 +123,8 @@ class TPGN : public QListView {
   // The game before or after the current row, for a game window stepping
   // through this list: after the last row comes the first and before the
   // first the last (Wrapped; the caller beeps); without a current row, the
-  // first (next) or the last (previous). That row becomes the only marked
-  // and the current row. GameID is -1 when the list has no rows.
+  // first (next) or the last (previous). The row left is unmarked (other
+  // marks stay) and the new one marked and made current. GameID is -1 when the list has no rows.
   struct TStep {
     int64_t GameID = -1;
     std::string PGNGame;

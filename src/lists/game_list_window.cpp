@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -53,8 +54,6 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   HeaderControl->setSectionResizeMode(QHeaderView::Interactive);
   HeaderControl->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   HeaderControl->setFixedHeight(HeaderControl->fontMetrics().height() + 8);
-  const int breiten[5] = {50, 200, 150, 50, 50};
-  for (int k = 0; k < 5; ++k) HeaderControl->resizeSection(k, breiten[k]);
   SetHint(HeaderControl, Deutsch(67));
   connect(HeaderControl, &QHeaderView::sectionClicked, this, &TMDIPGN::HeaderControlSectionClick);
   PGN1 = new TPGN(this);
@@ -163,7 +162,10 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   spalte->addWidget(PGN1, 1);
   spalte->addWidget(pFilter);
   spalte->addWidget(Panel1);
-  resize(520, 300);
+  SpaltenbreitenAnpassen();
+  // The filter panel's controls are never squeezed below their captions.
+  setMinimumWidth(pFilter->layout()->minimumSize().width());
+  resize(std::max({520, minimumWidth(), SpaltenSumme()}), 300);
 
   // Escape closes the window, whichever control has the focus.
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
@@ -178,7 +180,43 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
        PropertyText(72, rbBeide), PropertyText(73, cbZeitraum), PropertyText(74, cbPosition),
        PropertyText(75, bPosition), PropertyText(76, bEmpty), PropertyText(77, bFilter),
        HintOf(78, sbOpen), HintOf(79, sbFilter)},
-      [this](bool english) { SearchBrett->setEnglish(english); });
+      [this](bool english) {
+        SearchBrett->setEnglish(english);
+        SpaltenbreitenAnpassen();
+        setMinimumWidth(pFilter->layout()->minimumSize().width());
+      });
+}
+
+int TMDIPGN::Spaltenbreite(int k) const {
+  // The described widths, grown to the caption and the widest value: a
+  // seven-digit number, a year, "1/2-1/2" in bold.
+  constexpr int Mindestbreite[5] = {50, 200, 150, 50, 50};
+  if (k < 0 || k > 4) return 0;
+  QFont fett = PGN1->font();
+  fett.setBold(true);
+  const QFontMetrics normal(PGN1->font());
+  const QFontMetrics fettMetrik(fett);
+  const QString caption = HeaderSections->headerData(k, Qt::Horizontal).toString();
+  const int ueberschrift = HeaderControl->fontMetrics().horizontalAdvance(caption) + 12;
+  int wert = 0;
+  if (k == 0) wert = normal.horizontalAdvance(QStringLiteral("9999999")) + 5;
+  if (k == 3) wert = normal.horizontalAdvance(QStringLiteral("9999"));
+  if (k == 4) wert = fettMetrik.horizontalAdvance(QStringLiteral("1/2-1/2"));
+  return std::max({Mindestbreite[k], ueberschrift, wert + 2 * (k + 1) + 2});
+}
+
+int TMDIPGN::SpaltenSumme() const {
+  int summe = 2 * PGN1->frameWidth() + PGN1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  for (int k = 0; k < 5; ++k) summe += HeaderControl->sectionSize(k);
+  return summe;
+}
+
+void TMDIPGN::SpaltenbreitenAnpassen() {
+  for (int k = 0; k < 5; ++k) {
+    const int breite = Spaltenbreite(k);
+    // A column the user widened keeps its width.
+    if (HeaderControl->sectionSize(k) < breite) HeaderControl->resizeSection(k, breite);
+  }
 }
 
 TMDIPGN::~TMDIPGN() {
@@ -258,8 +296,10 @@ void TMDIPGN::PGN1PGNDrawItem(TPGN* control, QPainter& canvas, int, const QRect&
     canvas.save();
     canvas.setClipRect(zelle);
     canvas.setFont(k == 1 || k == 4 ? fett : normal);
-    canvas.drawText(zelle.adjusted(k == 0 ? 5 : 0, 0, 10000, 0),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, zellen[k]);
+    // A text cut by its column ends in "…".
+    const QRect platz = zelle.adjusted(k == 0 ? 5 : 0, 0, 0, 0);
+    const QString text = canvas.fontMetrics().elidedText(zellen[k], Qt::ElideRight, platz.width());
+    canvas.drawText(platz, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     canvas.restore();
   }
 }

@@ -65,6 +65,12 @@ class TMDIPGN : public QWidget {
   void PGN1PGNDblClick(TPGN* sender, const std::string& pgnGame, int64_t gameId);
   void PGN1BeforeCreatePGNFile(TPGN* sender, const std::string& fileName, bool& createNewPGNFile);
   void HeaderControlSectionClick(int section);
+  // The least width of header section k (0..4): the described width, grown
+  // to fit its caption and its widest value in the current fonts.
+  int Spaltenbreite(int k) const;
+  void SpaltenbreitenAnpassen();
+  // The width that shows every column whole.
+  int SpaltenSumme() const;
   void sbFilterClick();
   void bFilterClick();
   void bEmptyClick();

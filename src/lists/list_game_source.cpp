@@ -20,7 +20,7 @@ int64_t TListenQuelle::CurrentRow() const {
 }
 
 void TListenQuelle::SetCurrentRow(int64_t row) {
-  if (Liste_) Liste_->PGN1->MarkOnly(row);
+  if (Liste_) Liste_->PGN1->StepMark(row);
 }
 
 int64_t TListenQuelle::GameOfRow(int64_t row) const {

@@ -68,15 +68,14 @@ void TDefaultCollectionHost::StoreDatabaseSize(int height, int width) {
 
 bool TDefaultCollectionHost::Question(QWidget* parent, const QString& text, bool warning) {
   const auto knoepfe = QMessageBox::Yes | QMessageBox::No;
-  const auto antwort = warning ? QMessageBox::warning(parent, QStringLiteral("Brevaro"), text,
-                                                      knoepfe, QMessageBox::No)
-                               : QMessageBox::question(parent, QStringLiteral("Brevaro"), text,
-                                                       knoepfe, QMessageBox::Yes);
+  const auto antwort = MessageBox(parent, warning ? QMessageBox::Warning : QMessageBox::Question,
+                                  QStringLiteral("Brevaro"), text, knoepfe,
+                                  warning ? QMessageBox::No : QMessageBox::Yes);
   return antwort == QMessageBox::Yes;
 }
 
 void TDefaultCollectionHost::Error(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QStringLiteral("Brevaro"), text);
+  MessageBox(parent, QMessageBox::Critical, QStringLiteral("Brevaro"), text);
 }
 
 std::string PfadBytes(const QString& path) {

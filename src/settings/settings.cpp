@@ -56,6 +56,13 @@ TSettings ReadSettings(const IniFile& ini,
   s.otherLang = ini.ReadString(kOptions, "otherLang", "English");
   s.Animation = ini.ReadBool(kOptions, "Animation", true);
   for (const IntegerKey& k : kSizes) s.*k.member = ini.ReadInteger(kOptions, k.key, 0);
+  // A size no window can have (negative, beyond 32767) counts as missing.
+  for (int32_t TSettings::*groesse :
+       {&TSettings::BrettHeight, &TSettings::BrettWidth, &TSettings::BrettSize,
+        &TSettings::PGNHeight, &TSettings::PGNWidth, &TSettings::DatabaseHeight,
+        &TSettings::DatabaseWidth, &TSettings::MainHeight, &TSettings::MainWidth}) {
+    if (s.*groesse < 0 || s.*groesse > MaxStoredSize) s.*groesse = 0;
+  }
   s.DatabaseWinEnabled = ini.ReadBool(kOptions, "DatabaseWinEnabled", true);
   for (size_t i = 0; i < PieceLetterKeys.size(); ++i)
     s.fig[i] = ini.ReadString(kOptions, PieceLetterKeys[i], "");

@@ -17,6 +17,9 @@ namespace brevaro {
 
 inline constexpr int HistoryMax = 8;
 inline constexpr std::string_view SettingsFileName = "brevaro.ini";
+// Window sizes beyond this (or negative) are read as missing; the windows
+// clamp the others to the room they have.
+inline constexpr int32_t MaxStoredSize = 32767;
 
 // Section and key names; the members of TSettings carry the key names.
 struct TSettings {

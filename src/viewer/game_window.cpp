@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,10 +11,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 
@@ -45,10 +49,10 @@ constexpr int PBoardFase = 1;   // bevel width of pBoard
 class QtDialoge : public TSpielfensterDialoge {
  public:
   void Fehlermeldung(QWidget* eltern, const QString& text) override {
-    QMessageBox::critical(eltern, QString(), text);
+    MessageBox(eltern, QMessageBox::Critical, QString(), text);
   }
   void Hinweis(QWidget* eltern, const QString& text) override {
-    QMessageBox::information(eltern, QString(), text);
+    MessageBox(eltern, QMessageBox::Information, QString(), text);
   }
   void Piepen() override { QApplication::beep(); }
 };
@@ -69,15 +73,14 @@ TSpielfensterDialoge& QtSpielfensterDialoge() {
   return dialoge;
 }
 
-int QuadratGroesse(int breite, int randbreite) {
-  const int s = std::abs(breite - randbreite) / 8;
-  for (int g : {80, 72, 64, 58, 54, 49, 45, 40, 37, 33, 29, 25, 21}) {
-    if (g <= s) return g;
-  }
-  return 16;
+int QuadratGroesse(int breite, int hoehe, int randbreite) {
+  const int nachBreite = (breite - randbreite) / 8;
+  const int nachHoehe = (hoehe - randbreite - KnopfleisteHoehe) / 8;
+  return std::clamp(std::min(nachBreite, nachHoehe), MinQuadrat, MaxQuadrat);
 }
 
 TFigurenset FigurensatzFuer(int groesse) {
+  if (groesse > 80) return TFigurenset::WinboardF80;
   switch (groesse) {
     case 16:
       return TFigurenset::F16;
@@ -127,7 +130,7 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
 
   // The board side.
   pBrett = new QFrame(Splitter1);
-  pBrett->setMinimumWidth(16 * 8 + 32);
+  pBrett->setMinimumSize(MinQuadrat * 8 + 32, MinQuadrat * 8 + 32 + KnopfleisteHoehe);
   pBoard = new QFrame(pBrett);
   pBoard->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   pBoard->setLineWidth(PBoardFase);
@@ -149,7 +152,7 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
   Brett1->setZugVorschlagen(true);
   SetHint(Brett1, Deutsch(111));
   pButtons = new QFrame(pBrett);
-  pButtons->setGeometry(1, 296, 295, 26);
+  pButtons->setGeometry(1, 296, 295, KnopfleisteHoehe);
   bPrev = Knopf(pButtons, QString(), 108, 2);
   bPrev->setArrowType(Qt::LeftArrow);
   bNext = Knopf(pButtons, QString(), 132, 2);
@@ -161,6 +164,7 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
 
   // The notation side.
   pNotation = new QFrame(Splitter1);
+  pNotation->setMinimumWidth(NotationMinBreite);
   auto* spalte = new QVBoxLayout(pNotation);
   spalte->setContentsMargins(0, 0, 0, 0);
   spalte->setSpacing(0);
@@ -224,7 +228,13 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
   connect(sbNext, &QToolButton::clicked, this, [this] { Notation1->NaechsteVariante(); });
   connect(bPrev, &QToolButton::clicked, this, [this] { VorigePartie(); });
   connect(bNext, &QToolButton::clicked, this, [this] { NaechstePartie(); });
-  connect(Splitter1, &QSplitter::splitterMoved, this, [this] { Splitter1Moved(); });
+  // The board follows pBrett, whoever resizes it; a drag of the splitter
+  // also sets the share the board panel keeps when the window resizes.
+  pBrett->installEventFilter(this);
+  connect(Splitter1, &QSplitter::splitterMoved, this, [this] {
+    const int gesamt = Splitter1->width() - Splitter1->handleWidth();
+    if (gesamt > 0) BrettAnteil_ = double(pBrett->width()) / gesamt;
+  });
 
   // The components' events.
   TNotationModell& m = Notation1->Modell();
@@ -348,18 +358,43 @@ TMDIBrett* TMDIBrett::Oeffnen(QMdiArea& area, TPartienquelle* liste, int64_t gam
     w->bPrev->setEnabled(liste != nullptr);
     w->bNext->setEnabled(liste != nullptr);
   }
-  sub->resize(515, 350);
+  // Stored sizes never exceed the room there is: the frame's client area,
+  // or the screen before the frame is shown.
+  QSize platz = area.viewport()->size();
+  if (!area.isVisible() || platz.isEmpty()) {
+    const QScreen* bildschirm = area.screen() ? area.screen() : QGuiApplication::primaryScreen();
+    platz = bildschirm ? bildschirm->availableGeometry().size() : QSize(1024, 768);
+  }
+  const QSize minimum = sub->minimumSizeHint();
+  // The default size grows with a frame larger than the screens it was made
+  // for (600 pixels high).
+  const double faktor = std::max(1.0, platz.height() / 600.0);
+  int breite = static_cast<int>(515 * faktor);
+  int hoehe = static_cast<int>(350 * faktor);
   if (const TSettings* s = rahmen.Settings) {
-    if (s->BrettHeight > 100) sub->resize(sub->width(), s->BrettHeight);
-    if (s->BrettWidth > 100) sub->resize(s->BrettWidth, sub->height());
-    if (s->BrettSize > 50) {
-      w->Splitter1->setSizes({s->BrettSize, std::max(1, sub->width() - s->BrettSize)});
-    }
+    if (s->BrettHeight > 100) hoehe = s->BrettHeight;
+    if (s->BrettWidth > 100) breite = s->BrettWidth;
     if (s->BlackSquare != 0) w->Brett1->setBlackSquareColor(FarbeAus(s->BlackSquare));
     if (s->WhiteSquare != 0) w->Brett1->setWhiteSquareColor(FarbeAus(s->WhiteSquare));
   }
+  breite = std::max(std::min(breite, platz.width()), minimum.width());
+  hoehe = std::max(std::min(hoehe, platz.height()), minimum.height());
+  sub->resize(breite, hoehe);
+  // The stored board panel width becomes the panel's share of the splitter
+  // once the window has its size (at its first resize).
+  if (const TSettings* s = rahmen.Settings; s && s->BrettSize > 50) w->BrettWunsch_ = s->BrettSize;
+  sub->setMinimumSize(sub->minimumSizeHint());
   sub->move(0, 0);
-  sub->show();
+  // A new window beside a maximised one is maximised too, never half of each.
+  bool maximiert = false;
+  for (QMdiSubWindow* andere : area.subWindowList()) {
+    if (andere != sub && andere->isMaximized()) maximiert = true;
+  }
+  if (maximiert) {
+    sub->showMaximized();
+  } else {
+    sub->show();
+  }
   w->Splitter1Moved();
   w->Brett1->setZeichnensperre(false);
   w->Brett1->Neuzeichnen(true);
@@ -392,11 +427,34 @@ void TMDIBrett::PartieLaden(std::string_view text) {
 // Board size and coordinates
 
 void TMDIBrett::Splitter1Moved() {
-  BrettGroesseSetzen(QuadratGroesse(pBrett->width(), Randbreite_));
+  BrettGroesseSetzen(QuadratGroesse(pBrett->width(), pBrett->height(), Randbreite_));
+}
+
+void TMDIBrett::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  SplitterAnpassen();
+}
+
+// The board panel takes its share of the new width (the notation keeping its
+// least width) and gives back what the board, limited by the height, leaves.
+void TMDIBrett::SplitterAnpassen() {
+  const int gesamt = Splitter1->width() - Splitter1->handleWidth();
+  if (gesamt <= 0) return;
+  const int minimal = pBrett->minimumWidth();
+  const int maximal = std::max(minimal, gesamt - NotationMinBreite);
+  if (BrettWunsch_ > 0) {
+    BrettAnteil_ = double(std::clamp(BrettWunsch_, minimal, maximal)) / gesamt;
+    BrettWunsch_ = 0;
+  }
+  int links = std::clamp(static_cast<int>(std::lround(BrettAnteil_ * gesamt)), minimal, maximal);
+  const int g = QuadratGroesse(links, Splitter1->height(), Randbreite_);
+  links = std::clamp(8 * g + Randbreite_, minimal, links);
+  Splitter1->setSizes({links, gesamt - links});
+  Splitter1Moved();
 }
 
 void TMDIBrett::BrettGroesseSetzen(int groesse) {
-  Brett1->setGroesse(static_cast<int8_t>(groesse));
+  Brett1->setGroesse(static_cast<int16_t>(groesse));
   Brett1->setFiguren(FigurensatzFuer(groesse));
   Brett1->resize(8 * groesse, 8 * groesse);
   Brett1->move(Randbreite_ / 2, Randbreite_ / 2);
@@ -523,6 +581,10 @@ void TMDIBrett::PartieWechseln(int richtung) {
 // Keys and closing
 
 bool TMDIBrett::eventFilter(QObject* o, QEvent* e) {
+  if (o == pBrett && e->type() == QEvent::Resize) {
+    Splitter1Moved();
+    return false;
+  }
   if (e->type() != QEvent::KeyPress || !TastenVorschau) return QWidget::eventFilter(o, e);
   auto* k = static_cast<QKeyEvent*>(e);
   switch (k->key()) {

@@ -65,10 +65,19 @@ class TSpielfensterDialoge {
 // Message boxes and QApplication::beep.
 TSpielfensterDialoge& QtSpielfensterDialoge();
 
-// The largest square size the splitter allows for a board panel `breite`
-// pixels wide with a frame of `randbreite` around the board.
-int QuadratGroesse(int breite, int randbreite);
-// The built-in piece set drawn at a square size.
+// Layout limits of the game window.
+inline constexpr int NotationMinBreite = 240;  // the notation panel's least width
+inline constexpr int KnopfleisteHoehe = 26;    // pButtons below the board
+inline constexpr int MinQuadrat = 16;
+inline constexpr int MaxQuadrat = 600;  // an 8K screen's height; keeps the bitmap finite
+
+// The square size for a board panel `breite` x `hoehe` with a frame of
+// `randbreite` around the board: the largest whole number (at least 16, at
+// most MaxQuadrat) for which the board, its frame and the game buttons below
+// fit the panel.
+int QuadratGroesse(int breite, int hoehe, int randbreite);
+// The built-in piece set drawn at a square size: the steps of the Winboard
+// sets up to 80, WinboardF40 between them, WinboardF80 (scaled) above.
 TFigurenset FigurensatzFuer(int groesse);
 
 class TMDIBrett : public QWidget, public TQuellenNutzer {
@@ -129,7 +138,10 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   void PartieLaden(std::string_view text);
   void KoordinatenSetzen(bool sichtbar);
   void BrettGroesseSetzen(int groesse);
+  // Sizes the board to pBrett (runs whenever pBrett changes size).
   void Splitter1Moved();
+  // The board panel's share of the splitter, kept when the window resizes.
+  double BrettAnteil() const { return BrettAnteil_; }
   void Drehen();
   void VorigePartie();    // bPrev
   void NaechstePartie();  // bNext
@@ -137,6 +149,7 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
@@ -159,6 +172,9 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   TFischerInfo FischerKopie_{};
   std::array<std::array<QLabel*, 2>, 16> Koordinaten{};
   bool TastenVorschau = true;
+  double BrettAnteil_ = 297.0 / 512.0;
+  int BrettWunsch_ = 0;  // a stored board panel width not yet applied
+  void SplitterAnpassen();
 };
 
 }  // namespace brevaro

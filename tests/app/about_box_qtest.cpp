@@ -46,8 +46,8 @@ class AboutBoxTest : public QObject {
     QCOMPARE(box.lCreatedWith->text(), QString("Erstellt mit"));
     QCOMPARE(box.lGnu->text(), QString("GNU GPL."));
     QVERIFY(box.Label1->text().contains("Burnett"));
-    QCOMPARE(box.Label4->text(), QString("Optionale Startparameter:\nbrevaro.exe c:\\xxx.pgn\n"
-                                         "( Datei xxx.pgn wird geladen)"));
+    QCOMPARE(box.Label4->text(), QString("Optionale Startparameter:\nbrevaro games.pgn 0\n"
+                                         "( Datei games.pgn wird geladen)"));
     QCOMPARE(box.Version->text().count('\n'), 1);
     QCOMPARE(box.OKButton->text(), QString("OK"));
     QVERIFY(box.OKButton->isDefault());

@@ -9,13 +9,16 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,8 +83,10 @@ class MainFormTest : public QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   FakeDialogs dialogs_;
 
-  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {}, bool show = true) {
+  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {}, bool show = true,
+                                   QLocale locale = QLocale(QLocale::German)) {
     TMainFormOptions options;
+    options.Locale = locale;
     options.ProgramDir = dir_->path() + "/";
     options.SettingsDir = dir_->path();
     options.Parameters = std::move(params);
@@ -152,14 +157,13 @@ class MainFormTest : public QObject {
     }
   }
 
-  void optionsMenuIsHiddenButItsShortcutsAct() {
+  void optionsMenuIsShownAndItsShortcutsAct() {
     WriteFile(dir_->filePath("Klingon.lng"), "x\n");
     auto frame = Frame();
-    QVERIFY(!frame->mOptions->menuAction()->isVisible());
     QStringList titles;
     for (QAction* a : frame->menuBar()->actions())
       if (a->isVisible()) titles << a->text();
-    QCOMPARE(titles, QStringList({"&Partien", "&Fenster", "&Info"}));
+    QCOMPARE(titles, QStringList({"&Partien", "&Optionen", "&Fenster", "&Info"}));
     frame->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame.get()));
     QVERIFY(frame->mKoord->isChecked());
@@ -173,7 +177,14 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->mOpenPGN->text(), QString("&Open"));
     QCOMPARE(frame->mPartien->title(), QString("&Games"));
     QCOMPARE(frame->bStop->toolTip(), QString("Cancel"));
+    QCOMPARE(frame->mDatabase->text(), QString("Last PGN-files"));
+    const QString abbrechen = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    QCOMPARE(abbrechen, QString("Cancel"));
     QTest::keyClick(frame.get(), Qt::Key_1, Qt::ControlModifier);
+    // Qt's own dialogs speak German too where its translation is installed.
+    if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+      QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
+    QCOMPARE(frame->mDatabase->text(), QString("Zuletzt geöffnete Datenbanken"));
     QCOMPARE(Languages().LanguageIndex(), 0);
     QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
     // A language file that cannot be read any more is reported and changes nothing.
@@ -189,10 +200,18 @@ class MainFormTest : public QObject {
     QStatusTipEvent tip(frame->mOpenPGN->statusTip());
     QCoreApplication::sendEvent(frame.get(), &tip);
     QCOMPARE(frame->pHint->text(), frame->mOpenPGN->statusTip());
+    // A language switch leaves no text of the old language in the status line.
+    frame->mSprache->actions()[1]->trigger();
+    QCOMPARE(frame->pHint->text(), QString());
+    frame->mSprache->actions()[0]->trigger();
     frame->ShowHint("kurz|lang");
     QCOMPARE(frame->pHint->text(), QString("lang"));
     frame->ShowHint("ganz");
     QCOMPARE(frame->pHint->text(), QString("ganz"));
+    const QString lang = QString("Zug ").repeated(400);
+    frame->ShowHint(lang);
+    QVERIFY(frame->pHint->text().endsWith(QChar(0x2026)));
+    QCOMPARE(frame->pHint->toolTip(), lang);
     frame->HelpAboutItem->trigger();
     QCOMPARE(dialogs_.abouts, 1);
   }
@@ -237,16 +256,20 @@ class MainFormTest : public QObject {
     QVERIFY(game->bPrev->isEnabled() && game->bNext->isEnabled());
     QCOMPARE(frame->ActiveChild(), game);
     QVERIFY(list->HasGameWindows());
-    // The new board took the frame's piece set; both windows can be seen.
-    QCOMPARE(game->Brett1->FigurenbildHolen(), frame->hBrett->FigurenbildHolen());
-    QVERIFY(!game->parentWidget()->geometry().intersects(list->parentWidget()->geometry()));
+    // The new board draws the set of its square size; both windows can be seen.
+    QCOMPARE(game->Brett1->Figuren(), FigurensatzFuer(game->Brett1->Groesse()));
+    // Side by side when the area has room for both.
+    const QRect l = list->parentWidget()->geometry(), g = game->parentWidget()->geometry();
+    if (frame->MDIArea->viewport()->width() >= l.right() + 1 + g.width()) {
+      QVERIFY(!g.intersects(l));
+    }
   }
 
   void newGameWindowsCoverAsLittleAsPossible() {
     const QString path = PgnFile(*dir_, "games.pgn", 3);
     WriteIni("[Options]\nDatabaseWinEnabled=0\n");
     auto frame = Frame({Bytes(path)});
-    frame->resize(1400, 900);
+    frame->resize(1500, 900);
     QTest::qWait(1);
     QMdiSubWindow* listSub = qobject_cast<QMdiSubWindow*>(frame->ListWindows()[0]->parentWidget());
     for (int row = 0; row < 3; ++row) {
@@ -425,12 +448,71 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->History().size(), size_t(8));
     for (int i = 0; i < 8; ++i)
       QCOMPARE(HistoryPath(frame->History()[size_t(i)]), Bytes(paths[8 - i]));
+    // The Games menu lists them, numbered, between its commands and Exit.
+    QCOMPARE(frame->HistoryItems.size(), 8);
+    QCOMPARE(frame->HistoryItems[0]->text(), QString("&1 h8.pgn"));
+    const QList<QAction*> games = frame->mPartien->actions();
+    QVERIFY(games.indexOf(frame->HistoryItems[7]) < games.indexOf(frame->mExit));
+    QVERIFY(games.indexOf(frame->mDatabase) < games.indexOf(frame->HistoryItems[0]));
     // A listed file keeps its place, also when opened again in a new window.
     frame->MDIArea->closeAllSubWindows();
     QTRY_VERIFY(frame->ListWindows().isEmpty());
     frame->OpenPGNFile(paths[4]);
     QCOMPARE(HistoryPath(frame->History()[4]), Bytes(paths[4]));
     QCOMPARE(HistoryPath(frame->History()[0]), Bytes(paths[8]));
+    frame->MDIArea->closeAllSubWindows();
+    QTRY_VERIFY(frame->ListWindows().isEmpty());
+    frame->HistoryItems[2]->trigger();
+    QCOMPARE(frame->ActiveChild()->windowTitle(), paths[6]);
+    // The database window is reachable from the menu, once.
+    frame->mDatabase->trigger();
+    QVERIFY(frame->DatabaseWindow());
+    frame->mDatabase->trigger();
+    QCOMPARE(frame->MDIArea->subWindowList().size(), 2);
+  }
+
+  void firstStartPicksTheLanguageOfTheLocaleAndAStoredOneWins_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<int>("locale");
+    QTest::addColumn<int>("index");
+    QTest::newRow("first, German") << "" << int(QLocale::German) << 0;
+    QTest::newRow("first, French") << "" << int(QLocale::French) << 1;
+    QTest::newRow("first, English") << "" << int(QLocale::English) << 1;
+    QTest::newRow("stored German") << "[Options]\nEnglish=0\n" << int(QLocale::English) << 0;
+    QTest::newRow("stored English") << "[Options]\nEnglish=1\n" << int(QLocale::German) << 1;
+  }
+  void firstStartPicksTheLanguageOfTheLocaleAndAStoredOneWins() {
+    QFETCH(QString, ini);
+    QFETCH(int, locale);
+    QFETCH(int, index);
+    if (!ini.isEmpty()) WriteIni(ini.toStdString());
+    auto frame = Frame({}, true, QLocale(QLocale::Language(locale)));
+    QCOMPARE(Languages().LanguageIndex(), index);
+    QCOMPARE(frame->mExit->text(), QString(index ? "&Exit" : "&Beenden"));
+  }
+
+  void storedSizesFitTheScreenAndMaximisedWindowsStayMaximised() {
+    WriteIni("[Options]\nMainHeight=30000\nMainWidth=100000\nPGNHeight=9000\nPGNWidth=9000\n");
+    const QString path = PgnFile(*dir_, "games.pgn", 3);
+    auto frame = Frame({Bytes(path)});
+    const QSize screen = frame->screen()->availableGeometry().size();
+    QCOMPARE(frame->height(), screen.height());         // clamped
+    QCOMPARE(frame->width(), screen.width() * 9 / 10);  // MainWidth ignored
+    const QSize area = frame->MDIArea->viewport()->size();
+    QMdiSubWindow* list = frame->MDIArea->subWindowList().front();
+    QCOMPARE(list->size(), area);
+    // Opened beside a maximised window, a game window is maximised too.
+    list->showMaximized();
+    QVERIFY(frame->OpenRow(frame->ListWindows().front(), 1));
+    auto* game = qobject_cast<QMdiSubWindow*>(frame->GameWindows().front()->parentWidget());
+    QVERIFY(game->isMaximized());
+    QCOMPARE(frame->MDIArea->activeSubWindow(), game);
+    frame->OpenDatabaseWindow();
+    QVERIFY(frame->DatabaseWindow()->parentWidget()->isMaximized());
+    // So is a list opened then, at the full size of the area.
+    TMDIPGN* zweite = frame->OpenPGNList(PgnFile(*dir_, "more.pgn", 2));
+    QVERIFY(zweite->parentWidget()->isMaximized());
+    QCOMPARE(zweite->parentWidget()->size(), frame->MDIArea->viewport()->size());
   }
 
   // ---- Database window -----------------------------------------------------------
@@ -620,16 +702,16 @@ class MainFormTest : public QObject {
 
   void settingsAreWrittenOnCloseAndReadBack() {
     WriteIni(
-        "[Options]\nMainHeight=480\nMainWidth=640\nPGNHeight=300\nPGNWidth=420\n"
+        "[Options]\nMainHeight=480\nMainWidth=760\nPGNHeight=300\nPGNWidth=620\n"
         "BlackSquare=0x00336699\nfigK=R\nEnglish=1\notherLang=English\n");
     const QString path = PgnFile(*dir_, "list.pgn", 3);
     {
       auto frame = Frame({Bytes(path)});
-      QCOMPARE(frame->size(), QSize(640, 480));
+      QCOMPARE(frame->size(), QSize(760, 480));
       QCOMPARE(Languages().LanguageIndex(), 1);
       QCOMPARE(frame->mExit->text(), QString("&Exit"));
-      QCOMPARE(frame->ListWindows().front()->parentWidget()->size(), QSize(420, 300));
-      frame->ListWindows().front()->parentWidget()->resize(500, 310);
+      QCOMPARE(frame->ListWindows().front()->parentWidget()->size(), QSize(620, 300));
+      frame->ListWindows().front()->parentWidget()->resize(640, 310);
       frame->mKoord->trigger();
       frame->resize(700, 520);
       QVERIFY(frame->close());
@@ -637,7 +719,7 @@ class MainFormTest : public QObject {
     }
     IniFile ini = ReadIni();
     const std::pair<const char*, int> written[] = {
-        {"MainHeight", 520}, {"MainWidth", 700}, {"PGNHeight", 310},        {"PGNWidth", 500},
+        {"MainHeight", 520}, {"MainWidth", 700}, {"PGNHeight", 310},        {"PGNWidth", 640},
         {"Koordinaten", 0},  {"Animation", 1},   {"BlackSquare", 0x336699}, {"English", 1}};
     for (auto [key, value] : written) QCOMPARE(ini.ReadInteger("Options", key, -7), value);
     QCOMPARE(ini.ReadString("Options", "figK", ""), std::string("R"));

@@ -82,6 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
                       SchrittFall{1, 11, -4, 2, 15, 16},   // b1-d2: long side horizontal
                       SchrittFall{5, 5, 4, 0, 0, 0}));     // same square: no pass
 
+// Steps grow with the squares, so a slide takes as many passes at any size.
+TEST(AnimationSchritte, ScaleWithTheSquares) {
+  for (auto [g, schritt] : {std::pair{16, 4}, {33, 4}, {66, 8}, {117, 14}})
+    EXPECT_EQ(AnimationsSchritt(g), schritt) << g;
+  const TFeldrechtecke f = FelderBerechnen(66);
+  const TAnimation p = AnimationPlanen(f[0], f[7], AnimationsSchritt(66));
+  EXPECT_EQ(p.SchrittH, -8);
+  EXPECT_EQ(p.Durchlaeufe, 58);  // 7 x 66 pixels, 8 a pass
+}
+
 TEST(Bildschirm, WindowIsMovedBackOntoTheScreen) {
   const TRechteck s{0, 0, 1024, 768};
   EXPECT_EQ(InDenBildschirm({100, 100}, 200, 50, s), (TPunkt{100, 100}));

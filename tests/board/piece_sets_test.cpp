@@ -152,3 +152,64 @@ TEST(BenutzerStrip, SizeAndAcceptance) {
     EXPECT_EQ(BenutzerStripPasst(c.breite, c.hoehe), c.passt) << c.breite << "x" << c.hoehe;
   }
 }
+
+namespace {
+
+// Pixels of cell k (1..12) black in the mask, or -1 when an image pixel lies
+// outside the mask.
+int Deckung(const QImage& strip, int k) {
+  const int s = strip.width() / 12;
+  int deckt = 0;
+  for (int y = 0; y < s; ++y)
+    for (int x = 0; x < s; ++x) {
+      const bool maske = (strip.pixel((k - 1) * s + x, s + y) & 0xffffff) == 0;
+      if ((strip.pixel((k - 1) * s + x, y) & 0xffffff) == 0 && !maske) return -1;
+      deckt += maske;
+    }
+  return deckt;
+}
+
+}  // namespace
+
+// The drawings give every size; at a stored size they give the stored strip,
+// so the sizes between and above the sets look like the sets themselves.
+TEST(DrawnSets, AnySizeLooksLikeTheStoredSets) {
+  EXPECT_EQ(FigurensatzZeichnen(TFigurenset::WinboardF33, 33),
+            FigurensatzErzeugen(TFigurenset::WinboardF33));
+  const QImage gezeichnet = FigurensatzZeichnen(TFigurenset::F16, 33);  // drawn, not stored
+  const QImage gespeichert = FigurensatzErzeugen(TFigurenset::WinboardF33);
+  ASSERT_EQ(gezeichnet.size(), gespeichert.size());
+  int anders = 0;
+  for (int y = 0; y < gezeichnet.height(); ++y)
+    for (int x = 0; x < gezeichnet.width(); ++x)
+      anders += gezeichnet.pixel(x, y) != gespeichert.pixel(x, y);
+  EXPECT_LT(anders, gezeichnet.width() * gezeichnet.height() / 100);
+  EXPECT_TRUE(FigurensatzZeichnen(TFigurenset::WinboardF80, 15).isNull());
+  for (int s : {34, 66, 120}) {
+    const QImage strip = FigurensatzZeichnen(TFigurenset::WinboardF80, s);
+    ASSERT_EQ(strip.size(), QSize(12 * s, 2 * s)) << s;
+    for (int k = 1; k <= 12; ++k) {
+      // The same share of the square as at 33 pixels, within a tenth.
+      const double anteil = double(Deckung(strip, k)) / (s * s);
+      const double vorbild = double(Deckung(gespeichert, k)) / (33 * 33);
+      EXPECT_NEAR(anteil, vorbild, vorbild / 10) << s << " cell " << k;
+    }
+  }
+  EXPECT_NE(FigurensatzZeichnen(TFigurenset::BookupF40, 50),
+            FigurensatzZeichnen(TFigurenset::WinboardF40, 50));
+}
+
+TEST(DrawnSets, UserStripsScaleSmoothlyAndStayTwoColoured) {
+  const QImage strip = Teststrip(6);
+  EXPECT_EQ(StripSkalieren(strip, 6), strip);
+  const QImage gross = StripSkalieren(strip, 15);
+  ASSERT_EQ(gross.size(), QSize(180, 30));
+  for (int y = 0; y < gross.height(); ++y)
+    for (int x = 0; x < gross.width(); ++x) {
+      const QRgb p = gross.pixel(x, y) & 0xffffff;
+      ASSERT_TRUE(p == 0 || p == 0xffffff);
+    }
+  // Masks keep their left half, images do not bleed into the masks.
+  EXPECT_EQ(gross.pixel(15 * 4 + 2, 20) & 0xffffff, 0u);
+  EXPECT_EQ(gross.pixel(15 * 4 + 12, 20) & 0xffffff, 0xffffffu);
+}

@@ -52,9 +52,9 @@ struct Host {
   }
 };
 
-QImage Referenzbild(const TBrett& b) {
-  TBrett ref;
-  ref.FigurenUebernehmen(b.FigurenbildHolen(), TFigurenset::User);
+QImage Referenzbild(TBrett& b) {
+  TBrett ref;  // the same size; it draws the strip b draws from
+  ref.FigurenUebernehmen(b.Zeichenstrip(), TFigurenset::User);
   ref.StellungSetzen(b.Stellung(), b.Zug());
   return ref.Bild();
 }

@@ -2,6 +2,7 @@
 #include "languages/language_switcher.h"
 #include "languages/language_table.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -91,6 +92,24 @@ class LanguageSwitcherTest : public QObject {
     menu_ = std::make_unique<QMenu>();
   }
   void cleanup() { menu_.reset(), switcher_.reset(); }
+
+  // Message box buttons speak the chosen language (ButtonTexts uses the
+  // program's table, as every message box does).
+  void messageBoxButtonsFollowTheLanguage() {
+    const int vorher = Languages().LanguageIndex();
+    QMessageBox box(QMessageBox::Question, QString(), QString(),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    for (auto [index, texte] : {std::pair{0, QStringList{"Ja", "Nein", "OK", "Abbrechen"}},
+                                {1, QStringList{"Yes", "No", "OK", "Cancel"}}}) {
+      Languages().SetLanguageIndex(index);
+      ButtonTexts(box);
+      QCOMPARE((QStringList{
+                   box.button(QMessageBox::Yes)->text(), box.button(QMessageBox::No)->text(),
+                   box.button(QMessageBox::Ok)->text(), box.button(QMessageBox::Cancel)->text()}),
+               texte);
+    }
+    Languages().SetLanguageIndex(vorher);
+  }
 
   void hintsKeepBothParts() {
     QAction a;
@@ -206,7 +225,7 @@ class LanguageSwitcherTest : public QObject {
   }
 
   void shortFileChangesOnlyItsRows() {
-    WriteLines(settings_dir_->filePath("Voll.lng"), "v", 173);
+    WriteLines(settings_dir_->filePath("Voll.lng"), "v", LanguageRowCount);
     WriteLines(settings_dir_->filePath("Kurz.lng"), "k", 50);
     switcher_->BuildLanguageMenu(menu_.get());
     QVERIFY(switcher_->LanguageClick(Entry("Voll")));

@@ -71,9 +71,12 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
        "xxx.pgn )"},
       {171, "Allen Partien aus dieser Datenbank wird der ECO-Code zugeordnet.\rWeitermachen?",
        "Now the ECO-code will be assigned to all games of this database.\rContinue?"},
-      {172, "", "Analyze openings"}};
+      {172, "", "Analyze openings"},
+      {173, "Ja", "Yes"},
+      {176, "Abbrechen", "Cancel"},
+      {178, "|Öffnet diese PGN-Datei", "|Opens this PGN file"}};
   LanguageTable t;
-  EXPECT_EQ(LanguageRowCount, 173);
+  EXPECT_EQ(LanguageRowCount, 179);
   for (const Row& r : rows) {
     EXPECT_EQ(t.Text(r.row, 0), r.german) << r.row;
     EXPECT_EQ(t.Text(r.row, 1), r.english) << r.row;
@@ -82,16 +85,16 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
 
 TEST(LanguageTable, LanguageTextFollowsTheIndexAndAnswersErrorOutOfRange) {
   LanguageTable t;
-  EXPECT_EQ(t.Text(173, 1), "Error");
+  EXPECT_EQ(t.Text(179, 1), "Error");
   EXPECT_EQ(t.LanguageText(1), "Speichern");
   t.SetLanguageIndex(1);
   EXPECT_EQ(t.LanguageText(1), "Save");
-  for (int row : {-1, 173, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
+  for (int row : {-1, 179, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
   for (int index : {-1, 2}) {
     t.SetLanguageIndex(index);
     EXPECT_EQ(t.LanguageText(1), "Error") << index;
   }
-  t.SetText(173, 0, "x");  // ignored
+  t.SetText(179, 0, "x");  // ignored
   t.SetText(5, 2, "x");    // ignored
   EXPECT_EQ(t.Text(5, 0), "Weiter");
 }
@@ -120,7 +123,7 @@ TEST(LanguageTable, EveryRowHasOneSourceOfItsGermanText) {
       {118, 124}, {129, 130}, {133, 162}, {165, 170}, {172, 172}};
   LanguageTable t;
   for (int row = 0; row < LanguageRowCount; ++row) {
-    const bool built_in = row <= 21 || row == 171;
+    const bool built_in = row <= 21 || row == 171 || row >= 173;
     bool empty = false;
     for (auto [a, b] : empty_german) empty = empty || (row >= a && row <= b);
     EXPECT_EQ(int(built_in) + int(empty) + int(recorded.count(row)), 1) << "row " << row;
@@ -151,7 +154,7 @@ TEST(LanguageTable, ShorterColumnChangesOnlyItsRows) {
   for (int row = 0; row < LanguageRowCount; ++row)
     EXPECT_EQ(t.Text(row, 1), row < 50 ? "x" : BuiltInText(row, 1));
   t.SetSecondColumn(std::vector<std::string>(300, "y"));
-  EXPECT_EQ(t.Text(172, 1), "y");
+  EXPECT_EQ(t.Text(LanguageRowCount - 1, 1), "y");
   for (int row = 0; row < LanguageRowCount; ++row) EXPECT_EQ(t.Text(row, 0), BuiltInText(row, 0));
 }
 
@@ -160,14 +163,14 @@ TEST(LanguageTable, ShorterColumnChangesOnlyItsRows) {
 
 TEST(EnglishFile, IsTheEnglishColumnInWindows1252WithCrLf) {
   const std::string bytes = EnglishLanguageFile();
-  // 173 lines ending in CR LF, no bare CR or LF: line breaks in texts became 0xA7.
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 173);
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 173);
+  // One line per row ending in CR LF, no bare CR or LF: line breaks in texts became 0xA7.
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), LanguageRowCount);
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), LanguageRowCount);
   std::vector<std::string> split;
   for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
        start = end + 2)
     split.push_back(bytes.substr(start, end - start));
-  ASSERT_EQ(split.size(), 173u);
+  ASSERT_EQ(split.size(), size_t(LanguageRowCount));
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
   EXPECT_EQ(split[12],
             "Games opened of this database.\xA7If you close it, the games must append to this or "
@@ -175,7 +178,9 @@ TEST(EnglishFile, IsTheEnglishColumnInWindows1252WithCrLf) {
             "Close this database?");
   EXPECT_EQ(split[8], "Create new file \"");
   EXPECT_EQ(split[13], "");
-  EXPECT_EQ(split[172], "Analyze openings");
+  EXPECT_EQ(split[172], "Analyze openings");  // the first 173 lines as they always were
+  EXPECT_EQ(split[173], "Yes");
+  EXPECT_EQ(split[178], "|Opens this PGN file");
 }
 
 TEST(EnglishFile, WrittenAndReadBackGivesTheTableOrReportsTheError) {
@@ -215,12 +220,12 @@ TEST(LanguageFile, DecodesLineEndsAndEncodings) {
   for (const auto& [bytes, texts] : cases) EXPECT_EQ(DecodeLanguageFile(bytes), texts) << bytes;
 }
 
-TEST(LanguageFile, LinesBeyondRow172AreIgnored) {
+TEST(LanguageFile, LinesBeyondTheLastRowAreIgnored) {
   std::string bytes;
   for (int i = 0; i < 400; ++i) bytes += "line " + std::to_string(i) + "\n";
   const std::vector<std::string> texts = DecodeLanguageFile(bytes);
-  ASSERT_EQ(texts.size(), 173u);
-  EXPECT_EQ(texts[172], "line 172");
+  ASSERT_EQ(texts.size(), size_t(LanguageRowCount));
+  EXPECT_EQ(texts[LanguageRowCount - 1], "line " + std::to_string(LanguageRowCount - 1));
 }
 
 TEST(LanguageFile, ReadsAHandMadeWindows1252Translation) {
@@ -273,7 +278,7 @@ TEST(LanguageFile, ArbitraryBytesAreReadSafely) {
       c = r == 0 ? '\r' : r == 1 ? '\n' : r == 2 ? '\xA7' : static_cast<char>(rng());
     }
     const std::vector<std::string> texts = DecodeLanguageFile(bytes);
-    EXPECT_LE(texts.size(), 173u);
+    EXPECT_LE(texts.size(), size_t(LanguageRowCount));
     for (const std::string& text : texts)
       EXPECT_TRUE(IstUtf8(text) && text.find('\n') == std::string::npos);
   }

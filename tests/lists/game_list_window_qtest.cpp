@@ -111,6 +111,26 @@ class GameListTest : public QObject {
     QCOMPARE(w.PGN1->RowCount(), 5);
   }
 
+  // Columns and filter controls are never narrower than their texts.
+  void columnsAndFilterFitTheirTexts() {
+    FakeHost host;
+    TMDIPGN w(host);
+    w.show();
+    QFont fett = w.PGN1->font();
+    fett.setBold(true);
+    const int remis = QFontMetrics(fett).horizontalAdvance(QStringLiteral("1/2-1/2"));
+    const int zahl = QFontMetrics(w.PGN1->font()).horizontalAdvance(QStringLiteral("1234567"));
+    QVERIFY(w.HeaderControl->sectionSize(4) >= remis + 10);
+    QVERIFY(w.HeaderControl->sectionSize(0) >= zahl + 5);
+    QCOMPARE(w.HeaderControl->sectionSize(1), 200);  // the described width suffices
+    w.sbFilter->setChecked(true);
+    QCoreApplication::processEvents();
+    for (QWidget* c : std::initializer_list<QWidget*>{w.cbZeitraum, w.cbPosition, w.bPosition,
+                                                      w.bEmpty, w.bFilter, w.cbRemis}) {
+      QVERIFY2(c->width() >= c->sizeHint().width(), c->metaObject()->className());
+    }
+  }
+
   void sortingByEachHeaderAndReversing_data() {
     QTest::addColumn<int>("section");
     QTest::addColumn<QList<int64_t>>("order");
@@ -301,11 +321,11 @@ class GameListTest : public QObject {
     QVERIFY(host.lastWarning);
     QCOMPARE(detached, 0);
     host.answer = true;
-    w->resize(333, 222);
+    w->resize(777, 222);
     QVERIFY(w->close());
     QCOMPARE(detached, 2);
     QCOMPARE(host.PGNHeight, 222);
-    QCOMPARE(host.PGNWidth, 333);
+    QCOMPARE(host.PGNWidth, 777);
     QVERIFY(!w->HasGameWindows());
 
     // The frame closing through its close box: no question, links cleared.

@@ -61,12 +61,19 @@ class ListenquelleTest : public QObject {
     liste->PGN1->OpenCurrentGame();
     QCOMPARE(area.subWindowList().size(), 2);
 
-    // Next from the last row: a beep and the first game.
+    // Next from the last row: a beep and the first game. A mark the user
+    // added (row 2) survives; only the row left is unmarked.
+    liste->PGN1->selectionModel()->select(liste->PGN1->Model().index(2),
+                                          QItemSelectionModel::Select);
     QTest::mouseClick(w->bNext, Qt::LeftButton);
     QCOMPARE(stumm.Beeps, 1);
     QCOMPARE(liste->PGN1->CurrentRow(), int64_t{0});
+    QCOMPARE(liste->PGN1->MarkedRows(), (std::vector<int64_t>{0, 2}));
     QCOMPARE(w->GameID(), liste->PGN1->GameOfRow(0));
     QVERIFY(w->windowTitle().startsWith(QStringLiteral("Morphy")));
+    QTest::mouseClick(w->bPrev, Qt::LeftButton);  // back to the last row
+    QCOMPARE(liste->PGN1->MarkedRows(), (std::vector<int64_t>{2, zeilen - 1}));
+    QTest::mouseClick(w->bNext, Qt::LeftButton);
 
     // Closing the list detaches the window, which keeps its game.
     QPointer<QMdiSubWindow> lf = listenfenster;

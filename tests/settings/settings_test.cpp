@@ -106,7 +106,8 @@ TEST(Settings, ValuesAreReadByTheirTypeWithDefaultsOtherwise) {
       "[history]\r\nfile0 = a.pgn   \"/x/a.pgn\"\r\n[Options]\r\n"
       "Koordinaten=0\r\nAnimation=2\r\nFontBold=yes\r\nEnglish= 1 \r\n"
       "BlackSquare=0x00FF00\r\nWhiteSquare=-1\r\nBrettSize=abc\r\nMainWidth=0x\r\n"
-      "DatabaseWinEnabled=0\r\nfigK=K\r\nfigQ= D \r\n");
+      "BrettWidth=-5\r\nMainHeight=32768\r\nPGNWidth=32767\r\nDatabaseWinEnabled=0\r\nfigK="
+      "K\r\nfigQ= D \r\n");
   const TSettings s = ReadSettings(ini);
   EXPECT_EQ(s.History, std::vector<std::string>{"a.pgn   \"/x/a.pgn\""});
   EXPECT_FALSE(s.Koordinaten);
@@ -117,6 +118,10 @@ TEST(Settings, ValuesAreReadByTheirTypeWithDefaultsOtherwise) {
   EXPECT_EQ(s.WhiteSquare, -1);
   EXPECT_EQ(s.BrettSize, 0);
   EXPECT_EQ(s.MainWidth, 0);
+  // Sizes no window can have count as missing; colours may be negative.
+  EXPECT_EQ(s.BrettWidth, 0);
+  EXPECT_EQ(s.MainHeight, 0);
+  EXPECT_EQ(s.PGNWidth, 32767);
   EXPECT_FALSE(s.DatabaseWinEnabled);
   EXPECT_EQ(s.fig[0], "K");
   EXPECT_EQ(s.fig[1], "D");

@@ -99,6 +99,29 @@ class BrettfensterTest : public QObject {
   TSettings settings;
   TSpielfensterRahmen rahmen;
 
+  // The board has the largest square size that fits its panel, and every
+  // control lies inside the window with the notation at its least width.
+  static bool Passt(TMDIBrett* w) {
+    QCoreApplication::processEvents();
+    const int g = w->Brett1->Groesse();
+    if (g != QuadratGroesse(w->pBrett->width(), w->pBrett->height(), w->Randbreite())) {
+      qWarning() << "square" << g << "panel" << w->pBrett->size();
+      return false;
+    }
+    if (w->pNotation->width() < NotationMinBreite) return false;
+    const QRect innen = w->rect();
+    for (QWidget* c : std::initializer_list<QWidget*>{w->Brett1, w->pBoard, w->pButtons, w->bPrev,
+                                                      w->bNext, w->Notation1, w->sbPrev, w->sbBack,
+                                                      w->sbAhead, w->sbNext}) {
+      const QRect r(c->mapTo(w, QPoint(0, 0)), c->size());
+      if (!innen.contains(r)) {
+        qWarning() << c->metaObject()->className() << r << "outside" << innen;
+        return false;
+      }
+    }
+    return true;
+  }
+
   TMDIBrett* Oeffnen(int64_t row) {
     liste->Aktuell = row;
     return TMDIBrett::Oeffnen(*area, liste, row + 10, liste->GetGame(row + 10), rahmen);
@@ -265,31 +288,97 @@ class BrettfensterTest : public QObject {
     QVERIFY(!w->Brett1->Gedreht());
   }
 
-  void splitterChoosesSquareSizeAndSet_data() {
+  void squareSizeIsTheLargestThatFits_data() {
     QTest::addColumn<int>("breite");
+    QTest::addColumn<int>("hoehe");
     QTest::addColumn<int>("groesse");
     QTest::addColumn<int>("satz");
-    QTest::newRow("42 -> 40") << 32 + 42 * 8 << 40 << int(TFigurenset::WinboardF40);
-    QTest::newRow("33") << 32 + 33 * 8 + 7 << 33 << int(TFigurenset::WinboardF33);
-    QTest::newRow("80+") << 32 + 90 * 8 << 80 << int(TFigurenset::WinboardF80);
-    QTest::newRow("below 21") << 32 + 20 * 8 << 16 << int(TFigurenset::F16);
+    QTest::newRow("42, by width") << 32 + 42 * 8 << 900 << 42 << int(TFigurenset::WinboardF40);
+    QTest::newRow("33 + 7 px") << 32 + 33 * 8 + 7 << 900 << 33 << int(TFigurenset::WinboardF33);
+    QTest::newRow("by height") << 900 << 58 + 29 * 8 + 3 << 29 << int(TFigurenset::WinboardF29);
+    QTest::newRow("above 80") << 32 + 90 * 8 << 900 << 90 << int(TFigurenset::WinboardF80);
+    QTest::newRow("below 16") << 32 + 10 * 8 << 900 << 16 << int(TFigurenset::F16);
+    QTest::newRow("negative") << -500 << -500 << 16 << int(TFigurenset::F16);
+    QTest::newRow("huge") << 100000 << 100000 << MaxQuadrat << int(TFigurenset::WinboardF80);
   }
-  void splitterChoosesSquareSizeAndSet() {
+  void squareSizeIsTheLargestThatFits() {
     QFETCH(int, breite);
+    QFETCH(int, hoehe);
     QFETCH(int, groesse);
     QFETCH(int, satz);
-    QCOMPARE(QuadratGroesse(breite, 32), groesse);
+    QCOMPARE(QuadratGroesse(breite, hoehe, 32), groesse);
     QCOMPARE(int(FigurensatzFuer(groesse)), satz);
+  }
+
+  // The board panel follows the splitter: every step keeps every control
+  // inside the window and the notation at its least width.
+  void everyControlFitsAtEveryStepOfTheSplitter() {
+    area->resize(1600, 1000);
     TMDIBrett* w = Oeffnen(0);
-    w->parentWidget()->resize(1200, 800);
-    w->Splitter1->setSizes({breite, 400});
-    w->Splitter1Moved();
-    QCOMPARE(w->Brett1->Groesse(), groesse);
-    QCOMPARE(int(w->Brett1->Figuren()), satz);
-    QCOMPARE(w->pBoard->width(), 8 * groesse + 32);
-    QCOMPARE(w->pButtons->y(), w->pBoard->height());
-    QCOMPARE(w->bNext->x(), w->pButtons->width() / 2);
-    QCOMPARE(w->bPrev->x() + w->bPrev->width(), w->bNext->x());
+    w->parentWidget()->resize(900, 600);
+    for (int links = 0; links <= 900; links += 7) {
+      w->Splitter1->setSizes({links, 900 - links});
+      QVERIFY2(Passt(w), qPrintable(QString::number(links)));
+    }
+    QCOMPARE(w->pNotation->width(), NotationMinBreite);
+    QCOMPARE(int(w->Brett1->Figuren()), int(FigurensatzFuer(w->Brett1->Groesse())));
+    // Too small a window is held at its least size.
+    w->parentWidget()->resize(50, 50);
+    QVERIFY(Passt(w));
+  }
+
+  void boardFollowsMaximiseRestoreTileAndCascade() {
+    area->resize(1600, 1000);
+    TMDIBrett* w = Oeffnen(0);
+    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    QVERIFY(Passt(w));
+    const int klein = w->Brett1->Groesse();
+    sub->showMaximized();
+    QVERIFY(Passt(w));
+    QVERIFY(w->Brett1->Groesse() > klein + 20);
+    sub->showNormal();
+    QVERIFY(Passt(w));
+    QCOMPARE(w->Brett1->Groesse(), klein);
+    TMDIBrett* v = Oeffnen(1);
+    area->tileSubWindows();
+    QVERIFY(Passt(w) && Passt(v));
+    area->cascadeSubWindows();
+    QVERIFY(Passt(w) && Passt(v));
+    // A window opened while another is maximised opens maximised.
+    sub->showMaximized();
+    TMDIBrett* u = Oeffnen(2);
+    QVERIFY(u->parentWidget()->isMaximized());
+    QVERIFY(Passt(u));
+  }
+
+  void storedSizesAreClampedToTheRoomThereIs_data() {
+    QTest::addColumn<int>("breite");
+    QTest::addColumn<int>("hoehe");
+    QTest::addColumn<int>("brettSize");
+    QTest::addColumn<QSize>("fenster");
+    QTest::newRow("fits") << 700 << 500 << 400 << QSize(700, 500);
+    QTest::newRow("board panel too wide") << 551 << 400 << 540 << QSize(551, 400);
+    QTest::newRow("too big") << 5000 << 4000 << 4900 << QSize(900, 600);
+    QTest::newRow("too small") << 50 << 50 << 30 << QSize(515, 350);
+    QTest::newRow("negative") << -5 << -5 << -5 << QSize(515, 350);
+    QTest::newRow("huge") << 32767 << 32767 << 32767 << QSize(900, 600);
+  }
+  void storedSizesAreClampedToTheRoomThereIs() {
+    QFETCH(int, breite);
+    QFETCH(int, hoehe);
+    QFETCH(int, brettSize);
+    QFETCH(QSize, fenster);
+    settings.BrettWidth = breite;
+    settings.BrettHeight = hoehe;
+    settings.BrettSize = brettSize;
+    TMDIBrett* w = Oeffnen(0);
+    QCOMPARE(w->parentWidget()->size(), fenster.boundedTo(area->viewport()->size()));
+    QVERIFY(Passt(w));
+    if (brettSize > 50 && breite <= fenster.width()) {
+      // The stored board panel width holds where the notation keeps its room.
+      const int links = std::min(brettSize, w->width() - 3 - NotationMinBreite);
+      QCOMPARE(w->Brett1->Groesse(), QuadratGroesse(links, w->pBrett->height(), 32));
+    }
   }
 
   void closeQueryRefusesDuringLongOperationsAndStoresSizes() {
@@ -315,7 +404,7 @@ class BrettfensterTest : public QObject {
     QCOMPARE(v->parentWidget()->size(), QSize(640, 420));
     QCOMPARE(v->Brett1->BlackSquareColor(), qRgb(10, 20, 30));
     QCOMPARE(v->pBrett->width(), pbrett);
-    QCOMPARE(v->Brett1->Groesse(), QuadratGroesse(pbrett, v->Randbreite()));
+    QVERIFY(Passt(v));
   }
 
   void messagesAndBlind() {
