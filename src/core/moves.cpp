@@ -1,6 +1,8 @@
 #include "core/moves.h"
 
+#include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace brevaro {
 
@@ -321,11 +323,22 @@ void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* 
   }
 }
 
-void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
+void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {
   if (zug.Rochaderechte == 0) return;  // nothing left to take away
   const int32_t figur = brett[zug.Von];
   if (figur == Koenig) zug.Rochaderechte &= ~(WeissKurz | WeissLang);
   if (figur == -Koenig) zug.Rochaderechte &= ~(SchwarzKurz | SchwarzLang);
+  if (fischer && fischer->Fischer) {
+    const std::pair<uint8_t, uint8_t> turm[4] = {{fischer->WeissTurm2, WeissKurz},
+                                                 {fischer->WeissTurm1, WeissLang},
+                                                 {fischer->SchwarzTurm2, SchwarzKurz},
+                                                 {fischer->SchwarzTurm1, SchwarzLang}};
+    for (const auto& [feld, recht] : turm) {
+      if (feld != 0 && (zug.Von == feld || zug.Nach == feld))
+        zug.Rochaderechte &= static_cast<uint8_t>(~recht);
+    }
+    return;
+  }
   if (figur == Turm && zug.Von == 28) zug.Rochaderechte &= ~WeissKurz;
   if (figur == Turm && zug.Von == 21) zug.Rochaderechte &= ~WeissLang;
   if (figur == -Turm && zug.Von == 98) zug.Rochaderechte &= ~SchwarzKurz;
@@ -346,6 +359,205 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
     default:
       break;
   }
+}
+
+// ---------------------------------------------------------------------------
+// The rules
+
+bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
+  if (!IstSpielfeld(feld)) return false;
+  const int32_t gegner = -seite;
+  const auto& strahlen = Strahlen[static_cast<size_t>(feld)];
+  // Rays 0..3 are the bishop's directions, 4..7 the rook's.
+  for (size_t d = 0; d < 8; ++d) {
+    const int32_t figur = brett[static_cast<size_t>(ErsteFigur(brett, strahlen[d]))];
+    if (figur == gegner * Dame || figur == gegner * (d < 4 ? Laeufer : Turm)) return true;
+  }
+  for (const int sprung : SpringerSpruenge)
+    if (brett[static_cast<size_t>(feld + sprung)] == gegner * Springer) return true;
+  for (const int schritt : DameKoenigRichtungen)
+    if (brett[static_cast<size_t>(feld + schritt)] == gegner * Koenig) return true;
+  // A pawn of the opponent takes towards the side it moves to.
+  return brett[static_cast<size_t>(feld + 9 * seite)] == gegner * Bauer ||
+         brett[static_cast<size_t>(feld + 11 * seite)] == gegner * Bauer;
+}
+
+namespace {
+
+int KoenigSuchen(const TSchachbrett& brett, int seite) {
+  // From the side's own back rank, where the king usually stands.
+  if (seite == 1) {
+    for (int feld = 21; feld <= 98; ++feld)
+      if (brett[static_cast<size_t>(feld)] == Koenig) return feld;
+  } else {
+    for (int feld = 98; feld >= 21; --feld)
+      if (brett[static_cast<size_t>(feld)] == -Koenig) return feld;
+  }
+  return 0;
+}
+
+// Whether the piece on `von` (kind `art`) reaches `nach` by its own move.
+bool Erreicht(const TSchachbrett& brett, int art, int von, int nach) {
+  const int d = nach - von;
+  switch (art) {
+    case Springer:
+      for (const int s : SpringerSpruenge)
+        if (d == s) return true;
+      return false;
+    case Koenig:
+      for (const int s : DameKoenigRichtungen)
+        if (d == s) return true;
+      return false;
+    case Turm:
+    case Laeufer:
+    case Dame: {
+      for (size_t k = art == Turm ? 4 : 0; k < (art == Laeufer ? 4u : 8u); ++k) {
+        const int r = DameKoenigRichtungen[k];
+        for (int feld = von + r; IstSpielfeld(feld); feld += r) {
+          if (feld == nach) return true;
+          if (brett[static_cast<size_t>(feld)] != Leer) break;
+        }
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+bool BauerRegeln(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  const int d = (nach - von) * s;
+  const int32_t ziel = brett[static_cast<size_t>(nach)];
+  if (zug.EPSchlagfeld != 0) {
+    return (d == 9 || d == 11) && nach == enPassant && ziel == Leer &&
+           zug.EPSchlagfeld == nach - 10 * s &&
+           brett[static_cast<size_t>(zug.EPSchlagfeld)] == -s * Bauer;
+  }
+  if (d == 10) return ziel == Leer;
+  if (d == 20) {
+    const int reihe = von / 10 - 2;
+    return reihe == (s == 1 ? 1 : 6) && ziel == Leer &&
+           brett[static_cast<size_t>(von + 10 * s)] == Leer;
+  }
+  if (d == 9 || d == 11) return ziel != Leer && ziel * s < 0;
+  return false;
+}
+
+bool RochadeRegeln(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const bool weiss = s == 1;
+  const bool kurz = zug.Rochade == KurzeRochade || zug.Rochade == FischerKurz;
+  const uint8_t recht = weiss ? (kurz ? WeissKurz : WeissLang) : (kurz ? SchwarzKurz : SchwarzLang);
+  if (!(zug.Rochaderechte & recht)) return false;
+  const int grundreihe = weiss ? 20 : 90;
+  const int koenig = zug.Von, koenigZiel = zug.Nach;
+  int turm = grundreihe + (kurz ? 8 : 1);
+  if (zug.Rochade == FischerKurz || zug.Rochade == FischerLang) {
+    if (!fischer) return false;
+    turm = weiss ? (kurz ? fischer->WeissTurm2 : fischer->WeissTurm1)
+                 : (kurz ? fischer->SchwarzTurm2 : fischer->SchwarzTurm1);
+  }
+  const int turmZiel = koenigZiel + (kurz ? -1 : 1);
+  if (!IstSpielfeld(koenig) || !IstSpielfeld(turm) || koenig / 10 != grundreihe / 10 ||
+      turm / 10 != grundreihe / 10 || koenigZiel / 10 != grundreihe / 10)
+    return false;
+  if (brett[static_cast<size_t>(koenig)] != s * Koenig ||
+      brett[static_cast<size_t>(turm)] != s * Turm)
+    return false;
+  if (kurz ? turm < koenig : turm > koenig) return false;
+  auto frei = [&](int a, int b) {
+    for (int feld = std::min(a, b); feld <= std::max(a, b); ++feld) {
+      if (feld != koenig && feld != turm && brett[static_cast<size_t>(feld)] != Leer) return false;
+    }
+    return true;
+  };
+  if (!frei(koenig, koenigZiel) || !frei(turm, turmZiel)) return false;
+  if (FeldAngegriffen(brett, koenig, s)) return false;
+  // The squares the king passes and its destination, the king taken off.
+  brett[static_cast<size_t>(koenig)] = Leer;
+  bool angegriffen = false;
+  const int schritt = koenigZiel > koenig ? 1 : -1;
+  for (int feld = koenig; feld != koenigZiel && !angegriffen;) {
+    feld += schritt;
+    angegriffen = FeldAngegriffen(brett, feld, s);
+  }
+  // And the destination once king and rook stand where they go.
+  if (!angegriffen) {
+    brett[static_cast<size_t>(turm)] = Leer;
+    const int32_t vorKoenig = brett[static_cast<size_t>(koenigZiel)];
+    const int32_t vorTurm = brett[static_cast<size_t>(turmZiel)];
+    brett[static_cast<size_t>(turmZiel)] = s * Turm;
+    brett[static_cast<size_t>(koenigZiel)] = s * Koenig;
+    angegriffen = FeldAngegriffen(brett, koenigZiel, s);
+    brett[static_cast<size_t>(koenigZiel)] = vorKoenig;
+    brett[static_cast<size_t>(turmZiel)] = vorTurm;
+    brett[static_cast<size_t>(turm)] = s * Turm;
+  }
+  brett[static_cast<size_t>(koenig)] = s * Koenig;
+  return !angegriffen;
+}
+
+}  // namespace
+
+bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  if ((s != 1 && s != -1) || !IstSpielfeld(von) || !IstSpielfeld(nach)) return false;
+  if (zug.Rochade != KeineRochade) return RochadeRegeln(brett, zug, fischer);
+  const int32_t figur = brett[static_cast<size_t>(von)];
+  const int32_t ziel = brett[static_cast<size_t>(nach)];
+  if (figur * s <= 0 || ziel * s > 0) return false;  // not the mover's piece, or onto its own
+  const int art = figur * s;
+  const int reihe = nach / 10 - 2;
+  if (art == Bauer) {
+    if (!BauerRegeln(brett, zug, enPassant)) return false;
+    const bool letzte = reihe == (s == 1 ? 7 : 0);
+    const int umwandlung = zug.Umwandlung * s;
+    if (letzte != (zug.Umwandlung != 0)) return false;
+    if (letzte && (umwandlung < Turm || umwandlung > Dame)) return false;
+  } else if (zug.Umwandlung != 0 || zug.EPSchlagfeld != 0 || !Erreicht(brett, art, von, nach)) {
+    return false;
+  }
+  // The king after the move.
+  const int koenig = art == Koenig ? nach : KoenigSuchen(brett, s);
+  if (koenig == 0) return true;
+  brett[static_cast<size_t>(nach)] = figur;
+  brett[static_cast<size_t>(von)] = Leer;
+  int32_t geschlagen = 0;
+  if (zug.EPSchlagfeld != 0) {
+    geschlagen = brett[static_cast<size_t>(zug.EPSchlagfeld)];
+    brett[static_cast<size_t>(zug.EPSchlagfeld)] = Leer;
+  }
+  const bool schach = FeldAngegriffen(brett, koenig, s);
+  if (zug.EPSchlagfeld != 0) brett[static_cast<size_t>(zug.EPSchlagfeld)] = geschlagen;
+  brett[static_cast<size_t>(von)] = figur;
+  brett[static_cast<size_t>(nach)] = ziel;
+  return !schach;
+}
+
+bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  if (!IstSpielfeld(von) || !IstSpielfeld(nach) || brett[static_cast<size_t>(von)] != s * Koenig)
+    return false;
+  const int grundreihe = s == 1 ? 20 : 90;
+  if (von / 10 != grundreihe / 10 || nach / 10 != grundreihe / 10) return false;
+  const bool kurz = nach > von;
+  if (fischer && fischer->Fischer) {
+    const bool aufTurm = brett[static_cast<size_t>(nach)] == s * Turm;
+    const bool weit = (nach - von) * (kurz ? 1 : -1) >= 2 && nach == grundreihe + (kurz ? 7 : 3);
+    if (!aufTurm && !weit) return false;
+    zug.Rochade = kurz ? FischerKurz : FischerLang;
+  } else {
+    if (von != grundreihe + 5 || (nach != grundreihe + 7 && nach != grundreihe + 3)) return false;
+    zug.Rochade = kurz ? KurzeRochade : LangeRochade;
+  }
+  zug.Nach = static_cast<int8_t>(grundreihe + (kurz ? 7 : 3));
+  zug.Geschlagen = 0;
+  return true;
 }
 
 // ---------------------------------------------------------------------------

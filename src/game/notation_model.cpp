@@ -203,8 +203,13 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   const TSchachbrett& brett = Arbeitsbrett();
   int32_t figur = Leer;
   if (zug.Rochade != KeineRochade) {
+    // Fischer Random castling in this program's own dialect is "o-o"; a game
+    // read in Chess960 notation keeps "O-O".
     static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
-    teil(rochaden[std::min<int>(zug.Rochade, FischerLang) - 1]);
+    int art = std::min<int>(zug.Rochade, FischerLang);
+    if (art >= FischerKurz && Zustand.FischerInfo && Zustand.FischerInfo->Fischer >= FischerXFEN)
+      art -= 2;
+    teil(rochaden[art - 1]);
   } else {
     figur = zug.Von >= 0 && zug.Von < 120 ? brett[zug.Von] : Leer;
     const bool besetzt =

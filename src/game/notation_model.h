@@ -212,6 +212,7 @@ class TNotationModell {
     TZug Zug;
     TVariante* Linie;
     TBaum* Knoten;
+    uint8_t EPVorher;  // en-passant square before Knoten's move
   };
   static void Arbeitsspeicher(std::vector<TSchachbrett>& bretter);  // emptied for a use
   std::vector<TGesichert> LeseStapel_;

@@ -246,6 +246,18 @@ void NagAnwenden(TBaum* knoten, int nag) {
   }
 }
 
+// Whether the game's Variant tag names Fischer Random Chess.
+bool FischerVariante(const TEventData& kopf) {
+  if (!kopf.OtherTags) return false;
+  for (const std::string& zeile : *kopf.OtherTags) {
+    if (zeile.size() > 9 &&
+        (zeile.compare(0, 9, "[Variant ") == 0 || zeile.compare(0, 9, "[variant ") == 0 ||
+         zeile.compare(0, 9, "[VARIANT ") == 0))
+      return IstFischerVariante(TagWert(zeile));
+  }
+  return false;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -298,6 +310,8 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
         fischer = TFischerInfo{};
       }
     }
+    if (fischer.Fischer == KeinFischer && FischerVariante(Partiedaten.Kopf))
+      FischerInfoSetzen(Partiedaten.StartBrett, Partiedaten.StartZug, fischer, FischerXFEN);
     if (OnFischerInfo) OnFischerInfo(fischer);
     const std::string_view getrimmt = Getrimmt(Notationstext);
     Notationstext.erase(0, static_cast<size_t>(getrimmt.data() - Notationstext.data()));
@@ -395,6 +409,8 @@ bool TNotationModell::ZuegeLesen() {
   // record as it was before completion is rebuilt from its node, when a "("
   // needs it, instead of being copied for every move.
   uint8_t rechteVorher = AktuellerZug().Rochaderechte;
+  // Likewise the en-passant square of the position before the last move read.
+  uint8_t epVorher = AktuellerZug().EnPassant;
   auto zugVorher = [&] {
     TZug vorher = Aktuell->Zug;
     vorher.AmZug = static_cast<int8_t>(-vorher.AmZug);
@@ -454,7 +470,8 @@ bool TNotationModell::ZuegeLesen() {
       if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
       zug = zugVorher();
-      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell});
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher});
+      zug.EnPassant = epVorher;  // the variation starts in the position before the move
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -476,6 +493,7 @@ bool TNotationModell::ZuegeLesen() {
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
         rechteVorher = s.Zug.Rochaderechte;
+        epVorher = s.EPVorher;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
@@ -486,6 +504,7 @@ bool TNotationModell::ZuegeLesen() {
              (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
       if (ausstehend) Zustand.Ausfuehren();
       ausstehend = false;
+      const uint8_t ep = zug.EnPassant;  // of the position before this move
       zug.EnPassant = 0;
       zug.EPSchlagfeld = 0;
       zug.Rochade = KeineRochade;
@@ -523,8 +542,9 @@ bool TNotationModell::ZuegeLesen() {
       if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
         const bool kurz = OhneAnmerkung(token) < 4;
         const bool weiss = seite == 1;
-        if (token[0] == 'o') {
-          const TFischerInfo* fi = Zustand.FischerInfo;
+        const TFischerInfo* fi = Zustand.FischerInfo;
+        // In a Fischer Random game "O-O" is Fischer Random castling as well.
+        if (token[0] == 'o' || (fi && fi->Fischer)) {
           if (!fi) return false;  // Fischer Random castling in a standard game
           const uint8_t koenig = weiss ? fi->WeissKoenig : fi->SchwarzKoenig;
           if (koenig < 21 || koenig > 98 || koenig % 10 == 0 || koenig % 10 == 9) return false;
@@ -560,9 +580,11 @@ bool TNotationModell::ZuegeLesen() {
                                            : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
         if (!gefunden) return false;
       }
+      if (!Zustand.Erlaubt(ep)) return false;
       // Commit.
       neuesBrett = true;
       rechteVorher = zug.Rochaderechte;
+      epVorher = ep;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
       NeuerKnoten(zug);

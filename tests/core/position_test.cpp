@@ -206,9 +206,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Only the placement: side +1, no rights, move number kept.
         LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", true,
                  "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0", 5},
-        // Rook-file castling letters are ignored.
-        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b HAha - 0 4", true,
-                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b - - 0", 4},
+        // Shredder-FEN rook files give the rights; their "b" is no side to move.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 4", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", 4},
+        // A castling field that ends the text is read whole.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", 5},
         // "9", "0" and "x" stand for one empty square each; the scan ends once
         // 64 squares are filled, so a ninth rank is not read.
         LeseFall{"9k6/8/8/8/8/8/8/x0K5 w - - 0 1", true, "1k6/8/8/8/8/8/8/2K5 w - - 0", 1},

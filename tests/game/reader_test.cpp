@@ -254,13 +254,15 @@ TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   l.m.SetEnglish(false);
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
   EXPECT_EQ(l.fehler, std::vector<std::string>{std::string(LesefehlerDeutsch)});
-  // "e2e4" names no origin the pawn rules accept: read, then reported by the layout.
+  // A move from an empty square that reached the tree is reported by the layout.
   l.m.SetEnglish(true);
-  EXPECT_EQ(l.Lade("1.e2e4"), 0);
-  EXPECT_EQ(Hauptlinie(l.m).size(), 1u);
+  EXPECT_EQ(l.Lade("1.e4"), 0);
+  l.m.Wurzel->Erster->Zug.Von = 45;
+  l.m.NotationAufbauen();
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
   // A failed load leaves the error marked, so a layout does not repeat it.
-  EXPECT_EQ(l.Lade("1.e2e4 e5 2.Xf3"), -1);
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
+  l.m.NotationAufbauen();
   EXPECT_EQ(l.fehler.size(), 1u);
 }
 

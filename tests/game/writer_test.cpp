@@ -166,8 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Schreiber, WritesWithoutReportingAgain) {
   Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e2e4 *"), 0);
-  ASSERT_EQ(s.fehler.size(), 1u);  // the move from an empty square, when laid out
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 *"), 0);
+  s.m.Wurzel->Erster->Zug.Von = 45;  // a move from an empty square
+  s.m.NotationAufbauen();
+  ASSERT_EQ(s.fehler.size(), 1u);
   s.m.Lesefehler = false;
   s.m.PGNSchreiben();
   EXPECT_EQ(s.fehler.size(), 1u);
