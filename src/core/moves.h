@@ -56,6 +56,9 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug,
 // Whether a piece of the opponent of `seite` attacks `feld`.
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
 
+// Whether the side to move is in check, as far as it is known.
+enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
+
 // Whether the move being built obeys the rules in the position `brett` before
 // it, whose en-passant square is `enPassant`: AmZug is the mover, Rochaderechte
 // the rights before the move, and Von, Nach, Rochade, EPSchlagfeld and
@@ -66,8 +69,23 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
 // destination of both empty but for those two, and no attack on the king's
 // start, the squares it passes and its destination. A position without a king
 // of the mover skips the check test. The board is borrowed and restored.
+// `schach` may tell whether the mover is in check now (Nein makes the test
+// cheaper); `koenige` (white's, black's) may hold the kings' squares as last
+// found, and is updated.
 bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                const TFischerInfo* fischer);
+                const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
+                uint8_t* koenige = nullptr);
+
+// The same for a move whose origin FigurHerkunft found: that the piece
+// reaches the destination is taken as given.
+bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                          const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
+                          uint8_t* koenige = nullptr);
+
+// Whether the side to move is in check after the complete move `zug` that
+// `brett` shows executed, given that it was not before the move (the moved
+// piece and the lines its square opened are looked at).
+TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige = nullptr);
 
 // A king move given by its two squares, as engines write moves, that is
 // castling: in standard chess the king from e1 / e8 to g or c of its rank; in a
@@ -99,7 +117,8 @@ bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff,
 
 // A piece move (kind Koenig, Dame, Turm, Laeufer or Springer). `hinweis` is the
 // text between the piece letter and the destination ("", "b", "1", "b1").
-// Sets Von and the disambiguation bits of Zeichen; false when no piece fits.
+// Sets Von and the disambiguation bits of Zeichen; false when no piece fits
+// (a square hint must name one of the pieces that reach the destination).
 // The board is borrowed for the pin test and restored before returning.
 bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
                    TKandidaten& kandidaten);
@@ -128,9 +147,13 @@ struct TZugzustand {
   void Ausfuehren() { ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo); }
   void Zuruecknehmen(const TZug& zug) { ZugZuruecknehmen(Arbeitsbrett, zug, FischerInfo); }
   void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo); }
-  bool Erlaubt(uint8_t enPassant) {
-    return ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo);
+  // The kings' squares as last found by the rule checks (white's, black's).
+  std::array<uint8_t, 2> Koenige{};
+  bool Erlaubt(uint8_t enPassant, TSchach schach) {
+    return GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
+                                Koenige.data());
   }
+  TSchach SchachNach() { return SchachNachZug(Arbeitsbrett, AktuellerZug, Koenige.data()); }
   bool Figur(int art, std::string_view hinweis) {
     return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten);
   }

@@ -420,6 +420,10 @@ bool TNotationModell::ZuegeLesen() {
     return vorher;
   };
   bool gelesen = false;
+  // Whether the record in AktuellerZug is the last move executed, so that the
+  // check state follows from it (not at the start, nor as a variation starts).
+  bool nachZug = false;
+  Zustand.Koenige = {};
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
   std::string teil;
@@ -472,6 +476,7 @@ bool TNotationModell::ZuegeLesen() {
       zug = zugVorher();
       stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher});
       zug.EnPassant = epVorher;  // the variation starts in the position before the move
+      nachZug = false;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -497,6 +502,7 @@ bool TNotationModell::ZuegeLesen() {
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
+        nachZug = true;
       }
     }
     // e. A move.
@@ -504,6 +510,7 @@ bool TNotationModell::ZuegeLesen() {
              (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
       if (ausstehend) Zustand.Ausfuehren();
       ausstehend = false;
+      const TSchach schach = nachZug ? Zustand.SchachNach() : TSchach::Unbekannt;
       const uint8_t ep = zug.EnPassant;  // of the position before this move
       zug.EnPassant = 0;
       zug.EPSchlagfeld = 0;
@@ -580,7 +587,7 @@ bool TNotationModell::ZuegeLesen() {
                                            : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
         if (!gefunden) return false;
       }
-      if (!Zustand.Erlaubt(ep)) return false;
+      if (!Zustand.Erlaubt(ep, schach)) return false;
       // Commit.
       neuesBrett = true;
       rechteVorher = zug.Rochaderechte;
@@ -590,6 +597,7 @@ bool TNotationModell::ZuegeLesen() {
       NeuerKnoten(zug);
       Anhaengen();
       ausstehend = true;
+      nachZug = true;
       gelesen = true;
     }
     // f. The end: the last character, a result or a null move.

@@ -212,6 +212,69 @@ TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
   EXPECT_EQ(b[94], -Turm);
 }
 
+// Chess960 in the castling-field styles other programs write (X-FEN with a
+// Variant tag or displaced rooks, Shredder-FEN) and in this program's own
+// dialect: king and rook squares after castling, the rights after rook moves
+// and captures, the FEN written in the game's style and the notation's form.
+struct Chess960Fall {
+  const char* name;
+  const char* kopf;
+  const char* zuege;
+  int32_t ergebnis;
+  Namen hauptlinie;
+  const char* fen;       // the first four fields after the main line
+  const char* notation;  // a part of the notation text
+};
+
+class Chess960Test : public ::testing::TestWithParam<Chess960Fall> {};
+
+TEST_P(Chess960Test, CastlesWithTheRooksOfTheCastlingField) {
+  const Chess960Fall& c = GetParam();
+  Leser l;
+  EXPECT_EQ(l.Lade(c.zuege, c.kopf), c.ergebnis);
+  EXPECT_EQ(Hauptlinie(l.m), c.hauptlinie);
+  ASSERT_NE(l.m.FischerInfo(), nullptr);
+  const TBaum* letzter = l.m.Wurzel->Erster;
+  while (letzter->Naechster) letzter = letzter->Naechster;
+  const std::string fen =
+      StellungToFEN(Nachgespielt(l.m, letzter), letzter->Zug, 1, l.m.FischerInfo());
+  EXPECT_EQ(fen.substr(0, fen.rfind(' ', fen.rfind(' ') - 1)), c.fen);
+  EXPECT_NE(l.m.Notationstext.find(c.notation), std::string::npos) << l.m.Notationstext;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leser, Chess960Test,
+    ::testing::Values(
+        Chess960Fall{"XFenVariant",
+                     "[Variant \"chess 960\"]\n[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w "
+                     "KQkq - 0 1\"]",
+                     "1.O-O O-O-O 2.a4", 0, Namen{"c1g1", "c8c8", "a2a4"},
+                     "2kr2r1/pppppppp/8/8/P7/8/1PPPPPPP/1R3RK1 b - a3", "1.O-O O-O-O"},
+        Chess960Fall{"Shredder", "[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w GBgb - 0 1\"]",
+                     "1.O-O-O O-O", 0, Namen{"c1c1", "c8g8"},
+                     "1r3rk1/pppppppp/8/8/8/8/PPPPPPPP/2KR2R1 w - -", "1.O-O-O O-O"},
+        Chess960Fall{"OwnDialect",
+                     "[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w KQkq f1 0 1\"]", "1.o-o o-o",
+                     0, Namen{"c1g1", "c8g8"}, "1r3rk1/pppppppp/8/8/8/8/PPPPPPPP/1R3RK1 w - f1",
+                     "1.o-o o-o"},
+        // Rooks displaced from the corners: the rights follow the rooks.
+        Chess960Fall{"RightsFollowTheRooks", "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]",
+                     "1.Rh1 Rg7 2.O-O-O", 0, Namen{"g1h1", "g8g7", "e1c1"},
+                     "1r2k3/6r1/8/8/8/8/8/2KR3R b q -", "2.O-O-O"},
+        Chess960Fall{"RookCapturedOnItsSquare",
+                     "[Variant \"Chess960\"]\n[FEN \"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1\"]",
+                     "1.Rxa8+ Kd7", 0, Namen{"a1a8", "e8d7"}, "R6r/3k4/8/8/8/8/8/4K2R w K -",
+                     "1.Rxa8+"},
+        // The rook on d1 attacks d8, which the black king passes.
+        Chess960Fall{"CastlingThroughAttackIsAnError",
+                     "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]",
+                     "1.Rh1 Rg7 2.O-O-O O-O-O", -1, Namen{"g1h1", "g8g7", "e1c1"},
+                     "1r2k3/6r1/8/8/8/8/8/2KR3R b q -", "2.O-O-O"},
+        Chess960Fall{"CastlingWithoutItsRightIsAnError",
+                     "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]", "1.Rh1 Rg7 2.O-O", -1,
+                     Namen{"g1h1", "g8g7"}, "1r2k3/6r1/8/8/8/8/8/1R2K2R w Qq -", "Rg7"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(Leser, FischerCastlingWithoutAKingFails) {
   Leser l;
   EXPECT_EQ(l.Lade("1.o-o", "[FEN \"r3k2r/8/8/8/8/8/8/R6R w KQkq f1 0 1\"]"), -1);
@@ -247,7 +310,15 @@ INSTANTIATE_TEST_SUITE_P(Leser, FehlerTest,
                                            FehlerFall{"1.e4 e5 2.e8=X", 2},  // promotion letter
                                            FehlerFall{"1.e4 e5 2.o-o", 2},   // no Fischer game
                                            FehlerFall{"1.(e4) e5", 0},
-                                           FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4}));
+                                           FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4},
+                                           // Illegal moves, each at the move it is read.
+                                           FehlerFall{"1.e5", 0},            // nothing on e3 or e4
+                                           FehlerFall{"1.O-O", 0},           // through pieces
+                                           FehlerFall{"1.e4 d5 2.exf5", 2},  // onto an empty square
+                                           FehlerFall{"1.e4 e5 2.e5", 2},    // onto a piece
+                                           FehlerFall{"1.e4 e5 2.Ke2 Nc6 3.Ke4", 4},  // into check
+                                           FehlerFall{"1.d4 e5 2.Nd2 Bb4 3.Nb3", 4},  // pinned
+                                           FehlerFall{"1.e4 (1.e5) e5", 1}));
 
 TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   Leser l;
