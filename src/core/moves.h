@@ -149,9 +149,13 @@ struct TZugzustand {
   void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo); }
   // The kings' squares as last found by the rule checks (white's, black's).
   std::array<uint8_t, 2> Koenige{};
-  bool Erlaubt(uint8_t enPassant, TSchach schach) {
-    return GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
-                                Koenige.data());
+  // `gefunden`: the origin of a piece move came from Figur, so its reach is
+  // known; any other move is checked in full.
+  bool Erlaubt(uint8_t enPassant, TSchach schach, bool gefunden) {
+    return gefunden ? GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo,
+                                           schach, Koenige.data())
+                    : ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
+                                 Koenige.data());
   }
   TSchach SchachNach() { return SchachNachZug(Arbeitsbrett, AktuellerZug, Koenige.data()); }
   bool Figur(int art, std::string_view hinweis) {

@@ -546,6 +546,7 @@ bool TNotationModell::ZuegeLesen() {
       // Examine the blank or "*" after the token next; a ")" after the step.
       p = (q + 1 < n && t[q + 1] != ')') ? q + 1 : q;
       const int seite = zug.AmZug;
+      bool gefunden = false;  // a piece's origin found by the search
       if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
         const bool kurz = OhneAnmerkung(token) < 4;
         const bool weiss = seite == 1;
@@ -583,11 +584,12 @@ bool TNotationModell::ZuegeLesen() {
         }
         zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
         zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-        const bool gefunden = art == Bauer ? Zustand.Bauer(feld)
-                                           : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
-        if (!gefunden) return false;
+        const bool aufgeloest = art == Bauer ? Zustand.Bauer(feld)
+                                             : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
+        if (!aufgeloest) return false;
+        gefunden = art != Bauer;
       }
-      if (!Zustand.Erlaubt(ep, schach)) return false;
+      if (!Zustand.Erlaubt(ep, schach, gefunden)) return false;
       // Commit.
       neuesBrett = true;
       rechteVorher = zug.Rochaderechte;
