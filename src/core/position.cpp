@@ -69,10 +69,10 @@ int KoenigAufGrundreihe(const TSchachbrett& brett, bool weiss) {
 // The rook of a castling right: `genannt` when it holds a rook of the side,
 // else (genannt 0) the outermost rook of the side on that wing of the king.
 int RochadeTurm(const TSchachbrett& brett, int koenig, const TRecht& r, int genannt) {
-  if (koenig == 0) return 0;
+  const int basis = Grundreihe(r.Weiss);
+  if (koenig <= basis || koenig > basis + 8) return 0;  // no king on the back rank
   const int32_t turm = r.Weiss ? Turm : -Turm;
   if (genannt != 0) return brett[genannt] == turm ? genannt : 0;
-  const int basis = Grundreihe(r.Weiss);
   if (r.Kurz) {
     for (int feld = basis + 8; feld > koenig; --feld)
       if (brett[feld] == turm) return feld;

@@ -197,21 +197,6 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8 *",
                           "1.a4! h5! 2.a5! h4! 3.a6! h3! 4.axb7! hxg2! 5.bxa8! *"}));
 
-TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
-  Leser l;
-  ASSERT_EQ(l.Lade("1.o-o o-o-o", "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
-            0);
-  ASSERT_EQ(Hauptlinie(l.m), (Namen{"e1g1", "b8c8"}));
-  TSchachbrett b = l.m.Partiedaten.StartBrett;
-  for (const TBaum* n = l.m.Wurzel->Erster; n; n = n->Naechster) {
-    ZugAusfuehren(b, n->Zug, l.m.FischerInfo());
-  }
-  EXPECT_EQ(b[27], Koenig);
-  EXPECT_EQ(b[26], Turm);
-  EXPECT_EQ(b[93], -Koenig);
-  EXPECT_EQ(b[94], -Turm);
-}
-
 // Chess960 in the castling-field styles other programs write (X-FEN with a
 // Variant tag or displaced rooks, Shredder-FEN) and in this program's own
 // dialect: king and rook squares after castling, the rights after rook moves
