@@ -423,6 +423,9 @@ bool TNotationModell::ZuegeLesen() {
   // Whether the record in AktuellerZug is the last move executed, so that the
   // check state follows from it (not at the start, nor as a variation starts).
   bool nachZug = false;
+  // Otherwise it is the one saved: the check state before the last move read.
+  TSchach schachVorher = TSchach::Unbekannt;
+  TSchach schachGespeichert = TSchach::Unbekannt;
   Zustand.Koenige = {};
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
@@ -474,7 +477,8 @@ bool TNotationModell::ZuegeLesen() {
       if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
       zug = zugVorher();
-      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher});
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher, schachVorher});
+      schachGespeichert = schachVorher;
       zug.EnPassant = epVorher;  // the variation starts in the position before the move
       nachZug = false;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
@@ -499,6 +503,7 @@ bool TNotationModell::ZuegeLesen() {
         Aktuell = s.Knoten;
         rechteVorher = s.Zug.Rochaderechte;
         epVorher = s.EPVorher;
+        schachVorher = s.SchachVorher;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
@@ -510,7 +515,7 @@ bool TNotationModell::ZuegeLesen() {
              (IstBuchstabe(t[p]) || (t[p] == '0' && p + 2 < n && t.compare(p, 3, "0-0") == 0))) {
       if (ausstehend) Zustand.Ausfuehren();
       ausstehend = false;
-      const TSchach schach = nachZug ? Zustand.SchachNach() : TSchach::Unbekannt;
+      const TSchach schach = nachZug ? Zustand.SchachNach() : schachGespeichert;
       const uint8_t ep = zug.EnPassant;  // of the position before this move
       zug.EnPassant = 0;
       zug.EPSchlagfeld = 0;
@@ -594,6 +599,7 @@ bool TNotationModell::ZuegeLesen() {
       neuesBrett = true;
       rechteVorher = zug.Rochaderechte;
       epVorher = ep;
+      schachVorher = schach;
       Zustand.RechteAnpassen();
       zug.AmZug = static_cast<int8_t>(-zug.AmZug);
       NeuerKnoten(zug);
