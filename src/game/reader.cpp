@@ -592,6 +592,8 @@ bool TNotationModell::ZuegeLesen() {
         const bool aufgeloest = art == Bauer ? Zustand.Bauer(feld)
                                              : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
         if (!aufgeloest) return false;
+        // A pawn's move is made by a pawn (its origin is found without a look).
+        if (art == Bauer && Arbeitsbrett()[zug.Von] != seite * Bauer) return false;
         gefunden = art != Bauer;
       }
       if (!Zustand.Erlaubt(ep, schach, gefunden)) return false;

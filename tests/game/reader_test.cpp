@@ -303,7 +303,8 @@ INSTANTIATE_TEST_SUITE_P(Leser, FehlerTest,
                                            FehlerFall{"1.e4 e5 2.e5", 2},    // onto a piece
                                            FehlerFall{"1.e4 e5 2.Ke2 Nc6 3.Ke4", 4},  // into check
                                            FehlerFall{"1.d4 e5 2.Nd2 Bb4 3.Nb3", 4},  // pinned
-                                           FehlerFall{"1.e4 (1.e5) e5", 1}));
+                                           FehlerFall{"1.e4 (1.e5) e5", 1},
+                                           FehlerFall{"1.a4 a5 2.a2", 2}));  // the rook on a1
 
 TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   Leser l;
