@@ -636,7 +636,11 @@ void TBrett::GezeichnetVergessen() {
 // Clipboard exchange
 
 void TBrett::FENKopieren() {
-  umgebung_->ClipboardTextSetzen(QString::fromStdString(StellungToFEN(stellung_, zug_, 1, false)));
+  // A Chess960 game read in standard notation keeps its castling-field style;
+  // this program's own Fischer Random mark is not copied.
+  const TFischerInfo* fi = AktiveFischerInfo();
+  umgebung_->ClipboardTextSetzen(QString::fromStdString(
+      StellungToFEN(stellung_, zug_, 1, fi && fi->Fischer >= FischerXFEN ? fi : nullptr)));
 }
 
 bool TBrett::FENEinfuegen() {

@@ -1,6 +1,8 @@
 #include "core/moves.h"
 
+#include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace brevaro {
 
@@ -321,11 +323,22 @@ void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* 
   }
 }
 
-void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
+void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {
   if (zug.Rochaderechte == 0) return;  // nothing left to take away
   const int32_t figur = brett[zug.Von];
   if (figur == Koenig) zug.Rochaderechte &= ~(WeissKurz | WeissLang);
   if (figur == -Koenig) zug.Rochaderechte &= ~(SchwarzKurz | SchwarzLang);
+  if (fischer && fischer->Fischer) {
+    const std::pair<uint8_t, uint8_t> turm[4] = {{fischer->WeissTurm2, WeissKurz},
+                                                 {fischer->WeissTurm1, WeissLang},
+                                                 {fischer->SchwarzTurm2, SchwarzKurz},
+                                                 {fischer->SchwarzTurm1, SchwarzLang}};
+    for (const auto& [feld, recht] : turm) {
+      if (feld != 0 && (zug.Von == feld || zug.Nach == feld))
+        zug.Rochaderechte &= static_cast<uint8_t>(~recht);
+    }
+    return;
+  }
   if (figur == Turm && zug.Von == 28) zug.Rochaderechte &= ~WeissKurz;
   if (figur == Turm && zug.Von == 21) zug.Rochaderechte &= ~WeissLang;
   if (figur == -Turm && zug.Von == 98) zug.Rochaderechte &= ~SchwarzKurz;
@@ -346,6 +359,332 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug) {
     default:
       break;
   }
+}
+
+// ---------------------------------------------------------------------------
+// The rules
+
+bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
+  if (!IstSpielfeld(feld)) return false;
+  const int32_t gegner = -seite;
+  // The short-range pieces first: cheaper, and a hit ends the test.
+  if (brett[static_cast<size_t>(feld + 9 * seite)] == gegner * Bauer ||
+      brett[static_cast<size_t>(feld + 11 * seite)] == gegner * Bauer)
+    return true;
+  for (const int sprung : SpringerSpruenge)
+    if (brett[static_cast<size_t>(feld + sprung)] == gegner * Springer) return true;
+  for (const int schritt : DameKoenigRichtungen)
+    if (brett[static_cast<size_t>(feld + schritt)] == gegner * Koenig) return true;
+  const auto& strahlen = Strahlen[static_cast<size_t>(feld)];
+  // Rays 0..3 are the bishop's directions, 4..7 the rook's.
+  for (size_t d = 0; d < 8; ++d) {
+    const int32_t figur = brett[static_cast<size_t>(ErsteFigur(brett, strahlen[d]))];
+    if (figur == gegner * Dame || figur == gegner * (d < 4 ? Laeufer : Turm)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// What a difference between two squares (ziel - feld, -77..77) allows: the
+// step of the line from one to the other (+-1, +-10 for a rook, +-9, +-11 for
+// a bishop; a difference of less than 8 across ranks gives +-1 as well, and a
+// walk along it meets the border first) and the pieces that reach it in one
+// move, as bits.
+constexpr uint8_t ReichtSpringer = 1, ReichtKoenig = 2, ReichtWeisserBauer = 4,
+                  ReichtSchwarzerBauer = 8, ReichtGerade = 16, ReichtSchraeg = 32;
+struct TAbstand {
+  int8_t Schritt = 0;
+  uint8_t Reicht = 0;
+};
+constexpr auto Abstaende = [] {
+  std::array<TAbstand, 155> t{};
+  for (const int schritt : {1, 10, 9, 11}) {
+    const uint8_t art = schritt == 1 || schritt == 10 ? ReichtGerade : ReichtSchraeg;
+    for (int k = 1; k <= 7; ++k) {
+      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art};
+      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art};
+    }
+  }
+  for (const int s : SpringerSpruenge) t[static_cast<size_t>(77 + s)].Reicht |= ReichtSpringer;
+  for (const int s : DameKoenigRichtungen) t[static_cast<size_t>(77 + s)].Reicht |= ReichtKoenig;
+  for (const int s : {9, 11}) {
+    t[static_cast<size_t>(77 + s)].Reicht |= ReichtWeisserBauer;
+    t[static_cast<size_t>(77 - s)].Reicht |= ReichtSchwarzerBauer;
+  }
+  return t;
+}();
+
+// The bits of Abstaende that a piece code (index code + 6) can use.
+constexpr std::array<uint8_t, 13> Reichweite = {ReichtKoenig,
+                                                ReichtGerade | ReichtSchraeg,
+                                                ReichtSpringer,
+                                                ReichtSchraeg,
+                                                ReichtGerade,
+                                                ReichtSchwarzerBauer,
+                                                0,
+                                                ReichtWeisserBauer,
+                                                ReichtGerade,
+                                                ReichtSchraeg,
+                                                ReichtSpringer,
+                                                ReichtGerade | ReichtSchraeg,
+                                                ReichtKoenig};
+
+const TAbstand& Abstand(int von, int nach) {
+  static constexpr TAbstand keiner{};
+  const int d = nach - von;
+  return d < -77 || d > 77 ? keiner : Abstaende[static_cast<size_t>(d + 77)];
+}
+
+int Schritt(int von, int nach) {
+  return Abstand(von, nach).Schritt;
+}
+
+bool Gerade(int schritt) {
+  return schritt == 1 || schritt == -1 || schritt == 10 || schritt == -10;
+}
+
+// Whether the squares between `von` and `nach` on the line of `schritt` are
+// empty and `nach` lies on it.
+bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
+  int feld = von + schritt;
+  for (; feld != nach; feld += schritt)
+    if (brett[static_cast<size_t>(feld)] != Leer) return false;  // a piece or the border
+  return true;
+}
+
+// The first piece from `feld` in the direction `schritt` (or the border).
+int ErstesFeld(const TSchachbrett& brett, int feld, int schritt) {
+  do {
+    feld += schritt;
+  } while (brett[static_cast<size_t>(feld)] == Leer);
+  return feld;
+}
+
+// Whether a slider that moves along lines of `schritt` is `figur`, a piece of
+// the side `seite`.
+bool GleiterFuer(int32_t figur, int seite, int schritt) {
+  return figur == seite * Dame || figur == seite * (Gerade(schritt) ? Turm : Laeufer);
+}
+
+// Whether the piece `figur` on `feld` attacks `ziel`.
+bool Greift(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
+  if (figur < -Koenig || figur > Koenig) return false;
+  const TAbstand& a = Abstand(feld, ziel);
+  const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
+  if (treffer == 0) return false;
+  if (treffer & (ReichtGerade | ReichtSchraeg)) return LinieFrei(brett, feld, ziel, a.Schritt);
+  return true;
+}
+
+// The square of the king of `seite` by a scan, 0 without a king.
+[[gnu::noinline]] int KoenigSuchen(const TSchachbrett& brett, int seite) {
+  const int32_t koenig = seite * Koenig;
+  if (seite == 1) {
+    for (int feld = 21; feld <= 98; ++feld)
+      if (brett[static_cast<size_t>(feld)] == koenig) return feld;
+  } else {
+    for (int feld = 98; feld >= 21; --feld)
+      if (brett[static_cast<size_t>(feld)] == koenig) return feld;
+  }
+  return 0;
+}
+
+// The square of the king of `seite`; `hinweis` (if given) is tried first and
+// then holds the square found. 0 without a king.
+inline int KoenigFinden(const TSchachbrett& brett, int seite, uint8_t* hinweis) {
+  if (hinweis && *hinweis < 120 && brett[*hinweis] == seite * Koenig) return *hinweis;
+  const int feld = KoenigSuchen(brett, seite);
+  if (hinweis) *hinweis = static_cast<uint8_t>(feld);
+  return feld;
+}
+
+uint8_t* Hinweis(uint8_t* koenige, int seite) {
+  return koenige ? &koenige[seite == 1 ? 0 : 1] : nullptr;
+}
+
+bool BauerRegeln(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  const int d = (nach - von) * s;
+  const int32_t ziel = brett[static_cast<size_t>(nach)];
+  if (zug.EPSchlagfeld != 0) {
+    return (d == 9 || d == 11) && nach == enPassant && ziel == Leer &&
+           zug.EPSchlagfeld == nach - 10 * s &&
+           brett[static_cast<size_t>(zug.EPSchlagfeld)] == -s * Bauer;
+  }
+  if (d == 10) return ziel == Leer;
+  if (d == 20) {
+    const int reihe = von / 10 - 2;
+    return reihe == (s == 1 ? 1 : 6) && ziel == Leer &&
+           brett[static_cast<size_t>(von + 10 * s)] == Leer;
+  }
+  if (d == 9 || d == 11) return ziel != Leer && ziel * s < 0;
+  return false;
+}
+
+bool RochadeRegeln(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const bool weiss = s == 1;
+  const bool kurz = zug.Rochade == KurzeRochade || zug.Rochade == FischerKurz;
+  const uint8_t recht = weiss ? (kurz ? WeissKurz : WeissLang) : (kurz ? SchwarzKurz : SchwarzLang);
+  if (!(zug.Rochaderechte & recht)) return false;
+  const int grundreihe = weiss ? 20 : 90;
+  const int koenig = zug.Von, koenigZiel = zug.Nach;
+  int turm = grundreihe + (kurz ? 8 : 1);
+  if (zug.Rochade == FischerKurz || zug.Rochade == FischerLang) {
+    if (!fischer) return false;
+    turm = weiss ? (kurz ? fischer->WeissTurm2 : fischer->WeissTurm1)
+                 : (kurz ? fischer->SchwarzTurm2 : fischer->SchwarzTurm1);
+  }
+  const int turmZiel = koenigZiel + (kurz ? -1 : 1);
+  if (!IstSpielfeld(koenig) || !IstSpielfeld(turm) || koenig / 10 != grundreihe / 10 ||
+      turm / 10 != grundreihe / 10 || koenigZiel / 10 != grundreihe / 10)
+    return false;
+  if (brett[static_cast<size_t>(koenig)] != s * Koenig ||
+      brett[static_cast<size_t>(turm)] != s * Turm)
+    return false;
+  if (kurz ? turm < koenig : turm > koenig) return false;
+  auto frei = [&](int a, int b) {
+    for (int feld = std::min(a, b); feld <= std::max(a, b); ++feld) {
+      if (feld != koenig && feld != turm && brett[static_cast<size_t>(feld)] != Leer) return false;
+    }
+    return true;
+  };
+  if (!frei(koenig, koenigZiel) || !frei(turm, turmZiel)) return false;
+  if (FeldAngegriffen(brett, koenig, s)) return false;
+  // The squares the king passes and its destination, the king taken off.
+  brett[static_cast<size_t>(koenig)] = Leer;
+  bool angegriffen = false;
+  const int schritt = koenigZiel > koenig ? 1 : -1;
+  for (int feld = koenig; feld != koenigZiel && !angegriffen;) {
+    feld += schritt;
+    angegriffen = FeldAngegriffen(brett, feld, s);
+  }
+  // And the destination once king and rook stand where they go.
+  if (!angegriffen) {
+    brett[static_cast<size_t>(turm)] = Leer;
+    const int32_t vorKoenig = brett[static_cast<size_t>(koenigZiel)];
+    const int32_t vorTurm = brett[static_cast<size_t>(turmZiel)];
+    brett[static_cast<size_t>(turmZiel)] = s * Turm;
+    brett[static_cast<size_t>(koenigZiel)] = s * Koenig;
+    angegriffen = FeldAngegriffen(brett, koenigZiel, s);
+    brett[static_cast<size_t>(koenigZiel)] = vorKoenig;
+    brett[static_cast<size_t>(turmZiel)] = vorTurm;
+    brett[static_cast<size_t>(turm)] = s * Turm;
+  }
+  brett[static_cast<size_t>(koenig)] = s * Koenig;
+  return !angegriffen;
+}
+
+}  // namespace
+
+namespace {
+
+[[gnu::always_inline]] inline bool Regeln(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                                          const TFischerInfo* fischer, TSchach schach,
+                                          uint8_t* koenige, bool reichweite) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  if ((s != 1 && s != -1) || !IstSpielfeld(von) || !IstSpielfeld(nach)) return false;
+  if (zug.Rochade != KeineRochade) {
+    if (koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
+    return RochadeRegeln(brett, zug, fischer);
+  }
+  const int32_t figur = brett[static_cast<size_t>(von)];
+  const int32_t ziel = brett[static_cast<size_t>(nach)];
+  if (figur * s <= 0 || ziel * s > 0) return false;  // not the mover's piece, or onto its own
+  const int art = figur * s;
+  if (art == Bauer) {
+    if (!BauerRegeln(brett, zug, enPassant)) return false;
+    const bool letzte = nach / 10 == (s == 1 ? 9 : 2);
+    const int umwandlung = zug.Umwandlung * s;
+    if (letzte != (zug.Umwandlung != 0)) return false;
+    if (letzte && (umwandlung < Turm || umwandlung > Dame)) return false;
+  } else if (zug.Umwandlung != 0 || zug.EPSchlagfeld != 0 ||
+             (reichweite && !Greift(brett, figur, von, nach))) {
+    return false;
+  }
+  // The mover's king after the move; a king move leaves its hint behind it.
+  if (art == Koenig && koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
+  const int koenig = art == Koenig ? nach : KoenigFinden(brett, s, Hinweis(koenige, s));
+  if (koenig == 0) return true;
+  if (schach == TSchach::Nein && zug.EPSchlagfeld == 0) {
+    // Not in check: a king move must not go into one (no ray to its
+    // destination passes behind its own square, or the king would be in
+    // check now); another piece must not uncover one.
+    if (art == Koenig) return !FeldAngegriffen(brett, nach, s);
+    const int schritt = Schritt(koenig, von);
+    if (schritt == 0 || !LinieFrei(brett, koenig, von, schritt)) return true;
+    const int hinter = ErstesFeld(brett, von, schritt);
+    if (!GleiterFuer(brett[static_cast<size_t>(hinter)], -s, schritt)) return true;
+    // Pinned: it may only move along the line, up to the pinning piece.
+    return Schritt(koenig, nach) == schritt &&
+           (nach - koenig) / schritt <= (hinter - koenig) / schritt;
+  }
+  brett[static_cast<size_t>(nach)] = figur;
+  brett[static_cast<size_t>(von)] = Leer;
+  int32_t geschlagen = 0;
+  if (zug.EPSchlagfeld != 0) {
+    geschlagen = brett[static_cast<size_t>(zug.EPSchlagfeld)];
+    brett[static_cast<size_t>(zug.EPSchlagfeld)] = Leer;
+  }
+  const bool imSchach = FeldAngegriffen(brett, koenig, s);
+  if (zug.EPSchlagfeld != 0) brett[static_cast<size_t>(zug.EPSchlagfeld)] = geschlagen;
+  brett[static_cast<size_t>(von)] = figur;
+  brett[static_cast<size_t>(nach)] = ziel;
+  return !imSchach;
+}
+
+}  // namespace
+
+bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                const TFischerInfo* fischer, TSchach schach, uint8_t* koenige) {
+  return Regeln(brett, zug, enPassant, fischer, schach, koenige, true);
+}
+
+bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                          const TFischerInfo* fischer, TSchach schach, uint8_t* koenige) {
+  return Regeln(brett, zug, enPassant, fischer, schach, koenige, false);
+}
+
+TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige) {
+  const int s = zug.AmZug;  // the side to move after the move
+  if (s != 1 && s != -1) return TSchach::Unbekannt;
+  const int koenig = KoenigFinden(brett, s, Hinweis(koenige, s));
+  if (koenig == 0) return TSchach::Nein;
+  auto ja = [](bool b) { return b ? TSchach::Ja : TSchach::Nein; };
+  if (zug.Rochade != KeineRochade || zug.EPSchlagfeld != 0 || !IstSpielfeld(zug.Von) ||
+      !IstSpielfeld(zug.Nach))
+    return ja(FeldAngegriffen(brett, koenig, s));
+  // The moved piece, or a line its square opened.
+  if (Greift(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
+  const int schritt = Schritt(koenig, zug.Von);
+  if (schritt == 0) return TSchach::Nein;
+  return ja(
+      GleiterFuer(brett[static_cast<size_t>(ErstesFeld(brett, koenig, schritt))], -s, schritt));
+}
+
+bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {
+  const int s = zug.AmZug;
+  const int von = zug.Von, nach = zug.Nach;
+  if (!IstSpielfeld(von) || !IstSpielfeld(nach) || brett[static_cast<size_t>(von)] != s * Koenig)
+    return false;
+  const int grundreihe = s == 1 ? 20 : 90;
+  if (von / 10 != grundreihe / 10 || nach / 10 != grundreihe / 10) return false;
+  const bool kurz = nach > von;
+  if (fischer && fischer->Fischer) {
+    const bool aufTurm = brett[static_cast<size_t>(nach)] == s * Turm;
+    const bool weit = (nach - von) * (kurz ? 1 : -1) >= 2 && nach == grundreihe + (kurz ? 7 : 3);
+    if (!aufTurm && !weit) return false;
+    zug.Rochade = kurz ? FischerKurz : FischerLang;
+  } else {
+    if (von != grundreihe + 5 || (nach != grundreihe + 7 && nach != grundreihe + 3)) return false;
+    zug.Rochade = kurz ? KurzeRochade : LangeRochade;
+  }
+  zug.Nach = static_cast<int8_t>(grundreihe + (kurz ? 7 : 3));
+  zug.Geschlagen = 0;
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -413,7 +752,12 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   if (hinweis.size() >= 2) {
     const char linie = hinweis[0], reihe = hinweis[1];
     if (linie < 'a' || linie > 'h' || reihe < '1' || reihe > '8') return false;
-    zug.Von = static_cast<int8_t>(21 + (reihe - '1') * 10 + (linie - 'a'));
+    const int von = 21 + (reihe - '1') * 10 + (linie - 'a');
+    // Only a piece that reaches the destination can be meant.
+    bool gefunden = false;
+    for (int i = 1; i <= kandidaten.Anzahl; ++i) gefunden |= kandidaten.Feld[i] == von;
+    if (!gefunden) return false;
+    zug.Von = static_cast<int8_t>(von);
     zug.Zeichen |= ZeigtFeld;
     return true;
   }

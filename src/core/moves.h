@@ -1,7 +1,7 @@
 // Carrying out and taking back moves on a board, keeping castling rights up to
-// date, and finding the piece that makes a move a PGN text names only by kind,
-// destination and an optional hint. There is no legal-move generator: a move is
-// accepted when a piece of the named kind can reach the destination.
+// date, finding the piece that makes a move a PGN text names only by kind,
+// destination and an optional hint, and checking a move against the rules
+// before it is executed. There is no legal-move generator.
 // Invariant: ZugZuruecknehmen after ZugAusfuehren of the same record restores
 // the board exactly.
 #pragma once
@@ -42,8 +42,58 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
 void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer);
 
 // Updates the castling rights of a move being built, before it is executed
-// (brett[zug.Von] still holds the moving piece).
-void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug);
+// (brett[zug.Von] still holds the moving piece). Standard chess: a king move
+// clears its side's rights, a rook leaving its corner or any move onto a corner
+// the right of that corner. In a Fischer Random game (`fischer` set) a right is
+// lost only when the king moves or a move leaves or lands on that right's rook
+// square.
+void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug,
+                           const TFischerInfo* fischer = nullptr);
+
+// ---------------------------------------------------------------------------
+// The rules
+
+// Whether a piece of the opponent of `seite` attacks `feld`.
+bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
+
+// Whether the side to move is in check, as far as it is known.
+enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
+
+// Whether the move being built obeys the rules in the position `brett` before
+// it, whose en-passant square is `enPassant`: AmZug is the mover, Rochaderechte
+// the rights before the move, and Von, Nach, Rochade, EPSchlagfeld and
+// Umwandlung are set. The mover's piece stands on Von and can go to Nach (a
+// clear path, a pawn's push, double step or capture, a promotion exactly on
+// the last rank), and the mover's king is not attacked afterwards. Castling
+// needs its right, its rook and king in place, the squares from start to
+// destination of both empty but for those two, and no attack on the king's
+// start, the squares it passes and its destination. A position without a king
+// of the mover skips the check test. The board is borrowed and restored.
+// `schach` may tell whether the mover is in check now (Nein makes the test
+// cheaper); `koenige` (white's, black's) may hold the kings' squares as last
+// found, and is updated.
+bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
+                uint8_t* koenige = nullptr);
+
+// The same for a move whose origin FigurHerkunft found: that the piece
+// reaches the destination is taken as given.
+bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                          const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
+                          uint8_t* koenige = nullptr);
+
+// Whether the side to move is in check after the complete move `zug` that
+// `brett` shows executed, given that it was not before the move (the moved
+// piece and the lines its square opened are looked at).
+TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige = nullptr);
+
+// A king move given by its two squares, as engines write moves, that is
+// castling: in standard chess the king from e1 / e8 to g or c of its rank; in a
+// Fischer Random game the king onto a rook of its side on its back rank, or
+// two or more files along the back rank onto g or c. Then sets Rochade, Nach
+// (the king's destination g or c) and Geschlagen (0) of the move being built
+// and returns true; otherwise changes nothing.
+bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer);
 
 // ---------------------------------------------------------------------------
 // Origin searches. `seite` is the side that moves (+1/-1). In normal mode the
@@ -67,7 +117,8 @@ bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff,
 
 // A piece move (kind Koenig, Dame, Turm, Laeufer or Springer). `hinweis` is the
 // text between the piece letter and the destination ("", "b", "1", "b1").
-// Sets Von and the disambiguation bits of Zeichen; false when no piece fits.
+// Sets Von and the disambiguation bits of Zeichen; false when no piece fits
+// (a square hint must name one of the pieces that reach the destination).
 // The board is borrowed for the pin test and restored before returning.
 bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
                    TKandidaten& kandidaten);
@@ -109,7 +160,18 @@ struct TZugzustand {
 
   void Ausfuehren() { ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo); }
   void Zuruecknehmen(const TZug& zug) { ZugZuruecknehmen(Arbeitsbrett, zug, FischerInfo); }
-  void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug); }
+  void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo); }
+  // The kings' squares as last found by the rule checks (white's, black's).
+  std::array<uint8_t, 2> Koenige{};
+  // `gefunden`: the origin of a piece move came from Figur, so its reach is
+  // known; any other move is checked in full.
+  bool Erlaubt(uint8_t enPassant, TSchach schach, bool gefunden) {
+    return gefunden ? GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo,
+                                           schach, Koenige.data())
+                    : ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
+                                 Koenige.data());
+  }
+  TSchach SchachNach() { return SchachNachZug(Arbeitsbrett, AktuellerZug, Koenige.data()); }
   bool Figur(int art, std::string_view hinweis) {
     return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten);
   }

@@ -1,5 +1,6 @@
 #include "core/position.h"
 
+#include <array>
 #include <charconv>
 
 namespace brevaro {
@@ -42,6 +43,88 @@ constexpr bool IstSpielfeld(int index) {
   return index >= 21 && index <= 98 && index % 10 >= 1 && index % 10 <= 8;
 }
 
+// Castling rights in bit order with the side and wing they belong to.
+struct TRecht {
+  uint8_t Bit;
+  bool Weiss;
+  bool Kurz;
+};
+constexpr TRecht Rechte[4] = {{WeissKurz, true, true},
+                              {WeissLang, true, false},
+                              {SchwarzKurz, false, true},
+                              {SchwarzLang, false, false}};
+
+int Grundreihe(bool weiss) {
+  return weiss ? 20 : 90;
+}
+
+// The square of the side's king on its back rank, 0 when it stands elsewhere.
+int KoenigAufGrundreihe(const TSchachbrett& brett, bool weiss) {
+  const int basis = Grundreihe(weiss);
+  for (int linie = 1; linie <= 8; ++linie)
+    if (brett[basis + linie] == (weiss ? Koenig : -Koenig)) return basis + linie;
+  return 0;
+}
+
+// The rook of a castling right: `genannt` when it holds a rook of the side,
+// else (genannt 0) the outermost rook of the side on that wing of the king.
+int RochadeTurm(const TSchachbrett& brett, int koenig, const TRecht& r, int genannt) {
+  const int basis = Grundreihe(r.Weiss);
+  if (koenig <= basis || koenig > basis + 8) return 0;  // no king on the back rank
+  const int32_t turm = r.Weiss ? Turm : -Turm;
+  if (genannt != 0) return brett[genannt] == turm ? genannt : 0;
+  if (r.Kurz) {
+    for (int feld = basis + 8; feld > koenig; --feld)
+      if (brett[feld] == turm) return feld;
+  } else {
+    for (int feld = basis + 1; feld < koenig; ++feld)
+      if (brett[feld] == turm) return feld;
+  }
+  return 0;
+}
+
+uint8_t& TurmSlot(TFischerInfo& f, const TRecht& r) {
+  return r.Weiss ? (r.Kurz ? f.WeissTurm2 : f.WeissTurm1)
+                 : (r.Kurz ? f.SchwarzTurm2 : f.SchwarzTurm1);
+}
+
+uint8_t TurmSlot(const TFischerInfo& f, const TRecht& r) {
+  return r.Weiss ? (r.Kurz ? f.WeissTurm2 : f.WeissTurm1)
+                 : (r.Kurz ? f.SchwarzTurm2 : f.SchwarzTurm1);
+}
+
+// Gives each right of `rechte` its rook in `f` (`genannt`: rooks a castling
+// field names by file, by right) and drops a right without one.
+void TuermeAusRechten(const TSchachbrett& brett, uint8_t& rechte, TFischerInfo& f,
+                      const std::array<uint8_t, 4>& genannt) {
+  const int koenige[2] = {KoenigAufGrundreihe(brett, true), KoenigAufGrundreihe(brett, false)};
+  if (koenige[0] != 0) f.WeissKoenig = static_cast<uint8_t>(koenige[0]);
+  if (koenige[1] != 0) f.SchwarzKoenig = static_cast<uint8_t>(koenige[1]);
+  for (size_t k = 0; k < 4; ++k) {
+    const TRecht& r = Rechte[k];
+    if (!(rechte & r.Bit)) continue;
+    const int turm = RochadeTurm(brett, koenige[r.Weiss ? 0 : 1], r, genannt[k]);
+    if (turm == 0) {
+      rechte &= static_cast<uint8_t>(~r.Bit);
+    } else {
+      TurmSlot(f, r) = static_cast<uint8_t>(turm);
+    }
+  }
+}
+
+// Whether every right of `rechte` belongs to a king on e1/e8 and a rook in
+// the corner of its wing.
+bool StandardRechte(const TSchachbrett& brett, uint8_t rechte) {
+  for (const TRecht& r : Rechte) {
+    if (!(rechte & r.Bit)) continue;
+    const int basis = Grundreihe(r.Weiss);
+    const int32_t seite = r.Weiss ? 1 : -1;
+    if (brett[basis + 5] != seite * Koenig || brett[basis + (r.Kurz ? 8 : 1)] != seite * Turm)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const TSchachbrett LeeresBrett = MacheLeeresBrett();
@@ -78,6 +161,46 @@ TZug GrundstellungZug() {
 
 // ---------------------------------------------------------------------------
 // FEN string output
+
+namespace {
+
+// The castling field of a Fischer Random position in X-FEN or Shredder-FEN.
+void FischerRochadefeld(const TSchachbrett& brett, const TZug& zug, const TFischerInfo& f,
+                        std::string& fen) {
+  const size_t anfang = fen.size();
+  for (const TRecht& r : Rechte) {
+    if (!(zug.Rochaderechte & r.Bit)) continue;
+    const int turm = TurmSlot(f, r);
+    const int koenig = r.Weiss ? f.WeissKoenig : f.SchwarzKoenig;
+    const bool aussen = f.Fischer != FischerShredder && IstSpielfeld(turm) &&
+                        turm == RochadeTurm(brett, koenig, r, 0);
+    if (aussen) {
+      fen += r.Weiss ? (r.Kurz ? 'K' : 'Q') : (r.Kurz ? 'k' : 'q');
+    } else if (IstSpielfeld(turm)) {
+      fen += static_cast<char>((r.Weiss ? 'A' : 'a') + turm % 10 - 1);
+    }
+  }
+  if (fen.size() == anfang) fen += '-';
+}
+
+}  // namespace
+
+std::string StellungToFEN(const TSchachbrett& brett, const TZug& zug, int32_t zugnummer,
+                          const TFischerInfo* fischer) {
+  if (!fischer || fischer->Fischer == KeinFischer)
+    return StellungToFEN(brett, zug, zugnummer, false);
+  if (fischer->Fischer == FischerMarke) return StellungToFEN(brett, zug, zugnummer, true);
+  std::string fen = StellungToFEN(brett, zug, zugnummer, false);
+  // Placement and side stay; the castling field is replaced.
+  const size_t seite = fen.find(' ');
+  const size_t feld = seite + 3;
+  const size_t ende = fen.find(' ', feld);
+  std::string rest = fen.substr(ende);
+  fen.resize(feld);
+  FischerRochadefeld(brett, zug, *fischer, fen);
+  fen += rest;
+  return fen;
+}
 
 std::string StellungToFEN(const TSchachbrett& brett, const TZug& zug, int32_t zugnummer,
                           bool fischer) {
@@ -128,7 +251,7 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
                    TFischerInfo* fischer) {
   if (fen.empty()) return false;
   if (fischer) {
-    fischer->Fischer = 0;
+    fischer->Fischer = KeinFischer;
     fischer->WeissTurm1 = fischer->WeissTurm2 = 0;
     fischer->SchwarzTurm1 = fischer->SchwarzTurm2 = 0;
   }
@@ -192,14 +315,35 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
   zug.Zeichen = 0;
   zug.Zugbewertung = 0;
 
-  // The fields after the placement, up to but not including the last character.
+  // The castling field is the second word after the placement when it holds
+  // castling letters only; it is read whole. The other fields are read up to
+  // but not including the last character of the text.
+  size_t feldAnfang = i, feldEnde = i;
+  {
+    size_t k = i;
+    while (k < fen.size() && fen[k] == ' ') ++k;
+    while (k < fen.size() && fen[k] != ' ') ++k;
+    while (k < fen.size() && fen[k] == ' ') ++k;
+    size_t e = k;
+    while (e < fen.size() && fen[e] != ' ') ++e;
+    constexpr std::string_view rochadezeichen = "KQkqABCDEFGHabcdefgh-";
+    if (e > k && fen.substr(k, e - k).find_first_not_of(rochadezeichen) == std::string_view::npos) {
+      feldAnfang = k;
+      feldEnde = e;
+    }
+  }
+  bool marke = false;
   for (; i + 1 < fen.size(); ++i) {
+    if (i == feldAnfang && feldEnde > feldAnfang) {
+      i = feldEnde - 1;
+      continue;
+    }
     const char c = fen[i];
     const char n = fen[i + 1];
     if (c == ' ' || (c >= '0' && c <= '9')) continue;
     if (n >= '0' && n <= '9') {
       if (c == 'f' && n == '1') {
-        if (fischer) fischer->Fischer = 1;
+        marke = true;
         zugnummer = 1;
       } else {
         char gross = c;
@@ -236,6 +380,47 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     }
   }
 
+  // The castling field: "KQkq" letters, and rook files (Shredder-FEN, or
+  // X-FEN for a rook that is not the outermost one).
+  std::array<uint8_t, 4> genannt{};
+  bool dateien = false, buchstaben = false;
+  for (size_t k = feldAnfang; k < feldEnde; ++k) {
+    const char c = fen[k];
+    const bool weiss = c >= 'A' && c <= 'Z';
+    const size_t pos = std::string_view("KQkq").find(c);
+    if (pos != std::string_view::npos) {
+      zug.Rochaderechte |= Rechte[pos].Bit;
+      buchstaben = true;
+      continue;
+    }
+    if (c == '-') continue;
+    const int linie = (weiss ? c - 'A' : c - 'a') + 1;
+    const int koenig = KoenigAufGrundreihe(arbeit, weiss);
+    if (koenig == 0 || koenig % 10 == linie) continue;
+    const size_t k2 = (weiss ? 0 : 2) + (linie > koenig % 10 ? 0 : 1);
+    zug.Rochaderechte |= Rechte[k2].Bit;
+    genannt[k2] = static_cast<uint8_t>(Grundreihe(weiss) + linie);
+    dateien = true;
+  }
+  if (fischer) {
+    uint8_t stil = KeinFischer;
+    if (marke) {
+      stil = FischerMarke;
+    } else if (dateien) {
+      stil = buchstaben ? FischerXFEN : FischerShredder;
+    } else if (!StandardRechte(arbeit, zug.Rochaderechte)) {
+      // Rights that only a displaced king or rook can hold.
+      TFischerInfo probe = *fischer;
+      uint8_t rechte = zug.Rochaderechte;
+      TuermeAusRechten(arbeit, rechte, probe, genannt);
+      if (!StandardRechte(arbeit, rechte)) stil = FischerXFEN;
+    }
+    if (stil != KeinFischer) {
+      fischer->Fischer = stil;
+      TuermeAusRechten(arbeit, zug.Rochaderechte, *fischer, genannt);
+    }
+  }
+
   const size_t wortanfang = fen.find_last_of(' ');
   std::string_view wort = wortanfang == std::string_view::npos ? fen : fen.substr(wortanfang + 1);
   // A number that does not fit the 16-bit move number is not taken (rather
@@ -247,6 +432,15 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     zugnummer = static_cast<uint16_t>(wert);
   }
   return true;
+}
+
+}  // namespace brevaro
+
+namespace brevaro {
+
+void FischerInfoSetzen(const TSchachbrett& brett, TZug& zug, TFischerInfo& fischer, uint8_t stil) {
+  fischer.Fischer = stil;
+  TuermeAusRechten(brett, zug.Rochaderechte, fischer, {});
 }
 
 }  // namespace brevaro

@@ -72,11 +72,21 @@ struct TZug {
   uint16_t Stellungsbewertung = 0;  // evaluation NAG number, 0 = none
 };
 
-// Fischer Random Chess start information, filled by the FEN reader.
+// TFischerInfo::Fischer: standard chess, or a Fischer Random (Chess960) game
+// and the way its FEN writes it.
+inline constexpr uint8_t KeinFischer = 0;
+inline constexpr uint8_t FischerMarke = 1;     // this program's en-passant mark "f1", "o-o"
+inline constexpr uint8_t FischerXFEN = 2;      // castling field "KQkq", a rook file where needed
+inline constexpr uint8_t FischerShredder = 3;  // castling field of rook files, "HAha"
+
+// Fischer Random Chess start information, filled by the FEN reader. The rook
+// squares are those of the castling rights: the rook a Shredder-FEN letter
+// names, else the outermost rook of that side of the king on its back rank;
+// without such a right, the rooks in FEN placement order.
 struct TFischerInfo {
-  uint8_t Fischer = 0;     // Boolean
-  uint8_t WeissTurm1 = 0;  // first white rook met in the FEN placement (queen side)
-  uint8_t WeissTurm2 = 0;  // last further white rook (king side)
+  uint8_t Fischer = 0;     // KeinFischer .. FischerShredder; non-zero is a Fischer Random game
+  uint8_t WeissTurm1 = 0;  // the queen-side castling rook
+  uint8_t WeissTurm2 = 0;  // the king-side castling rook
   uint8_t SchwarzTurm1 = 0;
   uint8_t SchwarzTurm2 = 0;
   uint8_t WeissKoenig = 0;
@@ -117,11 +127,29 @@ TZug GrundstellungZug();
 std::string StellungToFEN(const TSchachbrett& brett, const TZug& zug, int32_t zugnummer,
                           bool fischer);
 
+// The same in the style of a game's Fischer Random information: standard
+// without it (or with KeinFischer), the mark "f1" for FischerMarke, and for
+// FischerXFEN / FischerShredder the castling field in that style (rooks from
+// `fischer`) with the real en-passant square.
+std::string StellungToFEN(const TSchachbrett& brett, const TZug& zug, int32_t zugnummer,
+                          const TFischerInfo* fischer);
+
 // Returns false for a text it cannot read; then `brett` is unchanged (the other
 // outputs may have been written in part). On success sets the state fields of
 // `zug` (Von, Nach and Stellungsbewertung untouched), the move number when the
-// last word is a number, and `fischer` when given.
+// last word is a number, and `fischer` when given. The castling field may name
+// rook files (Shredder-FEN "HAha", X-FEN "KQkq" with file letters); such a
+// field, or rights that no king on e1/e8 with rooks on a/h can hold, make the
+// position a Fischer Random one, as the mark "f1" does. In a Fischer Random
+// position a right without a rook of its side on the back rank is dropped.
+
 bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_t& zugnummer,
                    TFischerInfo* fischer = nullptr);
+
+// Makes `fischer` the information of a Fischer Random game in `stil` for the
+// position `brett` with the rights of `zug`: king squares, and the rooks of the
+// rights as the castling field "KQkq" names them (the outermost rook of that
+// side); rights without such a rook are taken from `zug`.
+void FischerInfoSetzen(const TSchachbrett& brett, TZug& zug, TFischerInfo& fischer, uint8_t stil);
 
 }  // namespace brevaro

@@ -150,4 +150,14 @@ void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
   }
 }
 
+bool IstFischerVariante(std::string_view wert) {
+  std::string klein;
+  for (const char c : wert) {
+    if (c != ' ' && c != '-')
+      klein += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return klein == "chess960" || klein == "fischerandom" || klein == "fischerrandom" ||
+         klein == "960" || klein == "fischerrandomchess";
+}
+
 }  // namespace brevaro

@@ -64,6 +64,10 @@ std::string TagWertSchreiben(std::string_view wert);
 // Reads one trimmed tag line into `kopf`; never fails.
 void TagZeileLesen(TEventData& kopf, std::string_view zeile);
 
+// Whether a Variant tag value names Fischer Random Chess ("Chess960",
+// "Fischer Random", "960", ...), compared without regard to case.
+bool IstFischerVariante(std::string_view wert);
+
 // A decimal integer (leading blanks, optional sign, "$" for hexadecimal) that
 // makes up the whole text and fits 32 bits; otherwise 0.
 int32_t TagZahl(std::string_view text);

@@ -204,8 +204,13 @@ void TNotationModell::ZugTextAnhaengen(const TZug& zug, TTextpuffer& text) {
   int32_t figur = Leer;
   const bool nullzug = IstNullzug(zug);
   if (zug.Rochade != KeineRochade) {
+    // Fischer Random castling in this program's own dialect is "o-o"; a game
+    // read in Chess960 notation keeps "O-O".
     static constexpr std::string_view rochaden[] = {"O-O", "O-O-O", "o-o", "o-o-o"};
-    teil(rochaden[std::min<int>(zug.Rochade, FischerLang) - 1]);
+    int art = std::min<int>(zug.Rochade, FischerLang);
+    if (art >= FischerKurz && Zustand.FischerInfo && Zustand.FischerInfo->Fischer >= FischerXFEN)
+      art -= 2;
+    teil(rochaden[art - 1]);
   } else if (nullzug) {
     zeichen[k++] = '-';
     zeichen[k++] = '-';

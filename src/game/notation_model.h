@@ -215,6 +215,8 @@ class TNotationModell {
     TZug Zug;
     TVariante* Linie;
     TBaum* Knoten;
+    uint8_t EPVorher;      // en-passant square before Knoten's move
+    TSchach SchachVorher;  // whether the side to move was in check before it
   };
   static void Arbeitsspeicher(std::vector<TSchachbrett>& bretter);  // emptied for a use
   std::vector<TGesichert> LeseStapel_;

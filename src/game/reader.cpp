@@ -433,6 +433,18 @@ void NagAnwenden(TBaum* knoten, int nag) {
   }
 }
 
+// Whether the game's Variant tag names Fischer Random Chess.
+bool FischerVariante(const TEventData& kopf) {
+  if (!kopf.OtherTags) return false;
+  for (const std::string& zeile : *kopf.OtherTags) {
+    if (zeile.size() > 9 &&
+        (zeile.compare(0, 9, "[Variant ") == 0 || zeile.compare(0, 9, "[variant ") == 0 ||
+         zeile.compare(0, 9, "[VARIANT ") == 0))
+      return IstFischerVariante(TagWert(zeile));
+  }
+  return false;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -488,6 +500,8 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
       }
       if (Partiedaten.StartZugNummer == 0) Partiedaten.StartZugNummer = 1;
     }
+    if (fischer.Fischer == KeinFischer && FischerVariante(Partiedaten.Kopf))
+      FischerInfoSetzen(Partiedaten.StartBrett, Partiedaten.StartZug, fischer, FischerXFEN);
     if (OnFischerInfo) OnFischerInfo(fischer);
     const std::string_view getrimmt = Getrimmt(Notationstext);
     Notationstext.erase(0, static_cast<size_t>(getrimmt.data() - Notationstext.data()));
@@ -577,6 +591,8 @@ bool TNotationModell::ZuegeLesen() {
   // record as it was before completion is rebuilt from its node, when a "("
   // needs it, instead of being copied for every move.
   uint8_t rechteVorher = AktuellerZug().Rochaderechte;
+  // Likewise the en-passant square of the position before the last move read.
+  uint8_t epVorher = AktuellerZug().EnPassant;
   auto zugVorher = [&] {
     TZug vorher = Aktuell->Zug;
     vorher.AmZug = static_cast<int8_t>(-vorher.AmZug);
@@ -587,14 +603,27 @@ bool TNotationModell::ZuegeLesen() {
   };
   bool gelesen = false;
   bool fehler = false;
+  // Whether the record in AktuellerZug is the last move executed, so that the
+  // check state follows from it (not at the start, nor as a variation starts).
+  bool nachZug = false;
+  // Otherwise it is the one saved: the check state before the last move read.
+  TSchach schachVorher = TSchach::Unbekannt;
+  TSchach schachGespeichert = TSchach::Unbekannt;
+  Zustand.Koenige = {};
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
   std::string teil;
 
+  // The position before the move being read: whether its mover is in check,
+  // and its en-passant square.
+  TSchach schach = TSchach::Unbekannt;
+  uint8_t ep = 0;
   // A new move: the last one is executed, the record's move fields emptied.
   auto zugBeginnen = [&](uint8_t zeichen) {
     if (ausstehend) Zustand.Ausfuehren();
     ausstehend = false;
+    schach = nachZug ? Zustand.SchachNach() : schachGespeichert;
+    ep = zug.EnPassant;
     zug.EnPassant = 0;
     zug.EPSchlagfeld = 0;
     zug.Rochade = KeineRochade;
@@ -607,11 +636,14 @@ bool TNotationModell::ZuegeLesen() {
   auto festschreiben = [&] {
     neuesBrett = true;
     rechteVorher = zug.Rochaderechte;
+    epVorher = ep;
+    schachVorher = schach;
     Zustand.RechteAnpassen();
     zug.AmZug = static_cast<int8_t>(-zug.AmZug);
     NeuerKnoten(zug);
     Anhaengen();
     ausstehend = true;
+    nachZug = true;
     gelesen = true;
   };
 
@@ -644,16 +676,11 @@ bool TNotationModell::ZuegeLesen() {
         zug.EPSchlagfeld = static_cast<int8_t>(nach - 10 * seite);
         zug.Geschlagen = static_cast<int8_t>(-seite);
       }
-    } else if (art == Koenig && !Zustand.FischerInfo) {
-      // e1g1, e1c1, e8g8, e8c8: castling.
-      // TODO: in a Chess960 game a king moving onto its own rook is castling.
-      const int grund = seite == 1 ? 25 : 95;
-      if (von == grund && (nach == grund + 2 || nach == grund - 2)) {
-        zug.Rochade = nach > von ? KurzeRochade : LangeRochade;
-        zug.Geschlagen = 0;
-      }
+    } else if (art == Koenig) {
+      // e1g1, e1c1, e8g8, e8c8; in a Chess960 game the king onto its own rook.
+      KoenigszugAlsRochade(brett, zug, Zustand.FischerInfo);
     }
-    return true;
+    return Zustand.Erlaubt(ep, schach, false);
   };
 
   // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an
@@ -695,15 +722,16 @@ bool TNotationModell::ZuegeLesen() {
         return 0;
       }
       if (token == "e.p." || token == "ep") return 0;
-      for (const std::string_view ep : {std::string_view("e.p."), std::string_view("ep")}) {
-        if (token.size() > ep.size() + 1 && token.ends_with(ep) &&
-            IstReihe(token[token.size() - ep.size() - 1])) {
-          token.resize(token.size() - ep.size());
+      for (const std::string_view mark : {std::string_view("e.p."), std::string_view("ep")}) {
+        if (token.size() > mark.size() + 1 && token.ends_with(mark) &&
+            IstReihe(token[token.size() - mark.size() - 1])) {
+          token.resize(token.size() - mark.size());
         }
       }
     }
     zugBeginnen(zeichen);
     const int seite = zug.AmZug;
+    bool gefunden = false;  // a piece's origin found by the search
     if (kurzform) {
       // fall through to the resolution below
     } else if (token == "Z0") {
@@ -716,8 +744,9 @@ bool TNotationModell::ZuegeLesen() {
     if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
       const bool kurz = OhneAnmerkung(token) < 4;
       const bool weiss = seite == 1;
-      if (token[0] == 'o') {
-        const TFischerInfo* fi = Zustand.FischerInfo;
+      const TFischerInfo* fi = Zustand.FischerInfo;
+      // In a Fischer Random game "O-O" is Fischer Random castling as well.
+      if (token[0] == 'o' || (fi && fi->Fischer)) {
         if (!fi) return -1;  // Fischer Random castling in a standard game
         const uint8_t koenig = weiss ? fi->WeissKoenig : fi->SchwarzKoenig;
         if (koenig < 21 || koenig > 98 || koenig % 10 == 0 || koenig % 10 == 9) return -1;
@@ -749,11 +778,14 @@ bool TNotationModell::ZuegeLesen() {
       }
       zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
       zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-      const bool gefunden =
+      const bool aufgeloest =
           art == Bauer ? Zustand.Bauer(feld) : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
-      if (!gefunden) return -1;
+      if (!aufgeloest) return -1;
+      // A pawn's move is made by a pawn (its origin is found without a look).
+      if (art == Bauer && Arbeitsbrett()[zug.Von] != seite * Bauer) return -1;
+      gefunden = art != Bauer;
     }
-    return 1;
+    return Zustand.Erlaubt(ep, schach, gefunden) ? 1 : -1;
   };
 
   size_t p = start;
@@ -857,7 +889,10 @@ bool TNotationModell::ZuegeLesen() {
       if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
       neuesBrett = false;
       zug = zugVorher();
-      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell});
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher, schachVorher});
+      schachGespeichert = schachVorher;
+      zug.EnPassant = epVorher;  // the variation starts in the position before the move
+      nachZug = false;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -878,9 +913,12 @@ bool TNotationModell::ZuegeLesen() {
         AktuelleLinie = s.Linie;
         Aktuell = s.Knoten;
         rechteVorher = s.Zug.Rochaderechte;
+        epVorher = s.EPVorher;
+        schachVorher = s.SchachVorher;
         Zustand.RechteAnpassen();
         zug.AmZug = static_cast<int8_t>(-zug.AmZug);
         ausstehend = true;
+        nachZug = true;
       }
     } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
       // A move.

@@ -136,11 +136,17 @@ std::string TNotationModell::PGNSchreiben() {
   if (k.BlackElo != 0) Tag(zeilen, "BlackElo", std::to_string(k.BlackElo));
   if (!k.ECO.empty()) Tag(zeilen, "ECO", k.ECO);
   if (!k.Annotator.empty()) Tag(zeilen, "Annotator", k.Annotator);
-  if (Partiedaten.StartBrett != GrundstellungBrett || Partiedaten.StartZug.AmZug != 1) {
+  // A game read in Chess960 notation keeps its FEN tag as it was read, until a
+  // new start position replaces it.
+  const TFischerInfo* fischer = Zustand.FischerInfo;
+  if (fischer && fischer->Fischer >= FischerXFEN && !k.FEN.empty()) {
+    Tag(zeilen, "SetUp", "1");
+    Tag(zeilen, "FEN", k.FEN);
+  } else if (Partiedaten.StartBrett != GrundstellungBrett || Partiedaten.StartZug.AmZug != 1) {
     Tag(zeilen, "SetUp", "1");
     Tag(zeilen, "FEN",
         StellungToFEN(Partiedaten.StartBrett, Partiedaten.StartZug, Partiedaten.StartZugNummer,
-                      Zustand.FischerInfo != nullptr && Zustand.FischerInfo->Fischer != 0));
+                      fischer));
   }
   const std::string eventDatum = Datum(k.EventYear, k.EventMonth, k.EventDay);
   if (eventDatum != "????.??.??") Tag(zeilen, "EventDate", eventDatum);
@@ -179,6 +185,7 @@ void TNotationModell::PGNKopieren(TTextAblage& ablage) {
 void TNotationModell::NeueStellung(const TSchachbrett& stellung, const TZug& zug,
                                    int32_t zugnummer) {
   SetGameChanged(true);
+  Partiedaten.Kopf.FEN.clear();  // no longer the start position
   // The start move number is 16 bits wide; out-of-range numbers are clamped.
   Partiedaten.StartZugNummer = static_cast<uint16_t>(zugnummer < 1       ? 1
                                                      : zugnummer > 65535 ? 65535

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -487,10 +488,12 @@ TEST(GeneratedGames, MatchTheIndependentLibrary) {
     const TSchachbrett start = st.Arbeitsbrett;
     std::vector<TSchachbrett> bretter;
     std::vector<TZug> gespielt;
+    TSchach schach = TSchach::Unbekannt;
     for (const auto& [san, uci] : p.zuege) {
       SCOPED_TRACE(san + " " + uci);
       // Start building from the position's state: the mover, the rights.
       TZug& z = st.AktuellerZug;
+      const uint8_t ep = z.EnPassant;
       z.Von = z.Nach = z.EPSchlagfeld = z.Umwandlung = z.Geschlagen = 0;
       z.EnPassant = z.Rochade = z.Zeichen = 0;
       const int seite = z.AmZug;
@@ -514,24 +517,33 @@ TEST(GeneratedGames, MatchTheIndependentLibrary) {
       if (uci.size() == 5) {
         EXPECT_EQ(z.Umwandlung, seite * static_cast<int>(std::string_view(" prbnqk").find(uci[4])));
       }
+      // Every move of a legal game passes the rules, with and without the check state.
+      EXPECT_TRUE(ZugErlaubt(st.Arbeitsbrett, z, ep, st.FischerInfo));
+      const bool figur = !z.Rochade && std::string_view("RBNQK").find(san[0]) != std::string::npos;
+      EXPECT_TRUE(st.Erlaubt(ep, schach, figur));
       bretter.push_back(st.Arbeitsbrett);
       st.RechteAnpassen();
       z.AmZug = static_cast<int8_t>(-z.AmZug);
       st.Ausfuehren();
+      // The check state found from the move alone is that of a full test.
+      schach = st.SchachNach();
+      int koenig = 0;
+      for (int i = 21; i <= 98; ++i)
+        if (st.Arbeitsbrett[i] == z.AmZug * Koenig) koenig = i;
+      EXPECT_EQ(schach == TSchach::Ja, FeldAngegriffen(st.Arbeitsbrett, koenig, z.AmZug));
       gespielt.push_back(z);
       ++zuegeGesamt;
     }
-    const auto ist = Felder(StellungToFEN(st.Arbeitsbrett, st.AktuellerZug, 1, false));
+    // Written in X-FEN, as the library writes Chess960 castling rights.
+    TFischerInfo xfen = fischer;
+    if (xfen.Fischer) xfen.Fischer = FischerXFEN;
+    const auto ist = Felder(StellungToFEN(st.Arbeitsbrett, st.AktuellerZug, 1, &xfen));
     const auto soll = Felder(p.endFen4);
     ASSERT_EQ(soll.size(), 4u);
     EXPECT_EQ(ist[0], soll[0]) << "placement";
     EXPECT_EQ(ist[1], soll[1]) << "side to move";
     EXPECT_EQ(ist[3], soll[3]) << "en passant";
-    // Castling rights follow the corner squares here, the library follows the
-    // rooks: they agree in standard games only.
-    if (!fischer.Fischer) {
-      EXPECT_EQ(ist[2], soll[2]) << "castling rights";
-    }
+    EXPECT_EQ(ist[2], soll[2]) << "castling rights";
     for (size_t i = gespielt.size(); i-- > 0;) {
       st.Zuruecknehmen(gespielt[i]);
       ASSERT_EQ(st.Arbeitsbrett, bretter[i]) << "taking back move " << i + 1;
@@ -540,4 +552,178 @@ TEST(GeneratedGames, MatchTheIndependentLibrary) {
   }
   EXPECT_GT(zuegeGesamt, 10000u);
   EXPECT_GE(fischerPartien, 40u);
+}
+
+// ---------------------------------------------------------------------------
+// The rules checked before a move is executed
+
+struct RegelFall {
+  const char* name;
+  const char* fen;
+  const char* von;
+  const char* nach;
+  uint8_t rochade;  // KeineRochade .. FischerLang
+  int umwandlung;   // piece kind, 0 for none
+  const char* ep;   // the en-passant capture square, "" for none
+  bool erlaubt;
+};
+
+class Rules : public testing::TestWithParam<RegelFall> {};
+
+TEST_P(Rules, AreCheckedBeforeExecution) {
+  const RegelFall& c = GetParam();
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  const uint8_t enPassant = z.EnPassant;
+  z.Von = static_cast<int8_t>(F(c.von));
+  z.Nach = static_cast<int8_t>(F(c.nach));
+  z.Rochade = c.rochade;
+  z.Umwandlung = static_cast<int8_t>(c.umwandlung * z.AmZug);
+  if (*c.ep) z.EPSchlagfeld = static_cast<int8_t>(F(c.ep));
+  const TSchachbrett vorher = b;
+  const TFischerInfo* fischer = f.Fischer ? &f : nullptr;
+  EXPECT_EQ(ZugErlaubt(b, z, enPassant, fischer), c.erlaubt);
+  EXPECT_EQ(b, vorher);  // borrowed and restored
+  // The same with the check state known, as the move reader passes it.
+  int koenig = 0;
+  for (int i = 21; i <= 98; ++i)
+    if (b[i] == z.AmZug * Koenig) koenig = i;
+  const TSchach schach = FeldAngegriffen(b, koenig, z.AmZug) ? TSchach::Ja : TSchach::Nein;
+  std::array<uint8_t, 2> koenige{};
+  EXPECT_EQ(ZugErlaubt(b, z, enPassant, fischer, schach, koenige.data()), c.erlaubt);
+  EXPECT_EQ(b, vorher);
+}
+
+constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char* kRochaden = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
+constexpr const char* kFischer = "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq - 0 1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Rules,
+    testing::Values(
+        RegelFall{"Push", kStart, "e2", "e4", 0, 0, "", true},
+        RegelFall{"EmptyOrigin", kStart, "e3", "e5", 0, 0, "", false},
+        RegelFall{"OpponentsPiece", kStart, "e7", "e5", 0, 0, "", false},
+        RegelFall{"DoubleStepNotFromSecondRank", "4k3/8/8/8/8/4P3/8/4K3 w - - 0 1", "e3", "e5", 0,
+                  0, "", false},
+        RegelFall{"DoubleStepBlocked", "4k3/8/8/8/8/4n3/4P3/4K3 w - - 0 1", "e2", "e4", 0, 0, "",
+                  false},
+        RegelFall{"PushOntoAPiece", "4k3/8/8/4p3/4P3/8/8/4K3 w - - 0 1", "e4", "e5", 0, 0, "",
+                  false},
+        RegelFall{"CaptureOfNothing", kStart, "e2", "d3", 0, 0, "d2", false},
+        RegelFall{"EnPassant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", 0, 0, "d5", true},
+        RegelFall{"EnPassantOnAnotherSquare", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5", "d6", 0, 0,
+                  "d5", false},
+        RegelFall{"PromotionNamed", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", 0, Dame, "",
+                  true},
+        RegelFall{"PromotionUnnamed", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", 0, 0, "",
+                  false},
+        RegelFall{"PromotionBeforeTheLastRank", "4k3/8/P7/8/8/8/8/4K3 w - - 0 1", "a6", "a7", 0,
+                  Dame, "", false},
+        RegelFall{"SliderThroughAPiece", kStart, "a1", "a3", 0, 0, "", false},
+        RegelFall{"OntoOwnPiece", kStart, "g1", "e2", 0, 0, "", false},
+        RegelFall{"KnightWrongJump", kStart, "g1", "g3", 0, 0, "", false},
+        RegelFall{"PinnedPiece", "4k3/4r3/8/8/8/8/4N3/4K3 w - - 0 1", "e2", "c3", 0, 0, "", false},
+        RegelFall{"KingIntoCheck", "4k3/8/8/8/8/8/3r4/4K3 w - - 0 1", "e1", "f2", 0, 0, "", false},
+        RegelFall{"KingTakesTheChecker", "4k3/8/8/8/8/8/3r4/4K3 w - - 0 1", "e1", "d2", 0, 0, "",
+                  true},
+        RegelFall{"KingNextToKing", "8/8/8/8/8/4k3/8/4K3 w - - 0 1", "e1", "e2", 0, 0, "", false},
+        RegelFall{"CheckByAPawnRemains", "4k3/8/8/8/8/8/3p4/1N2K3 w - - 0 1", "b1", "a3", 0, 0, "",
+                  false},
+        RegelFall{"EnPassantUncoversCheck", "8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1", "e5", "d6", 0, 0,
+                  "d5", false},
+        RegelFall{"CastlingShort", kRochaden, "e1", "g1", KurzeRochade, 0, "", true},
+        RegelFall{"CastlingWithoutRight", "r3k2r/8/8/8/8/8/8/R3K2R w Qkq - 0 1", "e1", "g1",
+                  KurzeRochade, 0, "", false},
+        RegelFall{"CastlingThroughAPiece", kStart, "e1", "g1", KurzeRochade, 0, "", false},
+        RegelFall{"CastlingLongThroughB1", "r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", "e1", "c1",
+                  LangeRochade, 0, "", false},
+        RegelFall{"CastlingOutOfCheck", "r3k2r/8/8/8/8/8/4r3/R3K2R w KQkq - 0 1", "e1", "g1",
+                  KurzeRochade, 0, "", false},
+        RegelFall{"CastlingThroughAttack", "r3k2r/8/8/8/8/8/5r2/R3K2R w KQkq - 0 1", "e1", "g1",
+                  KurzeRochade, 0, "", false},
+        RegelFall{"CastlingIntoAttack", "r3k2r/8/8/8/8/8/6r1/R3K2R w KQkq - 0 1", "e1", "g1",
+                  KurzeRochade, 0, "", false},
+        // b1 is attacked, but only the rook passes it.
+        RegelFall{"CastlingLongRookPassesAttack", "r3k2r/8/8/8/8/8/1r6/R3K2R w KQkq - 0 1", "e1",
+                  "c1", LangeRochade, 0, "", true},
+        RegelFall{"FischerShort", kFischer, "c1", "g1", FischerKurz, 0, "", true},
+        RegelFall{"FischerLongKingStays", kFischer, "c1", "c1", FischerLang, 0, "", true},
+        RegelFall{"FischerWithoutRight", "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w Kkq - 0 1",
+                  "c1", "c1", FischerLang, 0, "", false},
+        RegelFall{"FischerRookPathBlocked",
+                  "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKB2RN w KQkq - 0 1", "c1", "g1",
+                  FischerKurz, 0, "", false},
+        // The rook leaving b1 opens the rank to the king's destination c1.
+        RegelFall{"FischerDestinationAttackedOnceTheRookMoves",
+                  "1rk2qrn/pppppppp/8/8/8/8/1PPPPPPP/qRK3RN w KQkq - 0 1", "c1", "c1", FischerLang,
+                  0, "", false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+struct UciFall {
+  const char* name;
+  const char* fen;
+  const char* von;
+  const char* nach;
+  uint8_t rochade;   // KeineRochade: not castling
+  const char* ziel;  // the king's destination afterwards
+};
+
+class KingMoveAsCastling : public testing::TestWithParam<UciFall> {};
+
+TEST_P(KingMoveAsCastling, IsRecognised) {
+  const UciFall& c = GetParam();
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  z.Von = static_cast<int8_t>(F(c.von));
+  z.Nach = static_cast<int8_t>(F(c.nach));
+  EXPECT_EQ(KoenigszugAlsRochade(b, z, f.Fischer ? &f : nullptr), c.rochade != KeineRochade);
+  EXPECT_EQ(z.Rochade, c.rochade);
+  EXPECT_EQ(z.Nach, F(c.ziel));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KingMoveAsCastling,
+    testing::Values(UciFall{"E1G1", kRochaden, "e1", "g1", KurzeRochade, "g1"},
+                    UciFall{"E8C8", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8", "c8",
+                            LangeRochade, "c8"},
+                    UciFall{"KingStep", kRochaden, "e1", "f1", KeineRochade, "f1"},
+                    UciFall{"NotTheKing", kRochaden, "a1", "c1", KeineRochade, "c1"},
+                    UciFall{"FischerOntoOwnRook", kFischer, "c1", "g1", FischerKurz, "g1"},
+                    UciFall{"FischerOntoAdjacentRook", kFischer, "c1", "b1", FischerLang, "c1"},
+                    UciFall{"FischerKingStep", "nrk3rn/8/8/8/8/8/8/NRK3RN w KQkq - 0 1", "c1", "d1",
+                            KeineRochade, "d1"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// In a Fischer Random game a right goes with its rook, not with a corner.
+TEST(CastlingRights, FischerRandomFollowTheRooks) {
+  TSchachbrett b = LeeresBrett;
+  TZug start;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(FENToStellung("rk4rb/8/8/8/8/8/8/RK4RB w KQkq - 0 1", b, start, n, &f));
+  ASSERT_EQ(f.Fischer, FischerXFEN);
+  struct {
+    const char *von, *nach;
+    uint8_t danach;
+  } faelle[] = {
+      {"g1", "g5", AlleRochaderechte - WeissKurz},              // the king-side rook moves
+      {"h8", "h1", AlleRochaderechte},                          // a move onto a corner
+      {"h1", "g8", AlleRochaderechte - SchwarzKurz},            // the black rook is taken on g8
+      {"b1", "c2", AlleRochaderechte - WeissKurz - WeissLang},  // the king
+      {"a1", "a8", AlleRochaderechte - WeissLang - SchwarzLang},
+  };
+  for (const auto& fall : faelle) {
+    TZug z = start;
+    z.Von = static_cast<int8_t>(F(fall.von));
+    z.Nach = static_cast<int8_t>(F(fall.nach));
+    RochaderechteAnpassen(b, z, &f);
+    EXPECT_EQ(z.Rochaderechte, fall.danach) << fall.von << fall.nach;
+  }
 }

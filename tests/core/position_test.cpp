@@ -206,9 +206,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Only the placement: side +1, no rights, move number kept.
         LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", true,
                  "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0", 5},
-        // Rook-file castling letters are ignored.
-        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b HAha - 0 4", true,
-                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b - - 0", 4},
+        // Shredder-FEN rook files give the rights; their "b" is no side to move.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 4", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", 4},
+        // A castling field that ends the text is read whole.
+        LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", true,
+                 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", 5},
         // "9", "0" and "x" stand for one empty square each; the scan ends once
         // 64 squares are filled, so a ninth rank is not read.
         LeseFall{"9k6/8/8/8/8/8/8/x0K5 w - - 0 1", true, "1k6/8/8/8/8/8/8/2K5 w - - 0", 1},
@@ -292,3 +295,64 @@ TEST(FenRoundTrip, WriteReadWrite) {
   ASSERT_TRUE(FENToStellung(frc, b, z, n, &f));
   EXPECT_EQ(StellungToFEN(b, z, n, f.Fischer != 0), frc);
 }
+
+// Chess960 castling fields: the style, the rights, the castling rooks, and
+// the field written back in the same style.
+struct FischerFenFall {
+  const char* name;
+  const char* fen;
+  uint8_t stil;
+  uint8_t rechte;
+  const char* tuerme;   // WeissTurm1 WeissTurm2 SchwarzTurm1 SchwarzTurm2, "-" for 0
+  const char* zurueck;  // written with the game's style ("" : as read)
+};
+
+class FischerFen : public testing::TestWithParam<FischerFenFall> {};
+
+std::string Feldname(uint8_t index) {
+  return index == 0 ? "-" : std::string(FeldnameVonIndex(index));
+}
+
+TEST_P(FischerFen, ReadsStyleRightsAndRooks) {
+  const FischerFenFall& c = GetParam();
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  TFischerInfo f;
+  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  EXPECT_EQ(f.Fischer, c.stil);
+  EXPECT_EQ(z.Rochaderechte, c.rechte);
+  EXPECT_EQ(z.AmZug, 1);
+  if (c.stil == KeinFischer) return;
+  EXPECT_EQ(Feldname(f.WeissTurm1) + " " + Feldname(f.WeissTurm2) + " " + Feldname(f.SchwarzTurm1) +
+                " " + Feldname(f.SchwarzTurm2),
+            c.tuerme);
+  EXPECT_EQ(StellungToFEN(b, z, n, &f), *c.zurueck ? c.zurueck : c.fen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FischerFen,
+    testing::Values(FischerFenFall{"Shredder",
+                                   "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKBBQRN w GBgb - 0 1",
+                                   FischerShredder, AlleRochaderechte, "b1 g1 b8 g8", ""},
+                    FischerFenFall{"ShredderOnTheStandardStart",
+                                   "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1",
+                                   FischerShredder, AlleRochaderechte, "a1 h1 a8 h8", ""},
+                    FischerFenFall{"XFenDisplacedRooks",
+                                   "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRKBBQRN w KQkq - 0 1",
+                                   FischerXFEN, AlleRochaderechte, "b1 g1 b8 g8", ""},
+                    // X-FEN names an inner rook by its file.
+                    FischerFenFall{"XFenInnerRook", "4k2r/8/8/8/8/8/8/2K1R2R w Ek - 0 1",
+                                   FischerXFEN, WeissKurz | SchwarzKurz, "e1 e1 h8 h8", ""},
+                    // A right without a rook of its side on the back rank is dropped.
+                    FischerFenFall{"RightWithoutRook", "2k3rn/8/8/8/8/8/8/1RK3R1 w KQkq - 0 9",
+                                   FischerXFEN, AlleRochaderechte - SchwarzLang, "b1 g1 g8 g8",
+                                   "2k3rn/8/8/8/8/8/8/1RK3R1 w KQk - 0 9"},
+                    // The program's own mark keeps its form, rooks as the rights name them.
+                    FischerFenFall{"OwnMark", "1r1k2r1/8/8/8/8/8/R7/1R1K2R1 w KQkq f1 0 1",
+                                   FischerMarke, AlleRochaderechte, "b1 g1 b8 g8", ""},
+                    // Standard rights stay standard, also without the pieces they need.
+                    FischerFenFall{"Standard", kStart, KeinFischer, AlleRochaderechte, "", ""},
+                    FischerFenFall{"BareKings", "4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", KeinFischer,
+                                   AlleRochaderechte, "", ""}),
+    [](const auto& p) { return std::string(p.param.name); });

@@ -208,20 +208,68 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8 *",
                           "1.a4= h5= 2.a5= h4= 3.a6= h3= 4.axb7= hxg2= 5.bxa8= *"}));
 
-TEST(Leser, FischerRandomCastlingUsesTheKingsSquare) {
+// Chess960 in the castling-field styles other programs write (X-FEN with a
+// Variant tag or displaced rooks, Shredder-FEN) and in this program's own
+// dialect: king and rook squares after castling, the rights after rook moves
+// and captures, the FEN written in the game's style and the notation's form.
+struct Chess960Fall {
+  const char* name;
+  const char* kopf;
+  const char* zuege;
+  int32_t ergebnis;
+  Namen hauptlinie;
+  const char* fen;       // the first four fields after the main line
+  const char* notation;  // a part of the notation text
+};
+
+class Chess960Test : public ::testing::TestWithParam<Chess960Fall> {};
+
+TEST_P(Chess960Test, CastlesWithTheRooksOfTheCastlingField) {
+  const Chess960Fall& c = GetParam();
   Leser l;
-  ASSERT_EQ(l.Lade("1.o-o o-o-o", "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
-            0);
-  ASSERT_EQ(Hauptlinie(l.m), (Namen{"e1g1", "b8c8"}));
-  TSchachbrett b = l.m.Partiedaten.StartBrett;
-  for (const TBaum* n = l.m.Wurzel->Erster; n; n = n->Naechster) {
-    ZugAusfuehren(b, n->Zug, l.m.FischerInfo());
-  }
-  EXPECT_EQ(b[27], Koenig);
-  EXPECT_EQ(b[26], Turm);
-  EXPECT_EQ(b[93], -Koenig);
-  EXPECT_EQ(b[94], -Turm);
+  EXPECT_EQ(l.Lade(c.zuege, c.kopf), c.ergebnis);
+  EXPECT_EQ(Hauptlinie(l.m), c.hauptlinie);
+  ASSERT_NE(l.m.FischerInfo(), nullptr);
+  const TBaum* letzter = l.m.Wurzel->Erster;
+  while (letzter->Naechster) letzter = letzter->Naechster;
+  const std::string fen =
+      StellungToFEN(Nachgespielt(l.m, letzter), letzter->Zug, 1, l.m.FischerInfo());
+  EXPECT_EQ(fen.substr(0, fen.rfind(' ', fen.rfind(' ') - 1)), c.fen);
+  EXPECT_NE(l.m.Notationstext.find(c.notation), std::string::npos) << l.m.Notationstext;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Leser, Chess960Test,
+    ::testing::Values(
+        Chess960Fall{"XFenVariant",
+                     "[Variant \"chess 960\"]\n[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w "
+                     "KQkq - 0 1\"]",
+                     "1.O-O O-O-O 2.a4", 0, Namen{"c1g1", "c8c8", "a2a4"},
+                     "2kr2r1/pppppppp/8/8/P7/8/1PPPPPPP/1R3RK1 b - a3", "1.O-O O-O-O"},
+        Chess960Fall{"Shredder", "[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w GBgb - 0 1\"]",
+                     "1.O-O-O O-O", 0, Namen{"c1c1", "c8g8"},
+                     "1r3rk1/pppppppp/8/8/8/8/PPPPPPPP/2KR2R1 w - -", "1.O-O-O O-O"},
+        Chess960Fall{"OwnDialect",
+                     "[FEN \"1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1 w KQkq f1 0 1\"]", "1.o-o o-o",
+                     0, Namen{"c1g1", "c8g8"}, "1r3rk1/pppppppp/8/8/8/8/PPPPPPPP/1R3RK1 w - f1",
+                     "1.o-o o-o"},
+        // Rooks displaced from the corners: the rights follow the rooks.
+        Chess960Fall{"RightsFollowTheRooks", "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]",
+                     "1.Rh1 Rg7 2.O-O-O", 0, Namen{"g1h1", "g8g7", "e1c1"},
+                     "1r2k3/6r1/8/8/8/8/8/2KR3R b q -", "2.O-O-O"},
+        Chess960Fall{"RookCapturedOnItsSquare",
+                     "[Variant \"Chess960\"]\n[FEN \"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1\"]",
+                     "1.Rxa8+ Kd7", 0, Namen{"a1a8", "e8d7"}, "R6r/3k4/8/8/8/8/8/4K2R w K -",
+                     "1.Rxa8+"},
+        // The rook on d1 attacks d8, which the black king passes.
+        Chess960Fall{"CastlingThroughAttackIsAnError",
+                     "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]",
+                     "1.Rh1 Rg7 2.O-O-O O-O-O", -1, Namen{"g1h1", "g8g7", "e1c1"},
+                     "1r2k3/6r1/8/8/8/8/8/2KR3R b q -", "2.O-O-O"},
+        Chess960Fall{"CastlingWithoutItsRightIsAnError",
+                     "[FEN \"1r2k1r1/8/8/8/8/8/8/1R2K1R1 w KQkq - 0 1\"]", "1.Rh1 Rg7 2.O-O", -1,
+                     Namen{"g1h1", "g8g7"}, "1r2k3/6r1/8/8/8/8/8/1R2K2R w Qq -", "Rg7"}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Leser, FischerCastlingWithoutAKingFails) {
   Leser l;
@@ -296,7 +344,16 @@ INSTANTIATE_TEST_SUITE_P(
         FehlerFall{"1.d4 d5 2.Nf3 Nf6 3.Nzd2", 4, {"3.Nzd2"}},
         // An error inside a variation ends only that variation.
         FehlerFall{"1.e4 e5 (1...c5 2.Xf3 (2.d4) d6) 2.Nf3 Nc6 *", 4, {"2.Xf3 (2.d4) d6"}},
-        FehlerFall{"1.e4 (1.Xd4 d5) (1.c4 {x} Qq) e5 2.Qj4", 2, {"1.Xd4 d5", "2.Qj4", "Qq"}}));
+        FehlerFall{"1.e4 (1.Xd4 d5) (1.c4 {x} Qq) e5 2.Qj4", 2, {"1.Xd4 d5", "2.Qj4", "Qq"}},
+        // Illegal moves, each at the move it is read.
+        FehlerFall{"1.e5", 0, {"1.e5"}},                      // nothing on e3 or e4
+        FehlerFall{"1.O-O", 0, {"1.O-O"}},                    // through pieces
+        FehlerFall{"1.e4 d5 2.exf5", 2, {"2.exf5"}},          // onto an empty square
+        FehlerFall{"1.e4 e5 2.e5", 2, {"2.e5"}},              // onto a piece
+        FehlerFall{"1.e4 e5 2.Ke2 Nc6 3.Ke4", 4, {"3.Ke4"}},  // into check
+        FehlerFall{"1.d4 e5 2.Nd2 Bb4 3.Nb3", 4, {"3.Nb3"}},  // pinned
+        FehlerFall{"1.e4 (1.e5) e5", 2, {"1.e5"}},            // in a variation
+        FehlerFall{"1.a4 a5 2.a2", 2, {"2.a2"}}));            // the rook on a1
 
 // Annotations after a move and evaluation glyphs between moves, as the
 // main line's moves with their Zugbewertung (z) and Stellungsbewertung (s).
@@ -359,13 +416,15 @@ TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   l.m.SetEnglish(false);
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
   EXPECT_EQ(l.fehler, std::vector<std::string>{std::string(LesefehlerDeutsch)});
-  // "e5" names an empty origin: read, then reported by the layout.
+  // A move from an empty square that reached the tree is reported by the layout.
   l.m.SetEnglish(true);
-  EXPECT_EQ(l.Lade("1.e5"), 0);
-  EXPECT_EQ(Hauptlinie(l.m).size(), 1u);
+  EXPECT_EQ(l.Lade("1.e4"), 0);
+  l.m.Wurzel->Erster->Zug.Von = 45;
+  l.m.NotationAufbauen();
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
   // A failed load leaves the error marked, so a layout does not repeat it.
-  EXPECT_EQ(l.Lade("1.e5 d5 2.Xf3"), -1);
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
+  l.m.NotationAufbauen();
   EXPECT_EQ(l.fehler.size(), 1u);
 }
 

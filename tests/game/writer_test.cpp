@@ -170,8 +170,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Schreiber, WritesWithoutReportingAgain) {
   Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e5 *"), 0);
-  ASSERT_EQ(s.fehler.size(), 1u);  // the move from an empty square, when laid out
+  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 *"), 0);
+  s.m.Wurzel->Erster->Zug.Von = 45;  // a move from an empty square
+  s.m.NotationAufbauen();
+  ASSERT_EQ(s.fehler.size(), 1u);
   s.m.Lesefehler = false;
   s.m.PGNSchreiben();
   EXPECT_EQ(s.fehler.size(), 1u);
@@ -238,6 +240,66 @@ TEST(Schreiber, FischerRandomGameGoesThroughTheClipboardUnchanged) {
   EXPECT_EQ(t.m.Partiedaten.StartBrett, s.m.Partiedaten.StartBrett);
   ASSERT_NE(t.m.FischerInfo(), nullptr);
   EXPECT_EQ(t.m.Wurzel->Erster->Zug.Rochade, FischerKurz);
+}
+
+// A game read in Chess960 notation is written in it: its FEN tag as read, the
+// Variant tag, castling as "O-O"; the program's own dialect stays "o-o".
+struct Form960Fall {
+  const char* kopf;
+  const char* zuege;
+  std::vector<std::string> geschrieben;  // parts of the written text
+};
+
+class Chess960Form : public ::testing::TestWithParam<Form960Fall> {};
+
+TEST_P(Chess960Form, SurvivesReadWriteRead) {
+  const Form960Fall& c = GetParam();
+  Modell a, b;
+  ASSERT_EQ(a.Lade(c.zuege, c.kopf), 0);
+  const std::string erst = a.m.PGNSchreiben();
+  for (const std::string& teil : c.geschrieben)
+    EXPECT_NE(erst.find(teil), std::string::npos) << teil << "\n" << erst;
+  ASSERT_EQ(b.m.LadePartie(erst), 0) << erst;
+  EXPECT_TRUE(GleicherBaum(a.m.Wurzel, b.m.Wurzel)) << erst;
+  ASSERT_NE(b.m.FischerInfo(), nullptr);
+  EXPECT_EQ(std::memcmp(b.m.FischerInfo(), a.m.FischerInfo(), sizeof(TFischerInfo)), 0);
+  EXPECT_EQ(b.m.PGNSchreiben(), erst);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schreiber, Chess960Form,
+    ::testing::Values(
+        Form960Fall{
+            "[Variant \"Chess960\"]\n[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq - 0 "
+            "1\"]",
+            "1.O-O e5 *",
+            {"[Variant \"Chess960\"]",
+             "[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq - 0 1\"]", "1.O-O e5"}},
+        Form960Fall{
+            "[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w GBgb - 3 7\"]",
+            "7.O-O-O *",
+            {"[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w GBgb - 3 7\"]", "7.O-O-O"}},
+        // The standard start as a Chess960 position: no FEN, the Variant tag.
+        Form960Fall{"[Variant \"Chess960\"]",
+                    "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.O-O O-O *",
+                    {"[Variant \"Chess960\"]", "4.O-O O-O"}},
+        Form960Fall{
+            "[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq f1 0 1\"]",
+            "1.o-o *",
+            {"[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq f1 0 1\"]", "1.o-o"}}));
+
+TEST(Schreiber, Chess960NewStartPositionWritesItsOwnFen) {
+  Modell s;
+  ASSERT_EQ(s.Lade("1.O-O *", "[FEN \"nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w GBgb - 0 1\"]"),
+            0);
+  TSchachbrett b = LeeresBrett;
+  TZug z;
+  uint16_t n = 0;
+  ASSERT_TRUE(FENToStellung("1rk3r1/8/8/8/8/8/8/1RK3R1 b KQkq - 0 1", b, z, n));
+  s.m.NeueStellung(b, z, 5);
+  EXPECT_NE(s.m.PGNSchreiben().find("[FEN \"1rk3r1/8/8/8/8/8/8/1RK3R1 b GBgb - 0 5\"]"),
+            std::string::npos)
+      << s.m.PGNSchreiben();
 }
 
 // ---------------------------------------------------------------------------

@@ -73,11 +73,13 @@ constexpr const char* kPgnHelp =
     "Prints game N (numbered from 0 in file order) as the PGN writer writes it.\n";
 
 constexpr const char* kReplayHelp =
-    "usage: brevaro-pgn replay FILE\n"
+    "usage: brevaro-pgn replay [--fen4] [--uci960] FILE\n"
     "Reads every game and prints one line per game, tab-separated: its number (from 0), the\n"
     "main-line moves read, the first two FEN fields after the last of them, and the moves as\n"
     "from- and to-square with a promotion letter (castling as the king's squares); \"ERR\"\n"
-    "is appended when a game could not be read completely.\n";
+    "is appended when a game could not be read completely.\n"
+    "  --fen4    the first four FEN fields (a Chess960 game's castling field in X-FEN)\n"
+    "  --uci960  castling as the king's square and its rook's square\n";
 
 constexpr const char* kFenHelp =
     "usage: brevaro-pgn fen TEXT\n"
@@ -390,10 +392,22 @@ int Replay(const std::vector<std::string>& args) {
     std::cout << kReplayHelp;
     return 0;
   }
-  if (args.size() != 1) return Fehler(std::string("replay needs one FILE\n") + kReplayHelp);
+  bool vierFelder = false, turmfeld = false;
+  std::vector<std::string> dateien;
+  for (const std::string& a : args) {
+    if (a == "--fen4")
+      vierFelder = true;
+    else if (a == "--uci960")
+      turmfeld = true;
+    else if (a.compare(0, 2, "--") == 0)
+      return Fehler("replay: unknown option " + a);
+    else
+      dateien.push_back(a);
+  }
+  if (dateien.size() != 1) return Fehler(std::string("replay needs one FILE\n") + kReplayHelp);
   TPGNIndex index;
   std::string meldung;
-  if (!Oeffnen(index, args[0], meldung)) return Fehler(meldung);
+  if (!Oeffnen(index, dateien[0], meldung)) return Fehler(meldung);
   Leser l;
   l.modell.SetEnglish(true);
   std::string aus, text;
@@ -417,17 +431,39 @@ int Replay(const std::vector<std::string>& args) {
       ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
       zug = n->Zug;
       if (plies++ > 0) zuege += ' ';
+      int nach = n->Zug.Nach;
+      if (turmfeld && n->Zug.Rochade != KeineRochade) {
+        const bool weiss = n->Zug.AmZug == -1;
+        const bool kurz = n->Zug.Rochade == KurzeRochade || n->Zug.Rochade == FischerKurz;
+        const TFischerInfo* fi = l.modell.FischerInfo();
+        if (n->Zug.Rochade >= FischerKurz && fi) {
+          nach = weiss ? (kurz ? fi->WeissTurm2 : fi->WeissTurm1)
+                       : (kurz ? fi->SchwarzTurm2 : fi->SchwarzTurm1);
+        } else {
+          nach = (weiss ? 20 : 90) + (kurz ? 8 : 1);
+        }
+      }
       zuege += FeldnameVonIndex(n->Zug.Von);
-      zuege += FeldnameVonIndex(n->Zug.Nach);
+      zuege += FeldnameVonIndex(nach);
       const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
       if (art > 1 && art < 6) zuege += " prbnq"[art];
     }
-    const std::string fen = StellungToFEN(brett, zug, 1, false);
+    std::string fen;
+    if (vierFelder) {
+      // A Fischer Random game's castling field in X-FEN, with the real en-passant square.
+      TFischerInfo xfen = l.fischer;
+      if (xfen.Fischer != KeinFischer) xfen.Fischer = FischerXFEN;
+      fen = StellungToFEN(brett, zug, 1, l.modell.FischerInfo() ? &xfen : nullptr);
+      fen.resize(fen.rfind(' ', fen.rfind(' ') - 1));
+    } else {
+      fen = StellungToFEN(brett, zug, 1, false);
+      fen.resize(fen.find(' ', fen.find(' ') + 1));
+    }
     aus += std::to_string(g);
     aus += '\t';
     aus += std::to_string(plies);
     aus += '\t';
-    aus += fen.substr(0, fen.find(' ', fen.find(' ') + 1));
+    aus += fen;
     aus += '\t';
     aus += zuege;
     if (!ganz) aus += "\tERR";
@@ -456,7 +492,7 @@ int Fen(const std::vector<std::string>& args) {
     std::cout << "invalid\n";
     return 1;
   }
-  std::cout << StellungToFEN(brett, zug, zugnummer, fischer.Fischer != 0) << "\n";
+  std::cout << StellungToFEN(brett, zug, zugnummer, &fischer) << "\n";
   return 0;
 }
 
