@@ -120,7 +120,8 @@ class TNotationModell {
   void Zuruecksetzen();                 // NeuePartie, tree disposed of, empty layout
 
   // ---- Reading ----------------------------------------------------------------
-  // Loads one game (tag lines and movetext): 0 read, -1 not all moves read.
+  // Loads one game (tag lines and movetext, up to a first zero byte): 0 read,
+  // -1 not all moves read.
   // OhneNotationstext is for reading many games where nothing is shown: the
   // game is not laid out, neither the empty one of the reset nor the loaded
   // one. The tree (moves, comments, NAGs, variations), Partiedaten, Wurzel,

@@ -451,6 +451,8 @@ bool FischerVariante(const TEventData& kopf) {
 // Loading a game
 
 int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
+  // A game's text ends at its first zero byte, as a file's game does.
+  text = text.substr(0, text.find('\0'));
   const bool mitText = art == TLadeart::MitNotationstext;
   auto handler = std::move(OnMoveChange);
   OnMoveChange = nullptr;
@@ -803,12 +805,10 @@ bool TNotationModell::ZuegeLesen() {
       for (ende = restAnfang; ende < n; ++ende) {
         const char c = t[ende];
         if (c == '{') {
+          // A comment's brackets do not count; an unclosed "{" is text, so
+          // that the ")" the writer puts after this kept text ends it again.
           const size_t zu = t.find('}', ende);
-          if (zu == std::string_view::npos) {
-            ende = n;
-            break;
-          }
-          ende = zu;
+          if (zu != std::string_view::npos) ende = zu;
         } else if (c == '(') {
           ++tiefe;
         } else if (c == ')') {

@@ -18,7 +18,9 @@ std::string Datum(int32_t jahr, int32_t monat, int32_t tag) {
     if (wert < 10) s = "0" + s;
     return s;
   };
+  // Four digits, as the date is read back by position ("YYYY.MM.DD").
   std::string datum = jahr < 1 ? std::string("????") : std::to_string(jahr);
+  if (jahr >= 1 && datum.size() < 4) datum.insert(0, 4 - datum.size(), '0');
   return datum + "." + teil(monat, "??") + "." + teil(tag, "??");
 }
 
@@ -44,6 +46,17 @@ std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommen
     zeile.clear();
     spalte = 0;
   };
+  // A line must not begin where a reader would take it for a tag line or
+  // skip it: at a "%", or at a "[" of a comment or of text kept as read.
+  auto keinZeilenanfang = [&](size_t j, bool imKommentar) {
+    if (j >= n) return false;
+    if (t[j] == '%') return true;
+    if (t[j] != '[') return false;
+    if (imKommentar) return true;
+    auto r = naechsterRoh;
+    while (r != roh.end() && r->Pos < static_cast<int64_t>(j)) ++r;
+    return r != roh.end() && r->Pos == static_cast<int64_t>(j);
+  };
   for (size_t i = 0; i < n; ++i) {
     const unsigned char c = static_cast<unsigned char>(t[i]);
     const bool letztes = i + 1 == n;
@@ -67,7 +80,7 @@ std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommen
       if (c == '}') kommentar = false;
       if (c == ' ') {
         while (i + 1 < n && t[i + 1] == ' ') ++i;
-        if (spalte > 80 && !(i + 1 < n && t[i + 1] == '[')) {
+        if (spalte > 80 && !keinZeilenanfang(i + 1, true)) {
           umbruch();
           umgebrochen = true;
         } else {
@@ -79,7 +92,7 @@ std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommen
     } else if (c == '{') {
       kommentar = true;
       zeile += '{';
-    } else if (c == ' ' && spalte > 80) {
+    } else if (c == ' ' && spalte > 80 && !keinZeilenanfang(i + 1, false)) {
       umbruch();
       umgebrochen = true;
     } else if (c == 'L' || c == 'D' || c == 'S' || c == 'T') {
@@ -164,7 +177,17 @@ std::string TNotationModell::PGNSchreiben() {
   text.erase(0, static_cast<size_t>(weg));
   std::vector<TKommentarbereich> roh;
   for (const TKommentarbereich& r : Rohtexte_) roh.push_back({r.Pos - 1 - weg, r.Laenge});
-  for (auto& z : Zugtext(text, roh)) zeilen.push_back(std::move(z));
+  std::vector<std::string> zugzeilen = Zugtext(text, roh);
+  // Text kept as read that opens the movetext and looks like a tag line (or a
+  // "%" line) would be read back as one: a "$0", which reads as nothing, goes
+  // before it.
+  if (!zugzeilen.empty()) {
+    const size_t erstes = zugzeilen.front().find_first_not_of(" \t");
+    if (erstes != std::string::npos &&
+        (zugzeilen.front()[erstes] == '[' || zugzeilen.front()[erstes] == '%'))
+      zugzeilen.front().insert(0, "$0 ");
+  }
+  for (auto& z : zugzeilen) zeilen.push_back(std::move(z));
 
   PGNModus = false;
   NotationAufbauen();

@@ -1,0 +1,73 @@
+// Any bytes as a game: reading it, writing it and reading the written text must
+// give the same game (see round_trip.h), with the same reading error if the
+// first read had one, and writing again must give the same text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/notation_model.h"
+#include "round_trip.h"
+
+namespace {
+
+struct Spiel {
+  brevaro::TNotationModell m;
+  brevaro::TFischerInfo fischer;
+  Spiel() {
+    m.SetEnglish(true);
+    m.OnFischerInfo = [this](const brevaro::TFischerInfo& info) {
+      fischer = info;
+      m.SetFischerInfo(info.Fischer ? &fischer : nullptr);
+    };
+  }
+};
+
+// Whether a text kept after a reading error opens more brackets than it closes.
+// Such a text that runs to the end of the game inside a variation cannot be
+// written back so that it reads the same: the ")" that closes the variation is
+// taken as the end of the text's own bracket. Those games are not compared.
+bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel) {
+  auto offen = [](const std::string& text) {
+    int tiefe = 0;
+    for (char c : text) tiefe += c == '(' ? 1 : c == ')' ? -1 : 0;
+    return tiefe > 0;
+  };
+  std::vector<const brevaro::TVariante*> linien{wurzel};
+  while (!linien.empty()) {
+    const brevaro::TVariante* v = linien.back();
+    linien.pop_back();
+    if (!v) continue;
+    if (offen(v->Rest.str())) return true;
+    for (const brevaro::TBaum* k = v->Erster; k; k = k->Naechster) {
+      if (offen(k->Rest.str())) return true;
+      for (const brevaro::TVariante* w = k->Varianten; w; w = w->Naechste) linien.push_back(w);
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Spiel a, b;
+  const int32_t erst = a.m.LadePartie(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (erst != 0 && UngeschlosseneKlammer(a.m.Wurzel)) return 0;
+  const std::string text = a.m.PGNSchreiben();
+  if (b.m.LadePartie(text) != erst) {
+    std::fprintf(stderr, "reads back with another result:\n%s\n", text.c_str());
+    __builtin_trap();
+  }
+  const std::string unterschied = brevaro::SpielUnterschied(a.m, b.m);
+  if (!unterschied.empty()) {
+    std::fprintf(stderr, "%s\n%s\n", unterschied.c_str(), text.c_str());
+    __builtin_trap();
+  }
+  if (b.m.PGNSchreiben() != text) {
+    std::fprintf(stderr, "written again differently:\n%s\n", text.c_str());
+    __builtin_trap();
+  }
+  return 0;
+}
