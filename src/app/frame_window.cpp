@@ -356,6 +356,8 @@ void TMainForm::FormShow() {
   if (settings_.MainHeight > 100) groesse.setHeight(settings_.MainHeight);
   if (settings_.MainWidth > 100) groesse.setWidth(settings_.MainWidth);
   resize(groesse.boundedTo(platz));
+  if (options_.SettingsDir.isEmpty())
+    Error(this, QtText(Languages().LanguageText(RowNoSettingsFolder)));
   OpenCommandLine(commandLine_);
 }
 
@@ -932,8 +934,11 @@ void TMainForm::dropEvent(QDropEvent* event) {
   QPointer<TMainForm> self(this);
   QTimer::singleShot(0, this, [self, files] {
     if (!self) return;
-    for (const QString& file : files)
-      if (IstPGNDatei(Bytes(file))) self->OpenPGNList(file);
+    for (const QString& file : files) {
+      // A file that cannot be read is opened anyway, so that its reason is shown.
+      std::string reason;
+      if (IstPGNDatei(Bytes(file), &reason) || !reason.empty()) self->OpenPGNList(file);
+    }
   });
 }
 

@@ -210,6 +210,21 @@ constexpr std::array<std::string_view, LanguageRowCount> kEnglish = {
     // Games menu: the database window and the recent files
     "|Shows the recently opened PGN files; drag marked games onto one to append them",
     "|Opens this PGN file",
+    // 179..189: free
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    // Start-up
+    "The settings cannot be saved: no folder for brevaro.ini can be written.\r"
+    "Brevaro runs without saving them.",
 };
 
 struct BuiltInGerman {
@@ -217,7 +232,7 @@ struct BuiltInGerman {
   std::string_view text;
 };
 
-// Rows 0..21, 171 and 173..178 carry built-in German; every other German cell starts
+// Rows 0..21, 171, 173..178 and 190 carry built-in German; every other German cell starts
 // empty and is filled, for the recorded rows, from the windows.
 constexpr BuiltInGerman kGerman[] = {
     {0,
@@ -256,6 +271,9 @@ constexpr BuiltInGerman kGerman[] = {
      "|Zeigt die zuletzt geöffneten PGN-Dateien; markierte Partien dorthin ziehen, um sie "
      "anzuhängen"},
     {178, "|Öffnet diese PGN-Datei"},
+    {190,
+     "Die Einstellungen können nicht gespeichert werden: kein Ordner für brevaro.ini ist "
+     "beschreibbar.\rBrevaro läuft ohne zu speichern."},
 };
 
 using K = LanguageWindowKind;

@@ -12,7 +12,7 @@
 
 namespace brevaro {
 
-inline constexpr int LanguageRowCount = 179;
+inline constexpr int LanguageRowCount = 191;
 
 // Rows added after the first 173 (older .lng files end before them).
 inline constexpr int RowYes = 173;
@@ -21,6 +21,8 @@ inline constexpr int RowOk = 175;
 inline constexpr int RowCancel = 176;
 inline constexpr int RowDatabaseEntryHint = 177;  // Games menu, database window entry
 inline constexpr int RowRecentFileHint = 178;     // Games menu, a recent file
+// Rows 179..189 are kept free for the windows' texts.
+inline constexpr int RowNoSettingsFolder = 190;  // at start: settings cannot be saved
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";
@@ -49,7 +51,7 @@ std::string_view BuiltInText(int row, int column);
 
 class LanguageTable {
  public:
-  // Built-in texts: German of rows 0..21, 171 and 173..178, the English column.
+  // Built-in texts: German of rows 0..21, 171, 173..178 and 190, the English column.
   LanguageTable();
 
   // 0 selects column 0 (German), 1 column 1; any other value makes

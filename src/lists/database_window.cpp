@@ -114,6 +114,8 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
   host_.SetStopFlag(false);
   collecting_ = true;
   std::string text;
+  // The separators follow the target's line ends.
+  const std::string_view zeilenende = Zeilenende(PfadBytes(ziel));
   int64_t fertig = 0;
   const int64_t anzahl = static_cast<int64_t>(markiert.size());
   for (int64_t zeile : markiert) {
@@ -123,7 +125,7 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
     quelle->GetGame(quelle->GameOfRow(zeile), gameId, spiel);
     ++fertig;
     if (spiel.empty()) continue;
-    text += "\r\n\r\n";
+    text.append(zeilenende).append(zeilenende);
     text += spiel;
     TCancelMode modus = cmContinue;
     host_.Progress(Prozent(fertig, anzahl), modus);

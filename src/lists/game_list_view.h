@@ -89,6 +89,8 @@ class TPGN : public QListView {
   const std::string& FileName() const { return index_.FileName(); }
   // The platform's text of the last file that could not be opened.
   const std::string& LastError() const { return index_.LastError(); }
+  // The header fields of the row read last that were cut for the list.
+  uint32_t HeaderCut() const { return index_.HeaderCut(); }
   bool IsOpen() const { return index_.IsOpen(); }
   bool IndexComplete() const { return index_.IndexComplete(); }
   bool Busy() const { return index_.Busy(); }

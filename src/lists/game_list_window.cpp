@@ -279,7 +279,8 @@ void TMDIPGN::PGN1PGNTrace(TPGN*, int percent, TCancelMode& cancelMode) {
 
 void TMDIPGN::PGN1PGNDrawItem(TPGN* control, QPainter& canvas, int, const QRect& rect,
                               const TEventData& gameHeader, int64_t gameIndex) {
-  const TRowTexts texte = RowTexts(gameHeader, gameIndex);
+  // A value cut for the list (over 4,096 bytes) ends in "…".
+  const TRowTexts texte = RowTexts(gameHeader, gameIndex, control->HeaderCut());
   const QString zellen[5] = {QString::asprintf("%6lld", static_cast<long long>(gameIndex + 1)),
                              PGNText(texte.Players), PGNText(texte.Source), PGNText(texte.Year),
                              PGNText(texte.Result)};

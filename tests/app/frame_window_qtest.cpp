@@ -121,6 +121,20 @@ class MainFormTest : public QObject {
 
   // ---- Creation ------------------------------------------------------------
 
+  void withoutASettingsFolderTheFrameSaysSoOnceAndRuns() {
+    TMainFormOptions options;
+    options.Locale = QLocale(QLocale::German);
+    options.ProgramDir = dir_->path() + "/";
+    options.Dialogs = &dialogs_;
+    TMainForm frame(options);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(dialogs_.errors, QStringList{QtText(Languages().LanguageText(RowNoSettingsFolder))});
+    QVERIFY(frame.close());
+    QCOMPARE(dialogs_.errors.size(), 1);
+    QVERIFY(!QFile::exists(IniPath()));
+  }
+
   void creationWritesEnglishFileAndBuildsTheFrame() {
     auto frame = Frame({}, false);
     QVERIFY(QFile::exists(dir_->filePath("English.lng")));
@@ -585,8 +599,9 @@ class MainFormTest : public QObject {
     QVERIFY(!closedMeanwhile && frame->isVisible());
     QCOMPARE(dialogs_.questions.size(), 1);
     QVERIFY(dialogs_.errors.isEmpty());
-    const std::string expected = before + "\r\n\r\n" + list->ReadGameText(3) + "\r\n\r\n" +
-                                 list->ReadGameText(1) + "\r\n\r\n" + list->ReadGameText(0);
+    // The target's LF line ends separate the games.
+    const std::string expected = before + "\n\n" + list->ReadGameText(3) + "\n\n" +
+                                 list->ReadGameText(1) + "\n\n" + list->ReadGameText(0);
     QFile t(target);
     QVERIFY(t.open(QIODevice::ReadOnly));
     QCOMPARE(t.readAll().toStdString(), expected);

@@ -74,9 +74,15 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
       {172, "", "Analyze openings"},
       {173, "Ja", "Yes"},
       {176, "Abbrechen", "Cancel"},
-      {178, "|Öffnet diese PGN-Datei", "|Opens this PGN file"}};
+      {178, "|Öffnet diese PGN-Datei", "|Opens this PGN file"},
+      {179, "", ""},
+      {190,
+       "Die Einstellungen können nicht gespeichert werden: kein Ordner für brevaro.ini ist "
+       "beschreibbar.\rBrevaro läuft ohne zu speichern.",
+       "The settings cannot be saved: no folder for brevaro.ini can be written.\rBrevaro runs "
+       "without saving them."}};
   LanguageTable t;
-  EXPECT_EQ(LanguageRowCount, 179);
+  EXPECT_EQ(LanguageRowCount, 191);
   for (const Row& r : rows) {
     EXPECT_EQ(t.Text(r.row, 0), r.german) << r.row;
     EXPECT_EQ(t.Text(r.row, 1), r.english) << r.row;
@@ -85,16 +91,16 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
 
 TEST(LanguageTable, LanguageTextFollowsTheIndexAndAnswersErrorOutOfRange) {
   LanguageTable t;
-  EXPECT_EQ(t.Text(179, 1), "Error");
+  EXPECT_EQ(t.Text(191, 1), "Error");
   EXPECT_EQ(t.LanguageText(1), "Speichern");
   t.SetLanguageIndex(1);
   EXPECT_EQ(t.LanguageText(1), "Save");
-  for (int row : {-1, 179, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
+  for (int row : {-1, 191, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
   for (int index : {-1, 2}) {
     t.SetLanguageIndex(index);
     EXPECT_EQ(t.LanguageText(1), "Error") << index;
   }
-  t.SetText(179, 0, "x");  // ignored
+  t.SetText(191, 0, "x");  // ignored
   t.SetText(5, 2, "x");    // ignored
   EXPECT_EQ(t.Text(5, 0), "Weiter");
 }
