@@ -380,6 +380,18 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     }
   }
 
+  // An en-passant square needs the pawn that has just stepped past it: that
+  // square and the one the pawn came from empty, the pawn in front of it.
+  // Otherwise it names none (a capture there would take from an empty square).
+  if (zug.EnPassant != 0) {
+    const int seite = zug.AmZug == -1 ? -1 : 1;  // the side that may capture
+    const int ep = zug.EnPassant;
+    if (arbeit[static_cast<size_t>(ep)] != Leer ||
+        arbeit[static_cast<size_t>(ep + 10 * seite)] != Leer ||
+        arbeit[static_cast<size_t>(ep - 10 * seite)] != -seite * Bauer)
+      zug.EnPassant = 0;
+  }
+
   // The castling field: "KQkq" letters, and rook files (Shredder-FEN, or
   // X-FEN for a rook that is not the outermost one).
   std::array<uint8_t, 4> genannt{};

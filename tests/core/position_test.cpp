@@ -129,10 +129,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FenEnPassant,
     testing::Values(
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", 45},
-        EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 1", 75},
-        EnPassantFall{"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1", 75},
-        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq A3 0 1", 41},
-        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 78},
+        EnPassantFall{"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 1", 75},
+        EnPassantFall{"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1", 75},
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/P7/8/1PPPPPPP/RNBQKBNR b KQkq A3 0 1", 41},
+        EnPassantFall{"rnbqkbnr/ppppppp1/8/7p/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 78},
+        // No pawn has just stepped past the square: it names none.
+        EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 0},
+        EnPassantFall{"rnbqkbnr/ppppppp1/7p/7p/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 0},
         // A letter past h names no square.
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq z6 0 1", 0},
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0}));
