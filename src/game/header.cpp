@@ -1,5 +1,6 @@
 #include "game/header.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace brevaro {
@@ -98,9 +99,10 @@ int32_t Teilzahl(const std::string& wert, size_t von, size_t laenge) {
 }
 
 void DatumLesen(const std::string& wert, int32_t& jahr, int32_t& monat, int32_t& tag) {
-  jahr = Teilzahl(wert, 0, 4);
-  monat = Teilzahl(wert, 5, 2);
-  tag = Teilzahl(wert, 8, 2);
+  // A part with a sign ("-1") is as unknown as "??".
+  jahr = std::max(0, Teilzahl(wert, 0, 4));
+  monat = std::max(0, Teilzahl(wert, 5, 2));
+  tag = std::max(0, Teilzahl(wert, 8, 2));
 }
 
 }  // namespace

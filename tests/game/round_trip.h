@@ -31,6 +31,13 @@ inline std::string WeissraumZusammengefasst(const std::string& text) {
   return aus;
 }
 
+// A comment compared: white space collapsed, and an empty comment ("{}",
+// which the writer leaves out) as none.
+inline std::string KommentarText(const std::string& kommentar) {
+  std::string text = WeissraumZusammengefasst(kommentar);
+  return text == "{}" || text == "{ }" ? std::string() : text;
+}
+
 // The first difference of two trees, walked with a stack; empty when equal.
 inline std::string BaumUnterschied(const TVariante* a, const TVariante* b) {
   if ((a == nullptr || a->Erster == nullptr) != (b == nullptr || b->Erster == nullptr))
@@ -47,7 +54,7 @@ inline std::string BaumUnterschied(const TVariante* a, const TVariante* b) {
       ++knoten;
       if (std::memcmp(&x->Zug, &y->Zug, sizeof(TZug)) != 0)
         return "move " + std::to_string(knoten) + " differs";
-      if (WeissraumZusammengefasst(x->Kommentar) != WeissraumZusammengefasst(y->Kommentar))
+      if (KommentarText(x->Kommentar) != KommentarText(y->Kommentar))
         return "comment " + x->Kommentar + " != " + y->Kommentar;
       if (x->Rest != y->Rest) return "kept text " + x->Rest.str() + " != " + y->Rest.str();
       const TVariante* v = x->Varianten;
@@ -67,7 +74,7 @@ inline std::string SpielUnterschied(const TNotationModell& a, const TNotationMod
   if (std::string d = BaumUnterschied(a.Wurzel, b.Wurzel); !d.empty()) return d;
   const TPartiedaten& p = a.Partiedaten;
   const TPartiedaten& q = b.Partiedaten;
-  if (WeissraumZusammengefasst(p.Vorkommentar) != WeissraumZusammengefasst(q.Vorkommentar))
+  if (KommentarText(p.Vorkommentar) != KommentarText(q.Vorkommentar))
     return "comment before the moves";
   if (p.StartBrett != q.StartBrett || StellungToFEN(p.StartBrett, p.StartZug, 1, false) !=
                                           StellungToFEN(q.StartBrett, q.StartZug, 1, false))

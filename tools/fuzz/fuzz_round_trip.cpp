@@ -30,9 +30,17 @@ struct Spiel {
 // written back so that it reads the same: the ")" that closes the variation is
 // taken as the end of the text's own bracket. Those games are not compared.
 bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel) {
+  // Counted as the reader counts them: a closed comment's brackets do not count.
   auto offen = [](const std::string& text) {
     int tiefe = 0;
-    for (char c : text) tiefe += c == '(' ? 1 : c == ')' ? -1 : 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '{') {
+        const size_t zu = text.find('}', i);
+        if (zu != std::string::npos) i = zu;
+      } else {
+        tiefe += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+      }
+    }
     return tiefe > 0;
   };
   std::vector<const brevaro::TVariante*> linien{wurzel};
