@@ -267,9 +267,11 @@ size_t Utf8Glyph(std::string_view t, size_t p) {
     if (t.size() - p >= g.size() && std::memcmp(t.data() + p, g.data(), g.size()) == 0)
       return g.size();
   }
-  // A byte 0xB1 that ends no UTF-8 sequence.
+  // A byte 0xB1 ("±" in Windows-1252) standing alone: it ends no UTF-8
+  // sequence, and no other such byte follows it.
   if (static_cast<unsigned char>(t[p]) == 0xB1 &&
-      (p == 0 || static_cast<unsigned char>(t[p - 1]) < 0x80))
+      (p == 0 || static_cast<unsigned char>(t[p - 1]) < 0x80) &&
+      (p + 1 == t.size() || static_cast<unsigned char>(t[p + 1]) < 0x80))
     return 1;
   return 0;
 }
@@ -915,10 +917,19 @@ bool TNotationModell::ZuegeLesen() {
         rechteVorher = s.Zug.Rochaderechte;
         epVorher = s.EPVorher;
         schachVorher = s.SchachVorher;
-        Zustand.RechteAnpassen();
-        zug.AmZug = static_cast<int8_t>(-zug.AmZug);
-        ausstehend = true;
-        nachZug = true;
+        if (AktuelleLinie->Erster) {
+          Zustand.RechteAnpassen();
+          zug.AmZug = static_cast<int8_t>(-zug.AmZug);
+          ausstehend = true;
+          nachZug = true;
+        } else {
+          // Back in a variation that has no move yet: at its start, where
+          // the replaced move is not played.
+          zug.EnPassant = epVorher;
+          schachGespeichert = schachVorher;
+          ausstehend = false;
+          nachZug = false;
+        }
       }
     } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
       // A move.

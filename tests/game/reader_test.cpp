@@ -577,6 +577,16 @@ TEST(Leser, LongGameLoadsLaysOutAndIsFreed) {
   EXPECT_EQ(l.m.Wurzel, nullptr);
 }
 
+// A variation that opens with a variation of its own goes on from its start
+// afterwards: the replaced move is not played, the same side is to move.
+TEST(Leser, VariationOpeningWithAVariationStaysAtItsStart) {
+  Leser l;
+  ASSERT_EQ(l.Lade("1.e4 e5 ((1...d5) 1...c5 2.Nf3) 2.Nf3 *"), 0);
+  EXPECT_EQ(Name(Knoten(l.m, {1, -1})), "c7c5");
+  EXPECT_EQ(Name(Knoten(l.m, {1, -1, 1})), "g1f3");
+  EXPECT_EQ(Name(Knoten(l.m, {1, -2})), "d7d5");
+}
+
 TEST(Leser, DeeplyNestedVariationsLoadLayOutAndAreFreed) {
   const int tiefe = 20000;
   std::string zuege = "1.e4 e5";

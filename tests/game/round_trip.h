@@ -31,11 +31,17 @@ inline std::string WeissraumZusammengefasst(const std::string& text) {
   return aus;
 }
 
-// A comment compared: white space collapsed, and an empty comment ("{}",
-// which the writer leaves out) as none.
+// A comment compared: white space collapsed, also at the braces, and an empty
+// comment ("{}", which the writer leaves out) as none.
 inline std::string KommentarText(const std::string& kommentar) {
   std::string text = WeissraumZusammengefasst(kommentar);
-  return text == "{}" || text == "{ }" ? std::string() : text;
+  // White space at the braces is white space too.
+  if (text.size() >= 2 && text.front() == '{' && text.back() == '}') {
+    const size_t a = text.find_first_not_of(' ', 1);
+    const size_t e = text.find_last_not_of(' ', text.size() - 2);
+    text = a > e ? std::string() : "{" + text.substr(a, e - a + 1) + "}";
+  }
+  return text == "{}" ? std::string() : text;
 }
 
 // The first difference of two trees, walked with a stack; empty when equal.
