@@ -25,23 +25,26 @@ struct Spiel {
   }
 };
 
-// Whether a text kept after a reading error opens more brackets than it closes.
-// Such a text that runs to the end of the game inside a variation cannot be
-// written back so that it reads the same: the ")" that closes the variation is
-// taken as the end of the text's own bracket. Those games are not compared.
+// Whether a text kept after a reading error has brackets or braces that do
+// not pair up. Such a text cannot always be written back so that it reads the
+// same: a ")" that closes its variation, or a brace after it, may be taken as
+// the text's own. Those games are not compared.
 bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel) {
-  // Counted as the reader counts them: a closed comment's brackets do not count.
   auto offen = [](const std::string& text) {
     int tiefe = 0;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '{') {
         const size_t zu = text.find('}', i);
-        if (zu != std::string::npos) i = zu;
-      } else {
-        tiefe += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+        if (zu == std::string::npos) return true;
+        i = zu;
+      } else if (text[i] == '}') {
+        return true;
+      } else if (text[i] == '(' || text[i] == ')') {
+        tiefe += text[i] == '(' ? 1 : -1;
+        if (tiefe < 0) return true;
       }
     }
-    return tiefe > 0;
+    return tiefe != 0;
   };
   std::vector<const brevaro::TVariante*> linien{wurzel};
   while (!linien.empty()) {
