@@ -410,8 +410,7 @@ int Replay(const std::vector<std::string>& args) {
   if (!Oeffnen(index, dateien[0], meldung)) return Fehler(meldung);
   Leser l;
   l.modell.SetEnglish(true);
-  std::string aus, text;
-  int64_t id = -1;
+  std::string aus;
   const bool fortschritt = ::isatty(2);
   int letzterProzent = 0;
   TCancelMode modus = cmContinue;
@@ -420,7 +419,7 @@ int Replay(const std::vector<std::string>& args) {
       letzterProzent = Prozent(g, index.GameCount());
       Fortschritt(letzterProzent, modus);
     }
-    index.GetGame(g, id, text);
+    const std::string_view text = index.GameTextView(g);
     const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
     TSchachbrett brett = l.modell.Partiedaten.StartBrett;
     TZug zug = l.modell.Partiedaten.StartZug;
