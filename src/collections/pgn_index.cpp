@@ -34,6 +34,9 @@ constexpr int64_t FensterGroesse = 256 * 1024;
 // soon after its first zero byte.
 constexpr int64_t TextBlock = 1024 * 1024;
 
+// The window GameTextView reads games through; a longer game is read alone.
+constexpr int64_t TextFenster = 4 * 1024 * 1024;
+
 // A tag line longer than this is handed to the tag reader with its value
 // shortened; the list cuts the value to ListenWertGrenze bytes anyway.
 constexpr size_t LangeTagZeile = 2 * ListenWertGrenze + 256;
@@ -218,6 +221,8 @@ TPGNIndex::~TPGNIndex() {
 void TPGNIndex::CloseFile() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  textWindow_ = {};
+  textCopy_ = {};
 }
 
 int64_t TPGNIndex::GameCount() const {
@@ -704,6 +709,37 @@ std::string TPGNIndex::ReadGameText(int64_t gameIndex) const {
   } catch (const std::bad_alloc&) {
     return {};
   }
+}
+
+std::string_view TPGNIndex::GameTextView(int64_t gameIndex) {
+  const TGameIndexEntry e = Entry(gameIndex);
+  if (e.GameID < 0 || !IsOpen() || e.EndPos <= e.StartPos) return {};
+  try {
+    if (e.EndPos - e.StartPos > TextFenster / 4) {
+      textCopy_ = ReadGameText(gameIndex);
+      return textCopy_;
+    }
+    const int64_t fensterEnde = textWindowStart_ + static_cast<int64_t>(textWindow_.size());
+    if (textWindow_.empty() || e.StartPos < textWindowStart_ || e.EndPos > fensterEnde) {
+      textWindow_.resize(TextFenster);
+      const int64_t n = ReadAt(e.StartPos, textWindow_.data(), TextFenster);
+      textWindow_.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
+      textWindowStart_ = e.StartPos;
+    }
+  } catch (const std::bad_alloc&) {
+    textWindow_ = {};
+    return {};
+  }
+  // A window that ends before the game (a file cut back since its scan)
+  // gives what is left of it.
+  const int64_t ende =
+      std::min(e.EndPos, textWindowStart_ + static_cast<int64_t>(textWindow_.size()));
+  if (ende <= e.StartPos) return {};
+  std::string_view text(textWindow_.data() + (e.StartPos - textWindowStart_),
+                        static_cast<size_t>(ende - e.StartPos));
+  if (const void* null = std::memchr(text.data(), '\0', text.size()))
+    text = text.substr(0, static_cast<size_t>(static_cast<const char*>(null) - text.data()));
+  return Getrimmt(text);
 }
 
 void TPGNIndex::GetGame(int64_t gameIndex, int64_t& gameId, std::string& pgnGame) const {

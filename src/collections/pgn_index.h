@@ -124,6 +124,12 @@ class TPGNIndex {
   // gives what is left of it, or "". The file is read in pieces of 1 MiB,
   // and no piece after the one with the first zero byte.
   std::string ReadGameText(int64_t gameIndex) const;
+  // The same text, read through a window of the file that the index keeps for
+  // this use, so that games read one after another in file order cost one
+  // read per window rather than one per game. The view holds until the next
+  // call or until the index is closed; the window shows the file as it was
+  // when the window was read.
+  std::string_view GameTextView(int64_t gameIndex);
   // Reads the tag section of a game into GameHeader() and returns it: tag
   // lines, with empty lines and lines beginning with "%" between them, up to
   // the first other line, from at most the first KopfGrenze bytes of the
@@ -171,6 +177,10 @@ class TPGNIndex {
   bool windowActive_ = false;
   std::vector<char> window_;
   int64_t windowStart_ = 0;
+  // GameTextView's window, and its copy of a game too long for the window.
+  std::vector<char> textWindow_;
+  int64_t textWindowStart_ = 0;
+  std::string textCopy_;
   TTagListe otherTags_;
   TEventData header_;
   uint32_t headerCut_ = 0;

@@ -373,15 +373,23 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
     return true;
   for (const int sprung : SpringerSpruenge)
     if (brett[static_cast<size_t>(feld + sprung)] == gegner * Springer) return true;
-  for (const int schritt : DameKoenigRichtungen)
-    if (brett[static_cast<size_t>(feld + schritt)] == gegner * Koenig) return true;
-  const auto& strahlen = Strahlen[static_cast<size_t>(feld)];
-  // Rays 0..3 are the bishop's directions, 4..7 the rook's.
-  for (size_t d = 0; d < 8; ++d) {
-    const int32_t figur = brett[static_cast<size_t>(ErsteFigur(brett, strahlen[d]))];
-    if (figur == gegner * Dame || figur == gegner * (d < 4 ? Laeufer : Turm)) return true;
-  }
-  return false;
+  // Each line is walked to its first piece (the border holds Rand, so every
+  // walk ends there at the latest); most lines end after a square or two.
+  // The first square of a line also holds the enemy king when it attacks.
+  const int32_t koenig = gegner * Koenig, dame = gegner * Dame;
+  auto linie = [&](int schritt, int32_t gleiter) {
+    int f = feld + schritt;
+    int32_t figur = brett[static_cast<size_t>(f)];
+    if (figur == koenig) return true;
+    while (figur == Leer) {
+      f += schritt;
+      figur = brett[static_cast<size_t>(f)];
+    }
+    return figur == dame || figur == gleiter;
+  };
+  const int32_t laeufer = gegner * Laeufer, turm = gegner * Turm;
+  return linie(-9, laeufer) || linie(-11, laeufer) || linie(9, laeufer) || linie(11, laeufer) ||
+         linie(-1, turm) || linie(10, turm) || linie(1, turm) || linie(-10, turm);
 }
 
 namespace {

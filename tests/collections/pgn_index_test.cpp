@@ -290,6 +290,30 @@ TEST_F(Index, GameTextIsCutAtZeroAndTrimmed) {
   ASSERT_EQ(index.GameCount(), 2);
   EXPECT_EQ(index.ReadGameText(0), "[Event \"a\"]\n\n1. e4 *");
   EXPECT_EQ(index.ReadGameText(1), "[Event \"b\"]\n\n1. d4");
+  EXPECT_EQ(index.GameTextView(1), "[Event \"b\"]\n\n1. d4");
+  EXPECT_EQ(index.GameTextView(0), "[Event \"a\"]\n\n1. e4 *");
+}
+
+TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
+  // Small games over several windows and one longer than a window holds.
+  std::string text;
+  for (int g = 0; g < 3000; ++g)
+    text += Spiel("W" + std::to_string(g), "B", "",
+                  "1. e4 e5 2. Nf3 {" + std::string(2000, 'x') + "} *");
+  text += Spiel("Lang", "B", "", "1. d4 {" + std::string(3 << 20, 'y') + "} *");
+  text += Spiel("Z", "B");
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  ASSERT_EQ(index.GameCount(), 3002);
+  for (int64_t g = 0; g < index.GameCount(); ++g)
+    ASSERT_EQ(index.GameTextView(g), index.ReadGameText(g)) << g;
+  for (int64_t g = index.GameCount() - 1; g >= 0; g -= 7)
+    ASSERT_EQ(index.GameTextView(g), index.ReadGameText(g)) << g;
+  EXPECT_EQ(index.GameTextView(index.GameCount()), "");
+  // Another file opened in the same index is not read through the old window.
+  index.SetFileName(Schreiben("u.pgn", Spiel("Neu", "B") + Spiel("C", "D")));
+  EXPECT_EQ(index.GameTextView(0), index.ReadGameText(0));
+  EXPECT_NE(index.GameTextView(0).find("Neu"), std::string_view::npos);
 }
 
 TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {

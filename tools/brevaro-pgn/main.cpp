@@ -410,8 +410,7 @@ int Replay(const std::vector<std::string>& args) {
   if (!Oeffnen(index, dateien[0], meldung)) return Fehler(meldung);
   Leser l;
   l.modell.SetEnglish(true);
-  std::string aus, text;
-  int64_t id = -1;
+  std::string aus, zuege;  // kept from game to game with their memory
   const bool fortschritt = ::isatty(2);
   int letzterProzent = 0;
   TCancelMode modus = cmContinue;
@@ -420,17 +419,16 @@ int Replay(const std::vector<std::string>& args) {
       letzterProzent = Prozent(g, index.GameCount());
       Fortschritt(letzterProzent, modus);
     }
-    index.GetGame(g, id, text);
+    const std::string_view text = index.GameTextView(g);
     const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
     TSchachbrett brett = l.modell.Partiedaten.StartBrett;
     TZug zug = l.modell.Partiedaten.StartZug;
-    std::string zuege;
+    zuege.clear();
     int64_t plies = 0;
     for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n;
          n = n->Naechster) {
       ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
       zug = n->Zug;
-      if (plies++ > 0) zuege += ' ';
       int nach = n->Zug.Nach;
       if (turmfeld && n->Zug.Rochade != KeineRochade) {
         const bool weiss = n->Zug.AmZug == -1;
@@ -443,10 +441,15 @@ int Replay(const std::vector<std::string>& args) {
           nach = (weiss ? 20 : 90) + (kurz ? 8 : 1);
         }
       }
-      zuege += FeldnameVonIndex(n->Zug.Von);
-      zuege += FeldnameVonIndex(nach);
+      // The move's text is put together first and appended at once.
+      char zugtext[6];
+      size_t laenge = 0;
+      if (plies++ > 0) zugtext[laenge++] = ' ';
+      for (const std::string_view feld : {FeldnameVonIndex(n->Zug.Von), FeldnameVonIndex(nach)})
+        for (const char c : feld) zugtext[laenge++] = c;
       const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
-      if (art > 1 && art < 6) zuege += " prbnq"[art];
+      if (art > 1 && art < 6) zugtext[laenge++] = " prbnq"[art];
+      zuege.append(zugtext, laenge);
     }
     std::string fen;
     if (vierFelder) {
