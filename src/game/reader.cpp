@@ -833,7 +833,9 @@ bool TNotationModell::ZuegeLesen() {
   while (p < n) {
     const char c = t[p];
     size_t weiter = p + 1;
-    bool gelesenesElement = true;  // restAnfang moves past it
+    // restAnfang moves past it; an annotation before the first move marks
+    // nothing and does not count.
+    bool gelesenesElement = true;
     if (c == '{') {
       // A comment belongs to the current move.
       const size_t zu = t.find('}', p);
@@ -949,6 +951,7 @@ bool TNotationModell::ZuegeLesen() {
       for (size_t k = 0; k < std::size(annotationen); ++k)
         if (t.substr(p, i - p) == annotationen[k]) NagAnwenden(Aktuell, static_cast<int>(k) + 1);
       weiter = i;
+      gelesenesElement = Aktuell != nullptr;
     } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
                ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
                 ErgebnisLaenge(t, p - 1) > 0)) {
@@ -964,12 +967,14 @@ bool TNotationModell::ZuegeLesen() {
         festschreiben();
       } else {
         NagAnwenden(Aktuell, GlyphNag(lauf));
+        gelesenesElement = Aktuell != nullptr;
       }
       weiter = i;
     } else if (const size_t g = static_cast<unsigned char>(c) >= 0xB1 ? Utf8Glyph(t, p) : 0;
                g > 0) {
       NagAnwenden(Aktuell, GlyphNag(t.substr(p, g)));
       weiter = p + g;
+      gelesenesElement = Aktuell != nullptr;
     } else {
       gelesenesElement = false;
     }
