@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fen_setup.h"
+
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -157,11 +159,11 @@ class Castling : public testing::TestWithParam<FischerFall> {};
 
 TEST_P(Castling, ExecuteAndTakeBack) {
   const FischerFall& c = GetParam();
-  TSchachbrett b = LeeresBrett;
-  TZug start;
-  uint16_t n = 0;
-  TFischerInfo f;
-  ASSERT_TRUE(FENToStellung(c.fen, b, start, n, &f));
+  FenAufbau a(c.fen);
+  ASSERT_TRUE(a.gelesen);
+  TSchachbrett& b = a.brett;
+  TZug& start = a.zug;
+  TFischerInfo& f = a.fischer;
   const TFischerInfo* fischer = f.Fischer ? &f : nullptr;
   const TSchachbrett vorher = b;
   TZug z = start;
@@ -572,11 +574,11 @@ class Rules : public testing::TestWithParam<RegelFall> {};
 
 TEST_P(Rules, AreCheckedBeforeExecution) {
   const RegelFall& c = GetParam();
-  TSchachbrett b = LeeresBrett;
-  TZug z;
-  uint16_t n = 0;
-  TFischerInfo f;
-  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  FenAufbau a(c.fen);
+  ASSERT_TRUE(a.gelesen);
+  TSchachbrett& b = a.brett;
+  TZug& z = a.zug;
+  TFischerInfo& f = a.fischer;
   const uint8_t enPassant = z.EnPassant;
   z.Von = static_cast<int8_t>(F(c.von));
   z.Nach = static_cast<int8_t>(F(c.nach));
@@ -676,11 +678,11 @@ class KingMoveAsCastling : public testing::TestWithParam<UciFall> {};
 
 TEST_P(KingMoveAsCastling, IsRecognised) {
   const UciFall& c = GetParam();
-  TSchachbrett b = LeeresBrett;
-  TZug z;
-  uint16_t n = 0;
-  TFischerInfo f;
-  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  FenAufbau a(c.fen);
+  ASSERT_TRUE(a.gelesen);
+  TSchachbrett& b = a.brett;
+  TZug& z = a.zug;
+  TFischerInfo& f = a.fischer;
   z.Von = static_cast<int8_t>(F(c.von));
   z.Nach = static_cast<int8_t>(F(c.nach));
   EXPECT_EQ(KoenigszugAlsRochade(b, z, f.Fischer ? &f : nullptr), c.rochade != KeineRochade);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fen_setup.h"
+
 #include <random>
 #include <string>
 
@@ -318,11 +320,11 @@ std::string Feldname(uint8_t index) {
 
 TEST_P(FischerFen, ReadsStyleRightsAndRooks) {
   const FischerFenFall& c = GetParam();
-  TSchachbrett b = LeeresBrett;
-  TZug z;
-  uint16_t n = 0;
-  TFischerInfo f;
-  ASSERT_TRUE(FENToStellung(c.fen, b, z, n, &f));
+  FenAufbau a(c.fen);
+  ASSERT_TRUE(a.gelesen);
+  TSchachbrett& b = a.brett;
+  TZug& z = a.zug;
+  TFischerInfo& f = a.fischer;
   EXPECT_EQ(f.Fischer, c.stil);
   EXPECT_EQ(z.Rochaderechte, c.rechte);
   EXPECT_EQ(z.AmZug, 1);
@@ -330,7 +332,7 @@ TEST_P(FischerFen, ReadsStyleRightsAndRooks) {
   EXPECT_EQ(Feldname(f.WeissTurm1) + " " + Feldname(f.WeissTurm2) + " " + Feldname(f.SchwarzTurm1) +
                 " " + Feldname(f.SchwarzTurm2),
             c.tuerme);
-  EXPECT_EQ(StellungToFEN(b, z, n, &f), *c.zurueck ? c.zurueck : c.fen);
+  EXPECT_EQ(StellungToFEN(b, z, a.nummer, &f), *c.zurueck ? c.zurueck : c.fen);
 }
 
 INSTANTIATE_TEST_SUITE_P(
