@@ -380,6 +380,9 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     }
   }
 
+  // The Fischer Random mark stands in the en-passant field, so a square named
+  // beside it is none: the mark is all that can be written back.
+  if (marke) zug.EnPassant = 0;
   // An en-passant square needs the pawn that has just stepped past it: that
   // square and the one the pawn came from empty, the pawn in front of it.
   // Otherwise it names none (a capture there would take from an empty square).

@@ -739,7 +739,10 @@ bool TNotationModell::ZuegeLesen() {
     if (kurzform) {
       // fall through to the resolution below
     } else if (token == "Z0") {
+      // A null move gives no check: a "+" or "#" on it is not kept, as "--"
+      // cannot carry one.
       NullzugSetzen(zug);
+      zug.Zeichen &= static_cast<uint8_t>(~(Schach | Matt));
       return 1;
     } else if ((token.size() == 4 || token.size() == 5) && IstLinie(token[0]) &&
                IstReihe(token[1]) && IstLinie(token[2]) && IstReihe(token[3])) {

@@ -140,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
         EnPassantFall{"rnbqkbnr/ppppppp1/7p/7p/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 0},
         // A letter past h names no square.
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq z6 0 1", 0},
+        // The Fischer Random mark takes the en-passant field: a square named
+        // beside it is none, as the mark is all that can be written back.
+        EnPassantFall{"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 f1 0 1", 0},
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0}));
 
 TEST(FenReader, FischerRandomMarkAndPieces) {
