@@ -550,65 +550,6 @@ TEST_F(Index, NothingStartsWhileBusy) {
   EXPECT_EQ(index.SortKey(), skNumber);
 }
 
-// Random files made of the pieces that matter (line ends, brackets, zero
-// bytes, tag lines and long runs that push lines across read boundaries): the
-// scan must agree with the rule applied line by line, and the header read
-// from the start of a game must equal the header read from its whole text.
-TEST_F(Index, RandomFilesAgreeWithTheRuleLineByLine) {
-  std::mt19937 rng(77);
-  const std::vector<std::string> teile = {"[Event \"e\"]",
-                                          "\n",
-                                          "\r\n",
-                                          "\r",
-                                          "[",
-                                          "[Event ",
-                                          "\n[Event \"x\"]\n",
-                                          "[White \"W\"]",
-                                          "[Black \"\xFC\"]",
-                                          std::string(1, '\0'),
-                                          " ",
-                                          "\t",
-                                          "%",
-                                          "1. e4 *",
-                                          "{c}",
-                                          "[%clk 1]",
-                                          "[PlyCount \"7\"]"};
-  for (int runde = 0; runde < 80; ++runde) {
-    std::string text;
-    const int stuecke = static_cast<int>(rng() % 400);
-    for (int i = 0; i < stuecke; ++i) {
-      if (rng() % 50 == 0) {
-        const char fuell[] = {'x', ' ', '\n'};
-        text += std::string(rng() % 3000 + (rng() % 8 == 0 ? 64 * ScanBlock - 200 : 0),
-                            fuell[rng() % 3]);
-      }
-      text += teile[rng() % teile.size()];
-    }
-    const std::string p = Schreiben("r.pgn", text);
-    TPGNIndex index;
-    index.SetFileName(p);
-    if (!IstPGNDatei(p)) {
-      EXPECT_FALSE(index.IsOpen());
-      continue;
-    }
-    const std::vector<int64_t> erwartet = Referenz(text);
-    ASSERT_EQ(index.GameCount(), static_cast<int64_t>(erwartet.size())) << runde;
-    for (int64_t g = 0; g < index.GameCount(); ++g) {
-      ASSERT_EQ(index.Entry(g).StartPos, erwartet[g]);
-      ASSERT_EQ(index.Entry(g).EndPos,
-                g + 1 < index.GameCount() ? erwartet[g + 1] : static_cast<int64_t>(text.size()));
-      if (index.Entry(g).EndPos - index.Entry(g).StartPos > KopfGrenze) continue;
-      TEventData voll;
-      KopfAusText(index.ReadGameText(g), voll);
-      const TEventData& kopf = index.ReadGameHeader(g);
-      EXPECT_EQ(kopf.White, voll.White);
-      EXPECT_EQ(kopf.Black, voll.Black);
-      EXPECT_EQ(kopf.Event, voll.Event);
-      EXPECT_EQ(kopf.MoveCount, voll.MoveCount);
-    }
-  }
-}
-
 // Where every game begins with "[Event " at the start of a line, the games
 // are where they always were: at the first "[Event " and after each line feed
 // followed by "[Event ".

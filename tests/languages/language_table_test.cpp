@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 
 using namespace brevaro;
@@ -271,23 +270,6 @@ TEST(LanguageFile, OnlyTheFirstBytesOfAHugeFileAreRead) {
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "first");
   EXPECT_EQ(texts[1].size(), MaxLanguageFileBytes - 7);
-}
-
-// Random bytes never crash the reader and never give more than 173 texts,
-// each valid UTF-8 without LF.
-TEST(LanguageFile, ArbitraryBytesAreReadSafely) {
-  std::mt19937 rng(12345);
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes(rng() % 5000, '\0');
-    for (char& c : bytes) {
-      const unsigned r = rng() % 16;
-      c = r == 0 ? '\r' : r == 1 ? '\n' : r == 2 ? '\xA7' : static_cast<char>(rng());
-    }
-    const std::vector<std::string> texts = DecodeLanguageFile(bytes);
-    EXPECT_LE(texts.size(), size_t(LanguageRowCount));
-    for (const std::string& text : texts)
-      EXPECT_TRUE(IstUtf8(text) && text.find('\n') == std::string::npos);
-  }
 }
 
 TEST(Encoding, Windows1252RoundTripsItsOwnCharacters) {

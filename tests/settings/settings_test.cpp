@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 using namespace brevaro;
 namespace fs = std::filesystem;
@@ -286,20 +285,6 @@ TEST(Settings, SymbolicLinkStaysALink) {
   EXPECT_TRUE(fs::is_symlink(dir.File("brevaro.ini")));
   ASSERT_TRUE(LoadSettings(dir.File("dotfiles/brevaro.ini"), s));
   EXPECT_EQ(s.English, 1);
-}
-
-TEST(IniFile, ArbitraryBytesParseAndRewriteSafely) {
-  std::mt19937 rng(99);
-  const char alphabet[] = "[]=;\r\n \tabcK\"\\\xE4\x00";
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes(rng() % 2000, ' ');
-    for (char& c : bytes) c = alphabet[rng() % (sizeof alphabet - 1)];
-    IniFile ini, again;
-    ini.Parse(bytes);
-    WriteSettings(ReadSettings(ini), ini);
-    again.Parse(ini.Bytes());
-    EXPECT_SAME_SETTINGS(ReadSettings(again), ReadSettings(ini));
-  }
 }
 
 // ---------------------------------------------------------------------------

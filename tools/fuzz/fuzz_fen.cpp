@@ -1,5 +1,7 @@
 // Any bytes as FEN: reading must neither crash nor leave a board without its
-// border; a position read is written and read again to the same board.
+// border; a text that is not read leaves the board as it was; an en-passant
+// square read is a square of the board; a position read is written and read
+// again to the same board.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse) {
   TZug zug;
   uint16_t nummer = 1;
   TFischerInfo fischer;
-  if (!FENToStellung(fen, brett, zug, nummer, &fischer)) return 0;
+  if (!FENToStellung(fen, brett, zug, nummer, &fischer)) {
+    if (brett != LeeresBrett) std::abort();
+    return 0;
+  }
+  if (zug.EnPassant != 0 && FeldnameVonIndex(zug.EnPassant).empty()) std::abort();
   for (int i = 0; i < 120; ++i) {
     const bool rand = i < 21 || i > 98 || i % 10 == 0 || i % 10 == 9;
     if (rand != (brett[i] == Rand)) std::abort();

@@ -1,6 +1,7 @@
 // Any bytes as a PGN file: the index's block scan must find exactly the games
 // that the game-start rule finds line by line, and reading each game's text
-// and header must neither crash nor hang.
+// and header must neither crash nor hang; the header read from the start of a
+// game equals the header read from its whole text.
 #include <unistd.h>
 
 #include <cstddef>
@@ -30,8 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const brevaro::TGameIndexEntry entry = index.Entry(g);
     const int64_t end = g + 1 < index.GameCount() ? starts[g + 1] : static_cast<int64_t>(size);
     if (entry.StartPos != starts[g] || entry.EndPos != end) __builtin_trap();
-    (void)index.ReadGameText(g);
-    (void)index.ReadGameHeader(g);
+    const std::string game = index.ReadGameText(g);
+    const brevaro::TEventData& kopf = index.ReadGameHeader(g);
+    if (end - starts[g] <= brevaro::KopfGrenze) {
+      brevaro::TEventData voll;
+      brevaro::KopfAusText(game, voll);
+      if (kopf.White != voll.White || kopf.Black != voll.Black || kopf.Event != voll.Event ||
+          kopf.MoveCount != voll.MoveCount)
+        __builtin_trap();
+    }
   }
   index.SortBy(2);
   index.ApplyFilter();
