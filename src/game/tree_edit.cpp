@@ -143,8 +143,9 @@ bool ZugBilden(const TSchachbrett& brett, const TZug& stand, int von, int nach, 
   zug.Rochaderechte = stand.Rochaderechte;
   zug.Von = static_cast<int8_t>(von);
   zug.Nach = static_cast<int8_t>(nach);
-  if (art == Koenig && fischerRochade) {
-    if (!fischer || nach / 10 != von / 10 || (nach % 10 != 3 && nach % 10 != 7)) return false;
+  if (fischerRochade && (!fischer || art != Koenig)) return false;
+  if (fischerRochade && brett[static_cast<size_t>(nach)] != seite * Turm) {
+    if (nach / 10 != von / 10 || (nach % 10 != 3 && nach % 10 != 7)) return false;
     zug.Rochade = nach % 10 == 7 ? FischerKurz : FischerLang;
   } else if (art == Koenig) {
     KoenigszugAlsRochade(brett, zug, fischer);

@@ -23,7 +23,8 @@ namespace brevaro {
 // `brett` whose state `stand` names (AmZug the side to move, its castling
 // rights and en-passant square), as the reader would store it: castling
 // (a king move as KoenigszugAlsRochade sees it; `fischerRochade` makes a king
-// move onto c or g Fischer Random castling), en passant, `umwandlung` (piece
+// move onto c or g, or onto its own rook, Fischer Random castling), en
+// passant, `umwandlung` (piece
 // kind, sign ignored) on the last rank, rights and en-passant square after it.
 // False when the move breaks the rules; then `zug` is unspecified. The check,
 // mate and disambiguation marks are left empty (see ZugZeichenSetzen).
