@@ -186,6 +186,13 @@ std::vector<TZug> LegaleZuege(const TSchachbrett& brett, const TZug& stand,
     for (int nach = 21; nach <= 98; ++nach) {
       if (!IstFeld(nach)) continue;
       if (ZugBilden(brett, stand, von, nach, Dame, false, fischer, zug)) {
+        // A Fischer Random castling is found twice: onto the rook and onto c or g.
+        if (zug.Rochade != KeineRochade &&
+            std::any_of(zuege.begin(), zuege.end(), [&zug](const TZug& z) {
+              return z.Von == zug.Von && z.Rochade == zug.Rochade;
+            })) {
+          continue;
+        }
         zuege.push_back(zug);
         if (zuege.size() == hoechstens) return zuege;
       }

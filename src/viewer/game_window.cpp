@@ -788,7 +788,6 @@ void TMDIBrett::setZugeingabe(bool an) {
   mZugeingabe->setChecked(an);
   Brett1->setZiehenmoeglich(an);
   Brett1->setAuswahlKlick(an);
-  Brett1->setCursor(an ? Qt::PointingHandCursor : Qt::OpenHandCursor);
   if (Rahmen.Settings) Rahmen.Settings->MoveEntry = an;
 }
 
@@ -892,6 +891,8 @@ bool TMDIBrett::ZiehenVomRahmen(QObject* o, QEvent* e) {
       auto* ziehen = new QDrag(this);
       ziehen->setMimeData(daten);
       ziehen->exec(Qt::CopyAction);
+      // The drag took the button's release: the board gets it, to end its press.
+      if (o == Brett1) Brett1->MausLoslassen(Qt::LeftButton, Qt::NoModifier, QPoint(-1, -1));
       return true;
     }
     case QEvent::MouseButtonRelease:
