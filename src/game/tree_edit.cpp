@@ -337,6 +337,9 @@ TEingabe TBaumbearbeitung::ZugEingeben(int von, int nach, int umwandlung, bool f
   }
   TBaum* a = M.Aktuell;
   TBaum* naechster = a ? a->Naechster : M.Wurzel ? M.Wurzel->Erster : nullptr;
+  // Text kept after a reading error ends the line: nothing is written after it.
+  const TRest* rest = a ? &a->Rest : M.Wurzel ? &M.Wurzel->Rest : nullptr;
+  if (!naechster && rest && !rest->empty()) return TEingabe::Abgelehnt;
   TEingabe ergebnis = TEingabe::Verlaengert;
   TBaum* ziel = nullptr;
   if (naechster && GleicherZug(naechster->Zug, zug)) {

@@ -60,7 +60,7 @@ TRegelstand RegelstandNach(const TNotationModell& m, const TBaum* knoten);
 
 // Where an entered move went.
 enum class TEingabe : uint8_t {
-  Abgelehnt,     // not a legal move: nothing changed
+  Abgelehnt,     // not a legal move, or a line ended by a reading error: nothing changed
   Naechster,     // the next move of the line: one step forward
   Variante,      // the first move of an existing variation: entered
   NeueVariante,  // a new variation after the existing ones

@@ -155,6 +155,13 @@ TEST(Baumbearbeitung, EditsReadBackAndUndoToTheLoadedGame) {
   EXPECT_EQ(Zugtext(s.m), texte[texte.size() - 2]);
   while (b.Rueckgaengig()) {
   }
+  // Nothing goes after text kept from a reading error.
+  Modell fehler;
+  fehler.Lade("1.e4 e5 2.Qxz9 Nf6 *");
+  fehler.m.Aktuell = Knoten(fehler.m, {1});
+  fehler.m.NotationAufbauen();
+  EXPECT_EQ(TBaumbearbeitung(fehler.m).ZugEingeben(F("g1"), F("f3"), 0, false),
+            TEingabe::Abgelehnt);
   EXPECT_FALSE(b.Rueckgaengig());
   EXPECT_EQ(Zugtext(s.m), texte.front());
   EXPECT_FALSE(s.m.GameChanged());
