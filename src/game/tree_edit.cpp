@@ -32,9 +32,8 @@ bool GleicherZug(const TZug& a, const TZug& b) {
          (a.Rochade != KeineRochade) == (b.Rochade != KeineRochade);
 }
 
-// The tree below `wurzel` copied; `alt` is mapped to its copy in `neu`.
-TVariante* BaumKopieren(const TVariante* wurzel, const TBaum* alt, TBaum*& neu) {
-  neu = nullptr;
+// The tree below `wurzel` copied.
+TVariante* BaumKopieren(const TVariante* wurzel) {
   if (!wurzel) return nullptr;
   struct TAuftrag {
     const TVariante* Quelle;
@@ -57,7 +56,6 @@ TVariante* BaumKopieren(const TVariante* wurzel, const TBaum* alt, TBaum*& neu) 
       k->Zug = q->Zug;
       k->Kommentar = q->Kommentar;
       k->Rest.assign(q->Rest.str());
-      if (q == alt) neu = k;
       if (vorher) {
         vorher->Naechster = k;
         k->Zurueck = vorher;
@@ -77,6 +75,42 @@ TVariante* BaumKopieren(const TVariante* wurzel, const TBaum* alt, TBaum*& neu) 
     }
   }
   return kopie;
+}
+
+// A node's path from the first move of the game: n >= 0 follows Naechster n
+// times, -k enters the k-th variation of the node reached.
+std::vector<int32_t> PfadZu(const TBaum* knoten) {
+  std::vector<int32_t> pfad;
+  while (knoten) {
+    int32_t schritte = 0;
+    while (knoten->Zurueck && knoten->Zurueck->Naechster == knoten) {
+      knoten = knoten->Zurueck;
+      ++schritte;
+    }
+    if (schritte > 0) pfad.push_back(schritte);
+    const TBaum* m = knoten->Zurueck;
+    if (!m) break;
+    int32_t k = 1;
+    for (const TVariante* v = m->Varianten; v && v->Erster != knoten; v = v->Naechste) ++k;
+    pfad.push_back(-k);
+    knoten = m;
+  }
+  std::reverse(pfad.begin(), pfad.end());
+  return pfad;
+}
+
+TBaum* KnotenAus(const TVariante* wurzel, const std::vector<int32_t>& pfad) {
+  TBaum* n = wurzel ? wurzel->Erster : nullptr;
+  for (const int32_t s : pfad) {
+    if (s >= 0) {
+      for (int32_t i = 0; i < s && n; ++i) n = n->Naechster;
+    } else if (n) {
+      TVariante* v = n->Varianten;
+      for (int32_t i = 1; i < -s && v; ++i) v = v->Naechste;
+      n = v ? v->Erster : nullptr;
+    }
+  }
+  return n;
 }
 
 // The first move of the line holding `knoten`.
@@ -300,12 +334,18 @@ void TBaumbearbeitung::Vergessen() {
   FuenfzigGemeldet_ = false;
 }
 
-void TBaumbearbeitung::Sichern() {
-  TStand s;
-  s.Baum = BaumKopieren(M.Wurzel, M.Aktuell, s.Aktuell);
-  s.Vorkommentar = M.Partiedaten.Vorkommentar;
+TBaumbearbeitung::TStand& TBaumbearbeitung::Sichern(TArt art) {
+  TStand& s = Stapel_.emplace_back();
+  s.Art = art;
+  if (art == TArt::Baum) s.Baum = BaumKopieren(M.Wurzel);
+  s.OhneAktuell = !M.Aktuell;
+  s.Aktuell = PfadZu(M.Aktuell);
+  s.Knoten = s.Aktuell;
+  if (art == TArt::Kommentar)
+    s.Text = M.Aktuell ? M.Aktuell->Kommentar : M.Partiedaten.Vorkommentar;
+  if (art == TArt::Bewertung) s.Zug = M.Aktuell->Zug;
   s.Geaendert = M.GameChanged();
-  Stapel_.push_back(std::move(s));
+  return s;
 }
 
 void TBaumbearbeitung::Geaendert(TBaum* aktuell) {
@@ -318,11 +358,44 @@ bool TBaumbearbeitung::Rueckgaengig() {
   if (Stapel_.empty()) return false;
   TStand s = std::move(Stapel_.back());
   Stapel_.pop_back();
-  LinieFreigeben(M.Wurzel);
-  M.Wurzel = s.Baum;
-  M.Aktuell = s.Aktuell;
+  TBaum* knoten = KnotenAus(M.Wurzel, s.Knoten);
+  switch (s.Art) {
+    case TArt::Baum:
+      LinieFreigeben(M.Wurzel);
+      M.Wurzel = s.Baum;
+      break;
+    case TArt::Zug: {  // the added move is a leaf again: it goes
+      if (!knoten) break;
+      if (knoten->Zurueck && knoten->Zurueck->Naechster == knoten) {
+        knoten->Zurueck->Naechster = nullptr;
+      } else if (knoten->Zurueck) {
+        LinieFreigeben(ZelleVon(knoten));
+        knoten = nullptr;
+      } else {
+        M.Wurzel->Erster = nullptr;
+      }
+      if (knoten) {
+        TVariante* rest = new TVariante;
+        rest->Erster = knoten;
+        LinieFreigeben(rest);
+      }
+      break;
+    }
+    case TArt::Bewertung:
+      if (!knoten) break;
+      knoten->Zug.Zugbewertung = s.Zug.Zugbewertung;
+      knoten->Zug.Stellungsbewertung = s.Zug.Stellungsbewertung;
+      break;
+    case TArt::Kommentar:
+      if (s.OhneAktuell) {
+        M.Partiedaten.Vorkommentar = s.Text;
+      } else if (knoten) {
+        knoten->Kommentar = s.Text;
+      }
+      break;
+  }
+  M.Aktuell = s.OhneAktuell ? nullptr : KnotenAus(M.Wurzel, s.Aktuell);
   M.AktuelleLinie = nullptr;
-  M.Partiedaten.Vorkommentar = s.Vorkommentar;
   M.NotationAufbauen();
   M.SetGameChanged(s.Geaendert);
   return true;
@@ -357,7 +430,7 @@ TEingabe TBaumbearbeitung::ZugEingeben(int von, int nach, int umwandlung, bool f
     ZugAusfuehren(M.Arbeitsbrett(), ziel->Zug, Aktiv(M.FischerInfo()));
     M.NotationAufbauen();
   } else {
-    Sichern();
+    TStand& schritt = Sichern(TArt::Zug);
     ZugZeichenSetzen(vorher, stand, zug, M.FischerInfo());
     ziel = new TBaum;
     ziel->Zug = zug;
@@ -378,6 +451,7 @@ TEingabe TBaumbearbeitung::ZugEingeben(int von, int nach, int umwandlung, bool f
       if (!M.Wurzel) M.Wurzel = new TVariante;
       M.Wurzel->Erster = ziel;
     }
+    schritt.Knoten = PfadZu(ziel);
     Geaendert(ziel);
   }
   Regelstand = RegelstandNach(M, ziel);
@@ -395,7 +469,7 @@ TEingabe TBaumbearbeitung::ZugEingeben(int von, int nach, int umwandlung, bool f
 bool TBaumbearbeitung::RestLoeschen() {
   TBaum* a = M.Aktuell;
   if (!a) return false;
-  Sichern();
+  Sichern(TArt::Baum);
   TBaum* davor = Vorgaenger(a);
   TBaum* anfang = Linienanfang(a);
   if (anfang == a && a->Zurueck) {
@@ -419,7 +493,7 @@ bool TBaumbearbeitung::VarianteLoeschen() {
   if (!M.Aktuell) return false;
   TBaum* anfang = Linienanfang(M.Aktuell);
   if (!anfang->Zurueck) return false;  // the main line
-  Sichern();
+  Sichern(TArt::Baum);
   TBaum* davor = Vorgaenger(anfang);
   LinieFreigeben(ZelleVon(anfang));
   Geaendert(davor);
@@ -431,7 +505,7 @@ bool TBaumbearbeitung::VarianteHeraufstufen() {
   TBaum* f = Linienanfang(M.Aktuell);
   TBaum* m = f->Zurueck;  // the move the variation replaces
   if (!m) return false;
-  Sichern();
+  Sichern(TArt::Baum);
   TVariante* zelle = ZelleVon(f);
   // f takes m's place in m's line.
   TBaum* davor = m->Zurueck;
@@ -460,7 +534,7 @@ bool TBaumbearbeitung::VarianteHeraufstufen() {
 
 bool TBaumbearbeitung::ZugbewertungSetzen(uint8_t bewertung) {
   if (!M.Aktuell || bewertung > 6) return false;
-  Sichern();
+  Sichern(TArt::Bewertung);
   M.Aktuell->Zug.Zugbewertung = bewertung;
   Geaendert(M.Aktuell);
   return true;
@@ -468,7 +542,7 @@ bool TBaumbearbeitung::ZugbewertungSetzen(uint8_t bewertung) {
 
 bool TBaumbearbeitung::StellungsbewertungSetzen(uint16_t bewertung) {
   if (!M.Aktuell) return false;
-  Sichern();
+  Sichern(TArt::Bewertung);
   M.Aktuell->Zug.Stellungsbewertung = bewertung;
   Geaendert(M.Aktuell);
   return true;
@@ -483,7 +557,7 @@ std::string TBaumbearbeitung::Kommentar() const {
 
 bool TBaumbearbeitung::KommentarSetzen(std::string_view text) {
   if (text.find('}') != std::string_view::npos) return false;
-  Sichern();
+  Sichern(TArt::Kommentar);
   std::string k = text.empty() ? std::string() : "{" + std::string(text) + "}";
   if (M.Aktuell) {
     M.Aktuell->Kommentar = k;

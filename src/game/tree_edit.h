@@ -103,13 +103,21 @@ class TBaumbearbeitung {
   TRegelstand Regelstand;
 
  private:
+  // One undo step. Nodes are named by their path from the first move (see
+  // Pfad), so a step stays valid when an earlier step restores a copied tree.
+  enum class TArt : uint8_t { Baum, Zug, Bewertung, Kommentar };
   struct TStand {
-    TVariante* Baum = nullptr;
-    TBaum* Aktuell = nullptr;
-    std::string Vorkommentar;
+    TArt Art = TArt::Baum;
+    TVariante* Baum = nullptr;     // Baum: the tree before the change
+    std::vector<int32_t> Aktuell;  // the current move before the change
+    bool OhneAktuell = true;       // ... was none (the start position)
+    std::vector<int32_t> Knoten;   // Zug: the added move; Bewertung, Kommentar: the edited one
+    TZug Zug;                      // Bewertung: the move's record before
+    std::string Text;              // Kommentar: the comment before
     bool Geaendert = false;
   };
-  void Sichern();
+  // Pushes a step of `art` for the current move (the tree copied for Baum).
+  TStand& Sichern(TArt art);
   void Geaendert(TBaum* aktuell);
   TNotationModell& M;
   std::vector<TStand> Stapel_;
