@@ -68,9 +68,9 @@ enum class TEingabe : uint8_t {
 };
 
 // The editing operations on a model's current move. Each operation that
-// changes the tree first keeps a copy of it for Rueckgaengig, marks the game
-// changed and lays the notation out again; the model's Arbeitsbrett then shows
-// the position after the (new) current move.
+// changes the game keeps an undo step (a copy of the tree only for deleting
+// and promoting), marks the game changed and lays the notation out again; the
+// model's Arbeitsbrett then shows the position after the (new) current move.
 class TBaumbearbeitung {
  public:
   explicit TBaumbearbeitung(TNotationModell& modell);
