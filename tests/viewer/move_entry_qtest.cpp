@@ -141,7 +141,7 @@ class ZugeingabeTest : public QObject {
     QVERIFY(M(w).Aktuell->Zug.Zeichen & Schach);
     QVERIFY(BrettFolgt(w));
     TMDIBrett* v = Oeffnen("[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]\n\n*\n");
-    Ziehen(*v->Brett1, "e1", "g1", Qt::ControlModifier);
+    Ziehen(*v->Brett1, "e1", "h1", Qt::ControlModifier);  // the king onto its rook
     QCOMPARE(M(v).Aktuell->Zug.Rochade, uint8_t(FischerKurz));
     QVERIFY(BrettFolgt(v));
     QCOMPARE(v->Brett1->Stellung()[I("f1")], Turm);
