@@ -117,6 +117,14 @@ void TMainForm::GameDialogs::Hinweis(QWidget* parent, const QString& text) {
   frame_.dialogs_->Notice(parent, text);
 }
 
+bool TMainForm::GameDialogs::Frage(QWidget* parent, const QString& text) {
+  return frame_.dialogs_->Question(parent, text, false);
+}
+
+QString TMainForm::GameDialogs::Dateiwahl(QWidget* parent, const QString& title) {
+  return frame_.dialogs_->OpenFileName(parent, title, QtFileFilter(frame_.OpenDialogFilter));
+}
+
 void TMainForm::GameDialogs::Piepen() {
   frame_.dialogs_->Beep();
 }
@@ -536,6 +544,12 @@ TSpielfensterRahmen TMainForm::GameWindowFrame() {
   frame.Prototyp = hBrett;
   frame.DruckenMoeglich = PrintFont;
   frame.Dialoge = &gameDialogs_;
+  frame.DateiOffen = [this](const QString& path) {
+    const QString wanted = ComparablePath(path);
+    for (const QString& title : ChildWindowTitles())
+      if (ComparablePath(title) == wanted) return true;
+    return false;
+  };
   return frame;
 }
 

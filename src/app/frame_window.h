@@ -269,6 +269,8 @@ class TMainForm : public QMainWindow, public TCollectionHost {
     void Fehlermeldung(QWidget* parent, const QString& text) override;
     void Hinweis(QWidget* parent, const QString& text) override;
     void Piepen() override;
+    bool Frage(QWidget* parent, const QString& text) override;
+    QString Dateiwahl(QWidget* parent, const QString& title) override;
 
    private:
     TMainForm& frame_;

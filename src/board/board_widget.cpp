@@ -278,6 +278,7 @@ void TBrett::paintEvent(QPaintEvent*) {
 // Position and pieces for the host
 
 void TBrett::StellungSetzen(const TSchachbrett& brett, const TZug& zug) {
+  AuswahlLoeschen();
   stellung_ = brett;
   zug_ = zug;
   Neuzeichnen(false);
@@ -382,6 +383,7 @@ int TBrett::MovePart(int teilfeld) {
 
 void TBrett::ZugMachen(int von, int nach, int umwandlung, bool fischer) {
   if (!IstSpielfeld(von) || !IstSpielfeld(nach)) return;
+  AuswahlLoeschen();
   ZugBauen(stellung_, zug_, von, nach, umwandlung, fischer, AktiveFischerInfo(),
            [this](int farbe) { return umgebung_->Umwandlungswahl(*this, farbe); });
   ZugZeigen();
@@ -476,6 +478,7 @@ void TBrett::MausDruecken(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, Q
   }
   if (!ziehenmoeglich_ || knopf != Qt::LeftButton) return;
   const int n = FeldBeimDruecken(felder_, gedreht_, p.x(), p.y());
+  if (auswahl_ >= 0 && AuswahlZiehen(n)) return;
   const int m = Idx(n);
   vorschlag_ = 0;
   if (zugVorschlagen_) vorschlag_ = MovePart(m);
@@ -570,8 +573,44 @@ void TBrett::MausLoslassen(Qt::MouseButton knopf, Qt::KeyboardModifiers tasten, 
   } else {
     FigurZeichnen(startfeld_, schwebeFigur_);
     schwebeFigur_ = 0;
+    if (auswahlKlick_ && schwebte && t == startfeld_ && !fischer) {
+      auswahl_ = startfeld_;
+      FeldMarkieren(Idx(auswahl_));
+    }
   }
   update();
+}
+
+void TBrett::setAuswahlKlick(bool v) {
+  auswahlKlick_ = v;
+  if (!v) AuswahlLoeschen();
+}
+
+void TBrett::AuswahlLoeschen() {
+  if (auswahl_ < 0) return;
+  FeldNeuZeichnen(Idx(auswahl_));
+  auswahl_ = -1;
+}
+
+// Returns true when the press is used up: a move was tried. A press on the
+// selected square or on another piece of the side to move drops the
+// selection and goes on as a press of its own.
+bool TBrett::AuswahlZiehen(int n) {
+  const int von = auswahl_;
+  AuswahlLoeschen();
+  if (n < 0 || n == von || stellung_[Idx(n)] * zug_.AmZug > 0) {
+    update();
+    return false;
+  }
+  if (MoveTry(Idx(von), Idx(n), false)) {
+    const bool ton = ton_;
+    ton_ = false;
+    ZugMachen(Idx(von), Idx(n), -1, false);
+    ton_ = ton;
+    MoveDone();
+  }
+  update();
+  return true;
 }
 
 // ---------------------------------------------------------------------------

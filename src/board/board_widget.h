@@ -64,6 +64,12 @@ class TBrett : public QWidget {
   void setAnimation(uint8_t ms) { animation_ = ms; }
   bool ZugVorschlagen() const { return zugVorschlagen_; }
   void setZugVorschlagen(bool v) { zugVorschlagen_ = v; }
+  // Click-click: a piece of the side to move clicked (pressed and released
+  // on its square) is selected and framed; a press on another square then
+  // tries that move. Off unless the host switches it on.
+  bool AuswahlKlick() const { return auswahlKlick_; }
+  void setAuswahlKlick(bool v);
+  int Auswahl() const { return auswahl_; }  // the selected square number, -1 for none
 
   TNewPositionEvent OnNewPosition;
   TNotifyEvent OnMoveDone;
@@ -205,6 +211,10 @@ class TBrett : public QWidget {
   bool english_ = false;
   uint8_t animation_ = 0;
   bool zugVorschlagen_ = false;
+  bool auswahlKlick_ = false;
+  int auswahl_ = -1;
+  bool AuswahlZiehen(int n);  // the press on square n after a selection
+  void AuswahlLoeschen();     // the frame wiped off, no selection
 
   // Input and animation state.
   int schwebeFigur_ = 0;

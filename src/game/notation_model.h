@@ -86,8 +86,9 @@ class TNotationModell {
   std::function<void(const std::string& fehlermeldung)> OnError;
   std::function<void(const TFischerInfo& fischerInfo)> OnFischerInfo;
   std::function<void()> OnGameChanged;
-  std::function<void()> On50MovesRule;  // declared for owners; never raised by the model
-  std::function<void()> On3Repetition;  // declared for owners; never raised by the model
+  // Raised for entered moves by TBaumbearbeitung (game/tree_edit.h), never by the model.
+  std::function<void()> On50MovesRule;
+  std::function<void()> On3Repetition;
 
   // ---- Game data and tree -----------------------------------------------------
   TPartiedaten Partiedaten;

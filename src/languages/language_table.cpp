@@ -225,6 +225,43 @@ constexpr std::array<std::string_view, LanguageRowCount> kEnglish = {
     // Start-up
     "The settings cannot be saved: no folder for brevaro.ini can be written.\r"
     "Brevaro runs without saving them.",
+    // 191..194: kept free
+    "",
+    "",
+    "",
+    "",
+    // Game window: move entry, keeping the game, the notation's popup menu
+    "Enter moves",
+    "|Enter moves on the board and build variations (Ctrl+E)",
+    "Copy PGN",
+    "|Copies the game as PGN to the clipboard (Ctrl+C)",
+    "Append game to...",
+    "|Appends the game to a PGN file",
+    "Delete rest of line",
+    "Delete variation",
+    "Promote variation",
+    "Move annotation",
+    "Position evaluation",
+    "None",
+    "Edit comment...",
+    "Undo",
+    "Comment",
+    "Comment after the move (without \"}\"):",
+    "The game has been changed.\rDiscard the changes?",
+    "Append game to",
+    "The game will be appended to the file \"",
+    "\".\rContinue?",
+    "The file is not a PGN file.",
+    // 216..224: free
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
 };
 
 struct BuiltInGerman {
@@ -232,7 +269,7 @@ struct BuiltInGerman {
   std::string_view text;
 };
 
-// Rows 0..21, 171, 173..178 and 190 carry built-in German; every other German cell starts
+// Rows 0..21, 171, 173..178, 190 and 195..215 carry built-in German; every other German cell starts
 // empty and is filled, for the recorded rows, from the windows.
 constexpr BuiltInGerman kGerman[] = {
     {0,
@@ -274,6 +311,27 @@ constexpr BuiltInGerman kGerman[] = {
     {190,
      "Die Einstellungen können nicht gespeichert werden: kein Ordner für brevaro.ini ist "
      "beschreibbar.\rBrevaro läuft ohne zu speichern."},
+    {195, "Züge eingeben"},
+    {196, "|Züge auf dem Brett eingeben und Varianten anlegen (Strg+E)"},
+    {197, "PGN kopieren"},
+    {198, "|Kopiert die Partie als PGN in die Zwischenablage (Strg+C)"},
+    {199, "Partie anhängen an..."},
+    {200, "|Hängt die Partie an eine PGN-Datei an"},
+    {201, "Rest der Linie löschen"},
+    {202, "Variante löschen"},
+    {203, "Variante heraufstufen"},
+    {204, "Zugbewertung"},
+    {205, "Stellungsbewertung"},
+    {206, "Keine"},
+    {207, "Kommentar bearbeiten..."},
+    {208, "Rückgängig"},
+    {209, "Kommentar"},
+    {210, "Kommentar nach dem Zug (ohne \"}\"):"},
+    {211, "Die Partie wurde geändert.\rÄnderungen verwerfen?"},
+    {212, "Partie anhängen an"},
+    {213, "Die Partie wird an die Datei \""},
+    {214, "\" angehängt.\rFortfahren?"},
+    {215, "Die Datei ist keine PGN-Datei."},
 };
 
 using K = LanguageWindowKind;

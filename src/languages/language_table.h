@@ -12,7 +12,7 @@
 
 namespace brevaro {
 
-inline constexpr int LanguageRowCount = 191;
+inline constexpr int LanguageRowCount = 225;
 
 // Rows added after the first 173 (older .lng files end before them).
 inline constexpr int RowYes = 173;
@@ -23,6 +23,27 @@ inline constexpr int RowDatabaseEntryHint = 177;  // Games menu, database window
 inline constexpr int RowRecentFileHint = 178;     // Games menu, a recent file
 // Rows 179..189 are kept free for the windows' texts.
 inline constexpr int RowNoSettingsFolder = 190;  // at start: settings cannot be saved
+// Rows 191..194 are kept free.
+// Game window: move entry and keeping the game (entries with their hints),
+// the notation's popup menu, the comment dialog, the questions.
+inline constexpr int RowMoveEntry = 195;   // 196 its hint
+inline constexpr int RowCopyPGN = 197;     // 198 its hint
+inline constexpr int RowAppendGame = 199;  // 200 its hint
+inline constexpr int RowDeleteRest = 201;
+inline constexpr int RowDeleteVariation = 202;
+inline constexpr int RowPromoteVariation = 203;
+inline constexpr int RowMoveAnnotation = 204;
+inline constexpr int RowPositionEvaluation = 205;
+inline constexpr int RowNone = 206;
+inline constexpr int RowEditComment = 207;
+inline constexpr int RowUndo = 208;
+inline constexpr int RowComment = 209;
+inline constexpr int RowCommentLabel = 210;
+inline constexpr int RowDiscardChanges = 211;
+inline constexpr int RowAppendTitle = 212;
+inline constexpr int RowAppendQuestion = 213;  // file name, then row 214
+inline constexpr int RowNoPGNFile = 215;
+// Rows 216..224 are kept free.
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";
@@ -51,7 +72,7 @@ std::string_view BuiltInText(int row, int column);
 
 class LanguageTable {
  public:
-  // Built-in texts: German of rows 0..21, 171, 173..178 and 190, the English column.
+  // Built-in texts: German of rows 0..21, 171, 173..178, 190 and 195..215, the English column.
   LanguageTable();
 
   // 0 selects column 0 (German), 1 column 1; any other value makes

@@ -17,6 +17,7 @@
 #include "lists/game_list_window.h"
 #include "lists/window_host.h"
 #include "settings/settings.h"
+#include "viewer/game_window.h"
 
 namespace brevaro {
 
@@ -181,12 +182,14 @@ bool TMDIDatabase::eventFilter(QObject* watched, QEvent* event) {
       auto* e = static_cast<QDragMoveEvent*>(event);
       const int row = EntryAt(e->position().toPoint());
       if (row >= 0) lbDatabase->setCurrentRow(row);
-      if (row >= 0 && qobject_cast<TPGN*>(e->source())) {
+      // Marked games of a list, or the game of a game window.
+      const bool quelle = qobject_cast<TPGN*>(e->source()) || qobject_cast<TMDIBrett*>(e->source());
+      if (row >= 0 && quelle) {
         e->setDropAction(Qt::CopyAction);
         e->accept();
       } else {
         // DragEnter must be accepted for the moves over the other entries to follow.
-        if (event->type() == QEvent::DragEnter && qobject_cast<TPGN*>(e->source())) {
+        if (event->type() == QEvent::DragEnter && quelle) {
           e->accept();
         } else {
           e->ignore();
@@ -199,6 +202,12 @@ bool TMDIDatabase::eventFilter(QObject* watched, QEvent* event) {
       auto* e = static_cast<QDropEvent*>(event);
       auto* quelle = qobject_cast<TPGN*>(e->source());
       const int row = EntryAt(e->position().toPoint());
+      if (auto* spiel = qobject_cast<TMDIBrett*>(e->source()); spiel && row >= 0) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        spiel->PartieAnhaengen(EntryPath(row));  // with the game window's refusals and question
+        return true;
+      }
       if (!quelle || row < 0) {
         e->ignore();
         return true;

@@ -66,6 +66,7 @@ TSettings ReadSettings(const IniFile& ini,
   s.DatabaseWinEnabled = ini.ReadBool(kOptions, "DatabaseWinEnabled", true);
   for (size_t i = 0; i < PieceLetterKeys.size(); ++i)
     s.fig[i] = ini.ReadString(kOptions, PieceLetterKeys[i], "");
+  s.MoveEntry = ini.ReadBool(kOptions, "MoveEntry", false);
   return s;
 }
 
@@ -85,6 +86,7 @@ void WriteSettings(const TSettings& s, IniFile& ini) {
   // DatabaseWinEnabled is never written: the user sets it by hand.
   for (size_t i = 0; i < PieceLetterKeys.size(); ++i)
     ini.WriteString(kOptions, PieceLetterKeys[i], s.fig[i]);
+  ini.WriteBool(kOptions, "MoveEntry", s.MoveEntry);
 }
 
 bool LoadSettings(const std::string& path, TSettings& settings,

@@ -42,6 +42,7 @@ struct TSettings {
   bool DatabaseWinEnabled = true;  // read only: false opens the database window at start
   // Letters for king, queen, rook, bishop, knight and pawn (figK .. figP).
   std::array<std::string, 6> fig;
+  bool MoveEntry = false;  // new game windows take moves on the board
 };
 
 // The keys of the piece letters, in the order of TSettings::fig.

@@ -2,15 +2,22 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDrag>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
@@ -21,6 +28,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "collections/pgn_file.h"
+#include "game/move_text.h"
 #include "languages/language_switcher.h"
 #include "languages/language_table.h"
 #include "settings/settings.h"
@@ -67,6 +76,39 @@ QToolButton* Knopf(QWidget* eltern, const QString& text, int x, int y) {
 }
 
 }  // namespace
+
+bool TSpielfensterDialoge::Frage(QWidget* eltern, const QString& text) {
+  return MessageBox(eltern, QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString TSpielfensterDialoge::Dateiwahl(QWidget* eltern, const QString& titel) {
+  QFileDialog dialog(eltern, titel, QString(), QStringLiteral("PGN (*.pgn);;* (*)"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);  // a new name creates a file
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+bool TSpielfensterDialoge::KommentarEingeben(QWidget* eltern, QString& text) {
+  QInputDialog dialog(eltern);
+  dialog.setWindowTitle(QtText(Languages().LanguageText(RowComment)));
+  dialog.setLabelText(QtText(Languages().LanguageText(RowCommentLabel)));
+  dialog.setTextValue(text);
+  dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+  // A comment cannot hold "}": the key is refused as it is typed.
+  struct TKlammerSperre : QObject {
+    bool eventFilter(QObject*, QEvent* e) override {
+      return e->type() == QEvent::KeyPress &&
+             static_cast<QKeyEvent*>(e)->text().contains(QLatin1Char('}'));
+    }
+  } sperre;
+  for (QWidget* feld : dialog.findChildren<QWidget*>()) feld->installEventFilter(&sperre);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  text = dialog.textValue();
+  text.remove(QLatin1Char('}'));  // pasted text
+  return true;
+}
 
 TSpielfensterDialoge& QtSpielfensterDialoge() {
   static QtDialoge dialoge;
@@ -247,9 +289,14 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
   m.On3Repetition = [this] { Regelhinweis(3); };
   m.On50MovesRule = [this] { Regelhinweis(4); };
   Brett1->OnNewPosition = [this](TBrett*, TSchachbrett& stellung, TZug& zug, int32_t nummer) {
+    Bearbeitung_->Vergessen();  // the kept trees belong to the old start position
     Notation1->NeueStellung(stellung, zug, nummer);
+    Verworfen_ = false;
+    TitelSetzen();
   };
 
+  ZugeingabeEinrichten();
+  NotationMenueEinrichten();
   FormCreate();
   TastenVorschauEinrichten(this);
 }
@@ -260,6 +307,9 @@ TMDIBrett::~TMDIBrett() {
   Notation1->Modell().OnMoveChange = nullptr;
   Notation1->Modell().OnError = nullptr;
   Notation1->Modell().OnFischerInfo = nullptr;
+  Notation1->Modell().On3Repetition = nullptr;
+  Notation1->Modell().On50MovesRule = nullptr;
+  Notation1->Modell().OnGameChanged = nullptr;
 }
 
 void TMDIBrett::FormCreate() {
@@ -288,6 +338,7 @@ void TMDIBrett::FormCreate() {
     if (!Rahmen.Settings->Animation) Brett1->setAnimation(0);
   }
   mPrint->setEnabled(Rahmen.DruckenMoeglich);
+  setZugeingabe(Rahmen.Settings && Rahmen.Settings->MoveEntry);
   if (Languages().LanguageIndex() == 1) Notation1->setEnglish(true);
   SprachenRegistrieren();
   KoordinatenSetzen(Koordinatenoption());
@@ -312,6 +363,21 @@ void TMDIBrett::SprachenRegistrieren() {
   for (const RecordedRow& r : RecordedRows()) {
     if (r.kind != LanguageWindowKind::GameWindow) continue;
     if (auto it = bindungen.find(r.row); it != bindungen.end()) liste.push_back(it->second);
+  }
+  // Move entry and editing: built-in rows, after the recorded ones.
+  for (const TextBinding& b :
+       {PropertyText(RowMoveEntry, mZugeingabe), HintOf(RowMoveEntry + 1, mZugeingabe),
+        PropertyText(RowCopyPGN, mPGNKopieren), HintOf(RowCopyPGN + 1, mPGNKopieren),
+        PropertyText(RowAppendGame, mAnhaengen), HintOf(RowAppendGame + 1, mAnhaengen),
+        PropertyText(RowDeleteRest, mRestLoeschen),
+        PropertyText(RowDeleteVariation, mVarianteLoeschen),
+        PropertyText(RowPromoteVariation, mHeraufstufen),
+        PropertyText(RowMoveAnnotation, muZugbewertung->menuAction()),
+        PropertyText(RowPositionEvaluation, muStellungsbewertung->menuAction()),
+        PropertyText(RowNone, muZugbewertung->actions().front()),
+        PropertyText(RowNone, muStellungsbewertung->actions().front()),
+        PropertyText(RowEditComment, mKommentar), PropertyText(RowUndo, mRueckgaengig)}) {
+    liste.push_back(b);
   }
   Localization().RegisterWindow(this, LanguageWindowKind::GameWindow, std::move(liste),
                                 [this](bool english) {
@@ -416,11 +482,18 @@ void TMDIBrett::QuelleAbgekoppelt() {
 }
 
 void TMDIBrett::PartieLaden(std::string_view text) {
+  Bearbeitung_->Vergessen();
   Notation1->LadePartie(text);
   const TEventData& k = Notation1->Modell().Partiedaten.Kopf;
   const bool utf8 = Notation1->Utf8();
-  setWindowTitle(Zusammen(k.White, utf8, false) + QStringLiteral(" - ") +
-                 Zusammen(k.Black, utf8, false));
+  Titel_ = Zusammen(k.White, utf8, false) + QStringLiteral(" - ") + Zusammen(k.Black, utf8, false);
+  Verworfen_ = false;
+  TitelSetzen();
+}
+
+void TMDIBrett::TitelSetzen() {
+  const bool geaendert = Notation1->Modell().GameChanged();
+  setWindowTitle(geaendert ? Titel_ + QStringLiteral(" *") : Titel_);
 }
 
 // ---------------------------------------------------------------------------
@@ -543,6 +616,7 @@ void TMDIBrett::NaechstePartie() {
 
 void TMDIBrett::PartieWechseln(int richtung) {
   if (!GameList_) return;
+  if (!AenderungenVerwerfen()) return;
   const int64_t n = GameList_->RowCount();
   if (n <= 0) return;
   int64_t i = GameList_->CurrentRow();
@@ -585,8 +659,19 @@ bool TMDIBrett::eventFilter(QObject* o, QEvent* e) {
     Splitter1Moved();
     return false;
   }
+  if (ZiehenVomRahmen(o, e)) return true;
   if (e->type() != QEvent::KeyPress || !TastenVorschau) return QWidget::eventFilter(o, e);
   auto* k = static_cast<QKeyEvent*>(e);
+  if (k->modifiers() == Qt::ControlModifier) {
+    QAction* befehl = k->key() == Qt::Key_E   ? mZugeingabe
+                      : k->key() == Qt::Key_C ? mPGNKopieren
+                      : k->key() == Qt::Key_Z ? mRueckgaengig
+                                              : nullptr;
+    if (befehl) {
+      befehl->trigger();
+      return true;
+    }
+  }
   switch (k->key()) {
     case Qt::Key_Escape:
       Schliessen();
@@ -623,6 +708,10 @@ void TMDIBrett::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
+  if (!AenderungenVerwerfen()) {
+    e->ignore();
+    return;
+  }
   if (TSettings* s = Rahmen.Settings) {
     const QWidget* fenster = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     s->BrettHeight = fenster->height();
@@ -632,6 +721,279 @@ void TMDIBrett::closeEvent(QCloseEvent* e) {
     s->WhiteSquare = Farbwert(Brett1->WhiteSquareColor());
   }
   e->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Move entry and keeping the game: the board popup menu's entries
+
+namespace {
+
+QString Zeilentext(int zeile) {
+  return QtText(std::string(BuiltInText(zeile, 0)));
+}
+
+QString Tabellentext(int zeile) {
+  return QtText(Languages().LanguageText(zeile));
+}
+
+// The mime type of a game dragged from a game window; the drag's source is
+// the window.
+const QString SpielMimeTyp = QStringLiteral("application/x-brevaro-game");
+
+}  // namespace
+
+void TMDIBrett::ZugeingabeEinrichten() {
+  TNotationModell& m = Notation1->Modell();
+  Bearbeitung_ = std::make_unique<TBaumbearbeitung>(m);
+  m.OnGameChanged = [this] {
+    Verworfen_ = false;
+    TitelSetzen();
+  };
+  puBrett->addSeparator();
+  auto eintrag = [this](int zeile, QKeySequence taste) {
+    QAction* a = puBrett->addAction(Zeilentext(zeile));
+    SetHint(a, Zeilentext(zeile + 1));
+    // The keys are read by the window's key preview; the menu only shows them.
+    a->setShortcut(taste);
+    a->setShortcutContext(Qt::WidgetShortcut);
+    return a;
+  };
+  mZugeingabe = eintrag(RowMoveEntry, QKeySequence(Qt::CTRL | Qt::Key_E));
+  mZugeingabe->setCheckable(true);
+  mPGNKopieren = eintrag(RowCopyPGN, QKeySequence(Qt::CTRL | Qt::Key_C));
+  mAnhaengen = eintrag(RowAppendGame, QKeySequence());
+  connect(mZugeingabe, &QAction::triggered, this, [this] { setZugeingabe(!Zugeingabe_); });
+  connect(mPGNKopieren, &QAction::triggered, this, [this] { PGNKopieren(); });
+  connect(mAnhaengen, &QAction::triggered, this, [this] { AnhaengenFragen(); });
+
+  // The board asks the rules of the core.
+  Brett1->OnMoveTry = [this](TBrett* b, bool& legal) {
+    const TZug& z = b->Zug();
+    Versuch_ = {z.Von, z.Nach, z.Rochade != KeineRochade};
+    const TNotationModell& n = Notation1->Modell();
+    TZug probe;
+    legal = Zugeingabe_ && ZugBilden(n.Arbeitsbrett(), n.AktuellerZug(), z.Von, z.Nach, Dame,
+                                     Versuch_.Fischer, n.FischerInfo(), probe);
+  };
+  Brett1->OnMovePart = [this](TBrett*, uint8_t feld, uint8_t& vorschlag) {
+    vorschlag = Zugeingabe_ ? Zugvorschlag(Notation1->Modell(), feld) : 0;
+  };
+  Brett1->OnMoveDone = [this](TBrett* b) {
+    ZugEingegeben(Versuch_.Von, Versuch_.Nach, std::abs(b->Zug().Umwandlung), Versuch_.Fischer);
+  };
+}
+
+void TMDIBrett::setZugeingabe(bool an) {
+  Zugeingabe_ = an;
+  mZugeingabe->setChecked(an);
+  Brett1->setZiehenmoeglich(an);
+  Brett1->setAuswahlKlick(an);
+  if (Rahmen.Settings) Rahmen.Settings->MoveEntry = an;
+}
+
+bool TMDIBrett::ZugEingegeben(int von, int nach, int umwandlung, bool fischer) {
+  const TEingabe e = Bearbeitung_->ZugEingeben(von, nach, umwandlung, fischer);
+  NachAenderung();  // also after a refusal: the board takes back what it showed
+  return e != TEingabe::Abgelehnt;
+}
+
+void TMDIBrett::NachAenderung() {
+  const TNotationModell& m = Notation1->Modell();
+  // The board has played an entered move already: it is given the position.
+  Brett1->StellungSetzen(m.Arbeitsbrett(), m.AktuellerZug());
+  Notation1->NotationAufbauen();
+  TitelSetzen();
+}
+
+void TMDIBrett::Rueckgaengig() {
+  if (!Zugeingabe_) return;
+  if (Bearbeitung_->Rueckgaengig()) {
+    NachAenderung();
+  } else {
+    Dialoge->Piepen();
+  }
+}
+
+void TMDIBrett::PGNKopieren() {
+  Notation1->PGNKopieren();
+}
+
+bool TMDIBrett::AenderungenVerwerfen() {
+  if (!Notation1->Modell().GameChanged() || Verworfen_) return true;
+  Verworfen_ = Dialoge->Frage(this, Tabellentext(RowDiscardChanges));
+  return Verworfen_;
+}
+
+void TMDIBrett::AnhaengenFragen() {
+  PartieAnhaengen(Dialoge->Dateiwahl(this, Tabellentext(RowAppendTitle)));
+}
+
+bool TMDIBrett::PartieAnhaengen(const QString& pfad) {
+  if (pfad.isEmpty()) return false;
+  const std::string datei = QFile::encodeName(pfad).toStdString();
+  auto fehler = [this](int zeile, const std::string& grund) {
+    QString meldung = Tabellentext(zeile);
+    if (!grund.empty()) meldung += QLatin1Char('\n') + QString::fromStdString(grund);
+    Dialoge->Fehlermeldung(this, meldung);
+    return false;
+  };
+  // A new name is created empty first, as the open dialog does.
+  if (!QFileInfo::exists(pfad)) {
+    if (!Dialoge->Frage(this, Tabellentext(8) + pfad + Tabellentext(9))) return false;
+    QFile neu(pfad);
+    if (!neu.open(QIODevice::WriteOnly)) return fehler(19, neu.errorString().toStdString());
+  }
+  std::string grund;
+  if (!IstPGNDatei(datei, &grund)) return fehler(RowNoPGNFile, grund);
+  if (Rahmen.DateiOffen && Rahmen.DateiOffen(pfad)) {
+    Dialoge->Fehlermeldung(this, Tabellentext(15) + pfad + Tabellentext(16));
+    return false;
+  }
+  if (!Dialoge->Frage(
+          this, Tabellentext(RowAppendQuestion) + pfad + Tabellentext(RowAppendQuestion + 1))) {
+    return false;
+  }
+  // The separator in the target's line ends, then the game as the writer writes it.
+  const std::string_view ende = Zeilenende(datei);
+  std::string text;
+  text.append(ende).append(ende);
+  text += Notation1->Modell().PGNSchreiben();
+  std::string grundSchreiben;
+  if (!AnPGNDateiAnhaengen(datei, text, &grundSchreiben)) return fehler(19, grundSchreiben);
+  // The changes are kept now.
+  Notation1->Modell().SetGameChanged(false);
+  TitelSetzen();
+  return true;
+}
+
+// A game is dragged from the board's frame, or from the board while it takes
+// no moves; a database-window entry takes the drop and appends the game.
+bool TMDIBrett::ZiehenVomRahmen(QObject* o, QEvent* e) {
+  const bool quelle = o == pBoard || (o == Brett1 && !Zugeingabe_);
+  switch (e->type()) {
+    case QEvent::MouseButtonPress: {
+      auto* m = static_cast<QMouseEvent*>(e);
+      ZiehenMoeglich_ = quelle && m->button() == Qt::LeftButton;
+      ZiehStart_ = m->globalPosition().toPoint();
+      return false;
+    }
+    case QEvent::MouseMove: {
+      auto* m = static_cast<QMouseEvent*>(e);
+      if (!quelle || !ZiehenMoeglich_ || !(m->buttons() & Qt::LeftButton)) return false;
+      if ((m->globalPosition().toPoint() - ZiehStart_).manhattanLength() <
+          QApplication::startDragDistance()) {
+        return false;
+      }
+      ZiehenMoeglich_ = false;
+      auto* daten = new QMimeData;
+      const std::string pgn = Notation1->Modell().PGNSchreiben();
+      daten->setData(SpielMimeTyp, QByteArray(pgn.data(), static_cast<qsizetype>(pgn.size())));
+      auto* ziehen = new QDrag(this);
+      ziehen->setMimeData(daten);
+      ziehen->exec(Qt::CopyAction);
+      // The drag took the button's release: the board gets it, to end its press.
+      if (o == Brett1) Brett1->MausLoslassen(Qt::LeftButton, Qt::NoModifier, QPoint(-1, -1));
+      return true;
+    }
+    case QEvent::MouseButtonRelease:
+      ZiehenMoeglich_ = false;
+      return false;
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The notation's popup menu: editing the current move
+
+void TMDIBrett::NotationMenueEinrichten() {
+  puNotation = new QMenu(this);
+  auto eintrag = [this](int zeile) { return puNotation->addAction(Zeilentext(zeile)); };
+  // An edit that changed nothing beeps.
+  auto bearbeiten = [this](bool geaendert) {
+    if (geaendert) {
+      NachAenderung();
+    } else {
+      Dialoge->Piepen();
+    }
+  };
+  mRestLoeschen = eintrag(RowDeleteRest);
+  mVarianteLoeschen = eintrag(RowDeleteVariation);
+  mHeraufstufen = eintrag(RowPromoteVariation);
+  puNotation->addSeparator();
+  muZugbewertung = puNotation->addMenu(Zeilentext(RowMoveAnnotation));
+  muStellungsbewertung = puNotation->addMenu(Zeilentext(RowPositionEvaluation));
+  for (QMenu* menue : {muZugbewertung, muStellungsbewertung}) {
+    QAction* keine = menue->addAction(Zeilentext(RowNone));
+    const bool zug = menue == muZugbewertung;
+    connect(keine, &QAction::triggered, this, [this, zug, bearbeiten] {
+      bearbeiten(zug ? Bearbeitung_->ZugbewertungSetzen(0)
+                     : Bearbeitung_->StellungsbewertungSetzen(0));
+    });
+    menue->addSeparator();
+  }
+  for (uint8_t k = 1; k <= 6; ++k) {
+    const std::string_view t = ZugbewertungText(k);
+    QAction* a = muZugbewertung->addAction(QString::fromLatin1(t.data(), qsizetype(t.size())));
+    connect(a, &QAction::triggered, this,
+            [this, k, bearbeiten] { bearbeiten(Bearbeitung_->ZugbewertungSetzen(k)); });
+  }
+  for (int z = 128; z < 256; ++z) {
+    const uint16_t nag = BewertungAusZeichen(static_cast<uint8_t>(z));
+    if (nag == 0) continue;
+    QAction* a = muStellungsbewertung->addAction(SymbolText(static_cast<unsigned char>(z)) +
+                                                 QStringLiteral("   $") + QString::number(nag));
+    connect(a, &QAction::triggered, this,
+            [this, nag, bearbeiten] { bearbeiten(Bearbeitung_->StellungsbewertungSetzen(nag)); });
+  }
+  mKommentar = eintrag(RowEditComment);
+  puNotation->addSeparator();
+  mRueckgaengig = eintrag(RowUndo);
+  mRueckgaengig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  mRueckgaengig->setShortcutContext(Qt::WidgetShortcut);
+  connect(mRestLoeschen, &QAction::triggered, this,
+          [this, bearbeiten] { bearbeiten(Bearbeitung_->RestLoeschen()); });
+  connect(mVarianteLoeschen, &QAction::triggered, this,
+          [this, bearbeiten] { bearbeiten(Bearbeitung_->VarianteLoeschen()); });
+  connect(mHeraufstufen, &QAction::triggered, this,
+          [this, bearbeiten] { bearbeiten(Bearbeitung_->VarianteHeraufstufen()); });
+  connect(mKommentar, &QAction::triggered, this, [this] { KommentarBearbeiten(); });
+  connect(mRueckgaengig, &QAction::triggered, this, [this] { Rueckgaengig(); });
+
+  // While moves are entered, a right click makes the move under the mouse
+  // current and opens the menu for it.
+  QWidget* flaeche = Notation1->Paintbox();
+  flaeche->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(flaeche, &QWidget::customContextMenuRequested, this, [this, flaeche](const QPoint& p) {
+    if (!Zugeingabe_) return;
+    Notation1->Klicken(p);
+    const TBaum* a = Notation1->Modell().Aktuell;
+    // In a variation: the line holding the move branches from another move.
+    bool variante = false;
+    for (const TBaum* n = a; n && n->Zurueck && !variante; n = n->Zurueck) {
+      variante = n->Zurueck->Naechster != n;
+    }
+    mRestLoeschen->setEnabled(a != nullptr);
+    mVarianteLoeschen->setEnabled(variante);
+    mHeraufstufen->setEnabled(variante);
+    muZugbewertung->setEnabled(a != nullptr);
+    muStellungsbewertung->setEnabled(a != nullptr);
+    mRueckgaengig->setEnabled(Bearbeitung_->Schritte() > 0);
+    puNotation->exec(flaeche->mapToGlobal(p));
+  });
+}
+
+void TMDIBrett::KommentarBearbeiten() {
+  const bool utf8 = Notation1->Utf8();
+  const std::string alt = Bearbeitung_->Kommentar();
+  QString text = Zusammen(alt, utf8, false);
+  if (!Dialoge->KommentarEingeben(this, text)) return;
+  const QByteArray bytes = utf8 ? text.toUtf8() : text.toLatin1();
+  if (Bearbeitung_->KommentarSetzen(std::string_view(bytes.constData(), size_t(bytes.size())))) {
+    NachAenderung();
+  } else {
+    Dialoge->Piepen();
+  }
 }
 
 }  // namespace brevaro

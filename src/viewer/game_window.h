@@ -13,11 +13,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "board/board_widget.h"
 #include "core/position.h"
+#include "game/tree_edit.h"
 #include "viewer/game_source.h"
 #include "viewer/notation_view.h"
 
@@ -51,6 +53,9 @@ struct TSpielfensterRahmen {
   TSpielfensterDialoge* Dialoge = nullptr;
   // The board's platform services; the desktop's when not given.
   TBrettUmgebung* BrettUmgebung = nullptr;
+  // Whether a PGN file is open in a window of the frame (appending to it is
+  // refused then, as the database window refuses it).
+  std::function<bool(const QString& pfad)> DateiOffen;
 };
 
 // The messages and sounds of a game window; tests answer them.
@@ -60,6 +65,12 @@ class TSpielfensterDialoge {
   virtual void Fehlermeldung(QWidget* eltern, const QString& text) = 0;  // OK box, error
   virtual void Hinweis(QWidget* eltern, const QString& text) = 0;        // OK box, notice
   virtual void Piepen() = 0;                                             // message beep
+  // A Yes/No question; true for Yes. The desktop's box unless overridden.
+  virtual bool Frage(QWidget* eltern, const QString& text);
+  // A PGN file to append to, existing or new; empty when cancelled.
+  virtual QString Dateiwahl(QWidget* eltern, const QString& titel);
+  // A comment's new text; false when cancelled.
+  virtual bool KommentarEingeben(QWidget* eltern, QString& text);
 };
 
 // Message boxes and QApplication::beep.
@@ -121,6 +132,19 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   QAction* mDrehen = nullptr;
   QAction* mMessages = nullptr;
   QAction* Blind1 = nullptr;
+  // Move entry and keeping the game (board popup menu).
+  QAction* mZugeingabe = nullptr;   // Ctrl+E
+  QAction* mPGNKopieren = nullptr;  // Ctrl+C
+  QAction* mAnhaengen = nullptr;
+  // The notation's popup menu: editing the current move.
+  QMenu* puNotation = nullptr;
+  QAction* mRestLoeschen = nullptr;
+  QAction* mVarianteLoeschen = nullptr;
+  QAction* mHeraufstufen = nullptr;
+  QMenu* muZugbewertung = nullptr;
+  QMenu* muStellungsbewertung = nullptr;
+  QAction* mKommentar = nullptr;
+  QAction* mRueckgaengig = nullptr;  // Ctrl+Z
 
   // ---- State ---------------------------------------------------------------
   TPartienquelle* GameList() const { return GameList_; }
@@ -132,6 +156,30 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   // Label k (1..16) of the pair: 0 bottom/left, 1 top/right.
   QLabel* Koordinate(int k, int seite) const { return Koordinaten[k - 1][seite]; }
   void setDialoge(TSpielfensterDialoge* d) { Dialoge = d ? d : &QtSpielfensterDialoge(); }
+
+  // ---- Move entry and editing -------------------------------------------------
+  bool Zugeingabe() const { return Zugeingabe_; }
+  // Switches move entry on or off; the choice is kept for new windows.
+  void setZugeingabe(bool an);
+  TBaumbearbeitung& Bearbeitung() { return *Bearbeitung_; }
+  // A move entered on the board (mailbox squares): into the tree, then the
+  // board shows the position, the notation is laid out again. False when the
+  // move was refused.
+  bool ZugEingegeben(int von, int nach, int umwandlung, bool fischer);
+  // After a change of the tree: board, notation and caption follow it.
+  void NachAenderung();
+  void Rueckgaengig();  // Ctrl+Z
+  void KommentarBearbeiten();
+  // The game as PGN onto the clipboard (Ctrl+C).
+  void PGNKopieren();
+  // Appends the written game to `pfad` after the refusals and the question
+  // the database window has; a new name is created empty first. True when
+  // the game was appended.
+  bool PartieAnhaengen(const QString& pfad);
+  void AnhaengenFragen();  // "Append game to..."
+  // While the game is changed, asks whether to discard the changes; true to
+  // go on (also when nothing changed).
+  bool AenderungenVerwerfen();
 
   // ---- Operations ------------------------------------------------------------
   // Loads a game text into the notation and sets the caption.
@@ -158,6 +206,10 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   void Notation1MoveChange(const TZug& zug, const TSchachbrett& stellung, bool nextMove);
   void Notation1FischerInfo(const TFischerInfo& info);
   void Regelhinweis(int zeile);
+  void ZugeingabeEinrichten();
+  void NotationMenueEinrichten();
+  void TitelSetzen();
+  bool ZiehenVomRahmen(QObject* o, QEvent* e);
   void PartieWechseln(int richtung);
   void Schliessen();
   bool Koordinatenoption() const;
@@ -174,6 +226,16 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   bool TastenVorschau = true;
   double BrettAnteil_ = 297.0 / 512.0;
   int BrettWunsch_ = 0;  // a stored board panel width not yet applied
+  std::unique_ptr<TBaumbearbeitung> Bearbeitung_;
+  bool Zugeingabe_ = false;
+  QString Titel_;           // "White - Black", without the changed mark
+  bool Verworfen_ = false;  // the user agreed to discard the current changes
+  struct TVersuch {         // the last move the board asked about
+    int Von = 0, Nach = 0;
+    bool Fischer = false;
+  } Versuch_;
+  QPoint ZiehStart_;  // where a drag of the game may start
+  bool ZiehenMoeglich_ = false;
   void SplitterAnpassen();
 };
 

@@ -790,6 +790,20 @@ class MainFormTest : public QObject {
     QCOMPARE(ReadIni().ReadInteger("Options", "BrettHeight", 0), 420);
     QCOMPARE(ReadIni().ReadInteger("Options", "BrettWidth", 0), 610);
   }
+
+  void aChangedGameAsksBeforeTheFrameCloses() {
+    WriteIni("[Options]\nMoveEntry=1\n");
+    auto frame = Frame();
+    frame->OpenGame(nullptr, "", -1);
+    TMDIBrett* game = frame->GameWindows().front();
+    QVERIFY(game->Zugeingabe() && game->ZugEingegeben(35, 55, 0, false));  // e2-e4
+    dialogs_.answer = false;
+    QVERIFY(!frame->close());
+    QCOMPARE(dialogs_.questions, QStringList{QtText(Languages().LanguageText(RowDiscardChanges))});
+    dialogs_.answer = true;
+    QVERIFY(frame->close());
+    QCOMPARE(ReadIni().ReadInteger("Options", "MoveEntry", 0), 1);
+  }
 };
 
 QTEST_MAIN(MainFormTest)

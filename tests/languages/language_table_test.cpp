@@ -79,9 +79,15 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
        "Die Einstellungen können nicht gespeichert werden: kein Ordner für brevaro.ini ist "
        "beschreibbar.\rBrevaro läuft ohne zu speichern.",
        "The settings cannot be saved: no folder for brevaro.ini can be written.\rBrevaro runs "
-       "without saving them."}};
+       "without saving them."},
+      {192, "", ""},
+      {195, "Züge eingeben", "Enter moves"},
+      {211, "Die Partie wurde geändert.\rÄnderungen verwerfen?",
+       "The game has been changed.\rDiscard the changes?"},
+      {215, "Die Datei ist keine PGN-Datei.", "The file is not a PGN file."},
+      {224, "", ""}};
   LanguageTable t;
-  EXPECT_EQ(LanguageRowCount, 191);
+  EXPECT_EQ(LanguageRowCount, 225);
   for (const Row& r : rows) {
     EXPECT_EQ(t.Text(r.row, 0), r.german) << r.row;
     EXPECT_EQ(t.Text(r.row, 1), r.english) << r.row;
@@ -90,16 +96,16 @@ TEST(LanguageTable, HasTheDescribedTextsInBothColumns) {
 
 TEST(LanguageTable, LanguageTextFollowsTheIndexAndAnswersErrorOutOfRange) {
   LanguageTable t;
-  EXPECT_EQ(t.Text(191, 1), "Error");
+  EXPECT_EQ(t.Text(225, 1), "Error");
   EXPECT_EQ(t.LanguageText(1), "Speichern");
   t.SetLanguageIndex(1);
   EXPECT_EQ(t.LanguageText(1), "Save");
-  for (int row : {-1, 191, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
+  for (int row : {-1, 225, 100000}) EXPECT_EQ(t.LanguageText(row), "Error") << row;
   for (int index : {-1, 2}) {
     t.SetLanguageIndex(index);
     EXPECT_EQ(t.LanguageText(1), "Error") << index;
   }
-  t.SetText(191, 0, "x");  // ignored
+  t.SetText(225, 0, "x");  // ignored
   t.SetText(5, 2, "x");    // ignored
   EXPECT_EQ(t.Text(5, 0), "Weiter");
 }

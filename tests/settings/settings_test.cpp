@@ -61,6 +61,7 @@ TSettings EveryKeySet() {
   s.PGNWidth = 700, s.DatabaseHeight = 200, s.DatabaseWidth = 250;
   s.MainHeight = 768, s.MainWidth = 1024, s.BlackSquare = 0x00408080, s.WhiteSquare = -1;
   s.fig = {"K", "D", "T", "L", "S", ""};
+  s.MoveEntry = true;
   return s;
 }
 
@@ -68,7 +69,7 @@ auto Fields(const TSettings& s) {
   return std::tie(s.History, s.SaveDataBase, s.Koordinaten, s.FontBold, s.CFontBold, s.English,
                   s.otherLang, s.Animation, s.BrettHeight, s.BrettWidth, s.BrettSize, s.PGNHeight,
                   s.PGNWidth, s.DatabaseHeight, s.DatabaseWidth, s.MainHeight, s.MainWidth,
-                  s.BlackSquare, s.WhiteSquare, s.DatabaseWinEnabled, s.fig);
+                  s.BlackSquare, s.WhiteSquare, s.DatabaseWinEnabled, s.fig, s.MoveEntry);
 }
 #define EXPECT_SAME_SETTINGS(a, b) EXPECT_TRUE(Fields(a) == Fields(b))
 
@@ -159,7 +160,7 @@ TEST(Settings, NewFileHoldsEveryKeyInTableOrderAndReadsBack) {
             "Animation=0\nBrettHeight=480\nBrettWidth=640\nBrettSize=320\nPGNHeight=300\n"
             "PGNWidth=700\nDatabaseHeight=200\nDatabaseWidth=250\nMainHeight=768\n"
             "MainWidth=1024\nBlackSquare=4227200\nWhiteSquare=-1\n"
-            "figK=K\nfigQ=D\nfigR=T\nfigB=L\nfigN=S\nfigP=\n");
+            "figK=K\nfigQ=D\nfigR=T\nfigB=L\nfigN=S\nfigP=\nMoveEntry=1\n");
   // Through a file: every key back, and written again the same bytes.
   TempDir dir;
   const std::string path = dir.File("brevaro.ini");

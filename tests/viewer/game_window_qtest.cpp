@@ -441,7 +441,7 @@ class BrettfensterTest : public QObject {
     const TNotationModell& m = w->Notation1->Modell();
     QCOMPARE(m.Partiedaten.StartBrett, b);
     QVERIFY(!m.Wurzel || !m.Wurzel->Erster);
-    QCOMPARE(w->windowTitle(), QStringLiteral("Anna - Bert"));  // the header stays
+    QCOMPARE(w->windowTitle(), QStringLiteral("Anna - Bert *"));  // the header stays, changed
   }
 };
 
