@@ -410,7 +410,7 @@ int Replay(const std::vector<std::string>& args) {
   if (!Oeffnen(index, dateien[0], meldung)) return Fehler(meldung);
   Leser l;
   l.modell.SetEnglish(true);
-  std::string aus, zuege;  // kept from game to game with their memory
+  std::string aus, zuege;  // kept from game to game with their memory; zuege is room
   const bool fortschritt = ::isatty(2);
   int letzterProzent = 0;
   TCancelMode modus = cmContinue;
@@ -423,7 +423,7 @@ int Replay(const std::vector<std::string>& args) {
     const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
     TSchachbrett brett = l.modell.Partiedaten.StartBrett;
     TZug zug = l.modell.Partiedaten.StartZug;
-    zuege.clear();
+    size_t laenge = 0;  // of the moves' text in `zuege`
     int64_t plies = 0;
     for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n;
          n = n->Naechster) {
@@ -441,15 +441,15 @@ int Replay(const std::vector<std::string>& args) {
           nach = (weiss ? 20 : 90) + (kurz ? 8 : 1);
         }
       }
-      // The move's text is put together first and appended at once.
-      char zugtext[6];
-      size_t laenge = 0;
-      if (plies++ > 0) zugtext[laenge++] = ' ';
+      // The move's text is written straight into the line's room for it.
+      if (zuege.size() < laenge + 6) zuege.resize(2 * zuege.size() + 64);
+      char* z = zuege.data() + laenge;
+      if (plies++ > 0) *z++ = ' ';
       for (const std::string_view feld : {FeldnameVonIndex(n->Zug.Von), FeldnameVonIndex(nach)})
-        for (const char c : feld) zugtext[laenge++] = c;
+        for (const char c : feld) *z++ = c;
       const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
-      if (art > 1 && art < 6) zugtext[laenge++] = " prbnq"[art];
-      zuege.append(zugtext, laenge);
+      if (art > 1 && art < 6) *z++ = " prbnq"[art];
+      laenge = static_cast<size_t>(z - zuege.data());
     }
     std::string fen;
     if (vierFelder) {
@@ -468,7 +468,7 @@ int Replay(const std::vector<std::string>& args) {
     aus += '\t';
     aus += fen;
     aus += '\t';
-    aus += zuege;
+    aus.append(zuege, 0, laenge);
     if (!ganz) aus += "\tERR";
     aus += '\n';
     if (aus.size() > (1 << 16)) {
