@@ -73,6 +73,16 @@ constexpr bool Teilfolge(const std::array<int, 4>& teil, size_t ab) {
 }
 static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
 
+// The first piece on the ray (or the border square) without a branch per
+// square: the occupied squares of the ray become bits, independent of each
+// other, and the lowest bit names the find.
+int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
+  unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
+#pragma GCC unroll 7
+  for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
+  return strahl[static_cast<size_t>(std::countr_zero(belegt))];
+}
+
 // Appends the squares whose bits are set in `treffer`, lowest bit first.
 void Eintragen(unsigned treffer, const int* felder, TKandidaten& kandidaten) {
   for (; treffer != 0; treffer &= treffer - 1)
@@ -87,17 +97,15 @@ bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtun
   if (IstSpielfeld(ziel)) {
     const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
     const auto& strahlen = Strahlen[static_cast<size_t>(ziel)];
-    // Each ray to its first piece, in table order; most end after a square or two.
+    // Every ray first, the finds as bits; then the finds in table order.
+    std::array<int, N> felder;
+    unsigned treffer = 0;
     for (size_t d = 0; d < N; ++d) {
-      const TStrahl& strahl = strahlen[erste + d];
-      size_t k = 0;
-      while (k < 7 && brett[strahl[k]] == Leer) ++k;
-      if (brett[strahl[k]] == gesucht) {
-        kandidaten.Hinzu(strahl[k]);
-        gefunden = true;
-      }
+      felder[d] = ErsteFigur(brett, strahlen[erste + d]);
+      treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[d])] == gesucht) << d;
     }
-    return gefunden;
+    Eintragen(treffer, felder.data(), kandidaten);
+    return treffer != 0;
   }
   for (const int r : richtungen) {
     int feld = ziel + r;
