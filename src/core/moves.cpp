@@ -76,7 +76,7 @@ static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
 // The first piece on the ray (or the border square) without a branch per
 // square: the occupied squares of the ray become bits, independent of each
 // other, and the lowest bit names the find.
-int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
+[[gnu::always_inline]] inline int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
   unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
 #pragma GCC unroll 7
   for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
@@ -404,14 +404,22 @@ constexpr uint8_t ReichtSpringer = 1, ReichtKoenig = 2, ReichtWeisserBauer = 4,
 struct TAbstand {
   int8_t Schritt = 0;
   uint8_t Reicht = 0;
+  uint8_t Richtung = 0;  // the step's place in DameKoenigRichtungen (and Strahlen)
 };
+constexpr uint8_t RichtungVon(int schritt) {
+  uint8_t d = 0;
+  while (DameKoenigRichtungen[d] != schritt) ++d;
+  return d;
+}
 constexpr auto Abstaende = [] {
   std::array<TAbstand, 155> t{};
   for (const int schritt : {1, 10, 9, 11}) {
     const uint8_t art = schritt == 1 || schritt == 10 ? ReichtGerade : ReichtSchraeg;
     for (int k = 1; k <= 7; ++k) {
-      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art};
-      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art};
+      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art,
+                                                  RichtungVon(schritt)};
+      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art,
+                                                  RichtungVon(-schritt)};
     }
   }
   for (const int s : SpringerSpruenge) t[static_cast<size_t>(77 + s)].Reicht |= ReichtSpringer;
@@ -461,18 +469,31 @@ bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
   return true;
 }
 
-// The first piece from `feld` in the direction `schritt` (or the border).
-int ErstesFeld(const TSchachbrett& brett, int feld, int schritt) {
-  do {
-    feld += schritt;
-  } while (brett[static_cast<size_t>(feld)] == Leer);
-  return feld;
-}
-
 // Whether a slider that moves along lines of `schritt` is `figur`, a piece of
 // the side `seite`.
 bool GleiterFuer(int32_t figur, int seite, int schritt) {
   return figur == seite * Dame || figur == seite * (Gerade(schritt) ? Turm : Laeufer);
+}
+
+// The first piece from `feld` (a square of the board) along the line of the
+// difference `a` (or the border square behind the line's end), by its ray:
+// no branch per square. A difference that is no line (less than 8 across
+// ranks) leaves the board before it reaches the other square.
+[[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
+                                                      const TAbstand& a) {
+  return ErsteFigur(brett, Strahlen[static_cast<size_t>(feld)][a.Richtung]);
+}
+
+// Whether the piece `figur` on `feld` attacks `ziel`, a square of the board;
+// a line is looked along from `ziel`.
+bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
+  if (figur < -Koenig || figur > Koenig) return false;
+  const TAbstand& a = Abstand(feld, ziel);
+  const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
+  if (treffer == 0) return false;
+  if (treffer & (ReichtGerade | ReichtSchraeg))
+    return ErstesFeldAufStrahl(brett, ziel, Abstand(ziel, feld)) == feld;
+  return true;
 }
 
 // Whether the piece `figur` on `feld` attacks `ziel`.
@@ -622,9 +643,10 @@ namespace {
     // destination passes behind its own square, or the king would be in
     // check now); another piece must not uncover one.
     if (art == Koenig) return !FeldAngegriffen(brett, nach, s);
-    const int schritt = Schritt(koenig, von);
-    if (schritt == 0 || !LinieFrei(brett, koenig, von, schritt)) return true;
-    const int hinter = ErstesFeld(brett, von, schritt);
+    const TAbstand& linie = Abstand(koenig, von);
+    const int schritt = linie.Schritt;
+    if (schritt == 0 || ErstesFeldAufStrahl(brett, koenig, linie) != von) return true;
+    const int hinter = ErstesFeldAufStrahl(brett, von, linie);
     if (!GleiterFuer(brett[static_cast<size_t>(hinter)], -s, schritt)) return true;
     // Pinned: it may only move along the line, up to the pinning piece.
     return Schritt(koenig, nach) == schritt &&
@@ -666,11 +688,11 @@ TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koeni
       !IstSpielfeld(zug.Nach))
     return ja(FeldAngegriffen(brett, koenig, s));
   // The moved piece, or a line its square opened.
-  if (Greift(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
-  const int schritt = Schritt(koenig, zug.Von);
-  if (schritt == 0) return TSchach::Nein;
-  return ja(
-      GleiterFuer(brett[static_cast<size_t>(ErstesFeld(brett, koenig, schritt))], -s, schritt));
+  if (GreiftFeld(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
+  const TAbstand& linie = Abstand(koenig, zug.Von);
+  if (linie.Schritt == 0) return TSchach::Nein;
+  const int32_t figur = brett[static_cast<size_t>(ErstesFeldAufStrahl(brett, koenig, linie))];
+  return ja(GleiterFuer(figur, -s, linie.Schritt));
 }
 
 bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {
