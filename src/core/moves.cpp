@@ -448,19 +448,22 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
   // mispredicted. The jumps and steps from a square of the board stay in the
   // array.
   const auto b = [&](int f) { return brett[static_cast<size_t>(f)]; };
+  const auto ist = [](int32_t figur, int32_t gesucht) {
+    return static_cast<unsigned>(figur == gesucht);
+  };
   const int32_t bauer = gegner * Bauer, springer = gegner * Springer, koenig = gegner * Koenig;
-  bool treffer = (b(feld + 9 * seite) == bauer) | (b(feld + 11 * seite) == bauer);
-  for (const int sprung : SpringerSpruenge) treffer |= b(feld + sprung) == springer;
-  for (const int schritt : DameKoenigRichtungen) treffer |= b(feld + schritt) == koenig;
+  unsigned treffer = ist(b(feld + 9 * seite), bauer) | ist(b(feld + 11 * seite), bauer);
+  for (const int sprung : SpringerSpruenge) treffer |= ist(b(feld + sprung), springer);
+  for (const int schritt : DameKoenigRichtungen) treffer |= ist(b(feld + schritt), koenig);
   const int32_t dame = gegner * Dame, laeufer = gegner * Laeufer, turm = gegner * Turm;
   const uint64_t belegt = Belegung(brett);
   const int nummer = Nummern[static_cast<size_t>(feld)];
 #pragma GCC unroll 8
   for (size_t d = 0; d < 8; ++d) {
     const int32_t figur = b(ErsteFigurBits(belegt, nummer, d));
-    treffer |= (figur == dame) | (figur == (d < 4 ? laeufer : turm));
+    treffer |= ist(figur, dame) | ist(figur, d < 4 ? laeufer : turm);
   }
-  return treffer;
+  return treffer != 0;
 }
 
 namespace {
