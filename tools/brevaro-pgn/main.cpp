@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <barrier>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -523,18 +524,26 @@ int Replay(const std::vector<std::string>& args) {
     }
     schreiben(w.aus);
   } else {
-    for (int64_t runde = 0; runde < anzahl; runde += threads * ReplayStapel) {
-      melden(runde);
-      std::vector<std::thread> laeufe;
-      for (int64_t t = 1; t < threads; ++t) {
-        const int64_t von = std::min(anzahl, runde + t * ReplayStapel);
-        laeufe.emplace_back(lesen, std::ref(*arbeiter[static_cast<size_t>(t)]), von,
-                            std::min(anzahl, von + ReplayStapel));
+    // The threads live for the whole run (a thread's recycled tree nodes
+    // stay with it); each round every thread reads its share, then the first
+    // writes them all while the others wait.
+    std::barrier runde(threads);
+    auto arbeiten = [&](size_t t) {
+      for (int64_t erstes = 0; erstes < anzahl; erstes += threads * ReplayStapel) {
+        if (t == 0) melden(erstes);
+        const int64_t von = std::min(anzahl, erstes + static_cast<int64_t>(t) * ReplayStapel);
+        lesen(*arbeiter[t], von, std::min(anzahl, von + ReplayStapel));
+        runde.arrive_and_wait();
+        if (t == 0)
+          for (auto& w : arbeiter) schreiben(w->aus);
+        runde.arrive_and_wait();
       }
-      lesen(*arbeiter[0], runde, std::min(anzahl, runde + ReplayStapel));
-      for (std::thread& lauf : laeufe) lauf.join();
-      for (auto& w : arbeiter) schreiben(w->aus);
-    }
+      if (t > 0) FreilistenLeeren();
+    };
+    std::vector<std::thread> laeufe;
+    for (size_t t = 1; t < arbeiter.size(); ++t) laeufe.emplace_back(arbeiten, t);
+    arbeiten(0);
+    for (std::thread& lauf : laeufe) lauf.join();
   }
   if (fortschritt) Fortschritt(0, modus);
   return std::fflush(stdout) == 0 ? 0 : 1;
