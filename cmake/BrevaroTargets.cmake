@@ -12,6 +12,29 @@ function(brevaro_warnings target)
   endif()
 endfunction()
 
+# Release builds optimise the two programs, brevaro and brevaro-pgn, across
+# files at link time (GCC). The layers are compiled for it and keep normal
+# code in their objects as well, so the test programs link them without it.
+set(BREVARO_LTO OFF)
+if(CMAKE_BUILD_TYPE STREQUAL "Release" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  include(CheckIPOSupported)
+  check_ipo_supported(RESULT BREVARO_LTO LANGUAGES CXX)
+endif()
+
+# brevaro_lto(<program>): linked with link-time optimisation where it is on.
+function(brevaro_lto target)
+  if(BREVARO_LTO)
+    set_target_properties(${target} PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
+  endif()
+endfunction()
+
+function(brevaro_lto_layer target)
+  if(BREVARO_LTO)
+    set_target_properties(${target} PROPERTIES INTERPROCEDURAL_OPTIMIZATION ON)
+    target_compile_options(${target} PRIVATE -ffat-lto-objects)
+  endif()
+endfunction()
+
 # brevaro_add_test(<file> LIBS <targets...> [QT])
 # Registers tests/<layer>/<unit>_test.cpp as a test called <layer>_<unit>.
 # Plain tests link GoogleTest's main; QT tests are QtTest programs that

@@ -221,8 +221,7 @@ TPGNIndex::~TPGNIndex() {
 void TPGNIndex::CloseFile() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  textWindow_ = {};
-  textCopy_ = {};
+  textFenster_ = {};
 }
 
 int64_t TPGNIndex::GameCount() const {
@@ -712,30 +711,34 @@ std::string TPGNIndex::ReadGameText(int64_t gameIndex) const {
 }
 
 std::string_view TPGNIndex::GameTextView(int64_t gameIndex) {
+  return GameTextView(gameIndex, textFenster_);
+}
+
+std::string_view TPGNIndex::GameTextView(int64_t gameIndex, TTextFenster& fenster) const {
   const TGameIndexEntry e = Entry(gameIndex);
   if (e.GameID < 0 || !IsOpen() || e.EndPos <= e.StartPos) return {};
   try {
     if (e.EndPos - e.StartPos > TextFenster / 4) {
-      textCopy_ = ReadGameText(gameIndex);
-      return textCopy_;
+      fenster.Kopie = ReadGameText(gameIndex);
+      return fenster.Kopie;
     }
-    const int64_t fensterEnde = textWindowStart_ + static_cast<int64_t>(textWindow_.size());
-    if (textWindow_.empty() || e.StartPos < textWindowStart_ || e.EndPos > fensterEnde) {
-      textWindow_.resize(TextFenster);
-      const int64_t n = ReadAt(e.StartPos, textWindow_.data(), TextFenster);
-      textWindow_.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
-      textWindowStart_ = e.StartPos;
+    const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
+    if (fenster.Daten.empty() || e.StartPos < fenster.Start || e.EndPos > fensterEnde) {
+      fenster.Daten.resize(TextFenster);
+      const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), TextFenster);
+      fenster.Daten.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
+      fenster.Start = e.StartPos;
     }
   } catch (const std::bad_alloc&) {
-    textWindow_ = {};
+    fenster.Daten = {};
     return {};
   }
   // A window that ends before the game (a file cut back since its scan)
   // gives what is left of it.
   const int64_t ende =
-      std::min(e.EndPos, textWindowStart_ + static_cast<int64_t>(textWindow_.size()));
+      std::min(e.EndPos, fenster.Start + static_cast<int64_t>(fenster.Daten.size()));
   if (ende <= e.StartPos) return {};
-  std::string_view text(textWindow_.data() + (e.StartPos - textWindowStart_),
+  std::string_view text(fenster.Daten.data() + (e.StartPos - fenster.Start),
                         static_cast<size_t>(ende - e.StartPos));
   if (const void* null = std::memchr(text.data(), '\0', text.size()))
     text = text.substr(0, static_cast<size_t>(static_cast<const char*>(null) - text.data()));

@@ -71,6 +71,15 @@ enum TSortKey : uint8_t {
   skMoveCount,
 };
 
+// A window of the file that GameTextView reads games through, and its copy
+// of a game too long for the window. Threads that read games of one index at
+// the same time each use their own.
+struct TTextFenster {
+  std::vector<char> Daten;
+  int64_t Start = 0;
+  std::string Kopie;
+};
+
 class TPGNIndex {
  public:
   // Progress of a scan, filter or sort; setting cmCancel stops it. A final
@@ -130,6 +139,10 @@ class TPGNIndex {
   // call or until the index is closed; the window shows the file as it was
   // when the window was read.
   std::string_view GameTextView(int64_t gameIndex);
+  // The same through the caller's window; the view holds until the next call
+  // with that window. Safe in several threads at once, each with its window,
+  // while the index itself is not changed.
+  std::string_view GameTextView(int64_t gameIndex, TTextFenster& fenster) const;
   // Reads the tag section of a game into GameHeader() and returns it: tag
   // lines, with empty lines and lines beginning with "%" between them, up to
   // the first other line, from at most the first KopfGrenze bytes of the
@@ -177,10 +190,7 @@ class TPGNIndex {
   bool windowActive_ = false;
   std::vector<char> window_;
   int64_t windowStart_ = 0;
-  // GameTextView's window, and its copy of a game too long for the window.
-  std::vector<char> textWindow_;
-  int64_t textWindowStart_ = 0;
-  std::string textCopy_;
+  TTextFenster textFenster_;  // GameTextView's own
   TTagListe otherTags_;
   TEventData header_;
   uint32_t headerCut_ = 0;

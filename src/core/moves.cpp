@@ -4,6 +4,10 @@
 #include <bit>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevaro {
 
 namespace {
@@ -76,11 +80,81 @@ static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
 // The first piece on the ray (or the border square) without a branch per
 // square: the occupied squares of the ray become bits, independent of each
 // other, and the lowest bit names the find.
-int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
+[[gnu::always_inline]] inline int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
   unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
 #pragma GCC unroll 7
   for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
   return strahl[static_cast<size_t>(std::countr_zero(belegt))];
+}
+
+// The same by bits: square numbers (a1 = 0 .. h8 = 63) of the mailbox
+// indices, and back (Indizes[n], or Felder[n + 1] with a border square on
+// either side).
+constexpr auto Nummern = [] {
+  std::array<uint8_t, 120> n{};
+  for (int i = 21; i <= 98; ++i)
+    if (Spielfelder[static_cast<size_t>(i)])
+      n[static_cast<size_t>(i)] = static_cast<uint8_t>((i / 10 - 2) * 8 + i % 10 - 1);
+  return n;
+}();
+constexpr auto Indizes = [] {
+  std::array<uint8_t, 64> f{};
+  for (int n = 0; n < 64; ++n)
+    f[static_cast<size_t>(n)] = static_cast<uint8_t>(21 + n / 8 * 10 + n % 8);
+  return f;
+}();
+constexpr auto Felder = [] {
+  std::array<uint8_t, 66> f{};
+  for (size_t n = 0; n < 64; ++n) f[n + 1] = Indizes[n];
+  return f;
+}();
+
+// The squares of each ray of Strahlen as bits of their square numbers.
+constexpr auto StrahlBits = [] {
+  std::array<std::array<uint64_t, 8>, 64> bits{};
+  for (int n = 0; n < 64; ++n) {
+    for (size_t d = 0; d < 8; ++d) {
+      const int r = DameKoenigRichtungen[d];
+      for (int f = Indizes[static_cast<size_t>(n)] + r; Spielfelder[static_cast<size_t>(f)]; f += r)
+        bits[static_cast<size_t>(n)][d] |= uint64_t{1} << Nummern[static_cast<size_t>(f)];
+    }
+  }
+  return bits;
+}();
+
+// The occupied squares of the board as bits of their square numbers: eight
+// compares a row where the processor has them, one per square elsewhere.
+uint64_t Belegung(const TSchachbrett& brett) {
+  uint64_t belegt = 0;
+#if defined(__SSE2__)
+  const __m128i leer = _mm_setzero_si128();
+  auto laden = [&](int feld) {
+    return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(brett.data() + feld)),
+                           leer);
+  };
+  for (int reihe = 0; reihe < 8; reihe += 2) {
+    const int a = 21 + 10 * reihe, b = a + 10;
+    const __m128i leere = _mm_packs_epi16(_mm_packs_epi32(laden(a), laden(a + 4)),
+                                          _mm_packs_epi32(laden(b), laden(b + 4)));
+    const auto maske = static_cast<uint16_t>(~_mm_movemask_epi8(leere));
+    belegt |= static_cast<uint64_t>(maske) << (8 * reihe);
+  }
+#else
+  for (size_t n = 0; n < 64; ++n) belegt |= static_cast<uint64_t>(brett[Indizes[n]] != Leer) << n;
+#endif
+  return belegt;
+}
+
+// The first piece on ray `d` of the square numbered `nummer`, as ErsteFigur
+// finds it, from the occupied squares; a border square when there is none.
+// Directions 9, 11, 1 and 10 raise the square number. A ray's bits leave bit
+// 63 free once shifted down (bit 0 once shifted up), which takes a stop bit:
+// no test for an empty ray.
+[[gnu::always_inline]] inline int ErsteFigurBits(uint64_t belegt, int nummer, size_t d) {
+  const uint64_t treffer = StrahlBits[static_cast<size_t>(nummer)][d] & belegt;
+  const int hoch = std::countr_zero((treffer >> 1) | (uint64_t{1} << 63)) + 2;
+  const int tief = 63 - std::countl_zero((treffer << 1) | 1);
+  return Felder[static_cast<size_t>(DameKoenigRichtungen[d] > 0 ? hoch : tief)];
 }
 
 // Appends the squares whose bits are set in `treffer`, lowest bit first.
@@ -96,12 +170,14 @@ bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtun
   bool gefunden = false;
   if (IstSpielfeld(ziel)) {
     const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
-    const auto& strahlen = Strahlen[static_cast<size_t>(ziel)];
+    const uint64_t belegt = Belegung(brett);
+    const int nummer = Nummern[static_cast<size_t>(ziel)];
     // Every ray first, the finds as bits; then the finds in table order.
     std::array<int, N> felder;
     unsigned treffer = 0;
+#pragma GCC unroll 8
     for (size_t d = 0; d < N; ++d) {
-      felder[d] = ErsteFigur(brett, strahlen[erste + d]);
+      felder[d] = ErsteFigurBits(belegt, nummer, erste + d);
       treffer |= static_cast<unsigned>(brett[static_cast<size_t>(felder[d])] == gesucht) << d;
     }
     Eintragen(treffer, felder.data(), kandidaten);
@@ -367,29 +443,27 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug, const TFischerI
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
   if (!IstSpielfeld(feld)) return false;
   const int32_t gegner = -seite;
-  // The short-range pieces first: cheaper, and a hit ends the test.
-  if (brett[static_cast<size_t>(feld + 9 * seite)] == gegner * Bauer ||
-      brett[static_cast<size_t>(feld + 11 * seite)] == gegner * Bauer)
-    return true;
-  for (const int sprung : SpringerSpruenge)
-    if (brett[static_cast<size_t>(feld + sprung)] == gegner * Springer) return true;
-  // Each line is walked to its first piece (the border holds Rand, so every
-  // walk ends there at the latest); most lines end after a square or two.
-  // The first square of a line also holds the enemy king when it attacks.
-  const int32_t koenig = gegner * Koenig, dame = gegner * Dame;
-  auto linie = [&](int schritt, int32_t gleiter) {
-    int f = feld + schritt;
-    int32_t figur = brett[static_cast<size_t>(f)];
-    if (figur == koenig) return true;
-    while (figur == Leer) {
-      f += schritt;
-      figur = brett[static_cast<size_t>(f)];
-    }
-    return figur == dame || figur == gleiter;
+  // Every test is made and the results are combined, the lines by the
+  // occupied squares: a branch per test or per square would often be
+  // mispredicted. The jumps and steps from a square of the board stay in the
+  // array.
+  const auto b = [&](int f) { return brett[static_cast<size_t>(f)]; };
+  const auto ist = [](int32_t figur, int32_t gesucht) {
+    return static_cast<unsigned>(figur == gesucht);
   };
-  const int32_t laeufer = gegner * Laeufer, turm = gegner * Turm;
-  return linie(-9, laeufer) || linie(-11, laeufer) || linie(9, laeufer) || linie(11, laeufer) ||
-         linie(-1, turm) || linie(10, turm) || linie(1, turm) || linie(-10, turm);
+  const int32_t bauer = gegner * Bauer, springer = gegner * Springer, koenig = gegner * Koenig;
+  unsigned treffer = ist(b(feld + 9 * seite), bauer) | ist(b(feld + 11 * seite), bauer);
+  for (const int sprung : SpringerSpruenge) treffer |= ist(b(feld + sprung), springer);
+  for (const int schritt : DameKoenigRichtungen) treffer |= ist(b(feld + schritt), koenig);
+  const int32_t dame = gegner * Dame, laeufer = gegner * Laeufer, turm = gegner * Turm;
+  const uint64_t belegt = Belegung(brett);
+  const int nummer = Nummern[static_cast<size_t>(feld)];
+#pragma GCC unroll 8
+  for (size_t d = 0; d < 8; ++d) {
+    const int32_t figur = b(ErsteFigurBits(belegt, nummer, d));
+    treffer |= ist(figur, dame) | ist(figur, d < 4 ? laeufer : turm);
+  }
+  return treffer != 0;
 }
 
 namespace {
@@ -404,14 +478,22 @@ constexpr uint8_t ReichtSpringer = 1, ReichtKoenig = 2, ReichtWeisserBauer = 4,
 struct TAbstand {
   int8_t Schritt = 0;
   uint8_t Reicht = 0;
+  uint8_t Richtung = 0;  // the step's place in DameKoenigRichtungen (and Strahlen)
 };
+constexpr uint8_t RichtungVon(int schritt) {
+  uint8_t d = 0;
+  while (DameKoenigRichtungen[d] != schritt) ++d;
+  return d;
+}
 constexpr auto Abstaende = [] {
   std::array<TAbstand, 155> t{};
   for (const int schritt : {1, 10, 9, 11}) {
     const uint8_t art = schritt == 1 || schritt == 10 ? ReichtGerade : ReichtSchraeg;
     for (int k = 1; k <= 7; ++k) {
-      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art};
-      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art};
+      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art,
+                                                  RichtungVon(schritt)};
+      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art,
+                                                  RichtungVon(-schritt)};
     }
   }
   for (const int s : SpringerSpruenge) t[static_cast<size_t>(77 + s)].Reicht |= ReichtSpringer;
@@ -461,18 +543,31 @@ bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
   return true;
 }
 
-// The first piece from `feld` in the direction `schritt` (or the border).
-int ErstesFeld(const TSchachbrett& brett, int feld, int schritt) {
-  do {
-    feld += schritt;
-  } while (brett[static_cast<size_t>(feld)] == Leer);
-  return feld;
-}
-
 // Whether a slider that moves along lines of `schritt` is `figur`, a piece of
 // the side `seite`.
 bool GleiterFuer(int32_t figur, int seite, int schritt) {
   return figur == seite * Dame || figur == seite * (Gerade(schritt) ? Turm : Laeufer);
+}
+
+// The first piece from `feld` (a square of the board) along the line of the
+// difference `a` (or the border square behind the line's end), by its ray:
+// no branch per square. A difference that is no line (less than 8 across
+// ranks) leaves the board before it reaches the other square.
+[[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
+                                                      const TAbstand& a) {
+  return ErsteFigur(brett, Strahlen[static_cast<size_t>(feld)][a.Richtung]);
+}
+
+// Whether the piece `figur` on `feld` attacks `ziel`, a square of the board;
+// a line is looked along from `ziel`.
+bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
+  if (figur < -Koenig || figur > Koenig) return false;
+  const TAbstand& a = Abstand(feld, ziel);
+  const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
+  if (treffer == 0) return false;
+  if (treffer & (ReichtGerade | ReichtSchraeg))
+    return ErstesFeldAufStrahl(brett, ziel, Abstand(ziel, feld)) == feld;
+  return true;
 }
 
 // Whether the piece `figur` on `feld` attacks `ziel`.
@@ -622,9 +717,10 @@ namespace {
     // destination passes behind its own square, or the king would be in
     // check now); another piece must not uncover one.
     if (art == Koenig) return !FeldAngegriffen(brett, nach, s);
-    const int schritt = Schritt(koenig, von);
-    if (schritt == 0 || !LinieFrei(brett, koenig, von, schritt)) return true;
-    const int hinter = ErstesFeld(brett, von, schritt);
+    const TAbstand& linie = Abstand(koenig, von);
+    const int schritt = linie.Schritt;
+    if (schritt == 0 || ErstesFeldAufStrahl(brett, koenig, linie) != von) return true;
+    const int hinter = ErstesFeldAufStrahl(brett, von, linie);
     if (!GleiterFuer(brett[static_cast<size_t>(hinter)], -s, schritt)) return true;
     // Pinned: it may only move along the line, up to the pinning piece.
     return Schritt(koenig, nach) == schritt &&
@@ -666,11 +762,11 @@ TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koeni
       !IstSpielfeld(zug.Nach))
     return ja(FeldAngegriffen(brett, koenig, s));
   // The moved piece, or a line its square opened.
-  if (Greift(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
-  const int schritt = Schritt(koenig, zug.Von);
-  if (schritt == 0) return TSchach::Nein;
-  return ja(
-      GleiterFuer(brett[static_cast<size_t>(ErstesFeld(brett, koenig, schritt))], -s, schritt));
+  if (GreiftFeld(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
+  const TAbstand& linie = Abstand(koenig, zug.Von);
+  if (linie.Schritt == 0) return TSchach::Nein;
+  const int32_t figur = brett[static_cast<size_t>(ErstesFeldAufStrahl(brett, koenig, linie))];
+  return ja(GleiterFuer(figur, -s, linie.Schritt));
 }
 
 bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {

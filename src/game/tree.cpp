@@ -36,6 +36,14 @@ struct TFreiliste {
     Kopf = f;
     ++Anzahl;
   }
+  void Leeren() noexcept {
+    while (Kopf) {
+      TFrei* f = Kopf;
+      Kopf = f->Naechster;
+      ::operator delete(f);
+    }
+    Anzahl = 0;
+  }
 };
 
 thread_local TFreiliste FreieKnoten;
@@ -86,6 +94,11 @@ void LinieFreigeben(TVariante*& ort) {
       knoten = naechster;
     }
   }
+}
+
+void FreilistenLeeren() {
+  FreieKnoten.Leeren();
+  FreieZellen.Leeren();
 }
 
 int64_t LinienLaenge(const TBaum* erster) {

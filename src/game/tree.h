@@ -75,6 +75,10 @@ struct TVariante {
 // and variation in it, without recursion. A nullptr cell is a no-op.
 void LinieFreigeben(TVariante*& ort);
 
+// Frees the blocks the calling thread keeps for recycling nodes and cells; a
+// thread that loaded games calls it before it ends, or they stay allocated.
+void FreilistenLeeren();
+
 // Number of nodes of a line, from `erster` along Naechster.
 int64_t LinienLaenge(const TBaum* erster);
 

@@ -315,6 +315,13 @@ TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
   for (int64_t g = index.GameCount() - 1; g >= 0; g -= 7)
     ASSERT_EQ(index.GameTextView(g), index.ReadGameText(g)) << g;
   EXPECT_EQ(index.GameTextView(index.GameCount()), "");
+  // Windows of their own, read in turn as two threads would, each keep theirs.
+  TTextFenster a, b;
+  for (int64_t g = 0; g + 1500 < index.GameCount(); g += 5) {
+    const std::string_view erstes = index.GameTextView(g, a);
+    ASSERT_EQ(index.GameTextView(g + 1500, b), index.ReadGameText(g + 1500)) << g;
+    ASSERT_EQ(erstes, index.ReadGameText(g)) << g;
+  }
   // Another file opened in the same index is not read through the old window.
   index.SetFileName(Schreiben("u.pgn", Spiel("Neu", "B") + Spiel("C", "D")));
   EXPECT_EQ(index.GameTextView(0), index.ReadGameText(0));

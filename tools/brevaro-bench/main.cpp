@@ -225,13 +225,17 @@ int Messen(const std::string& pfad, const std::string& programm, bool mitReplay)
     std::printf("brevaro-pgn list --player: %.3f s (whole run)\n", gefiltert);
     const double anzahl = Befehl("'" + programm + "' count '" + pfad + "'", ausgabe);
     std::printf("brevaro-pgn count: %.3f s (whole run)\n", anzahl);
-    if (mitReplay) {
-      const double replay =
-          Befehl("'" + programm + "' replay '" + pfad + "' | grep -c ERR || true", ausgabe);
+    // One thread, then one per core.
+    for (const char* threads : {"1", ""}) {
+      if (!mitReplay) break;
+      const std::string option = *threads ? std::string(" --threads ") + threads : "";
+      const double replay = Befehl(
+          "'" + programm + "' replay" + option + " '" + pfad + "' | grep -c ERR || true", ausgabe);
       std::printf(
-          "brevaro-pgn replay: %.3f s, %.1f MB/s, %.0f games/s loading every game (%s games with "
-          "ERR)\n",
-          replay, groesse / 1e6 / replay, static_cast<double>(spiele) / replay, ausgabe.c_str());
+          "brevaro-pgn replay%s: %.3f s, %.1f MB/s, %.0f games/s loading every game (%s games "
+          "with ERR)\n",
+          option.c_str(), replay, groesse / 1e6 / replay, static_cast<double>(spiele) / replay,
+          ausgabe.c_str());
     }
   }
   return 0;

@@ -4,14 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <barrier>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "collections/encoding.h"
@@ -73,13 +76,14 @@ constexpr const char* kPgnHelp =
     "Prints game N (numbered from 0 in file order) as the PGN writer writes it.\n";
 
 constexpr const char* kReplayHelp =
-    "usage: brevaro-pgn replay [--fen4] [--uci960] FILE\n"
+    "usage: brevaro-pgn replay [--fen4] [--uci960] [--threads N] FILE\n"
     "Reads every game and prints one line per game, tab-separated: its number (from 0), the\n"
     "main-line moves read, the first two FEN fields after the last of them, and the moves as\n"
     "from- and to-square with a promotion letter (castling as the king's squares); \"ERR\"\n"
     "is appended when a game could not be read completely.\n"
     "  --fen4    the first four FEN fields (a Chess960 game's castling field in X-FEN)\n"
-    "  --uci960  castling as the king's square and its rook's square\n";
+    "  --uci960  castling as the king's square and its rook's square\n"
+    "  --threads N  games read by N threads (default: one per core); the output is the same\n";
 
 constexpr const char* kFenHelp =
     "usage: brevaro-pgn fen TEXT\n"
@@ -387,96 +391,160 @@ int Pgn(const std::vector<std::string>& args) {
   return ganz ? 0 : 1;
 }
 
+// Appends replay's line for game `g` of text `text` to `aus`; `zuege` is room
+// for the moves' text, kept from game to game.
+void ReplayZeile(Leser& l, std::string_view text, int64_t g, bool vierFelder, bool turmfeld,
+                 std::string& zuege, std::string& aus) {
+  const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
+  TSchachbrett brett = l.modell.Partiedaten.StartBrett;
+  TZug zug = l.modell.Partiedaten.StartZug;
+  size_t laenge = 0;  // of the moves' text in `zuege`
+  int64_t plies = 0;
+  for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n; n = n->Naechster) {
+    ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
+    zug = n->Zug;
+    int nach = n->Zug.Nach;
+    if (turmfeld && n->Zug.Rochade != KeineRochade) {
+      const bool weiss = n->Zug.AmZug == -1;
+      const bool kurz = n->Zug.Rochade == KurzeRochade || n->Zug.Rochade == FischerKurz;
+      const TFischerInfo* fi = l.modell.FischerInfo();
+      if (n->Zug.Rochade >= FischerKurz && fi) {
+        nach = weiss ? (kurz ? fi->WeissTurm2 : fi->WeissTurm1)
+                     : (kurz ? fi->SchwarzTurm2 : fi->SchwarzTurm1);
+      } else {
+        nach = (weiss ? 20 : 90) + (kurz ? 8 : 1);
+      }
+    }
+    // The move's text is written straight into the line's room for it.
+    if (zuege.size() < laenge + 6) zuege.resize(2 * zuege.size() + 64);
+    char* z = zuege.data() + laenge;
+    if (plies++ > 0) *z++ = ' ';
+    for (const int feld : {static_cast<int>(n->Zug.Von), nach}) {
+      const std::string_view name = FeldnameVonIndex(feld);
+      if (name.size() == 2) {  // a null move names no square
+        z[0] = name[0];
+        z[1] = name[1];
+        z += 2;
+      }
+    }
+    const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
+    if (art > 1 && art < 6) *z++ = " prbnq"[art];
+    laenge = static_cast<size_t>(z - zuege.data());
+  }
+  std::string fen;
+  if (vierFelder) {
+    // A Fischer Random game's castling field in X-FEN, with the real en-passant square.
+    TFischerInfo xfen = l.fischer;
+    if (xfen.Fischer != KeinFischer) xfen.Fischer = FischerXFEN;
+    fen = StellungToFEN(brett, zug, 1, l.modell.FischerInfo() ? &xfen : nullptr);
+    fen.resize(fen.rfind(' ', fen.rfind(' ') - 1));
+  } else {
+    fen = StellungToFEN(brett, zug, 1, false);
+    fen.resize(fen.find(' ', fen.find(' ') + 1));
+  }
+  aus += std::to_string(g);
+  aus += '\t';
+  aus += std::to_string(plies);
+  aus += '\t';
+  aus += fen;
+  aus += '\t';
+  aus.append(zuege, 0, laenge);
+  if (!ganz) aus += "\tERR";
+  aus += '\n';
+}
+
+// Games per thread and round when several threads replay.
+constexpr int64_t ReplayStapel = 1024;
+
 int Replay(const std::vector<std::string>& args) {
   if (Hilfe(args)) {
     std::cout << kReplayHelp;
     return 0;
   }
   bool vierFelder = false, turmfeld = false;
+  int64_t threads = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::string> dateien;
-  for (const std::string& a : args) {
-    if (a == "--fen4")
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--fen4") {
       vierFelder = true;
-    else if (a == "--uci960")
+    } else if (a == "--uci960") {
       turmfeld = true;
-    else if (a.compare(0, 2, "--") == 0)
+    } else if (a == "--threads") {
+      if (i + 1 == args.size() || !Zahl(args[i + 1], threads) || threads < 1 || threads > 256)
+        return Fehler(std::string("replay: --threads needs a number from 1 to 256\n") +
+                      kReplayHelp);
+      ++i;
+    } else if (a.compare(0, 2, "--") == 0) {
       return Fehler("replay: unknown option " + a);
-    else
+    } else {
       dateien.push_back(a);
+    }
   }
   if (dateien.size() != 1) return Fehler(std::string("replay needs one FILE\n") + kReplayHelp);
   TPGNIndex index;
   std::string meldung;
   if (!Oeffnen(index, dateien[0], meldung)) return Fehler(meldung);
-  Leser l;
-  l.modell.SetEnglish(true);
-  std::string aus, zuege;  // kept from game to game with their memory
+  const int64_t anzahl = index.GameCount();
   const bool fortschritt = ::isatty(2);
   int letzterProzent = 0;
   TCancelMode modus = cmContinue;
-  for (int64_t g = 0; g < index.GameCount(); ++g) {
-    if (fortschritt && Prozent(g, index.GameCount()) != letzterProzent) {
-      letzterProzent = Prozent(g, index.GameCount());
+  auto melden = [&](int64_t g) {
+    if (fortschritt && Prozent(g, anzahl) != letzterProzent) {
+      letzterProzent = Prozent(g, anzahl);
       Fortschritt(letzterProzent, modus);
     }
-    const std::string_view text = index.GameTextView(g);
-    const bool ganz = l.Laden(text, TLadeart::OhneNotationstext);  // only the tree is used
-    TSchachbrett brett = l.modell.Partiedaten.StartBrett;
-    TZug zug = l.modell.Partiedaten.StartZug;
-    zuege.clear();
-    int64_t plies = 0;
-    for (const TBaum* n = l.modell.Wurzel ? l.modell.Wurzel->Erster : nullptr; n;
-         n = n->Naechster) {
-      ZugAusfuehren(brett, n->Zug, l.modell.FischerInfo());
-      zug = n->Zug;
-      int nach = n->Zug.Nach;
-      if (turmfeld && n->Zug.Rochade != KeineRochade) {
-        const bool weiss = n->Zug.AmZug == -1;
-        const bool kurz = n->Zug.Rochade == KurzeRochade || n->Zug.Rochade == FischerKurz;
-        const TFischerInfo* fi = l.modell.FischerInfo();
-        if (n->Zug.Rochade >= FischerKurz && fi) {
-          nach = weiss ? (kurz ? fi->WeissTurm2 : fi->WeissTurm1)
-                       : (kurz ? fi->SchwarzTurm2 : fi->SchwarzTurm1);
-        } else {
-          nach = (weiss ? 20 : 90) + (kurz ? 8 : 1);
-        }
-      }
-      // The move's text is put together first and appended at once.
-      char zugtext[6];
-      size_t laenge = 0;
-      if (plies++ > 0) zugtext[laenge++] = ' ';
-      for (const std::string_view feld : {FeldnameVonIndex(n->Zug.Von), FeldnameVonIndex(nach)})
-        for (const char c : feld) zugtext[laenge++] = c;
-      const int art = n->Zug.Umwandlung < 0 ? -n->Zug.Umwandlung : n->Zug.Umwandlung;
-      if (art > 1 && art < 6) zugtext[laenge++] = " prbnq"[art];
-      zuege.append(zugtext, laenge);
-    }
-    std::string fen;
-    if (vierFelder) {
-      // A Fischer Random game's castling field in X-FEN, with the real en-passant square.
-      TFischerInfo xfen = l.fischer;
-      if (xfen.Fischer != KeinFischer) xfen.Fischer = FischerXFEN;
-      fen = StellungToFEN(brett, zug, 1, l.modell.FischerInfo() ? &xfen : nullptr);
-      fen.resize(fen.rfind(' ', fen.rfind(' ') - 1));
-    } else {
-      fen = StellungToFEN(brett, zug, 1, false);
-      fen.resize(fen.find(' ', fen.find(' ') + 1));
-    }
-    aus += std::to_string(g);
-    aus += '\t';
-    aus += std::to_string(plies);
-    aus += '\t';
-    aus += fen;
-    aus += '\t';
-    aus += zuege;
-    if (!ganz) aus += "\tERR";
-    aus += '\n';
-    if (aus.size() > (1 << 16)) {
-      std::fwrite(aus.data(), 1, aus.size(), stdout);
-      aus.clear();
-    }
+  };
+  // Each thread reads its own games with its own reader and window; the lines
+  // are written in file order, whatever the number of threads.
+  struct TArbeiter {
+    Leser l;
+    TTextFenster fenster;
+    std::string aus, zuege;  // kept from game to game with their memory
+  };
+  std::vector<std::unique_ptr<TArbeiter>> arbeiter;
+  for (int64_t t = 0; t < threads; ++t) {
+    arbeiter.push_back(std::make_unique<TArbeiter>());
+    arbeiter.back()->l.modell.SetEnglish(true);
   }
-  std::fwrite(aus.data(), 1, aus.size(), stdout);
+  auto lesen = [&](TArbeiter& w, int64_t von, int64_t bis) {
+    for (int64_t g = von; g < bis; ++g)
+      ReplayZeile(w.l, index.GameTextView(g, w.fenster), g, vierFelder, turmfeld, w.zuege, w.aus);
+  };
+  auto schreiben = [](std::string& aus) {
+    std::fwrite(aus.data(), 1, aus.size(), stdout);
+    aus.clear();
+  };
+  if (threads == 1) {
+    TArbeiter& w = *arbeiter[0];
+    for (int64_t g = 0; g < anzahl; ++g) {
+      melden(g);
+      lesen(w, g, g + 1);
+      if (w.aus.size() > (1 << 16)) schreiben(w.aus);
+    }
+    schreiben(w.aus);
+  } else {
+    // The threads live for the whole run (a thread's recycled tree nodes
+    // stay with it); each round every thread reads its share, then the first
+    // writes them all while the others wait.
+    std::barrier runde(threads);
+    auto arbeiten = [&](size_t t) {
+      for (int64_t erstes = 0; erstes < anzahl; erstes += threads * ReplayStapel) {
+        if (t == 0) melden(erstes);
+        const int64_t von = std::min(anzahl, erstes + static_cast<int64_t>(t) * ReplayStapel);
+        lesen(*arbeiter[t], von, std::min(anzahl, von + ReplayStapel));
+        runde.arrive_and_wait();
+        if (t == 0)
+          for (auto& w : arbeiter) schreiben(w->aus);
+        runde.arrive_and_wait();
+      }
+      if (t > 0) FreilistenLeeren();
+    };
+    std::vector<std::thread> laeufe;
+    for (size_t t = 1; t < arbeiter.size(); ++t) laeufe.emplace_back(arbeiten, t);
+    arbeiten(0);
+    for (std::thread& lauf : laeufe) lauf.join();
+  }
   if (fortschritt) Fortschritt(0, modus);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
