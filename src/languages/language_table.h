@@ -12,7 +12,7 @@
 
 namespace brevaro {
 
-inline constexpr int LanguageRowCount = 191;
+inline constexpr int LanguageRowCount = 240;
 
 // Rows added after the first 173 (older .lng files end before them).
 inline constexpr int RowYes = 173;
@@ -22,7 +22,9 @@ inline constexpr int RowCancel = 176;
 inline constexpr int RowDatabaseEntryHint = 177;  // Games menu, database window entry
 inline constexpr int RowRecentFileHint = 178;     // Games menu, a recent file
 // Rows 179..189 are kept free for the windows' texts.
-inline constexpr int RowNoSettingsFolder = 190;  // at start: settings cannot be saved
+inline constexpr int RowNoSettingsFolder = 190;   // at start: settings cannot be saved
+inline constexpr int RowPositionModes = 225;      // game list: 225..227, the three position filters
+inline constexpr int RowGamesWithPosition = 228;  // game window popup entry, 229 its hint
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";

@@ -121,6 +121,7 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   QAction* mDrehen = nullptr;
   QAction* mMessages = nullptr;
   QAction* Blind1 = nullptr;
+  QAction* mPositionSuchen = nullptr;  // games of the list with this position
 
   // ---- State ---------------------------------------------------------------
   TPartienquelle* GameList() const { return GameList_; }
