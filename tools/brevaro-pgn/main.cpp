@@ -370,34 +370,25 @@ int List(const std::vector<std::string>& args) {
     return p != gefunden.end() && p->first == g ? p->second : -1;
   };
 
-  // The lines are made in file order, where reading the headers is fast, and
-  // written in display order.
+  // Only the rows' game numbers are kept: the lines are made a block of rows
+  // at a time, each block's headers read in file order.
   const int64_t zeilen = index.RowCount();
-  std::vector<int64_t> spiele(static_cast<size_t>(zeilen));
-  std::vector<int64_t> zeileVon(static_cast<size_t>(index.GameCount()), -1);
-  for (int64_t r = 0; r < zeilen; ++r) {
-    spiele[r] = index.GameOfRow(r);
-    zeileVon[spiele[r]] = r;
-  }
-  std::sort(spiele.begin(), spiele.end());
-  std::string text;
-  std::vector<int64_t> anfang(static_cast<size_t>(zeilen) + 1);
-  std::vector<int64_t> reihenfolge;  // row of each line in `text`
-  reihenfolge.reserve(static_cast<size_t>(zeilen));
-  index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
-    anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
-    reihenfolge.push_back(zeileVon[g]);
-    ZeileAnhaengen(text, g, kopf, stellungSuchen ? plyVon(g) : -1);
-  });
-  anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
-  std::vector<int64_t> zeileZuLinie(static_cast<size_t>(zeilen));
-  for (size_t i = 0; i < reihenfolge.size(); ++i)
-    zeileZuLinie[reihenfolge[i]] = static_cast<int64_t>(i);
-  for (int64_t r = 0; r < zeilen; ++r) {
-    const int64_t i = zeileZuLinie[r];
-    ausgabe.Puffer().append(text, static_cast<size_t>(anfang[i]),
-                            static_cast<size_t>(anfang[i + 1] - anfang[i]));
-    ausgabe.Zeile();
+  constexpr int64_t Block = 1 << 15;
+  std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
+  std::vector<std::string> linien;
+  for (int64_t von = 0; von < zeilen; von += Block) {
+    const int64_t bis = std::min(zeilen, von + Block);
+    block.clear();
+    for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
+    std::sort(block.begin(), block.end());
+    linien.assign(static_cast<size_t>(bis - von), std::string());
+    for (const auto& [g, i] : block)
+      ZeileAnhaengen(linien[static_cast<size_t>(i)], g, index.ReadGameHeader(g),
+                     stellungSuchen ? plyVon(g) : -1);
+    for (const std::string& linie : linien) {
+      ausgabe.Puffer() += linie;
+      ausgabe.Zeile();
+    }
   }
   return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
 }
