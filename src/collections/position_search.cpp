@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -44,6 +45,44 @@ bool BauernRegelGilt(const TSchachbrett& brett) {
   return true;
 }
 
+// A tag line as the reader takes it: "[", a tag name, blanks, a quote.
+bool IstTagZeile(std::string_view z) {
+  size_t i = 1;
+  if (z.size() < 4 || z[0] != '[') return false;
+  while (i < z.size() && (std::isalnum(static_cast<unsigned char>(z[i])) || z[i] == '_')) ++i;
+  if (i == 1) return false;
+  while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
+  return i < z.size() && z[i] == '"';
+}
+
+// A word of movetext that is a capture in SAN: an optional piece letter and
+// from-square part, "x", a square, an optional promotion, then only check,
+// mate and annotation signs. A move number may stand before it.
+bool IstSchlagzug(std::string_view w) {
+  size_t i = 0;
+  while (i < w.size() && std::isdigit(static_cast<unsigned char>(w[i]))) ++i;
+  if (i > 0) {
+    if (i == w.size() || w[i] != '.') return false;
+    while (i < w.size() && w[i] == '.') ++i;
+  }
+  w.remove_prefix(i);
+  const size_t x = w.find('x');
+  if (x == std::string_view::npos || x > 3 || x + 3 > w.size()) return false;
+  const auto linie = [](char c) { return c >= 'a' && c <= 'h'; };
+  const auto reihe = [](char c) { return c >= '1' && c <= '8'; };
+  for (size_t k = 0; k < x; ++k) {
+    const char c = w[k];
+    if (!(linie(c) || reihe(c) || (k == 0 && std::strchr("KQRBN", c)))) return false;
+  }
+  if (!linie(w[x + 1]) || !reihe(w[x + 2])) return false;
+  size_t k = x + 3;
+  if (k < w.size() && w[k] == '=') ++k;
+  if (k < w.size() && std::strchr("QRBN", w[k])) ++k;
+  for (; k < w.size(); ++k)
+    if (!std::strchr("+#!?", w[k])) return false;
+  return true;
+}
+
 struct TRahmen {
   const TBaum* Knoten;
   TSchachbrett Brett;  // the position before Knoten's move
@@ -55,6 +94,7 @@ struct TRahmen {
 TStellungssuche::TStellungssuche(const TSchachbrett& brett, int8_t amZug, bool varianten)
     : brett_(brett), amZug_(amZug < 0 ? -1 : 1), varianten_(varianten) {
   Zaehlen(brett_, anzahl_);
+  for (int k = 0; k < 13; ++k) figuren_ += k == Index(Leer) ? 0 : anzahl_[k];
   for (int linie = 1; linie <= 8; ++linie) {
     if (brett_[30 + linie] == Bauer) bauernFelder_.push_back(30 + linie);
     if (brett_[80 + linie] == -Bauer) bauernFelder_.push_back(80 + linie);
@@ -83,6 +123,68 @@ bool TStellungssuche::Erreichbar(const TSchachbrett& brett, bool bauernRegel) co
     if (fehlen > bauern) return false;
   }
   return true;
+}
+
+std::string_view TStellungssuche::Lesetext(std::string_view text) const {
+  if (varianten_ || figuren_ < 1 || figuren_ > 32) return text;
+  // The movetext starts at the first line after the tag section that is
+  // neither empty nor a "%" line, as the reader finds it.
+  size_t pos = 0, anfang = std::string_view::npos;
+  bool mitTags = false;
+  while (pos < text.size()) {
+    size_t ende = text.find_first_of("\r\n", pos);
+    if (ende == std::string_view::npos) ende = text.size();
+    std::string_view z = text.substr(pos, ende - pos);
+    while (!z.empty() && static_cast<unsigned char>(z.front()) <= ' ') z.remove_prefix(1);
+    while (!z.empty() && static_cast<unsigned char>(z.back()) <= ' ') z.remove_suffix(1);
+    if (IstTagZeile(z)) {
+      if (z.size() > 4 && (z.compare(0, 4, "[FEN") == 0 || z.compare(0, 4, "[fen") == 0 ||
+                           z.compare(0, 4, "[Fen") == 0))
+        return text;
+      mitTags = true;
+    } else if (mitTags && !z.empty() && z[0] != '%') {
+      anfang = pos;
+      break;
+    }
+    pos = ende + 1;
+  }
+  if (!mitTags || anfang == std::string_view::npos) return text;
+  const std::string_view zuege = text.substr(anfang);
+  // From the standard start, this capture leaves fewer pieces than the target.
+  const int32_t grenze = 32 - figuren_ + 1;
+  int32_t schlaege = 0, tiefe = 0;
+  size_t i = 0;
+  while (i < zuege.size()) {
+    const char c = zuege[i];
+    if (c == '{') {
+      const size_t zu = zuege.find('}', i + 1);
+      if (zu == std::string_view::npos) return text;
+      if (zuege.substr(i + 1, zu - i - 1).find_first_of("(){") != std::string_view::npos)
+        return text;
+      i = zu + 1;
+    } else if (c == ';' || (c == '%' && (i == 0 || zuege[i - 1] == '\n' || zuege[i - 1] == '\r'))) {
+      // A comment to the end of the line, and a line left out.
+      i = zuege.find_first_of("\r\n", i);
+      if (i == std::string_view::npos) break;
+    } else if (c == '(') {
+      ++tiefe;
+      ++i;
+    } else if (c == ')') {
+      if (--tiefe < 0) return text;
+      ++i;
+    } else if (static_cast<unsigned char>(c) <= ' ' || c == '}') {
+      ++i;
+    } else {
+      size_t e = i;
+      while (e < zuege.size() && static_cast<unsigned char>(zuege[e]) > ' ' &&
+             !std::strchr("{}()", zuege[e]))
+        ++e;
+      if (tiefe == 0 && IstSchlagzug(zuege.substr(i, e - i)) && ++schlaege == grenze)
+        return text.substr(0, anfang + e);
+      i = e;
+    }
+  }
+  return text;
 }
 
 TTreffer TStellungssuche::ErsterTreffer(const TNotationModell& modell) const {
@@ -269,7 +371,8 @@ int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,
         for (; i < bis && !stopp.load(std::memory_order_relaxed); ++i) {
           const int64_t g = spiele ? (*spiele)[static_cast<size_t>(i)] : i;
           leser.Modell.SetFischerInfo(nullptr);
-          leser.Modell.LadePartie(fenster.Text(index.Entry(g)), TLadeart::OhneNotationstext);
+          leser.Modell.LadePartie(suche.Lesetext(fenster.Text(index.Entry(g))),
+                                  TLadeart::OhneNotationstext);
           const TTreffer t = suche.ErsterTreffer(leser.Modell);
           if (t.Ply >= 0) block[b].Treffer.emplace_back(g, t.Ply);
         }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "collections/pgn_index.h"
@@ -39,6 +40,15 @@ class TStellungssuche {
   // Random information).
   TTreffer ErsterTreffer(const TNotationModell& modell) const;
 
+  // The part of a game's text (tags and movetext) that holds every main-line
+  // position that can still be the target: in a game from the standard start,
+  // the text up to the capture that leaves fewer pieces than the target has.
+  // The whole text when it cannot tell for certain (variations searched, a
+  // FEN tag, an unclosed comment, brackets in a comment or brackets that do
+  // not pair). Loading less of a game saves most of the time for targets that
+  // have most of their pieces.
+  std::string_view Lesetext(std::string_view text) const;
+
   // False when no position that follows `brett` can be the target: a side
   // has too few pieces of a kind that no promotion can make up, or a pawn of
   // the target stands on its start rank where `brett` has none. `bauernRegel`
@@ -54,6 +64,7 @@ class TStellungssuche {
   bool varianten_;
   std::array<int32_t, 13> anzahl_{};  // pieces of the target by code + 6
   std::vector<int> bauernFelder_;     // target pawns on their start rank
+  int32_t figuren_ = 0;               // pieces of the target
 };
 
 // What a search over a file reports.
