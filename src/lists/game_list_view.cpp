@@ -99,9 +99,14 @@ void TPGN::setRowHeight(int h) {
 void TPGN::Trace(int percent, TCancelMode& cancelMode) {
   if (vorgang_ == Vorgang::Scan || vorgang_ == Vorgang::Filter) {
     // The index has cleared its rows before its first report and only added
-    // rows since; the view catches up before events run.
-    model_.Angleichen(ersterBericht_);
-    ersterBericht_ = false;
+    // rows since; the view catches up before events run. Telling the view of
+    // new rows costs it time in the number of rows it has, so after the
+    // first report it hears of them a few times a second.
+    if (ersterBericht_ || !angeglichen_.isValid() || angeglichen_.elapsed() >= 200) {
+      model_.Angleichen(ersterBericht_);
+      ersterBericht_ = false;
+      angeglichen_.start();
+    }
   }
   if (OnPGNTrace) OnPGNTrace(this, percent, cancelMode);
 }

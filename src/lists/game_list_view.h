@@ -3,10 +3,12 @@
 // one fixed row height, several rows markable, a drag source. It raises the
 // described events and hands a chosen game's text to its owner.
 // Invariant: the view's row count follows the index's rows; it catches up at
-// every progress report, so rows appear while a scan or filter runs.
+// the first progress report of a scan or filter and then a few times a
+// second, so rows appear while it runs, and at its end.
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <cstdint>
@@ -167,6 +169,7 @@ class TPGN : public QListView {
   Vorgang vorgang_ = Vorgang::None;
   bool ersterBericht_ = false;  // the next report of the operation starts new rows
   bool suchlauf_ = false;       // a position search runs
+  QElapsedTimer angeglichen_;   // since the view last heard of new rows
   std::optional<TStellungssuche> suche_;
   std::optional<TStellungssuche> gefunden_;
 };
