@@ -135,11 +135,12 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   zeilen->setContentsMargins(4, 1, 4, 1);
   zeilen->setSpacing(1);
   lSpieler->setMinimumWidth(lEreignis->sizeHint().width());
-  zeilen->addLayout(zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide}, {}, eSpieler));
+  zeilen->addLayout(
+      zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide, cbStellungsart}, {}, eSpieler));
   zeilen->addLayout(
       zeile({lEreignis, eEreignis, lECO, eECO, cbGewinn, cbRemis, cbVerlust}, {}, eEreignis));
-  zeilen->addLayout(zeile({cbZeitraum, seAYear, seEYear, cbPosition, cbStellungsart, bPosition},
-                          {bEmpty, bFilter}, nullptr));
+  zeilen->addLayout(
+      zeile({cbZeitraum, seAYear, seEYear, cbPosition, bPosition}, {bEmpty, bFilter}, nullptr));
   pFilter->hide();
   connect(bEmpty, &QPushButton::clicked, this, &TMDIPGN::bEmptyClick);
   connect(bFilter, &QPushButton::clicked, this, &TMDIPGN::bFilterClick);
