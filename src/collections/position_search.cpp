@@ -83,6 +83,16 @@ bool IstSchlagzug(std::string_view w) {
   return true;
 }
 
+// How the movetext scan takes a byte: part of a word, a blank, or a sign that
+// ends a word ("{", "}", "(", ")", ";").
+constexpr uint8_t Wortzeichen = 0, Leerzeichen = 1, Zeichen = 2;
+constexpr auto ZeichenArt = [] {
+  std::array<uint8_t, 256> t{};
+  for (int c = 0; c <= ' '; ++c) t[c] = Leerzeichen;
+  for (const char c : {'{', '}', '(', ')', ';'}) t[static_cast<unsigned char>(c)] = Zeichen;
+  return t;
+}();
+
 struct TRahmen {
   const TBaum* Knoten;
   TSchachbrett Brett;  // the position before Knoten's move
@@ -138,9 +148,12 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
     while (!z.empty() && static_cast<unsigned char>(z.front()) <= ' ') z.remove_prefix(1);
     while (!z.empty() && static_cast<unsigned char>(z.back()) <= ' ') z.remove_suffix(1);
     if (IstTagZeile(z)) {
-      if (z.size() > 4 && (z.compare(0, 4, "[FEN") == 0 || z.compare(0, 4, "[fen") == 0 ||
-                           z.compare(0, 4, "[Fen") == 0))
-        return text;
+      // A FEN tag sets another start, a Variant tag may make the game a
+      // Fischer Random one: such games are read whole.
+      std::string name;
+      for (size_t k = 1; k < z.size() && k < 9 && z[k] != ' ' && z[k] != '\t'; ++k)
+        name += static_cast<char>(std::tolower(static_cast<unsigned char>(z[k])));
+      if (name == "fen" || name == "variant") return text;
       mitTags = true;
     } else if (mitTags && !z.empty() && z[0] != '%') {
       anfang = pos;
@@ -154,37 +167,39 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
   const int32_t grenze = 32 - figuren_ + 1;
   int32_t schlaege = 0, tiefe = 0;
   size_t i = 0;
-  while (i < zuege.size()) {
+  const size_t n = zuege.size();
+  while (i < n) {
     const char c = zuege[i];
-    if (c == '{') {
+    const uint8_t art = ZeichenArt[static_cast<unsigned char>(c)];
+    if (art == Leerzeichen || c == '}') {
+      ++i;
+    } else if (c == ';' || (c == '%' && (i == 0 || zuege[i - 1] == '\n' || zuege[i - 1] == '\r'))) {
+      // A comment to the end of the line, and a line left out.
+      i = zuege.find_first_of("\r\n", i);
+      if (i == std::string_view::npos) break;
+    } else if (c == '{') {
       const size_t zu = zuege.find('}', i + 1);
       if (zu == std::string_view::npos) return text;
       if (zuege.substr(i + 1, zu - i - 1).find_first_of("(){") != std::string_view::npos)
         return text;
       i = zu + 1;
-    } else if (c == ';' || (c == '%' && (i == 0 || zuege[i - 1] == '\n' || zuege[i - 1] == '\r'))) {
-      // A comment to the end of the line, and a line left out.
-      i = zuege.find_first_of("\r\n", i);
-      if (i == std::string_view::npos) break;
     } else if (c == '(') {
       ++tiefe;
       ++i;
     } else if (c == ')') {
       if (--tiefe < 0) return text;
       ++i;
-    } else if (static_cast<unsigned char>(c) <= ' ' || c == '}') {
-      ++i;
     } else {
       size_t e = i;
-      while (e < zuege.size() && static_cast<unsigned char>(zuege[e]) > ' ' &&
-             !std::strchr("{}()", zuege[e]))
-        ++e;
-      if (tiefe == 0 && IstSchlagzug(zuege.substr(i, e - i)) && ++schlaege == grenze)
-        return text.substr(0, anfang + e);
+      bool x = false;
+      for (; e < n && ZeichenArt[static_cast<unsigned char>(zuege[e])] == Wortzeichen; ++e)
+        x = x || zuege[e] == 'x';
+      if (x && tiefe == 0 && IstSchlagzug(zuege.substr(i, e - i)) && ++schlaege == grenze)
+        return zuege.substr(0, e);
       i = e;
     }
   }
-  return text;
+  return zuege;
 }
 
 TTreffer TStellungssuche::ErsterTreffer(const TNotationModell& modell) const {

@@ -42,11 +42,11 @@ class TStellungssuche {
 
   // The part of a game's text (tags and movetext) that holds every main-line
   // position that can still be the target: in a game from the standard start,
-  // the text up to the capture that leaves fewer pieces than the target has.
-  // The whole text when it cannot tell for certain (variations searched, a
-  // FEN tag, an unclosed comment, brackets in a comment or brackets that do
-  // not pair). Loading less of a game saves most of the time for targets that
-  // have most of their pieces.
+  // its movetext up to the capture that leaves fewer pieces than the target
+  // has. The whole text when it cannot tell for certain (variations searched,
+  // a FEN or Variant tag, an unclosed comment, brackets in a comment or
+  // brackets that do not pair). Loading less of a game saves most of the time
+  // for targets that have most of their pieces.
   std::string_view Lesetext(std::string_view text) const;
 
   // False when no position that follows `brett` can be the target: a side
