@@ -424,8 +424,13 @@ bool TMainForm::WriteSettings() {
 void TMainForm::OpenCommandLine(const std::vector<TOpenRequest>& requests) {
   for (const TOpenRequest& request : requests) {
     const QString path = QFileInfo(FromBytes(request.Path)).absoluteFilePath();
+    // The row's game opens as soon as the scan has reached it (Progress), or
+    // else after the scan.
+    wartendeZeile_ = request.Row;
     TMDIPGN* list = OpenPGNList(path, true);
-    if (list && request.Row >= 0) OpenRow(list, request.Row);
+    const int64_t row = wartendeZeile_;
+    wartendeZeile_ = -1;
+    if (list && row >= 0) OpenRow(list, row);
   }
 }
 
@@ -464,7 +469,10 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
   // A maximised window keeps its state; resizing it would leave it half of each.
   if (!sub->isMaximized()) sub->resize(InDenBereich(size));
   stopFlag_ = false;
-  if (!list->LoadFile(path)) {
+  scanListe_ = list;
+  const bool geladen = list->LoadFile(path);
+  scanListe_ = nullptr;
+  if (!geladen) {
     const std::string error = list->PGN1->LastError();
     // A window without a file shows nothing: it goes again.
     sub->removeEventFilter(this);
@@ -704,6 +712,13 @@ void TMainForm::Progress(int percent, TCancelMode& cancelMode) {
   if (!ersteZeilen_ && percent > 0) {
     ersteZeilen_ = true;
     Zeitmarke("first rows");
+  }
+  if (wartendeZeile_ >= 0 && scanListe_ && scanListe_->PGN1->RowCount() > wartendeZeile_) {
+    const int64_t row = wartendeZeile_;
+    wartendeZeile_ = -1;
+    scanListe_->PGN1->Model().Angleichen(false);  // the row can be marked
+    OpenRow(scanListe_, row);
+    Zeitmarke("game of the command line shown");
   }
   if (cancelMode == cmContinue || cancelMode == cmCancel) {
     ++progressDepth_;

@@ -257,10 +257,22 @@ bool TMDIPGN::LoadFile(const QString& path) {
 
 void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
+  std::vector<QObject*> alte;
+  for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);
   // Game windows know their games by number: in another file the numbers
-  // mean other games.
-  if (PGN1->FileName() != vorher) DetachGameWindows();
+  // mean other games. Those opened during the scan (a row of the command
+  // line) show the new file's games.
+  if (PGN1->FileName() != vorher) {
+    std::vector<Link> neue;
+    std::erase_if(links_, [&](const Link& l) {
+      if (std::find(alte.begin(), alte.end(), l.window.data()) != alte.end()) return false;
+      neue.push_back(l);
+      return true;
+    });
+    DetachGameWindows();
+    links_ = std::move(neue);
+  }
   setWindowTitle(PfadText(PGN1->FileName()));
 }
 
