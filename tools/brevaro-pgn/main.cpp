@@ -370,23 +370,34 @@ int List(const std::vector<std::string>& args) {
     return p != gefunden.end() && p->first == g ? p->second : -1;
   };
 
-  // Only the rows' game numbers are kept: the lines are made a block of rows
-  // at a time, each block's headers read in file order.
+  // Only the rows' game numbers are kept: the lines are made a large block of
+  // rows at a time, each block's headers read in file order through the
+  // index's window, and written in display order.
   const int64_t zeilen = index.RowCount();
-  constexpr int64_t Block = 1 << 15;
+  constexpr int64_t Block = 1 << 18;
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
-  std::vector<std::string> linien;
+  std::vector<int64_t> spiele, anfang;
+  std::vector<int32_t> linie;  // the line of each position in the block
+  std::string text;
   for (int64_t von = 0; von < zeilen; von += Block) {
     const int64_t bis = std::min(zeilen, von + Block);
     block.clear();
     for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
     std::sort(block.begin(), block.end());
-    linien.assign(static_cast<size_t>(bis - von), std::string());
-    for (const auto& [g, i] : block)
-      ZeileAnhaengen(linien[static_cast<size_t>(i)], g, index.ReadGameHeader(g),
-                     stellungSuchen ? plyVon(g) : -1);
-    for (const std::string& linie : linien) {
-      ausgabe.Puffer() += linie;
+    spiele.clear();
+    for (const auto& [g, i] : block) spiele.push_back(g);
+    text.clear();
+    anfang.clear();
+    linie.assign(block.size(), 0);
+    index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
+      linie[static_cast<size_t>(block[anfang.size()].second)] = static_cast<int32_t>(anfang.size());
+      anfang.push_back(static_cast<int64_t>(text.size()));
+      ZeileAnhaengen(text, g, kopf, stellungSuchen ? plyVon(g) : -1);
+    });
+    anfang.push_back(static_cast<int64_t>(text.size()));
+    for (const int32_t k : linie) {
+      ausgabe.Puffer().append(text, static_cast<size_t>(anfang[k]),
+                              static_cast<size_t>(anfang[k + 1] - anfang[k]));
       ausgabe.Zeile();
     }
   }
