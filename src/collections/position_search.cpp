@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -49,7 +48,10 @@ bool BauernRegelGilt(const TSchachbrett& brett) {
 bool IstTagZeile(std::string_view z) {
   size_t i = 1;
   if (z.size() < 4 || z[0] != '[') return false;
-  while (i < z.size() && (std::isalnum(static_cast<unsigned char>(z[i])) || z[i] == '_')) ++i;
+  const auto namenszeichen = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  };
+  while (i < z.size() && namenszeichen(z[i])) ++i;
   if (i == 1) return false;
   while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
   return i < z.size() && z[i] == '"';
@@ -60,7 +62,7 @@ bool IstTagZeile(std::string_view z) {
 // mate and annotation signs. A move number may stand before it.
 bool IstSchlagzug(std::string_view w) {
   size_t i = 0;
-  while (i < w.size() && std::isdigit(static_cast<unsigned char>(w[i]))) ++i;
+  while (i < w.size() && w[i] >= '0' && w[i] <= '9') ++i;
   if (i > 0) {
     if (i == w.size() || w[i] != '.') return false;
     while (i < w.size() && w[i] == '.') ++i;
@@ -152,7 +154,7 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
       // Fischer Random one: such games are read whole.
       std::string name;
       for (size_t k = 1; k < z.size() && k < 9 && z[k] != ' ' && z[k] != '\t'; ++k)
-        name += static_cast<char>(std::tolower(static_cast<unsigned char>(z[k])));
+        name += z[k] >= 'A' && z[k] <= 'Z' ? static_cast<char>(z[k] - 'A' + 'a') : z[k];
       if (name == "fen" || name == "variant") return text;
       mitTags = true;
     } else if (mitTags && !z.empty() && z[0] != '%') {
