@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -30,6 +31,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/about_box.h"
 #include "board/board_widget.h"
@@ -136,6 +139,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
   dialogs_ = options_.Dialogs ? options_.Dialogs : &desktopDialogs_;
   commandLine_ = ParseParameters(options_.Parameters);
+  Zeitmarke("frame created");
   FormCreate();
 }
 
@@ -366,7 +370,22 @@ void TMainForm::FormShow() {
   resize(groesse.boundedTo(platz));
   if (options_.SettingsDir.isEmpty())
     Error(this, QtText(Languages().LanguageText(RowNoSettingsFolder)));
-  OpenCommandLine(commandLine_);
+  // The files of the command line open once the frame is on screen.
+  QTimer::singleShot(0, this, [this] {
+    Zeitmarke("window shown");
+    OpenCommandLine(commandLine_);
+  });
+}
+
+void TMainForm::Zeitmarke(const char* was) {
+  // BREVARO_TIMING set: the times of start-up steps go to standard error.
+  static const bool an = std::getenv("BREVARO_TIMING") != nullptr;
+  static QElapsedTimer uhr = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  if (an) std::fprintf(stderr, "brevaro: %lld ms %s\n", static_cast<long long>(uhr.elapsed()), was);
 }
 
 QString TMainForm::SettingsPath() const {
@@ -413,8 +432,13 @@ bool TMainForm::WriteSettings() {
 void TMainForm::OpenCommandLine(const std::vector<TOpenRequest>& requests) {
   for (const TOpenRequest& request : requests) {
     const QString path = QFileInfo(FromBytes(request.Path)).absoluteFilePath();
+    // The row's game opens as soon as the scan has reached it (Progress), or
+    // else after the scan.
+    wartendeZeile_ = request.Row;
     TMDIPGN* list = OpenPGNList(path, true);
-    if (list && request.Row >= 0) OpenRow(list, request.Row);
+    const int64_t row = wartendeZeile_;
+    wartendeZeile_ = -1;
+    if (list && row >= 0) OpenRow(list, row);
   }
 }
 
@@ -442,8 +466,21 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
   }
   auto* list = new TMDIPGN(*this);
   QMdiSubWindow* sub = AddChild(list);
+  // Wide enough for every column and the filter panel unless stored otherwise;
+  // sized (with its title, which a sub-window makes room for) before the scan,
+  // whose reports paint it.
+  list->setWindowTitle(path);
+  QSize size =
+      ListWindowSize.expandedTo(QSize(list->SpaltenSumme(), 0)).expandedTo(sub->minimumSizeHint());
+  if (settings_.PGNHeight > 100) size.setHeight(settings_.PGNHeight);
+  if (settings_.PGNWidth > 100) size.setWidth(settings_.PGNWidth);
+  // A maximised window keeps its state; resizing it would leave it half of each.
+  if (!sub->isMaximized()) sub->resize(InDenBereich(size));
   stopFlag_ = false;
-  if (!list->LoadFile(path)) {
+  scanListe_ = list;
+  const bool geladen = list->LoadFile(path);
+  scanListe_ = nullptr;
+  if (!geladen) {
     const std::string error = list->PGN1->LastError();
     // A window without a file shows nothing: it goes again.
     sub->removeEventFilter(this);
@@ -455,13 +492,7 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
     return nullptr;
   }
   AddHistory(FromBytes(list->PGN1->FileName()));
-  // Wide enough for every column and the filter panel unless stored otherwise.
-  QSize size =
-      ListWindowSize.expandedTo(QSize(list->SpaltenSumme(), 0)).expandedTo(sub->minimumSizeHint());
-  if (settings_.PGNHeight > 100) size.setHeight(settings_.PGNHeight);
-  if (settings_.PGNWidth > 100) size.setWidth(settings_.PGNWidth);
-  // A maximised window keeps its state; resizing it would leave it half of each.
-  if (!sub->isMaximized()) sub->resize(InDenBereich(size));
+  Zeitmarke("scan done");
   return list;
 }
 
@@ -692,6 +723,17 @@ void TMainForm::RemoveFromHistory(const QString& path) {
 
 void TMainForm::Progress(int percent, TCancelMode& cancelMode) {
   prBar->setValue(std::clamp(percent, 0, 100));
+  if (!ersteZeilen_ && percent > 0) {
+    ersteZeilen_ = true;
+    Zeitmarke("first rows");
+  }
+  if (wartendeZeile_ >= 0 && scanListe_ && scanListe_->PGN1->RowCount() > wartendeZeile_) {
+    const int64_t row = wartendeZeile_;
+    wartendeZeile_ = -1;
+    scanListe_->PGN1->Model().Angleichen(false);  // the row can be marked
+    OpenRow(scanListe_, row);
+    Zeitmarke("game of the command line shown");
+  }
   if (cancelMode == cmContinue || cancelMode == cmCancel) {
     ++progressDepth_;
     QCoreApplication::processEvents();

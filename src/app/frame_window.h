@@ -253,7 +253,12 @@ class TMainForm : public QMainWindow, public TCollectionHost {
   std::vector<TOpenRequest> commandLine_;
   QList<QAction*> windowListActions_;
   bool shown_ = false;
-  int progressDepth_ = 0;  // Progress calls letting events run, one inside the other
+  int progressDepth_ = 0;        // Progress calls letting events run, one inside the other
+  bool ersteZeilen_ = false;     // the first progress report was timed
+  int64_t wartendeZeile_ = -1;   // a command-line row whose game waits for the scan
+  QPointer<TMDIPGN> scanListe_;  // the list window whose file OpenPGNList scans
+  // With BREVARO_TIMING set, prints the time since start-up and `was`.
+  static void Zeitmarke(const char* was);
   bool systemClosing_ = false;
   bool systemCloseRequested_ = false;
   bool stopFlag_ = false;

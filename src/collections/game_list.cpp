@@ -86,7 +86,7 @@ bool FilterRequest(const TFilterSettings& f, const TEventData& kopf) {
                        (f.Loss && kopf.Result == "0-1");
     if (!passt) return false;
   }
-  if (f.Position) {
+  if (f.Position && f.Stellungsart == TStellungsart::Anfang) {
     bool gesucht = false;
     for (int i = 21; i <= 98; ++i) {
       const int32_t code = f.SearchBoard[i];

@@ -39,6 +39,11 @@ enum TGekuerzt : uint32_t {
 // Cuts every text field of `kopf` with ListenWert; returns the fields cut.
 uint32_t KopfKuerzen(TEventData& kopf);
 
+// What the position of a filter asks: the start position holds its pieces, or
+// the game reaches it (see TStellungssuche) in its main line, or in its main
+// line or variations.
+enum class TStellungsart : uint8_t { Anfang, Hauptlinie, Varianten };
+
 // The filter settings of a game list, as its filter panel holds them.
 struct TFilterSettings {
   bool Enabled = false;  // the filter button is down; otherwise every game passes
@@ -56,10 +61,13 @@ struct TFilterSettings {
   // Squares that hold a piece must hold the same piece in the game's start
   // position; empty squares match anything.
   TSchachbrett SearchBoard = GrundstellungBrett;
+  TStellungsart Stellungsart = TStellungsart::Anfang;
+  int8_t SearchSide = 1;  // side to move of a position to reach: +1 white, -1 black
 };
 
 // True when a game with this header passes the filter; text fields are
-// compared by their ListenWert.
+// compared by their ListenWert. A position to reach is not tested here (it
+// needs the game's moves).
 bool FilterRequest(const TFilterSettings& filter, const TEventData& kopf);
 
 // The texts of a row of the game list, as bytes of the file.

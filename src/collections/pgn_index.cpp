@@ -566,6 +566,22 @@ void TPGNIndex::ApplyFilter() {
   busy_ = false;
 }
 
+void TPGNIndex::SetRows(const std::vector<int64_t>& gameIds) {
+  if (busy_) return;
+  rows_.clear();
+  order_.clear();
+  sortKey_ = 0;
+  try {
+    for (const int64_t g : gameIds) {
+      if (g < 0 || g >= GameCount() || (!rows_.empty() && g <= rows_.back())) continue;
+      rows_.push_back(g);
+      order_.push_back(static_cast<int64_t>(rows_.size()) - 1);
+    }
+  } catch (const std::bad_alloc&) {
+    lastError_ = std::strerror(ENOMEM);
+  }
+}
+
 std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
   switch (key) {
     case skWhite:

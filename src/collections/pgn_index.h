@@ -121,6 +121,9 @@ class TPGNIndex {
 
   // Rebuilds the rows from all games through OnFilterRequest; file order.
   void ApplyFilter();
+  // Makes these games the rows, in file order (ascending numbers; others are
+  // dropped), as a filter decided elsewhere would. Ignored while Busy.
+  void SetRows(const std::vector<int64_t>& gameIds);
   // Orders the rows by a header field (1..11), restores file order (0), or
   // reverses the rows when `key` is the current key.
   void SortBy(uint8_t key);

@@ -262,6 +262,24 @@ constexpr std::array<std::string_view, LanguageRowCount> kEnglish = {
     "",
     "",
     "",
+    // Game list: the position filter
+    "start position",
+    "reached in the main line",
+    "reached in main line or variations",
+    // Game window popup
+    "Games with this position",
+    "Lists the games of this game's list that reach the board's position",
+    // 230..239: free
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
 };
 
 struct BuiltInGerman {
@@ -418,6 +436,13 @@ constexpr RecordedRow kRecorded[] = {
     {126, K::GameWindow, "|Zug zurück"},
     {127, K::GameWindow, "|Zug vor"},
     {128, K::GameWindow, "Zum nächsten Variantenbeginn"},
+    // Position search
+    {225, K::GameList, "Anfangsstellung"},
+    {226, K::GameList, "in der Hauptvariante erreicht"},
+    {227, K::GameList, "in Haupt- oder Nebenvarianten erreicht"},
+    {228, K::GameWindow, "Partien mit dieser Stellung"},
+    {229, K::GameWindow,
+     "Zeigt die Partien der Liste dieser Partie, die die Stellung des Brettes erreichen"},
 };
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 namespace brevaro {
 
-inline constexpr int LanguageRowCount = 225;
+inline constexpr int LanguageRowCount = 240;
 
 // Rows added after the first 173 (older .lng files end before them).
 inline constexpr int RowYes = 173;
@@ -44,6 +44,8 @@ inline constexpr int RowAppendTitle = 212;
 inline constexpr int RowAppendQuestion = 213;  // file name, then row 214
 inline constexpr int RowNoPGNFile = 215;
 // Rows 216..224 are kept free.
+inline constexpr int RowPositionModes = 225;      // game list: 225..227, the three position filters
+inline constexpr int RowGamesWithPosition = 228;  // game window popup entry, 229 its hint
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";

@@ -99,9 +99,14 @@ void TPGN::setRowHeight(int h) {
 void TPGN::Trace(int percent, TCancelMode& cancelMode) {
   if (vorgang_ == Vorgang::Scan || vorgang_ == Vorgang::Filter) {
     // The index has cleared its rows before its first report and only added
-    // rows since; the view catches up before events run.
-    model_.Angleichen(ersterBericht_);
-    ersterBericht_ = false;
+    // rows since; the view catches up before events run. Telling the view of
+    // new rows costs it time in the number of rows it has, so after the
+    // first report it hears of them a few times a second.
+    if (ersterBericht_ || !angeglichen_.isValid() || angeglichen_.elapsed() >= 200) {
+      model_.Angleichen(ersterBericht_);
+      ersterBericht_ = false;
+      angeglichen_.start();
+    }
   }
   if (OnPGNTrace) OnPGNTrace(this, percent, cancelMode);
 }
@@ -112,6 +117,7 @@ void TPGN::setFileName(const std::string& fileName) {
   vorgang_ = Vorgang::Scan;
   ersterBericht_ = true;
   index_.SetFileName(fileName);
+  gefunden_.reset();
   vorgang_ = Vorgang::None;
   model_.Angleichen(false);  // an emptied list has not reported
   viewport()->update();
@@ -129,10 +135,42 @@ void TPGN::ApplyFilter() {
   } else {
     index_.OnFilterRequest = nullptr;  // every game becomes a row unread
   }
-  index_.ApplyFilter();
+  if (suche_) {
+    Suchen(*suche_);
+  } else {
+    index_.ApplyFilter();
+    gefunden_.reset();
+  }
   index_.OnFilterRequest = nullptr;
   vorgang_ = Vorgang::None;
   model_.Angleichen(ersterBericht_);
+}
+
+void TPGN::Suchen(const TStellungssuche& suche) {
+  // The index is not busy meanwhile: the rows shown are painted from it.
+  suchlauf_ = true;
+  std::vector<int64_t> spiele;
+  TSuchlauf lauf;
+  lauf.OnTrace = [this](int percent, TCancelMode& mode) {
+    if (OnPGNTrace) OnPGNTrace(this, percent, mode);
+  };
+  lauf.OnTreffer = [&](int64_t g, int32_t) {
+    if (index_.OnFilterRequest) {
+      bool zeigen = true;
+      index_.OnFilterRequest(index_.ReadGameHeader(g), zeigen);
+      if (!zeigen) return;
+    }
+    spiele.push_back(g);
+  };
+  try {
+    StellungSuchen(index_, suche, nullptr, lauf);
+  } catch (const std::bad_alloc&) {
+    // the games found so far are listed
+  }
+  suchlauf_ = false;
+  index_.SetRows(spiele);
+  gefunden_ = suche;
+  ersterBericht_ = true;
 }
 
 void TPGN::SortBy(uint8_t key) {

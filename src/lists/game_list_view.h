@@ -3,18 +3,22 @@
 // one fixed row height, several rows markable, a drag source. It raises the
 // described events and hands a chosen game's text to its owner.
 // Invariant: the view's row count follows the index's rows; it catches up at
-// every progress report, so rows appear while a scan or filter runs.
+// the first progress report of a scan or filter and then a few times a
+// second, so rows appear while it runs, and at its end.
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "collections/pgn_index.h"
+#include "collections/position_search.h"
 
 namespace brevaro {
 
@@ -93,13 +97,21 @@ class TPGN : public QListView {
   uint32_t HeaderCut() const { return index_.HeaderCut(); }
   bool IsOpen() const { return index_.IsOpen(); }
   bool IndexComplete() const { return index_.IndexComplete(); }
-  bool Busy() const { return index_.Busy(); }
+  bool Busy() const { return index_.Busy() || suchlauf_; }
   uint8_t SortKey() const { return index_.SortKey(); }
   // Fixed height of every row in pixels.
   int RowHeight() const { return rowHeight_; }
   void setRowHeight(int h);
 
+  // Rebuilds the rows: the games that pass OnFilterRequest and, when a
+  // position search is set, reach its position. The search runs on all cores
+  // (BREVARO_THREADS sets how many threads); the rows shown stay until it
+  // ends, and a stop lists the games found among those checked so far.
   void ApplyFilter();
+  // The position search of the next ApplyFilter; nullopt: none.
+  void SetStellungssuche(std::optional<TStellungssuche> suche) { suche_ = std::move(suche); }
+  // The position search the rows were found by; nullptr when none.
+  const TStellungssuche* Stellungssuche() const { return gefunden_ ? &*gefunden_ : nullptr; }
   void SortBy(uint8_t key);
   int64_t RowCount() const { return index_.RowCount(); }
   int64_t GameCount() const { return index_.GameCount(); }
@@ -148,6 +160,7 @@ class TPGN : public QListView {
  private:
   enum class Vorgang { None, Scan, Filter, Sort };
   void Trace(int percent, TCancelMode& cancelMode);
+  void Suchen(const TStellungssuche& suche);
 
   TPGNIndex index_;
   TPGNModel model_;
@@ -155,6 +168,10 @@ class TPGN : public QListView {
   int rowHeight_ = 16;
   Vorgang vorgang_ = Vorgang::None;
   bool ersterBericht_ = false;  // the next report of the operation starts new rows
+  bool suchlauf_ = false;       // a position search runs
+  QElapsedTimer angeglichen_;   // since the view last heard of new rows
+  std::optional<TStellungssuche> suche_;
+  std::optional<TStellungssuche> gefunden_;
 };
 
 }  // namespace brevaro

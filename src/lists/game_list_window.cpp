@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,6 +38,12 @@ QSpinBox* Jahresfeld(QWidget* parent) {
   feld->setRange(0, 3000);
   feld->setValue(1999);
   return feld;
+}
+
+// The text of entry `k` of a combo box.
+TextBinding Auswahltext(int row, QComboBox* box, int k) {
+  return {row, [box, k] { return box->itemText(k); },
+          [box, k](const QString& text) { box->setItemText(k, text); }};
 }
 
 }  // namespace
@@ -96,6 +103,12 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   cbRemis = new QCheckBox(QStringLiteral("1/2 - 1/2"), pFilter);
   cbVerlust = new QCheckBox(QStringLiteral("0 - 1"), pFilter);
   cbPosition = new QCheckBox(Deutsch(74), pFilter);
+  cbStellungsart = new QComboBox(pFilter);
+  cbStellungsart->setObjectName(QStringLiteral("cbStellungsart"));
+  for (int k = 0; k < 3; ++k) cbStellungsart->addItem(Deutsch(RowPositionModes + k));
+  // Narrow in the panel; the open list shows the entries whole.
+  cbStellungsart->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbStellungsart->setMinimumContentsLength(14);
   bPosition = new QPushButton(Deutsch(75), pFilter);
   bEmpty = new QPushButton(Deutsch(76), pFilter);
   bFilter = new QPushButton(Deutsch(77), pFilter);
@@ -122,7 +135,8 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   zeilen->setContentsMargins(4, 1, 4, 1);
   zeilen->setSpacing(1);
   lSpieler->setMinimumWidth(lEreignis->sizeHint().width());
-  zeilen->addLayout(zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide}, {}, eSpieler));
+  zeilen->addLayout(
+      zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide, cbStellungsart}, {}, eSpieler));
   zeilen->addLayout(
       zeile({lEreignis, eEreignis, lECO, eECO, cbGewinn, cbRemis, cbVerlust}, {}, eEreignis));
   zeilen->addLayout(
@@ -171,20 +185,31 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   PGN1->viewport()->installEventFilter(this);
 
-  Localization().RegisterWindow(
-      this, LanguageWindowKind::GameList,
-      {HeaderText(62, HeaderSections, 0), HeaderText(63, HeaderSections, 1),
-       HeaderText(64, HeaderSections, 2), HeaderText(65, HeaderSections, 3),
-       HeaderText(66, HeaderSections, 4), HintOf(67, HeaderControl), PropertyText(68, lSpieler),
-       PropertyText(69, lEreignis), PropertyText(70, rbWeiss), PropertyText(71, rbSchwarz),
-       PropertyText(72, rbBeide), PropertyText(73, cbZeitraum), PropertyText(74, cbPosition),
-       PropertyText(75, bPosition), PropertyText(76, bEmpty), PropertyText(77, bFilter),
-       HintOf(78, sbOpen), HintOf(79, sbFilter)},
-      [this](bool english) {
-        SearchBrett->setEnglish(english);
-        SpaltenbreitenAnpassen();
-        setMinimumWidth(pFilter->layout()->minimumSize().width());
-      });
+  std::vector<TextBinding> texte = {HeaderText(62, HeaderSections, 0),
+                                    HeaderText(63, HeaderSections, 1),
+                                    HeaderText(64, HeaderSections, 2),
+                                    HeaderText(65, HeaderSections, 3),
+                                    HeaderText(66, HeaderSections, 4),
+                                    HintOf(67, HeaderControl),
+                                    PropertyText(68, lSpieler),
+                                    PropertyText(69, lEreignis),
+                                    PropertyText(70, rbWeiss),
+                                    PropertyText(71, rbSchwarz),
+                                    PropertyText(72, rbBeide),
+                                    PropertyText(73, cbZeitraum),
+                                    PropertyText(74, cbPosition),
+                                    PropertyText(75, bPosition),
+                                    PropertyText(76, bEmpty),
+                                    PropertyText(77, bFilter),
+                                    HintOf(78, sbOpen),
+                                    HintOf(79, sbFilter)};
+  for (int k = 0; k < 3; ++k) texte.push_back(Auswahltext(RowPositionModes + k, cbStellungsart, k));
+  Localization().RegisterWindow(this, LanguageWindowKind::GameList, std::move(texte),
+                                [this](bool english) {
+                                  SearchBrett->setEnglish(english);
+                                  SpaltenbreitenAnpassen();
+                                  setMinimumWidth(pFilter->layout()->minimumSize().width());
+                                });
 }
 
 int TMDIPGN::Spaltenbreite(int k) const {
@@ -232,10 +257,22 @@ bool TMDIPGN::LoadFile(const QString& path) {
 
 void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
+  std::vector<QObject*> alte;
+  for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);
   // Game windows know their games by number: in another file the numbers
-  // mean other games.
-  if (PGN1->FileName() != vorher) DetachGameWindows();
+  // mean other games. Those opened during the scan (a row of the command
+  // line) show the new file's games.
+  if (PGN1->FileName() != vorher) {
+    std::vector<Link> neue;
+    std::erase_if(links_, [&](const Link& l) {
+      if (std::find(alte.begin(), alte.end(), l.window.data()) != alte.end()) return false;
+      neue.push_back(l);
+      return true;
+    });
+    DetachGameWindows();
+    links_ = std::move(neue);
+  }
   setWindowTitle(PfadText(PGN1->FileName()));
 }
 
@@ -322,7 +359,18 @@ TFilterSettings TMDIPGN::FilterSettings() const {
   f.Loss = cbVerlust->isChecked();
   f.Position = cbPosition->isChecked();
   SearchBrett->StellungHolen(f.SearchBoard);
+  f.Stellungsart = static_cast<TStellungsart>(std::clamp(cbStellungsart->currentIndex(), 0, 2));
+  f.SearchSide = SearchBrett->Zug().AmZug < 0 ? -1 : 1;
   return f;
+}
+
+void TMDIPGN::PositionSuchen(const TSchachbrett& brett, const TZug& zug) {
+  if (PGN1->Busy() || !PGN1->IsOpen()) return;
+  SearchBrett->StellungSetzen(brett, zug);
+  cbPosition->setChecked(true);
+  if (cbStellungsart->currentIndex() <= 0) cbStellungsart->setCurrentIndex(1);
+  sbFilter->setChecked(true);
+  bFilterClick();
 }
 
 void TMDIPGN::PGN1FilterRequest(TPGN*, const TEventData& gameHeader, bool& showThisGame) {
@@ -358,6 +406,12 @@ void TMDIPGN::bFilterClick() {
   pFilter->setEnabled(false);
   host_.SetStopFlag(false);
   filter_ = FilterSettings();  // the controls are read once per filter
+  if (filter_.Enabled && filter_.Position && filter_.Stellungsart != TStellungsart::Anfang) {
+    PGN1->SetStellungssuche(TStellungssuche(filter_.SearchBoard, filter_.SearchSide,
+                                            filter_.Stellungsart == TStellungsart::Varianten));
+  } else {
+    PGN1->SetStellungssuche(std::nullopt);
+  }
   PGN1->ApplyFilter();
   pFilter->setEnabled(true);
   Panel1->setEnabled(true);

@@ -16,6 +16,7 @@
 #include "lists/game_list_view.h"
 
 class QCheckBox;
+class QComboBox;
 class QHeaderView;
 class QLabel;
 class QLineEdit;
@@ -82,6 +83,11 @@ class TMDIPGN : public QWidget {
 
   // The filter as the panel's controls hold it.
   TFilterSettings FilterSettings() const;
+  // "Games with this position" of a game window: the search board takes the
+  // position, the position filter asks for it to be reached (in the main
+  // line unless variations were chosen), the filter is switched on and run;
+  // the other filter fields stay. Ignored while the list is busy.
+  void PositionSuchen(const TSchachbrett& brett, const TZug& zug);
 
   // ---- Controls --------------------------------------------------------
   QHeaderView* HeaderControl = nullptr;
@@ -107,6 +113,7 @@ class TMDIPGN : public QWidget {
   QCheckBox* cbRemis = nullptr;
   QCheckBox* cbVerlust = nullptr;
   QCheckBox* cbPosition = nullptr;
+  QComboBox* cbStellungsart = nullptr;  // start position, reached in main line, or variations
   QPushButton* bPosition = nullptr;
   QPushButton* bEmpty = nullptr;
   QPushButton* bFilter = nullptr;

@@ -34,6 +34,14 @@ std::string TListenQuelle::GetGame(int64_t game) {
   return text;
 }
 
+const TStellungssuche* TListenQuelle::Stellungssuche() const {
+  return Liste_ ? Liste_->PGN1->Stellungssuche() : nullptr;
+}
+
+void TListenQuelle::PositionSuchen(const TSchachbrett& brett, const TZug& zug) {
+  if (Liste_) Liste_->PositionSuchen(brett, zug);
+}
+
 void TListenQuelle::NutzerVerbunden(TQuellenNutzer* nutzer) {
   auto* fenster = dynamic_cast<QObject*>(nutzer);
   if (!Liste_ || !fenster) return;

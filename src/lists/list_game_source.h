@@ -27,6 +27,8 @@ class TListenQuelle : public QObject, public TPartienquelle {
   void SetCurrentRow(int64_t row) override;
   int64_t GameOfRow(int64_t row) const override;
   std::string GetGame(int64_t game) override;
+  const TStellungssuche* Stellungssuche() const override;
+  void PositionSuchen(const TSchachbrett& brett, const TZug& zug) override;
   TMDIPGN* Liste() const { return Liste_; }
 
  protected:

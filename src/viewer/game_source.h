@@ -11,9 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "core/position.h"
+
 namespace brevaro {
 
 class TPartienquelle;
+class TStellungssuche;
 
 // Something that shows a game of a source (the game window).
 class TQuellenNutzer {
@@ -43,6 +46,12 @@ class TPartienquelle {
   // The PGN text (bytes as stored) of game number `game`; empty when the
   // game cannot be read.
   virtual std::string GetGame(int64_t game) = 0;
+  // The position search the rows were found by, nullptr when none: a game
+  // opened from the source shows the position it found.
+  virtual const TStellungssuche* Stellungssuche() const { return nullptr; }
+  // Lists the games of the source that reach this position (with the side
+  // to move of `zug`).
+  virtual void PositionSuchen(const TSchachbrett& /*brett*/, const TZug& /*zug*/) {}
 
   // Linking, done by the game window when it takes or drops the source.
   void Verbinden(TQuellenNutzer* nutzer);

@@ -29,6 +29,7 @@
 #include <map>
 
 #include "collections/pgn_file.h"
+#include "collections/position_search.h"
 #include "game/move_text.h"
 #include "languages/language_switcher.h"
 #include "languages/language_table.h"
@@ -249,6 +250,16 @@ TMDIBrett::TMDIBrett(const TSpielfensterRahmen& rahmen, QWidget* parent)
   mMessages->setChecked(true);
   Blind1 = eintrag(98, 99);
   Blind1->setCheckable(true);
+  // Games with this position: the list the game came from lists the games
+  // that reach the notation's current position.
+  puBrett->addSeparator();
+  mPositionSuchen = eintrag(RowGamesWithPosition, RowGamesWithPosition + 1);
+  connect(mPositionSuchen, &QAction::triggered, this, [this] {
+    const TNotationModell& m = Notation1->Modell();
+    if (GameList_) GameList_->PositionSuchen(m.Arbeitsbrett(), m.AktuellerZug());
+  });
+  connect(puBrett, &QMenu::aboutToShow, this,
+          [this] { mPositionSuchen->setEnabled(GameList_ != nullptr); });
   Brett1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Brett1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { puBrett->exec(Brett1->mapToGlobal(p)); });
@@ -359,6 +370,9 @@ void TMDIBrett::SprachenRegistrieren() {
       {126, HintOf(126, sbBack)},         {127, HintOf(127, sbAhead)},
       {128, HintOf(128, sbNext)},
   };
+  bindungen.emplace(RowGamesWithPosition, PropertyText(RowGamesWithPosition, mPositionSuchen));
+  bindungen.emplace(RowGamesWithPosition + 1, HintOf(RowGamesWithPosition + 1, mPositionSuchen));
+
   std::vector<TextBinding> liste;
   for (const RecordedRow& r : RecordedRows()) {
     if (r.kind != LanguageWindowKind::GameWindow) continue;
@@ -484,6 +498,11 @@ void TMDIBrett::QuelleAbgekoppelt() {
 void TMDIBrett::PartieLaden(std::string_view text) {
   Bearbeitung_->Vergessen();
   Notation1->LadePartie(text);
+  // A game found by a position search shows the position found.
+  if (const TStellungssuche* suche = GameList_ ? GameList_->Stellungssuche() : nullptr) {
+    const TTreffer treffer = suche->ErsterTreffer(Notation1->Modell());
+    if (treffer.Knoten) Notation1->Navigation().ZugAnPosition(treffer.Knoten->TextPos);
+  }
   const TEventData& k = Notation1->Modell().Partiedaten.Kopf;
   const bool utf8 = Notation1->Utf8();
   Titel_ = Zusammen(k.White, utf8, false) + QStringLiteral(" - ") + Zusammen(k.Black, utf8, false);

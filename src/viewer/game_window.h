@@ -144,7 +144,8 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   QMenu* muZugbewertung = nullptr;
   QMenu* muStellungsbewertung = nullptr;
   QAction* mKommentar = nullptr;
-  QAction* mRueckgaengig = nullptr;  // Ctrl+Z
+  QAction* mRueckgaengig = nullptr;    // Ctrl+Z
+  QAction* mPositionSuchen = nullptr;  // games of the list with this position
 
   // ---- State ---------------------------------------------------------------
   TPartienquelle* GameList() const { return GameList_; }

@@ -93,6 +93,24 @@ TEST_F(Companion, FilterAndSort) {
   EXPECT_EQ(std::count(frc.aus.begin(), frc.aus.end(), '\n'), 1);
 }
 
+TEST_F(Companion, ListGamesThatReachAPosition) {
+  const std::string p =
+      Schreiben("r.pgn", Spiel("Anna", "Bert", "", "1. e4 e5 2. Nf3 Nc6 3. Bb5 *") +
+                             Spiel("Carl", "Dora", "", "1. d4 (1. e4 e5 2. Nf3 Nc6) 1... d5 *") +
+                             Spiel("Emil", "Anna", "", "1. Nf3 Nc6 2. e4 e5 *"));
+  const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w - - 0 1";
+  EXPECT_EQ(Starten({"list", p, "--reaches", fen, "--threads", "2"}).aus,
+            "1\tAnna - Bert\tTest\t\t*\t4\n3\tEmil - Anna\tTest\t\t*\t4\n");
+  const Ergebnis alle =
+      Starten({"list", p, "--reaches", fen, "--variations", "--sort", "white", "--sort", "white"});
+  EXPECT_EQ(alle.aus.substr(0, alle.aus.find('\n')), "3\tEmil - Anna\tTest\t\t*\t4");
+  EXPECT_EQ(std::count(alle.aus.begin(), alle.aus.end(), '\n'), 3);
+  EXPECT_EQ(Starten({"list", p, "--reaches", fen, "--player", "anna", "--as", "black"}).aus,
+            "3\tEmil - Anna\tTest\t\t*\t4\n");
+  EXPECT_EQ(Starten({"list", p, "--variations"}).code, 2);
+  EXPECT_EQ(Starten({"list", p, "--reaches", "xyz"}).code, 2);
+}
+
 TEST_F(Companion, ListWritesUtf8ForWindows1252Files) {
   const std::string p = Schreiben("latin.pgn", Spiel("M\xFCller",
                                                      "Nu\xF1"

@@ -355,7 +355,7 @@ class GameListTest : public QObject {
     QList<int> zeilen;
     host.onProgress = [&](int percent) {
       if (percent == 0) return;
-      QCOMPARE(w.PGN1->model()->rowCount(), w.PGN1->RowCount());
+      QVERIFY(w.PGN1->model()->rowCount() <= w.PGN1->RowCount());
       zeilen << w.PGN1->model()->rowCount();
     };
     w.LoadFile(viele_);

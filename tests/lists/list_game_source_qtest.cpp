@@ -1,9 +1,13 @@
 // The game window opened from a real game-list window of the samples.
 #include "lists/list_game_source.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -11,6 +15,7 @@
 #include "lists/game_list_view.h"
 #include "lists/game_list_window.h"
 #include "viewer/game_window.h"
+#include "viewer/notation_view.h"
 
 using namespace brevaro;
 
@@ -84,6 +89,66 @@ class ListenquelleTest : public QObject {
     QCOMPARE(w->GameID(), int64_t{-1});
     QVERIFY(!w->bNext->isEnabled());
     QVERIFY(w->windowTitle().startsWith(QStringLiteral("Morphy")));
+  }
+
+  // "Games with this position" lists the games that reach the board's
+  // position; a game opened from that list shows the position found.
+  void gamesWithThisPositionOpenAtTheHit() {
+    QTemporaryDir ordner;
+    const QString pfad = ordner.filePath(QStringLiteral("r.pgn"));
+    QFile datei(pfad);
+    QVERIFY(datei.open(QIODevice::WriteOnly));
+    datei.write(
+        "[Event \"a\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 *\n\n"
+        "[Event \"b\"]\n\n1. d4 (1. e4 e5 2. Nf3 Nc6) 1... d5 *\n\n"
+        "[Event \"c\"]\n\n1. Nf3 Nc6 2. e4 e5 3. Bc4 *\n");
+    datei.close();
+    QMdiArea area;
+    test::FakeHost host(&area);
+    Stumm stumm;
+    TSpielfensterRahmen rahmen;
+    rahmen.Dialoge = &stumm;
+    host.OnOpenGame = [&](TMDIPGN* list, const std::string& text, int64_t id) {
+      TMDIBrett::Oeffnen(area, ListenQuelle(list), id, text, rahmen);
+    };
+    TMDIPGN liste(host);
+    QVERIFY(liste.LoadFile(pfad));
+    liste.PGN1->MarkOnly(0);
+    liste.PGN1->OpenCurrentGame();
+    auto* w = qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+    QVERIFY(w);
+    for (int i = 0; i < 4; ++i) w->Notation1->ZugVor();
+    const TSchachbrett ziel = w->Notation1->Modell().Arbeitsbrett();
+    emit w->puBrett->aboutToShow();
+    QVERIFY(w->mPositionSuchen->isEnabled());
+    w->mPositionSuchen->trigger();
+    QVERIFY(liste.sbFilter->isChecked());
+    QCOMPARE(liste.cbStellungsart->currentIndex(), 1);
+    QCOMPARE(liste.PGN1->RowCount(), int64_t{2});
+    QCOMPARE(liste.PGN1->GameOfRow(1), int64_t{2});
+
+    // The transposed game opens at its fourth move; with variations the
+    // second game opens inside its variation.
+    const auto oeffnen = [&](int64_t zeile) {
+      liste.PGN1->MarkOnly(zeile);
+      liste.PGN1->OpenCurrentGame();
+      return qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+    };
+    TMDIBrett* zweites = oeffnen(1);
+    QVERIFY(zweites && zweites != w);
+    QVERIFY(zweites->Notation1->Modell().Aktuell);
+    QVERIFY(zweites->Notation1->Modell().Arbeitsbrett() == ziel);
+    liste.cbStellungsart->setCurrentIndex(2);
+    liste.bFilterClick();
+    QCOMPARE(liste.PGN1->RowCount(), int64_t{3});
+    TMDIBrett* variante = oeffnen(1);
+    QCOMPARE(variante->GameID(), int64_t{1});
+    QVERIFY(variante->Notation1->Modell().Arbeitsbrett() == ziel);
+
+    // A game window without a list cannot search.
+    TMDIBrett* allein = TMDIBrett::Oeffnen(area, nullptr, -1, "1. e4 *", rahmen);
+    emit allein->puBrett->aboutToShow();
+    QVERIFY(!allein->mPositionSuchen->isEnabled());
   }
 
   void aClosedGameWindowLeavesTheList() {

@@ -21,6 +21,7 @@
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
 #include "collections/pgn_index.h"
+#include "collections/position_search.h"
 #include "core/moves.h"
 #include "core/position.h"
 #include "game/notation_model.h"
@@ -160,6 +161,74 @@ int Count(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Rows are written through this buffer, a block at a time.
+class TAusgabe {
+ public:
+  ~TAusgabe() { Leeren(); }
+  std::string& Puffer() { return aus_; }
+  void Zeile() {
+    if (aus_.size() > (1 << 16)) Leeren();
+  }
+  bool Leeren() {
+    const bool ok = std::fwrite(aus_.data(), 1, aus_.size(), stdout) == aus_.size();
+    aus_.clear();
+    return ok;
+  }
+
+ private:
+  std::string aus_;
+};
+
+// A row of the list, with the ply of the position search when there is one.
+void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply) {
+  const TRowTexts t = RowTexts(kopf, g);
+  aus += t.Number;
+  aus += '\t';
+  aus += AlsUtf8(t.Players);
+  aus += '\t';
+  aus += AlsUtf8(t.Source);
+  aus += '\t';
+  aus += t.Year;
+  aus += '\t';
+  aus += AlsUtf8(t.Result);
+  if (ply >= 0) {
+    aus += '\t';
+    aus += std::to_string(ply);
+  }
+  aus += '\n';
+}
+
+// Reads the headers of games given one by one in ascending order, a batch at a
+// time, and hands on those that pass the filter with the number given with
+// them.
+class TKopfStapel {
+ public:
+  TKopfStapel(TPGNIndex& index, const TFilterSettings& filter,
+              std::function<void(int64_t g, const TEventData& kopf, int32_t wert)> f)
+      : index_(index), filter_(filter), f_(std::move(f)) {}
+  void Hinzu(int64_t g, int32_t wert) {
+    spiele_.push_back(g);
+    werte_.push_back(wert);
+    if (spiele_.size() >= 4096) Leeren();
+  }
+  void Leeren() {
+    size_t i = 0;
+    index_.ReadGameHeaders(spiele_, [&](int64_t g, const TEventData& kopf) {
+      const int32_t wert = werte_[i++];
+      if (!filter_.Enabled || FilterRequest(filter_, kopf)) f_(g, kopf, wert);
+    });
+    spiele_.clear();
+    werte_.clear();
+  }
+
+ private:
+  TPGNIndex& index_;
+  const TFilterSettings& filter_;
+  std::function<void(int64_t, const TEventData&, int32_t)> f_;
+  std::vector<int64_t> spiele_;
+  std::vector<int32_t> werte_;
+};
+
 int List(const std::vector<std::string>& args) {
   if (Hilfe(args)) {
     std::cout << kListHelp;
@@ -175,8 +244,16 @@ int List(const std::vector<std::string>& args) {
   std::string datei;
   TFilterSettings filter;
   std::vector<uint8_t> sortierungen;
+  bool stellungSuchen = false, varianten = false;
+  TSchachbrett ziel = LeeresBrett;
+  TZug zielZug;
+  int64_t threads = 0;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--variations") {
+      varianten = true;
+      continue;
+    }
     const bool mitWert = a.size() > 2 && a.compare(0, 2, "--") == 0;
     if (!mitWert) {
       if (!datei.empty()) return Fehler("list takes one FILE; unexpected " + a);
@@ -226,6 +303,17 @@ int List(const std::vector<std::string>& args) {
       if (!FENToStellung(w, filter.SearchBoard, zug, zugnummer))
         return Fehler("--position: not a FEN position: " + w);
       filter.Position = true;
+    } else if (a == "--reaches") {
+      uint16_t zugnummer = 1;
+      ziel = LeeresBrett;
+      if (!FENToStellung(w, ziel, zielZug, zugnummer))
+        return Fehler("--reaches: not a FEN position: " + w);
+      stellungSuchen = true;
+      continue;
+    } else if (a == "--threads") {
+      if (!Zahl(w, threads) || threads < 1 || threads > 64)
+        return Fehler("--threads takes a number from 1 to 64, not " + w);
+      continue;
     } else if (a == "--sort") {
       const auto k = schluessel.find(w);
       if (k == schluessel.end()) return Fehler("--sort: unknown key " + w);
@@ -237,63 +325,87 @@ int List(const std::vector<std::string>& args) {
     filter.Enabled = true;
   }
   if (datei.empty()) return Fehler(std::string("list needs a FILE\n") + kListHelp);
+  if (varianten && !stellungSuchen) return Fehler("--variations needs --reaches");
 
   TPGNIndex index;
   std::string meldung;
   if (!Oeffnen(index, datei, meldung)) return Fehler(meldung);
-  if (filter.Enabled) {
+  TAusgabe ausgabe;
+  const bool sortiert = !sortierungen.empty();
+  // Games found by the position search with their ply, in file order, when
+  // the rows are sorted.
+  std::vector<std::pair<int64_t, int32_t>> gefunden;
+  TKopfStapel stapel(index, filter, [&](int64_t g, const TEventData& kopf, int32_t ply) {
+    if (sortiert) {
+      gefunden.emplace_back(g, ply);
+    } else {
+      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply);
+      ausgabe.Zeile();
+    }
+  });
+
+  if (stellungSuchen) {
+    const TStellungssuche suche(ziel, zielZug.AmZug, varianten);
+    TSuchlauf lauf;
+    lauf.Threads = static_cast<int>(threads);
+    if (::isatty(2)) lauf.OnTrace = Fortschritt;
+    lauf.OnTreffer = [&](int64_t g, int32_t ply) { stapel.Hinzu(g, ply); };
+    StellungSuchen(index, suche, nullptr, lauf);
+    stapel.Leeren();
+    if (!sortiert) return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
+    std::vector<int64_t> spiele;
+    spiele.reserve(gefunden.size());
+    for (const auto& [g, ply] : gefunden) spiele.push_back(g);
+    index.SetRows(spiele);
+  } else if (!sortiert) {
+    // Streamed in file order: the headers are read a batch at a time.
+    for (int64_t g = 0; g < index.GameCount(); ++g) stapel.Hinzu(g, -1);
+    stapel.Leeren();
+    return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
+  } else if (filter.Enabled) {
     index.OnFilterRequest = [&filter](const TEventData& kopf, bool& zeigen) {
       zeigen = FilterRequest(filter, kopf);
     };
     index.ApplyFilter();
   }
   for (uint8_t k : sortierungen) index.SortBy(k);
+  const auto plyVon = [&](int64_t g) {
+    const auto p = std::lower_bound(gefunden.begin(), gefunden.end(), std::make_pair(g, -1));
+    return p != gefunden.end() && p->first == g ? p->second : -1;
+  };
 
-  // The lines are made in file order, where reading the headers is fast, and
-  // written in display order.
+  // Only the rows' game numbers are kept: the lines are made a large block of
+  // rows at a time, each block's headers read in file order through the
+  // index's window, and written in display order.
   const int64_t zeilen = index.RowCount();
-  std::vector<int64_t> spiele(static_cast<size_t>(zeilen));
-  std::vector<int64_t> zeileVon(static_cast<size_t>(index.GameCount()), -1);
-  for (int64_t r = 0; r < zeilen; ++r) {
-    spiele[r] = index.GameOfRow(r);
-    zeileVon[spiele[r]] = r;
-  }
-  std::sort(spiele.begin(), spiele.end());
+  constexpr int64_t Block = 1 << 18;
+  std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
+  std::vector<int64_t> spiele, anfang;
+  std::vector<int32_t> linie;  // the line of each position in the block
   std::string text;
-  std::vector<int64_t> anfang(static_cast<size_t>(zeilen) + 1);
-  std::vector<int64_t> reihenfolge;  // row of each line in `text`
-  reihenfolge.reserve(static_cast<size_t>(zeilen));
-  index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
-    const TRowTexts t = RowTexts(kopf, g);
-    anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
-    reihenfolge.push_back(zeileVon[g]);
-    text += t.Number;
-    text += '\t';
-    text += AlsUtf8(t.Players);
-    text += '\t';
-    text += AlsUtf8(t.Source);
-    text += '\t';
-    text += t.Year;
-    text += '\t';
-    text += AlsUtf8(t.Result);
-    text += '\n';
-  });
-  anfang[reihenfolge.size()] = static_cast<int64_t>(text.size());
-  std::vector<int64_t> zeileZuLinie(static_cast<size_t>(zeilen));
-  for (size_t i = 0; i < reihenfolge.size(); ++i)
-    zeileZuLinie[reihenfolge[i]] = static_cast<int64_t>(i);
-  std::string aus;
-  for (int64_t r = 0; r < zeilen; ++r) {
-    const int64_t i = zeileZuLinie[r];
-    aus.append(text, static_cast<size_t>(anfang[i]),
-               static_cast<size_t>(anfang[i + 1] - anfang[i]));
-    if (aus.size() > (1 << 16)) {
-      std::fwrite(aus.data(), 1, aus.size(), stdout);
-      aus.clear();
+  for (int64_t von = 0; von < zeilen; von += Block) {
+    const int64_t bis = std::min(zeilen, von + Block);
+    block.clear();
+    for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
+    std::sort(block.begin(), block.end());
+    spiele.clear();
+    for (const auto& [g, i] : block) spiele.push_back(g);
+    text.clear();
+    anfang.clear();
+    linie.assign(block.size(), 0);
+    index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
+      linie[static_cast<size_t>(block[anfang.size()].second)] = static_cast<int32_t>(anfang.size());
+      anfang.push_back(static_cast<int64_t>(text.size()));
+      ZeileAnhaengen(text, g, kopf, stellungSuchen ? plyVon(g) : -1);
+    });
+    anfang.push_back(static_cast<int64_t>(text.size()));
+    for (const int32_t k : linie) {
+      ausgabe.Puffer().append(text, static_cast<size_t>(anfang[k]),
+                              static_cast<size_t>(anfang[k + 1] - anfang[k]));
+      ausgabe.Zeile();
     }
   }
-  std::fwrite(aus.data(), 1, aus.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 // A notation model that keeps the Fischer Random information it is given, as
