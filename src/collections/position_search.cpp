@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "core/moves.h"
+#include "game/tree.h"
 
 namespace brevaro {
 
@@ -401,6 +402,7 @@ int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,
     } catch (const std::exception&) {
       stopp = true;  // out of memory: the blocks done so far count
     }
+    FreilistenLeeren();  // the thread's recycled tree nodes go with it
     --laufend;
     signal.notify_one();
   };
