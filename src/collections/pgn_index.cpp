@@ -884,24 +884,15 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
     }
     signal.notify_one();
   };
+  // The ranges are read by threads of their own while this one reports the
+  // progress; a range no thread could be started for is read here.
   std::vector<std::thread> arbeiter;
-  std::vector<int64_t> selbst;  // ranges no thread could be started for
-  for (int64_t t = 1; t < threads; ++t) {
+  std::vector<int64_t> selbst;
+  for (int64_t t = 0; t < threads; ++t) {
     try {
       arbeiter.emplace_back(arbeiten, t);
     } catch (const std::system_error&) {
       selbst.push_back(t);
-    }
-  }
-  // The first range is read here when it is the only one; otherwise this
-  // thread reports the progress while it is read by a thread of its own.
-  if (threads == 1) {
-    arbeiten(0);
-  } else {
-    try {
-      arbeiter.emplace_back(arbeiten, 0);
-    } catch (const std::system_error&) {
-      selbst.push_back(0);
     }
   }
   for (const int64_t t : selbst) arbeiten(t);
