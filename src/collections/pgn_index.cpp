@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <condition_variable>
@@ -154,6 +155,24 @@ int TagZeilePruefen(const char* b, size_t n, size_t z, size_t k, bool dateiende,
   return i < grenze && b[i] == '"' ? 1 : 0;
 }
 
+// The first LF, CR or zero byte of `text` from `s` on, or its size; eight
+// bytes at a time, since every byte of a tag section is looked at.
+size_t TagZeilenEnde(std::string_view text, size_t s) {
+  constexpr uint64_t Eins = 0x0101010101010101, Hoch = 0x8080808080808080;
+  // The lowest high bit set marks the first zero byte (little-endian).
+  const auto null = [](uint64_t x) { return (x - Eins) & ~x & Hoch; };
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; s + 8 <= text.size(); s += 8) {
+      uint64_t w;
+      std::memcpy(&w, text.data() + s, 8);
+      const uint64_t m = null(w ^ (Eins * '\n')) | null(w ^ (Eins * '\r')) | null(w);
+      if (m != 0) return s + static_cast<size_t>(std::countr_zero(m) / 8);
+    }
+  }
+  while (s < text.size() && text[s] != '\n' && text[s] != '\r' && text[s] != '\0') ++s;
+  return s;
+}
+
 // How far TagAbschnitt got: the prefix ended before the tag section did
 // (Offen), the text holds nothing but blanks (Leer), or the section was read.
 enum class TAbschnitt { Offen, Leer, Gelesen };
@@ -168,8 +187,7 @@ TAbschnitt TagAbschnitt(std::string_view text, bool vollstaendig, F&& f) {
   if (s == text.size() && !vollstaendig) return TAbschnitt::Offen;
   if (s == text.size() || text[s] == '\0') return TAbschnitt::Leer;
   for (;;) {
-    size_t e = s;
-    while (e < text.size() && text[e] != '\n' && text[e] != '\r' && text[e] != '\0') ++e;
+    const size_t e = TagZeilenEnde(text, s);
     const bool letzte = e == text.size() || text[e] == '\0';
     if (e == text.size() && !vollstaendig) return TAbschnitt::Offen;
     if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
