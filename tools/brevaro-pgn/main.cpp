@@ -180,18 +180,26 @@ class TAusgabe {
   std::string aus_;
 };
 
+// `text` as UTF-8 (see AlsUtf8), appended without a copy when it is UTF-8.
+void Utf8Anhaengen(std::string& aus, std::string_view text) {
+  if (IstUtf8(text))
+    aus += text;
+  else
+    aus += Windows1252ZuUtf8(text);
+}
+
 // A row of the list, with the ply of the position search when there is one.
 void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply) {
   const TRowTexts t = RowTexts(kopf, g);
   aus += t.Number;
   aus += '\t';
-  aus += AlsUtf8(t.Players);
+  Utf8Anhaengen(aus, t.Players);
   aus += '\t';
-  aus += AlsUtf8(t.Source);
+  Utf8Anhaengen(aus, t.Source);
   aus += '\t';
   aus += t.Year;
   aus += '\t';
-  aus += AlsUtf8(t.Result);
+  Utf8Anhaengen(aus, t.Result);
   if (ply >= 0) {
     aus += '\t';
     aus += std::to_string(ply);
