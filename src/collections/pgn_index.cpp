@@ -753,7 +753,7 @@ class TSchluesselMenge {
       frei_ = bloecke_.back().get();
       rest_ = Block;
     }
-    std::memcpy(frei_, text.data(), text.size());
+    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
     const auto nummer = static_cast<uint32_t>(texte_.size());
     texte_.emplace_back(frei_, text.size());
     frei_ += text.size();
