@@ -125,7 +125,10 @@ class TPGNIndex {
   // dropped), as a filter decided elsewhere would. Ignored while Busy.
   void SetRows(const std::vector<int64_t>& gameIds);
   // Orders the rows by a header field (1..11), restores file order (0), or
-  // reverses the rows when `key` is the current key.
+  // reverses the rows when `key` is the current key. The texts SortKeyText
+  // gives are compared as bytes; the keys are read by StandardThreads()
+  // threads while the calling thread reports the progress. A stop while the
+  // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
 
   // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
