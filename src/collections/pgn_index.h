@@ -71,9 +71,9 @@ enum TSortKey : uint8_t {
   skMoveCount,
 };
 
-// A window of the file that GameTextView reads games through, and its copy
-// of a game too long for the window. Threads that read games of one index at
-// the same time each use their own.
+// A window of the file that GameTextView (and ReadGameHeader with a window)
+// reads games through, and its copy of a game too long for the window. Threads that read games of
+// one index at the same time each use their own.
 struct TTextFenster {
   std::vector<char> Daten;
   int64_t Start = 0;
