@@ -258,6 +258,60 @@ std::string_view WertAnsicht(std::string_view zeile, std::string& puffer) {
   return puffer;
 }
 
+// Reads the fields a list row shows (White, Black, Event, Site, Year and
+// Result) as KopfLesen does; the record's other fields are left as they are.
+bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
+  static const TEventData vorgabe;
+  kopf.White = vorgabe.White;
+  kopf.Black = vorgabe.Black;
+  kopf.Event.clear();
+  kopf.Site.clear();
+  kopf.Result = vorgabe.Result;
+  kopf.Year = 0;
+  std::string kurz, puffer;
+  const auto ohneFragezeichen = [](std::string_view w) {
+    return w == "?" ? std::string_view() : w;
+  };
+  const TAbschnitt a = TagAbschnitt(text, vollstaendig, [&](std::string_view zeile) {
+    if (zeile.size() < 6) return;
+    std::string* feld = nullptr;
+    bool fragezeichen = true;
+    switch (zeile[1] & ~0x20) {  // the tag name's first letter in upper case
+      case 'W':
+        if (BeginntMit(zeile, "[WHITE ")) feld = &kopf.White;
+        break;
+      case 'B':
+        if (BeginntMit(zeile, "[BLACK ")) feld = &kopf.Black;
+        break;
+      case 'E':
+        if (BeginntMit(zeile, "[EVENT ")) feld = &kopf.Event;
+        break;
+      case 'S':
+        if (BeginntMit(zeile, "[SITE ")) feld = &kopf.Site;
+        break;
+      case 'R':
+        if (BeginntMit(zeile, "[RESULT ")) feld = &kopf.Result;
+        fragezeichen = false;
+        break;
+      case 'D':
+        if (BeginntMit(zeile, "[DATE "))
+          kopf.Year = std::max(
+              0, TagZahl(WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer).substr(0, 4)));
+        return;
+      default:
+        return;
+    }
+    if (!feld) return;
+    const std::string_view wert = WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer);
+    feld->assign(fragezeichen ? ohneFragezeichen(wert) : wert);
+  });
+  if (a == TAbschnitt::Leer) {
+    kopf.White = "Error";
+    kopf.Black = "...";
+  }
+  return a != TAbschnitt::Offen;
+}
+
 // The text a sort key compares for a game, read from the start of its text
 // (as much as ReadGameHeader reads) without filling a whole header: the same
 // text as TPGNIndex::SortKeyText of the header ReadGameHeader gives.
@@ -1074,9 +1128,10 @@ std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) c
 }
 
 uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
-                                   bool einzeln) const {
+                                   bool einzeln, bool nurListe) const {
+  const auto lesen = nurListe ? ListenKopfLesen : KopfLesen;
   if (!einzeln) {
-    KopfLesen(KopfText(gameIndex, fenster), true, kopf);
+    lesen(KopfText(gameIndex, fenster), true, kopf);
     return KopfKuerzen(kopf);
   }
   // As much of the game as its tag section needs, read directly.
@@ -1088,7 +1143,7 @@ uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFen
     const int64_t n = menge > 0 ? ReadAt(e.StartPos, fenster.Kopie.data(), menge) : 0;
     fenster.Kopie.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
     const bool alles = n < menge || menge >= laenge;
-    if (KopfLesen(fenster.Kopie, alles, kopf) || alles) break;
+    if (lesen(fenster.Kopie, alles, kopf) || alles) break;
   }
   return KopfKuerzen(kopf);
 }

@@ -162,10 +162,12 @@ class TPGNIndex {
   // The same into `kopf` through the caller's window (see GameTextView);
   // returns the fields cut as TGekuerzt bits. `einzeln`: the games asked for
   // lie far apart, so only each one's tag section is read (into the window's
-  // copy) rather than the file between them. Safe in several threads at once,
-  // each with its window and record, while the index itself is not changed.
+  // copy) rather than the file between them. `nurListe`: only the fields a
+  // list row shows (White, Black, Event, Site, Year, Result) are read, the
+  // others are left as they are. Safe in several threads at once, each with
+  // its window and record, while the index itself is not changed.
   uint32_t ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
-                          bool einzeln = false) const;
+                          bool einzeln = false, bool nurListe = false) const;
   // Reads the headers of these games one after the other, each into
   // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
   // Ignored while Busy.

@@ -587,8 +587,22 @@ TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
     }
   }
   ::unsetenv("BREVARO_THREADS");
+  // The row texts read from a game's header alone or through a window, whole
+  // or only the fields a row shows, are those of the whole header.
+  TTextFenster fenster;
+  TEventData kopf;
+  for (int64_t g = 0; g < index.GameCount(); ++g) {
+    const TRowTexts ganz = RowTexts(index.ReadGameHeader(g), g);
+    for (const int art : {0, 1, 2, 3}) {
+      index.ReadGameHeader(g, kopf, fenster, art & 1, art & 2);
+      const TRowTexts t = RowTexts(kopf, g);
+      ASSERT_EQ(std::tie(t.Players, t.Source, t.Year, t.Result),
+                std::tie(ganz.Players, ganz.Source, ganz.Year, ganz.Result))
+          << "game " << g << ", way " << art;
+    }
+  }
   // A filtered subset of the rows sorts the same way.
-  index.OnFilterRequest = [](const TEventData& kopf, bool& zeigen) { zeigen = kopf.WhiteElo != 1; };
+  index.OnFilterRequest = [](const TEventData& k, bool& zeigen) { zeigen = k.WhiteElo != 1; };
   index.ApplyFilter();
   const std::vector<int64_t> erwartet = AlteSortierung(index, skBlack);
   index.SortBy(skBlack);

@@ -417,7 +417,7 @@ int List(const std::vector<std::string>& args) {
       d.Anfang.clear();
       for (int64_t i = anzahl * t / teile; i < anzahl * (t + 1) / teile; ++i) {
         const int64_t g = block[static_cast<size_t>(i)].first;
-        index.ReadGameHeader(g, d.Kopf, d.Fenster, einzeln);
+        index.ReadGameHeader(g, d.Kopf, d.Fenster, einzeln, true);
         d.Anfang.push_back(d.Text.size());
         ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1);
       }
