@@ -6,16 +6,25 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <bit>
 #include <cerrno>
+#include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <numeric>
+#include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "collections/encoding.h"
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
+#include "collections/position_search.h"
 
 namespace brevaro {
 
@@ -146,49 +155,221 @@ int TagZeilePruefen(const char* b, size_t n, size_t z, size_t k, bool dateiende,
   return i < grenze && b[i] == '"' ? 1 : 0;
 }
 
+// The first LF, CR or zero byte of `text` from `s` on, or its size; eight
+// bytes at a time, since every byte of a tag section is looked at.
+size_t TagZeilenEnde(std::string_view text, size_t s) {
+  constexpr uint64_t Eins = 0x0101010101010101, Hoch = 0x8080808080808080;
+  // The lowest high bit set marks the first zero byte (little-endian).
+  const auto null = [](uint64_t x) { return (x - Eins) & ~x & Hoch; };
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; s + 8 <= text.size(); s += 8) {
+      uint64_t w;
+      std::memcpy(&w, text.data() + s, 8);
+      const uint64_t m = null(w ^ (Eins * '\n')) | null(w ^ (Eins * '\r')) | null(w);
+      if (m != 0) return s + static_cast<size_t>(std::countr_zero(m) / 8);
+    }
+  }
+  while (s < text.size() && text[s] != '\n' && text[s] != '\r' && text[s] != '\0') ++s;
+  return s;
+}
+
+// How far TagAbschnitt got: the prefix ended before the tag section did
+// (Offen), the text holds nothing but blanks (Leer), or the section was read.
+enum class TAbschnitt { Offen, Leer, Gelesen };
+
+// Hands every tag line of the tag section at the start of `text` (see
+// ReadGameHeader), trimmed, to `f`. The text ends at its first zero byte.
+// `vollstaendig`: `text` is all there is to read; otherwise it is a prefix.
+template <class F>
+TAbschnitt TagAbschnitt(std::string_view text, bool vollstaendig, F&& f) {
+  size_t s = 0;
+  while (s < text.size() && text[s] != '\0' && static_cast<unsigned char>(text[s]) <= ' ') ++s;
+  if (s == text.size() && !vollstaendig) return TAbschnitt::Offen;
+  if (s == text.size() || text[s] == '\0') return TAbschnitt::Leer;
+  for (;;) {
+    const size_t e = TagZeilenEnde(text, s);
+    const bool letzte = e == text.size() || text[e] == '\0';
+    if (e == text.size() && !vollstaendig) return TAbschnitt::Offen;
+    if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
+      return TAbschnitt::Offen;  // CR LF or CR alone: the next byte decides
+    }
+    const std::string_view roh = text.substr(s, e - s);
+    const std::string_view zeile = Getrimmt(roh);
+    if (!zeile.empty() && zeile[0] != '%') {
+      if (TagZeilenName(roh).empty()) return TAbschnitt::Gelesen;
+      f(zeile);
+    }
+    if (letzte) return TAbschnitt::Gelesen;
+    s = e + 1;
+    if (text[e] == '\r' && s < text.size() && text[s] == '\n') ++s;
+    if (s >= text.size()) return vollstaendig ? TAbschnitt::Gelesen : TAbschnitt::Offen;
+  }
+}
+
+// A tag line as the tag reader gets it: a long one with only the start of its
+// value, closed early (the list cuts the value anyway), in `kurz`.
+std::string_view TagZeileFuerListe(std::string_view zeile, std::string& kurz) {
+  if (zeile.size() <= LangeTagZeile) return zeile;
+  const size_t wert = zeile.find('"') + 1;
+  kurz.assign(zeile.substr(0, wert + LangeTagZeile - TagZeilenKopf));
+  kurz += "\"]";
+  return kurz;
+}
+
 // Reads the tag section from the start of `text` (see ReadGameHeader). The
 // text ends at its first zero byte. `vollstaendig`: `text` is all there is to
 // read. Otherwise it is a prefix, and false means the prefix ended before the
 // tag section did.
 bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
   KopfdatenLoeschen(kopf);
-  size_t s = 0;
-  while (s < text.size() && text[s] != '\0' && static_cast<unsigned char>(text[s]) <= ' ') ++s;
-  if (s == text.size() && !vollstaendig) return false;
-  if (s == text.size() || text[s] == '\0') {
+  std::string kurz;
+  const TAbschnitt a = TagAbschnitt(text, vollstaendig, [&](std::string_view zeile) {
+    TagZeileLesen(kopf, TagZeileFuerListe(zeile, kurz));
+  });
+  if (a == TAbschnitt::Leer) {
     kopf.White = "Error";
     kopf.Black = "...";
-    return true;
   }
-  std::string kurz;
-  for (;;) {
-    size_t e = s;
-    while (e < text.size() && text[e] != '\n' && text[e] != '\r' && text[e] != '\0') ++e;
-    const bool letzte = e == text.size() || text[e] == '\0';
-    if (e == text.size() && !vollstaendig) return false;
-    if (!vollstaendig && text[e] == '\r' && e + 1 == text.size()) {
-      return false;  // CR LF or CR alone: the next byte decides
-    }
-    const std::string_view roh = text.substr(s, e - s);
-    const std::string_view zeile = Getrimmt(roh);
-    if (!zeile.empty() && zeile[0] != '%') {
-      if (TagZeilenName(roh).empty()) return true;
-      if (zeile.size() > LangeTagZeile) {
-        // Only the start of a long value is needed: close it early.
-        const size_t wert = zeile.find('"') + 1;
-        kurz.assign(zeile.substr(0, wert + LangeTagZeile - TagZeilenKopf));
-        kurz += "\"]";
-        TagZeileLesen(kopf, kurz);
-      } else {
-        TagZeileLesen(kopf, zeile);
-      }
-    }
-    if (letzte) return true;
-    s = e + 1;
-    if (text[e] == '\r' && s < text.size() && text[s] == '\n') ++s;
-    if (s >= text.size()) return vollstaendig;
-  }
+  return a != TAbschnitt::Offen;
 }
+
+// Case-insensitive test for an upper-case prefix, as the tag reader makes it.
+bool BeginntMit(std::string_view zeile, std::string_view praefix) {
+  if (zeile.size() < praefix.size()) return false;
+  for (size_t i = 0; i < praefix.size(); ++i) {
+    char c = zeile[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != praefix[i]) return false;
+  }
+  return true;
+}
+
+// The value of a tag line as TagWert reads it, without a copy unless it holds
+// a backslash.
+std::string_view WertAnsicht(std::string_view zeile, std::string& puffer) {
+  const size_t auf = zeile.find('"');
+  if (auf == std::string_view::npos) return {};
+  const size_t klammer = zeile.rfind(']');
+  size_t zu = zeile.rfind('"', klammer == std::string_view::npos ? zeile.size() : klammer);
+  if (zu == auf) zu = zeile.size();
+  const std::string_view roh = zeile.substr(auf + 1, zu - auf - 1);
+  if (roh.find('\\') == std::string_view::npos) return roh;
+  puffer = TagWert(zeile);
+  return puffer;
+}
+
+// Reads the fields a list row shows (White, Black, Event, Site, Year and
+// Result) as KopfLesen does; the record's other fields are left as they are.
+bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
+  static const TEventData vorgabe;
+  kopf.White = vorgabe.White;
+  kopf.Black = vorgabe.Black;
+  kopf.Event.clear();
+  kopf.Site.clear();
+  kopf.Result = vorgabe.Result;
+  kopf.Year = 0;
+  std::string kurz, puffer;
+  const auto ohneFragezeichen = [](std::string_view w) {
+    return w == "?" ? std::string_view() : w;
+  };
+  const TAbschnitt a = TagAbschnitt(text, vollstaendig, [&](std::string_view zeile) {
+    if (zeile.size() < 6) return;
+    std::string* feld = nullptr;
+    bool fragezeichen = true;
+    switch (zeile[1] & ~0x20) {  // the tag name's first letter in upper case
+      case 'W':
+        if (BeginntMit(zeile, "[WHITE ")) feld = &kopf.White;
+        break;
+      case 'B':
+        if (BeginntMit(zeile, "[BLACK ")) feld = &kopf.Black;
+        break;
+      case 'E':
+        if (BeginntMit(zeile, "[EVENT ")) feld = &kopf.Event;
+        break;
+      case 'S':
+        if (BeginntMit(zeile, "[SITE ")) feld = &kopf.Site;
+        break;
+      case 'R':
+        if (BeginntMit(zeile, "[RESULT ")) feld = &kopf.Result;
+        fragezeichen = false;
+        break;
+      case 'D':
+        if (BeginntMit(zeile, "[DATE "))
+          kopf.Year = std::max(
+              0, TagZahl(WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer).substr(0, 4)));
+        return;
+      default:
+        return;
+    }
+    if (!feld) return;
+    const std::string_view wert = WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer);
+    feld->assign(fragezeichen ? ohneFragezeichen(wert) : wert);
+  });
+  if (a == TAbschnitt::Leer) {
+    kopf.White = "Error";
+    kopf.Black = "...";
+  }
+  return a != TAbschnitt::Offen;
+}
+
+// The text a sort key compares for a game, read from the start of its text
+// (as much as ReadGameHeader reads) without filling a whole header: the same
+// text as TPGNIndex::SortKeyText of the header ReadGameHeader gives.
+class TSchluesselLeser {
+ public:
+  explicit TSchluesselLeser(uint8_t key) : key_(key) {
+    static constexpr std::array<std::string_view, skMoveCount + 1> Praefixe = {
+        "",         "[WHITE ", "[BLACK ", "[EVENT ",    "[ANNOTATOR ", "[SITE ",
+        "[RESULT ", "[ECO ",   "[DATE ",  "[WHITEELO ", "[BLACKELO ",  "[PLYCOUNT "};
+    praefix_ = Praefixe[key];
+  }
+
+  std::string_view Schluessel(std::string_view text) {
+    std::string_view wert;
+    int32_t zahl = 0;
+    const TAbschnitt a = TagAbschnitt(text, true, [&](std::string_view zeile) {
+      if (!BeginntMit(zeile, praefix_)) return;
+      wert = WertAnsicht(TagZeileFuerListe(zeile, kurz_), puffer_);
+      if (key_ == skYear) {
+        zahl = std::max(0, TagZahl(wert.substr(0, 4)));
+      } else if (key_ == skWhiteElo || key_ == skBlackElo) {
+        zahl = TagZahl(wert);
+      } else if (key_ == skMoveCount) {
+        const int32_t p = TagZahl(wert);
+        zahl = p <= 0 ? 0 : p / 2 + 1;
+      } else {
+        // Copied: the next line may reuse the buffers the view points into.
+        letzter_.assign(wert);
+        gefunden_ = true;
+      }
+    });
+    if (key_ >= skYear) {
+      const auto [ende, fehler] =
+          std::to_chars(zahlText_.data(), zahlText_.data() + zahlText_.size(), zahl);
+      return std::string_view(zahlText_.data(), static_cast<size_t>(ende - zahlText_.data()));
+    }
+    std::string_view ergebnis;
+    if (a == TAbschnitt::Leer) {
+      ergebnis = key_ == skWhite ? "Error" : key_ == skBlack ? "..." : key_ == skResult ? "*" : "";
+    } else if (!gefunden_) {
+      ergebnis = key_ == skWhite || key_ == skBlack ? "N.N." : key_ == skResult ? "*" : "";
+    } else {
+      ergebnis = letzter_;
+      if (ergebnis == "?" &&
+          (key_ == skWhite || key_ == skBlack || key_ == skEvent || key_ == skSite))
+        ergebnis = {};
+    }
+    gefunden_ = false;
+    return ListenWert(ergebnis);
+  }
+
+ private:
+  uint8_t key_;
+  std::string_view praefix_;
+  std::string kurz_, puffer_, letzter_;
+  bool gefunden_ = false;
+  std::array<char, 16> zahlText_{};
+};
 
 }  // namespace
 
@@ -611,6 +792,42 @@ std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
   }
 }
 
+namespace {
+
+// The sort keys of one thread's rows, each distinct text once: the rows hold
+// numbers of texts, the texts live in blocks that never move.
+class TSchluesselMenge {
+ public:
+  // The number of `text` (at most Block bytes) in this set.
+  uint32_t Nummer(std::string_view text) {
+    const auto da = nummern_.find(text);
+    if (da != nummern_.end()) return da->second;
+    if (rest_ < text.size()) {
+      bloecke_.push_back(std::make_unique<char[]>(Block));
+      frei_ = bloecke_.back().get();
+      rest_ = Block;
+    }
+    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
+    const auto nummer = static_cast<uint32_t>(texte_.size());
+    texte_.emplace_back(frei_, text.size());
+    frei_ += text.size();
+    rest_ -= text.size();
+    nummern_.emplace(texte_.back(), nummer);
+    return nummer;
+  }
+  const std::vector<std::string_view>& Texte() const { return texte_; }
+
+ private:
+  static constexpr size_t Block = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> bloecke_;
+  char* frei_ = nullptr;
+  size_t rest_ = 0;
+  std::vector<std::string_view> texte_;
+  std::unordered_map<std::string_view, uint32_t> nummern_;
+};
+
+}  // namespace
+
 void TPGNIndex::SortBy(uint8_t key) {
   if (busy_ || !IsOpen() || order_.empty() || key > skMoveCount) return;
   busy_ = true;
@@ -626,8 +843,8 @@ void TPGNIndex::SortBy(uint8_t key) {
       const int64_t gesamt = 2 * n;
       int64_t schritte = 0;
       int letzterProzent = -1;
-      auto schritt = [&] {
-        const int prozent = Prozent(++schritte, gesamt);
+      auto melden = [&] {
+        const int prozent = Prozent(schritte, gesamt);
         if (prozent != letzterProzent) {
           letzterProzent = prozent;
           Trace(prozent, modus);
@@ -635,17 +852,16 @@ void TPGNIndex::SortBy(uint8_t key) {
         return modus != cmCancel;
       };
       try {
-        std::vector<std::string> keys;
-        keys.reserve(static_cast<size_t>(n));
-        bool weiter = true;
-        window_.clear();
-        windowActive_ = true;
-        for (int64_t r = 0; r < n && weiter; ++r) {
-          keys.push_back(SortKeyText(ReadGameHeader(rows_[order_[r]]), key));
-          weiter = schritt();
-        }
-        windowActive_ = false;
-        window_ = {};
+        // The key of every row, as the rank of its text among all the keys'
+        // texts: equal texts get equal ranks and the ranks order as the texts
+        // do, so the sort below orders the rows as it would by the texts.
+        std::vector<uint32_t> keys;
+        const bool weiterGelesen = SortKeysLesen(key, keys, [&](int64_t gelesen) {
+          schritte = gelesen;
+          return melden();
+        });
+        bool weiter = weiterGelesen;
+        schritte = n;
         if (!weiter) {
           sortKey_ = skNumber;  // the rows are still in file order
         } else {
@@ -656,7 +872,7 @@ void TPGNIndex::SortBy(uint8_t key) {
           while (weiter && !stapel.empty()) {
             const auto [lo, hi] = stapel.back();
             stapel.pop_back();
-            const std::string pivot = keys[(lo + hi) / 2];
+            const uint32_t pivot = keys[(lo + hi) / 2];
             int64_t i = lo, j = hi;
             do {
               while (keys[i] < pivot) ++i;
@@ -668,7 +884,8 @@ void TPGNIndex::SortBy(uint8_t key) {
                 --j;
               }
             } while (i <= j);
-            weiter = schritt();
+            ++schritte;
+            weiter = melden();
             const bool links = lo < j, rechts = i < hi;
             if (links && rechts) {
               if (j - lo > hi - i) {
@@ -687,14 +904,117 @@ void TPGNIndex::SortBy(uint8_t key) {
         }
       } catch (const std::bad_alloc&) {
         lastError_ = std::strerror(ENOMEM);
+        sortKey_ = skNumber;
+        std::iota(order_.begin(), order_.end(), int64_t{0});
       }
-      windowActive_ = false;
-      window_ = {};
     }
   }
   Trace(0, modus);
   noPaint_ = false;
   busy_ = false;
+}
+
+bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
+                              const std::function<bool(int64_t gelesen)>& fortschritt) {
+  const int64_t n = RowCount();
+  keys.assign(static_cast<size_t>(n), 0);
+  // Rows in contiguous ranges, one per thread; the rows ascend in file order
+  // here, so each thread reads its part of the file through its own window.
+  constexpr int64_t MindestZeilen = 4096;
+  const int64_t threads =
+      std::clamp<int64_t>(StandardThreads(), 1, std::max<int64_t>(1, n / MindestZeilen));
+  std::vector<TSchluesselMenge> mengen(static_cast<size_t>(threads));
+  std::atomic<int64_t> gelesen{0};
+  std::atomic<bool> stopp{false}, fehler{false};
+  std::atomic<int64_t> laufend{threads};
+  std::mutex mutex;
+  std::condition_variable signal;
+  const auto arbeiten = [&](int64_t t) {
+    const int64_t von = n * t / threads, bis = n * (t + 1) / threads;
+    try {
+      TSchluesselLeser leser(key);
+      TTextFenster fenster;
+      TSchluesselMenge& menge = mengen[static_cast<size_t>(t)];
+      int64_t gemeldet = von;
+      for (int64_t r = von; r < bis; ++r) {
+        const int64_t g = rows_[static_cast<size_t>(order_[static_cast<size_t>(r)])];
+        keys[static_cast<size_t>(r)] = menge.Nummer(leser.Schluessel(KopfText(g, fenster)));
+        if (r - gemeldet >= 1024) {
+          gelesen += r - gemeldet;
+          gemeldet = r;
+          if (stopp.load(std::memory_order_relaxed)) break;
+        }
+      }
+      gelesen += bis - gemeldet;
+    } catch (const std::exception&) {
+      fehler = true;
+      stopp = true;
+    }
+    {
+      std::lock_guard<std::mutex> sperre(mutex);
+      --laufend;
+    }
+    signal.notify_one();
+  };
+  // The ranges are read by threads of their own while this one reports the
+  // progress; a range no thread could be started for is read here.
+  std::vector<std::thread> arbeiter;
+  std::vector<int64_t> selbst;
+  for (int64_t t = 0; t < threads; ++t) {
+    try {
+      arbeiter.emplace_back(arbeiten, t);
+    } catch (const std::system_error&) {
+      selbst.push_back(t);
+    }
+  }
+  for (const int64_t t : selbst) arbeiten(t);
+  for (;;) {
+    bool fertig;
+    {
+      std::unique_lock<std::mutex> sperre(mutex);
+      signal.wait_for(sperre, std::chrono::milliseconds(20), [&] { return laufend == 0; });
+      fertig = laufend == 0;
+    }
+    if (!stopp && !fortschritt(gelesen.load())) stopp = true;
+    if (fertig) break;
+  }
+  for (std::thread& t : arbeiter) t.join();
+  if (fehler) throw std::bad_alloc();
+  if (stopp) return false;
+
+  // Ranks: all distinct texts in order, each thread's numbers mapped to them.
+  std::vector<std::pair<std::string_view, uint32_t>> alle;  // text, thread
+  std::vector<std::vector<uint32_t>> rang(static_cast<size_t>(threads));
+  size_t gesamt = 0;
+  for (const TSchluesselMenge& m : mengen) gesamt += m.Texte().size();
+  alle.reserve(gesamt);
+  for (size_t t = 0; t < mengen.size(); ++t) {
+    for (const std::string_view text : mengen[t].Texte()) alle.emplace_back(text, t);
+    rang[t].resize(mengen[t].Texte().size());
+  }
+  // Within a thread each text is there once, so its number is its place
+  // among that thread's texts; recorded before the sort moves them.
+  std::vector<uint32_t> nummer(alle.size());
+  for (size_t i = 0, t = 0, basis = 0; i < alle.size(); ++i) {
+    while (i - basis >= mengen[t].Texte().size()) basis += mengen[t++].Texte().size();
+    nummer[i] = static_cast<uint32_t>(i - basis);
+  }
+  std::vector<uint32_t> folge(alle.size());
+  std::iota(folge.begin(), folge.end(), 0u);
+  std::sort(folge.begin(), folge.end(),
+            [&](uint32_t a, uint32_t b) { return alle[a].first < alle[b].first; });
+  uint32_t r = 0;
+  for (size_t i = 0; i < folge.size(); ++i) {
+    if (i > 0 && alle[folge[i]].first != alle[folge[i - 1]].first) ++r;
+    rang[alle[folge[i]].second][nummer[folge[i]]] = r;
+  }
+  for (int64_t t = 0; t < threads; ++t) {
+    const int64_t von = n * t / threads, bis = n * (t + 1) / threads;
+    const std::vector<uint32_t>& rt = rang[static_cast<size_t>(t)];
+    for (int64_t i = von; i < bis; ++i)
+      keys[static_cast<size_t>(i)] = rt[keys[static_cast<size_t>(i)]];
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -783,6 +1103,49 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   }
   headerCut_ = KopfKuerzen(header_);
   return header_;
+}
+
+std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) const {
+  const TGameIndexEntry e = Entry(gameIndex);
+  if (e.GameID < 0 || !IsOpen()) return {};
+  const int64_t laenge = std::min(e.EndPos - e.StartPos, KopfGrenze);
+  if (laenge <= 0) return {};
+  const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
+  // A window shorter than its size ends at the end of the file.
+  const bool dateiende = static_cast<int64_t>(fenster.Daten.size()) < TextFenster;
+  if (fenster.Daten.empty() || e.StartPos < fenster.Start ||
+      (e.StartPos + laenge > fensterEnde && !(dateiende && e.StartPos <= fensterEnde))) {
+    fenster.Daten.resize(TextFenster);
+    const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), TextFenster);
+    fenster.Daten.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
+    fenster.Start = e.StartPos;
+  }
+  const int64_t bis =
+      std::min(e.StartPos + laenge, fenster.Start + static_cast<int64_t>(fenster.Daten.size()));
+  if (bis <= e.StartPos) return {};
+  return std::string_view(fenster.Daten.data() + (e.StartPos - fenster.Start),
+                          static_cast<size_t>(bis - e.StartPos));
+}
+
+uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
+                                   bool einzeln, bool nurListe) const {
+  const auto lesen = nurListe ? ListenKopfLesen : KopfLesen;
+  if (!einzeln) {
+    lesen(KopfText(gameIndex, fenster), true, kopf);
+    return KopfKuerzen(kopf);
+  }
+  // As much of the game as its tag section needs, read directly.
+  const TGameIndexEntry e = Entry(gameIndex);
+  const int64_t laenge =
+      e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
+  for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
+    fenster.Kopie.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
+    const int64_t n = menge > 0 ? ReadAt(e.StartPos, fenster.Kopie.data(), menge) : 0;
+    fenster.Kopie.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    const bool alles = n < menge || menge >= laenge;
+    if (lesen(fenster.Kopie, alles, kopf) || alles) break;
+  }
+  return KopfKuerzen(kopf);
 }
 
 void TPGNIndex::ReadGameHeaders(const std::vector<int64_t>& gameIds,

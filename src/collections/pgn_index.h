@@ -71,9 +71,9 @@ enum TSortKey : uint8_t {
   skMoveCount,
 };
 
-// A window of the file that GameTextView reads games through, and its copy
-// of a game too long for the window. Threads that read games of one index at
-// the same time each use their own.
+// A window of the file that GameTextView (and ReadGameHeader with a window)
+// reads games through, and its copy of a game too long for the window. Threads that read games of
+// one index at the same time each use their own.
 struct TTextFenster {
   std::vector<char> Daten;
   int64_t Start = 0;
@@ -125,7 +125,10 @@ class TPGNIndex {
   // dropped), as a filter decided elsewhere would. Ignored while Busy.
   void SetRows(const std::vector<int64_t>& gameIds);
   // Orders the rows by a header field (1..11), restores file order (0), or
-  // reverses the rows when `key` is the current key.
+  // reverses the rows when `key` is the current key. The texts SortKeyText
+  // gives are compared as bytes; the keys are read by StandardThreads()
+  // threads while the calling thread reports the progress. A stop while the
+  // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
 
   // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
@@ -156,6 +159,15 @@ class TPGNIndex {
   const TEventData& GameHeader() const { return header_; }
   // The fields of GameHeader() that were cut, as TGekuerzt bits.
   uint32_t HeaderCut() const { return headerCut_; }
+  // The same into `kopf` through the caller's window (see GameTextView);
+  // returns the fields cut as TGekuerzt bits. `einzeln`: the games asked for
+  // lie far apart, so only each one's tag section is read (into the window's
+  // copy) rather than the file between them. `nurListe`: only the fields a
+  // list row shows (White, Black, Event, Site, Year, Result) are read, the
+  // others are left as they are. Safe in several threads at once, each with
+  // its window and record, while the index itself is not changed.
+  uint32_t ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
+                          bool einzeln = false, bool nurListe = false) const;
   // Reads the headers of these games one after the other, each into
   // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
   // Ignored while Busy.
@@ -172,6 +184,15 @@ class TPGNIndex {
   void AddRow(int64_t gameId);
   void Trace(int percent, TCancelMode& mode);
   int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
+  // The first bytes of a game that ReadGameHeader reads (at most KopfGrenze),
+  // through `fenster`.
+  std::string_view KopfText(int64_t gameIndex, TTextFenster& fenster) const;
+  // The key of every row in display order (which must be file order) as the
+  // rank of its SortKeyText among all of them, read by several threads.
+  // `fortschritt` gets the rows read so far now and then; false stops, and
+  // then so does this (false).
+  bool SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
+                     const std::function<bool(int64_t gelesen)>& fortschritt);
   // Reads through a window of the file while a filter or sort walks the games
   // in file order; outside these operations it reads the file directly.
   int64_t ReadBuffered(int64_t pos, char* ziel, int64_t laenge);

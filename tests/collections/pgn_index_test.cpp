@@ -23,6 +23,7 @@
 using namespace brevaro;
 using brevaro::test::ScratchDir;
 using brevaro::test::Spiel;
+using namespace std::string_literals;
 
 namespace {
 
@@ -507,6 +508,105 @@ TEST_F(Index, SortOfManyGamesMatchesAStableReference) {
   std::vector<int64_t> alle = Zeilen(index);
   std::sort(alle.begin(), alle.end());
   for (int64_t i = 0; i < 6000; ++i) ASSERT_EQ(alle[i], i) << "every game exactly once";
+}
+
+namespace {
+
+// The sort as it was first written: every row's SortKeyText from its whole
+// header, then the quicksort with the middle pivot. The index must order the
+// rows exactly so, equal keys included.
+std::vector<int64_t> AlteSortierung(TPGNIndex& index, uint8_t key) {
+  std::vector<std::string> keys;
+  std::vector<int64_t> order;
+  for (int64_t r = 0; r < index.RowCount(); ++r) {
+    keys.push_back(TPGNIndex::SortKeyText(index.ReadGameHeader(index.GameOfRow(r)), key));
+    order.push_back(index.GameOfRow(r));
+  }
+  std::vector<std::pair<int64_t, int64_t>> stapel{{0, index.RowCount() - 1}};
+  while (!stapel.empty()) {
+    const auto [lo, hi] = stapel.back();
+    stapel.pop_back();
+    const std::string pivot = keys[(lo + hi) / 2];
+    int64_t i = lo, j = hi;
+    do {
+      while (keys[i] < pivot) ++i;
+      while (keys[j] > pivot) --j;
+      if (i <= j) {
+        std::swap(keys[i], keys[j]);
+        std::swap(order[i], order[j]);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (lo < j) stapel.emplace_back(lo, j);
+    if (i < hi) stapel.emplace_back(i, hi);
+  }
+  return order;
+}
+
+}  // namespace
+
+TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
+  // Headers that the tag reader treats in its own ways, mixed with many games
+  // of few distinct keys, enough for two threads of rows.
+  const std::string lang(9000, 'L');
+  const std::vector<std::string> besondere = {
+      "[white \"klein\"]\n[WHITEELO \"$7E4\"]\n",
+      "[White\t\"Tab\"]\n[Date \"-1.02.03\"]\n",
+      "[White \"?\"]\n[Event \"?\"]\n[Result \"?\"]\n[Annotator \"?\"]\n",
+      "[White \"a\\\"b\\\\c\"]\n[Site \"x\\\"\"]\n",
+      "[White \"" + lang + "\"]\n[ECO \"" + lang + "\"]\n",
+      "%[White \"Kommentar\"]\n[PlyCount \"-4\"]\n\n[PlyCount \"2147483647\"]\n",
+      "[White \"Erster\"]\n[white \"Zweiter\"]\n[Date \"20x1.??.??\"]\n",
+      "[Result \"1-0\"]\r\n[ECO \"B17\"]\r\n[BlackElo \"12345678901\"]\r\n",
+      "[Annotator \"\xC3\xA9" + std::string(4094, 'u') + "\"]\n",
+      "[Site \"vor\0nach\"]\n"s,
+      "[X \"" + std::string(70000, 'x') + "\"]\n[White \"hinter 64K\"]\n",
+      "[White \"ohne Ende]\n[BlackElo \"\"]\n",
+  };
+  std::mt19937 rng(7);
+  std::string text;
+  for (size_t i = 0; i < 9000; ++i) {
+    const std::string extra = i % 97 < besondere.size()
+                                  ? besondere[i % 97]
+                                  : "[Date \"" + std::to_string(1990 + rng() % 30) +
+                                        ".01.01\"]\n[PlyCount \"" + std::to_string(rng() % 120) +
+                                        "\"]\n[WhiteElo \"" + std::to_string(rng() % 3) + "\"]\n";
+    text += Spiel("S" + std::to_string(rng() % 40), "B" + std::to_string(rng() % 5), extra);
+  }
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", text));
+  ASSERT_GT(index.GameCount(), 9000) << "a repeated White tag starts a game";
+  for (const char* threads : {"1", "2", "3"}) {
+    ::setenv("BREVARO_THREADS", threads, 1);
+    for (uint8_t key = skWhite; key <= skMoveCount; ++key) {
+      index.SortBy(skNumber);
+      const std::vector<int64_t> erwartet = AlteSortierung(index, key);
+      index.SortBy(key);
+      ASSERT_EQ(Zeilen(index), erwartet) << "key " << int(key) << ", threads " << threads;
+    }
+  }
+  ::unsetenv("BREVARO_THREADS");
+  // The row texts read from a game's header alone or through a window, whole
+  // or only the fields a row shows, are those of the whole header.
+  TTextFenster fenster;
+  TEventData kopf;
+  for (int64_t g = 0; g < index.GameCount(); ++g) {
+    const TRowTexts ganz = RowTexts(index.ReadGameHeader(g), g);
+    for (const int art : {0, 1, 2, 3}) {
+      index.ReadGameHeader(g, kopf, fenster, art & 1, art & 2);
+      const TRowTexts t = RowTexts(kopf, g);
+      ASSERT_EQ(std::tie(t.Players, t.Source, t.Year, t.Result),
+                std::tie(ganz.Players, ganz.Source, ganz.Year, ganz.Result))
+          << "game " << g << ", way " << art;
+    }
+  }
+  // A filtered subset of the rows sorts the same way.
+  index.OnFilterRequest = [](const TEventData& k, bool& zeigen) { zeigen = k.WhiteElo != 1; };
+  index.ApplyFilter();
+  const std::vector<int64_t> erwartet = AlteSortierung(index, skBlack);
+  index.SortBy(skBlack);
+  EXPECT_EQ(Zeilen(index), erwartet);
 }
 
 TEST_F(Index, CancelledFilterAndSortKeepTheRowsAndAreNotBusy) {

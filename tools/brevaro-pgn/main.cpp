@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -179,18 +180,26 @@ class TAusgabe {
   std::string aus_;
 };
 
+// `text` as UTF-8 (see AlsUtf8), appended without a copy when it is UTF-8.
+void Utf8Anhaengen(std::string& aus, std::string_view text) {
+  if (IstUtf8(text))
+    aus += text;
+  else
+    aus += Windows1252ZuUtf8(text);
+}
+
 // A row of the list, with the ply of the position search when there is one.
 void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply) {
   const TRowTexts t = RowTexts(kopf, g);
   aus += t.Number;
   aus += '\t';
-  aus += AlsUtf8(t.Players);
+  Utf8Anhaengen(aus, t.Players);
   aus += '\t';
-  aus += AlsUtf8(t.Source);
+  Utf8Anhaengen(aus, t.Source);
   aus += '\t';
   aus += t.Year;
   aus += '\t';
-  aus += AlsUtf8(t.Result);
+  Utf8Anhaengen(aus, t.Result);
   if (ply >= 0) {
     aus += '\t';
     aus += std::to_string(ply);
@@ -375,33 +384,62 @@ int List(const std::vector<std::string>& args) {
   };
 
   // Only the rows' game numbers are kept: the lines are made a large block of
-  // rows at a time, each block's headers read in file order through the
-  // index's window, and written in display order.
+  // rows at a time and written in display order. The block's games are read
+  // in file order, split over the threads in contiguous parts, each part
+  // through a window of its own.
   const int64_t zeilen = index.RowCount();
   constexpr int64_t Block = 1 << 18;
+  const int64_t teile = std::clamp<int64_t>(threads > 0 ? threads : StandardThreads(), 1,
+                                            std::max<int64_t>(1, std::min(zeilen, Block) / 4096));
+  struct TTeil {
+    TTextFenster Fenster;
+    TEventData Kopf;
+    std::string Text;
+    std::vector<size_t> Anfang;  // of each line in Text, and its end
+  };
+  std::vector<TTeil> teil(static_cast<size_t>(teile));
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
-  std::vector<int64_t> spiele, anfang;
-  std::vector<int32_t> linie;  // the line of each position in the block
-  std::string text;
+  std::vector<int32_t> linie;                      // the line of each position in the block
   for (int64_t von = 0; von < zeilen; von += Block) {
-    const int64_t bis = std::min(zeilen, von + Block);
+    const int64_t bis = std::min(zeilen, von + Block), anzahl = bis - von;
     block.clear();
     for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
     std::sort(block.begin(), block.end());
-    spiele.clear();
-    for (const auto& [g, i] : block) spiele.push_back(g);
-    text.clear();
-    anfang.clear();
     linie.assign(block.size(), 0);
-    index.ReadGameHeaders(spiele, [&](int64_t g, const TEventData& kopf) {
-      linie[static_cast<size_t>(block[anfang.size()].second)] = static_cast<int32_t>(anfang.size());
-      anfang.push_back(static_cast<int64_t>(text.size()));
-      ZeileAnhaengen(text, g, kopf, stellungSuchen ? plyVon(g) : -1);
-    });
-    anfang.push_back(static_cast<int64_t>(text.size()));
-    for (const int32_t k : linie) {
-      ausgabe.Puffer().append(text, static_cast<size_t>(anfang[k]),
-                              static_cast<size_t>(anfang[k + 1] - anfang[k]));
+    for (int64_t i = 0; i < anzahl; ++i)
+      linie[static_cast<size_t>(block[i].second)] = static_cast<int32_t>(i);
+    // A block of a few of the games spanned reads each game's header alone
+    // rather than the whole span through the windows.
+    const bool einzeln = anzahl > 0 && 2 * anzahl < block.back().first - block.front().first + 1;
+    const auto lesen = [&](int64_t t) {
+      TTeil& d = teil[static_cast<size_t>(t)];
+      d.Text.clear();
+      d.Anfang.clear();
+      for (int64_t i = anzahl * t / teile; i < anzahl * (t + 1) / teile; ++i) {
+        const int64_t g = block[static_cast<size_t>(i)].first;
+        index.ReadGameHeader(g, d.Kopf, d.Fenster, einzeln, true);
+        d.Anfang.push_back(d.Text.size());
+        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1);
+      }
+      d.Anfang.push_back(d.Text.size());
+    };
+    std::vector<std::thread> arbeiter;
+    for (int64_t t = 1; t < teile; ++t) {
+      try {
+        arbeiter.emplace_back(lesen, t);
+      } catch (const std::system_error&) {
+        lesen(t);  // no thread to be had: read here
+      }
+    }
+    lesen(0);
+    for (std::thread& t : arbeiter) t.join();
+    for (const int32_t i : linie) {
+      // Line i of the block in file order: in the part whose range holds it.
+      int64_t t = 0;
+      while (i >= anzahl * (t + 1) / teile) ++t;
+      const TTeil& d = teil[static_cast<size_t>(t)];
+      const size_t k = static_cast<size_t>(i - anzahl * t / teile);
+      ausgabe.Puffer().append(d.Text, d.Anfang[k], d.Anfang[k + 1] - d.Anfang[k]);
       ausgabe.Zeile();
     }
   }
