@@ -63,6 +63,10 @@ constexpr const char* kListHelp =
     "  --years A-B                year from A to B (inclusive)\n"
     "  --result 1-0|1/2-1/2|0-1   exact result; may be given more than once\n"
     "  --position FEN             every piece of FEN stands on its square in the start position\n"
+    "  --reaches FEN              the main line reaches FEN's placement with its side to move;\n"
+    "                             a last column gives the ply of the first hit (0: the start)\n"
+    "  --variations               with --reaches: a variation's position counts as well\n"
+    "  --threads N                games searched by N threads (default: one per core)\n"
     "sort (each --sort acts like one click on a header; the same key twice reverses):\n"
     "  --sort KEY                 number, white, black, event, annotator, site, result, eco,\n"
     "                             year, whiteelo, blackelo or movecount\n";
