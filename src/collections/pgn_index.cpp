@@ -233,17 +233,6 @@ bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
   return a != TAbschnitt::Offen;
 }
 
-// Case-insensitive test for an upper-case prefix, as the tag reader makes it.
-bool BeginntMit(std::string_view zeile, std::string_view praefix) {
-  if (zeile.size() < praefix.size()) return false;
-  for (size_t i = 0; i < praefix.size(); ++i) {
-    char c = zeile[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != praefix[i]) return false;
-  }
-  return true;
-}
-
 // The value of a tag line as TagWert reads it, without a copy unless it holds
 // a backslash.
 std::string_view WertAnsicht(std::string_view zeile, std::string& puffer) {

@@ -76,10 +76,7 @@ int32_t TagZahl(std::string_view text) {
   return static_cast<int32_t>(wert);
 }
 
-namespace {
-
-// Case-insensitive test for an upper-case prefix.
-bool Beginnt(std::string_view zeile, std::string_view praefix) {
+bool BeginntMit(std::string_view zeile, std::string_view praefix) {
   if (zeile.size() < praefix.size()) return false;
   for (size_t i = 0; i < praefix.size(); ++i) {
     char c = zeile[i];
@@ -88,6 +85,8 @@ bool Beginnt(std::string_view zeile, std::string_view praefix) {
   }
   return true;
 }
+
+namespace {
 
 std::string OhneFragezeichen(std::string wert) {
   return wert == "?" ? std::string() : wert;
@@ -109,43 +108,43 @@ void DatumLesen(const std::string& wert, int32_t& jahr, int32_t& monat, int32_t&
 
 void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
   const std::string wert = TagWert(zeile);
-  if (Beginnt(zeile, "[EVENT ")) {
+  if (BeginntMit(zeile, "[EVENT ")) {
     kopf.Event = OhneFragezeichen(wert);
-  } else if (Beginnt(zeile, "[SITE ")) {
+  } else if (BeginntMit(zeile, "[SITE ")) {
     kopf.Site = OhneFragezeichen(wert);
-  } else if (Beginnt(zeile, "[WHITE ")) {
+  } else if (BeginntMit(zeile, "[WHITE ")) {
     kopf.White = OhneFragezeichen(wert);
-  } else if (Beginnt(zeile, "[BLACK ")) {
+  } else if (BeginntMit(zeile, "[BLACK ")) {
     kopf.Black = OhneFragezeichen(wert);
-  } else if (Beginnt(zeile, "[ANNOTATOR ")) {
+  } else if (BeginntMit(zeile, "[ANNOTATOR ")) {
     kopf.Annotator = wert;
-  } else if (Beginnt(zeile, "[RESULT ")) {
+  } else if (BeginntMit(zeile, "[RESULT ")) {
     kopf.Result = wert;
-  } else if (Beginnt(zeile, "[WHITEELO ")) {
+  } else if (BeginntMit(zeile, "[WHITEELO ")) {
     kopf.WhiteElo = TagZahl(wert);
-  } else if (Beginnt(zeile, "[BLACKELO ")) {
+  } else if (BeginntMit(zeile, "[BLACKELO ")) {
     kopf.BlackElo = TagZahl(wert);
-  } else if (Beginnt(zeile, "[PLYCOUNT ")) {
+  } else if (BeginntMit(zeile, "[PLYCOUNT ")) {
     // A negative count is as unknown as a missing one.
     const int32_t p = TagZahl(wert);
     kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
     if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
-  } else if (Beginnt(zeile, "[DATE ")) {
+  } else if (BeginntMit(zeile, "[DATE ")) {
     DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
-  } else if (Beginnt(zeile, "[ROUND ")) {
+  } else if (BeginntMit(zeile, "[ROUND ")) {
     kopf.Round = TagZahl(wert);
     kopf.RoundText = wert;
-  } else if (Beginnt(zeile, "[ECO ")) {
+  } else if (BeginntMit(zeile, "[ECO ")) {
     kopf.ECO = wert;
-  } else if (Beginnt(zeile, "[FEN ")) {
+  } else if (BeginntMit(zeile, "[FEN ")) {
     kopf.FEN = wert;
-  } else if (Beginnt(zeile, "[METAKEYWORDS ")) {
+  } else if (BeginntMit(zeile, "[METAKEYWORDS ")) {
     kopf.MetaKeywords += wert;
-  } else if (Beginnt(zeile, "[METADESCRIPTION ")) {
+  } else if (BeginntMit(zeile, "[METADESCRIPTION ")) {
     kopf.MetaDescription += wert;
-  } else if (Beginnt(zeile, "[SETUP ")) {
+  } else if (BeginntMit(zeile, "[SETUP ")) {
     // Written back from the start position.
-  } else if (Beginnt(zeile, "[EVENTDATE ")) {
+  } else if (BeginntMit(zeile, "[EVENTDATE ")) {
     DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
   } else if (kopf.OtherTags) {
     kopf.OtherTags->emplace_back(zeile);

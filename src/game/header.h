@@ -58,6 +58,10 @@ void KopfdatenLoeschen(TEventData& kopf);
 // the closing "]" (or to the end of the line), with \" and \\ read as " and \.
 std::string TagWert(std::string_view zeile);
 
+// Whether `zeile` begins with `praefix` (upper case, as "[WHITE "), letters
+// compared without case.
+bool BeginntMit(std::string_view zeile, std::string_view praefix);
+
 // A value as a tag line holds it: " and \ escaped with a backslash.
 std::string TagWertSchreiben(std::string_view wert);
 
