@@ -236,12 +236,7 @@ bool KopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf) {
 // The value of a tag line as TagWert reads it, without a copy unless it holds
 // a backslash.
 std::string_view WertAnsicht(std::string_view zeile, std::string& puffer) {
-  const size_t auf = zeile.find('"');
-  if (auf == std::string_view::npos) return {};
-  const size_t klammer = zeile.rfind(']');
-  size_t zu = zeile.rfind('"', klammer == std::string_view::npos ? zeile.size() : klammer);
-  if (zu == auf) zu = zeile.size();
-  const std::string_view roh = zeile.substr(auf + 1, zu - auf - 1);
+  const std::string_view roh = TagWertRoh(zeile);
   if (roh.find('\\') == std::string_view::npos) return roh;
   puffer = TagWert(zeile);
   return puffer;

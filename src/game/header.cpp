@@ -12,7 +12,7 @@ void KopfdatenLoeschen(TEventData& kopf) {
   kopf.OtherTags = andere;
 }
 
-std::string TagWert(std::string_view zeile) {
+std::string_view TagWertRoh(std::string_view zeile) {
   const size_t auf = zeile.find('"');
   if (auf == std::string_view::npos) return {};
   // To the last quote before the closing "]", so that a value ending in a
@@ -20,7 +20,11 @@ std::string TagWert(std::string_view zeile) {
   const size_t klammer = zeile.rfind(']');
   size_t zu = zeile.rfind('"', klammer == std::string_view::npos ? zeile.size() : klammer);
   if (zu == auf) zu = zeile.size();
-  const std::string_view roh = zeile.substr(auf + 1, zu - auf - 1);
+  return zeile.substr(auf + 1, zu - auf - 1);
+}
+
+std::string TagWert(std::string_view zeile) {
+  const std::string_view roh = TagWertRoh(zeile);
   if (roh.find('\\') == std::string_view::npos) return std::string(roh);
   std::string wert;
   wert.reserve(roh.size());

@@ -54,8 +54,10 @@ struct TPartiedaten {
 // Sets every field to its default; an attached OtherTags list is emptied.
 void KopfdatenLoeschen(TEventData& kopf);
 
-// The value of a tag line: from its first double quote to the last one before
-// the closing "]" (or to the end of the line), with \" and \\ read as " and \.
+// The value of a tag line as written: from its first double quote to the last
+// one before the closing "]" (or to the end of the line), escapes kept.
+std::string_view TagWertRoh(std::string_view zeile);
+// The same value with \" and \\ read as " and \.
 std::string TagWert(std::string_view zeile);
 
 // Whether `zeile` begins with `praefix` (upper case, as "[WHITE "), letters
