@@ -58,48 +58,21 @@ bool IstTagZeile(std::string_view z) {
   return i < z.size() && z[i] == '"';
 }
 
-// A word of movetext that is a capture in SAN: an optional piece letter and
-// from-square part, "x", a square, an optional promotion, then only check,
-// mate and annotation signs. A move number may stand before it.
-bool IstSchlagzug(std::string_view w) {
-  size_t i = 0;
-  while (i < w.size() && w[i] >= '0' && w[i] <= '9') ++i;
-  if (i > 0) {
-    if (i == w.size() || w[i] != '.') return false;
-    while (i < w.size() && w[i] == '.') ++i;
-  }
-  w.remove_prefix(i);
-  const size_t x = w.find('x');
-  if (x == std::string_view::npos || x > 3 || x + 3 > w.size()) return false;
-  const auto linie = [](char c) { return c >= 'a' && c <= 'h'; };
-  const auto reihe = [](char c) { return c >= '1' && c <= '8'; };
-  for (size_t k = 0; k < x; ++k) {
-    const char c = w[k];
-    if (!(linie(c) || reihe(c) || (k == 0 && std::strchr("KQRBN", c)))) return false;
-  }
-  if (!linie(w[x + 1]) || !reihe(w[x + 2])) return false;
-  size_t k = x + 3;
-  if (k < w.size() && w[k] == '=') ++k;
-  if (k < w.size() && std::strchr("QRBN", w[k])) ++k;
-  for (; k < w.size(); ++k)
-    if (!std::strchr("+#!?", w[k])) return false;
-  return true;
+// The first line end ("\r" or "\n") from `pos`, or the text's end.
+size_t ZeilenEnde(std::string_view text, size_t pos) {
+  const char* const a = text.data() + pos;
+  const void* lf = std::memchr(a, '\n', text.size() - pos);
+  const size_t bisLf =
+      lf ? static_cast<size_t>(static_cast<const char*>(lf) - a) : text.size() - pos;
+  const void* cr = std::memchr(a, '\r', bisLf);
+  return pos + (cr ? static_cast<size_t>(static_cast<const char*>(cr) - a) : bisLf);
 }
-
-// How the movetext scan takes a byte: part of a word, a blank, or a sign that
-// ends a word ("{", "}", "(", ")", ";").
-constexpr uint8_t Wortzeichen = 0, Leerzeichen = 1, Zeichen = 2;
-constexpr auto ZeichenArt = [] {
-  std::array<uint8_t, 256> t{};
-  for (int c = 0; c <= ' '; ++c) t[c] = Leerzeichen;
-  for (const char c : {'{', '}', '(', ')', ';'}) t[static_cast<unsigned char>(c)] = Zeichen;
-  return t;
-}();
 
 struct TRahmen {
   const TBaum* Knoten;
-  TSchachbrett Brett;  // the position before Knoten's move
-  int32_t Ply;         // of that position
+  TSchachbrett Brett;              // the position before Knoten's move
+  std::array<int32_t, 13> Anzahl;  // its pieces by code + 6
+  int32_t Ply;                     // of that position
 };
 
 }  // namespace
@@ -120,11 +93,16 @@ bool TStellungssuche::Gleich(const TSchachbrett& brett, int8_t amZug) const {
 }
 
 bool TStellungssuche::Erreichbar(const TSchachbrett& brett, bool bauernRegel) const {
+  std::array<int32_t, 13> da;
+  Zaehlen(brett, da);
+  return Erreichbar(brett, da, bauernRegel);
+}
+
+bool TStellungssuche::Erreichbar(const TSchachbrett& brett, const std::array<int32_t, 13>& da,
+                                 bool bauernRegel) const {
   if (bauernRegel)
     for (const int feld : bauernFelder_)
       if (brett[feld] != brett_[feld]) return false;
-  std::array<int32_t, 13> da;
-  Zaehlen(brett, da);
   for (const int seite : {1, -1}) {
     // Pieces can only be lost, except that a pawn may become a knight,
     // bishop, rook or queen.
@@ -139,70 +117,30 @@ bool TStellungssuche::Erreichbar(const TSchachbrett& brett, bool bauernRegel) co
 }
 
 std::string_view TStellungssuche::Lesetext(std::string_view text) const {
-  if (varianten_ || figuren_ < 1 || figuren_ > 32) return text;
+  if (varianten_) return text;
   // The movetext starts at the first line after the tag section that is
   // neither empty nor a "%" line, as the reader finds it.
-  size_t pos = 0, anfang = std::string_view::npos;
+  size_t pos = 0;
   bool mitTags = false;
   while (pos < text.size()) {
-    size_t ende = text.find_first_of("\r\n", pos);
-    if (ende == std::string_view::npos) ende = text.size();
+    const size_t ende = ZeilenEnde(text, pos);
     std::string_view z = text.substr(pos, ende - pos);
     while (!z.empty() && static_cast<unsigned char>(z.front()) <= ' ') z.remove_prefix(1);
     while (!z.empty() && static_cast<unsigned char>(z.back()) <= ' ') z.remove_suffix(1);
     if (IstTagZeile(z)) {
       // A FEN tag sets another start, a Variant tag may make the game a
-      // Fischer Random one: such games are read whole.
+      // Fischer Random one: such games keep their tag section.
       std::string name;
       for (size_t k = 1; k < z.size() && k < 9 && z[k] != ' ' && z[k] != '\t'; ++k)
         name += z[k] >= 'A' && z[k] <= 'Z' ? static_cast<char>(z[k] - 'A' + 'a') : z[k];
       if (name == "fen" || name == "variant") return text;
       mitTags = true;
     } else if (mitTags && !z.empty() && z[0] != '%') {
-      anfang = pos;
-      break;
+      return text.substr(pos);
     }
     pos = ende + 1;
   }
-  if (!mitTags || anfang == std::string_view::npos) return text;
-  const std::string_view zuege = text.substr(anfang);
-  // From the standard start, this capture leaves fewer pieces than the target.
-  const int32_t grenze = 32 - figuren_ + 1;
-  int32_t schlaege = 0, tiefe = 0;
-  size_t i = 0;
-  const size_t n = zuege.size();
-  while (i < n) {
-    const char c = zuege[i];
-    const uint8_t art = ZeichenArt[static_cast<unsigned char>(c)];
-    if (art == Leerzeichen || c == '}') {
-      ++i;
-    } else if (c == ';' || (c == '%' && (i == 0 || zuege[i - 1] == '\n' || zuege[i - 1] == '\r'))) {
-      // A comment to the end of the line, and a line left out.
-      i = zuege.find_first_of("\r\n", i);
-      if (i == std::string_view::npos) break;
-    } else if (c == '{') {
-      const size_t zu = zuege.find('}', i + 1);
-      if (zu == std::string_view::npos) return text;
-      if (zuege.substr(i + 1, zu - i - 1).find_first_of("(){") != std::string_view::npos)
-        return text;
-      i = zu + 1;
-    } else if (c == '(') {
-      ++tiefe;
-      ++i;
-    } else if (c == ')') {
-      if (--tiefe < 0) return text;
-      ++i;
-    } else {
-      size_t e = i;
-      bool x = false;
-      for (; e < n && ZeichenArt[static_cast<unsigned char>(zuege[e])] == Wortzeichen; ++e)
-        x = x || zuege[e] == 'x';
-      if (x && tiefe == 0 && IstSchlagzug(zuege.substr(i, e - i)) && ++schlaege == grenze)
-        return zuege.substr(0, e);
-      i = e;
-    }
-  }
-  return zuege;
+  return text;
 }
 
 TTreffer TStellungssuche::ErsterTreffer(const TNotationModell& modell) const {
@@ -226,32 +164,51 @@ TTreffer TStellungssuche::Suchen(const TNotationModell& modell, bool varianten) 
            (zug.Von > 0 && zug.Von < 120 && bauernFeld[zug.Von]);
   };
   const TFischerInfo* fischer = modell.FischerInfo();
+  std::array<int32_t, 13> anzahl;
+  Zaehlen(start, anzahl);
 
   thread_local std::vector<TRahmen> stapel;
   stapel.clear();
-  stapel.push_back({modell.Wurzel->Erster, start, 0});
+  stapel.push_back({modell.Wurzel->Erster, start, anzahl, 0});
   while (!stapel.empty()) {
     const TBaum* n = stapel.back().Knoten;
     TSchachbrett brett = stapel.back().Brett;
+    std::array<int32_t, 13> da = stapel.back().Anzahl;
     int32_t ply = stapel.back().Ply;
     stapel.pop_back();
     while (n) {
       const bool mitVarianten = varianten && n->Varianten;
       TSchachbrett vorher;
-      if (mitVarianten) vorher = brett;
-      ZugAusfuehren(brett, n->Zug, fischer);
+      std::array<int32_t, 13> davor;
+      if (mitVarianten) {
+        vorher = brett;
+        davor = da;
+      }
+      const TZug& zug = n->Zug;
+      ZugAusfuehren(brett, zug, fischer);
       ++ply;
-      if (Gleich(brett, n->Zug.AmZug)) return {ply, n};
-      const bool weiter = !pruefen(n->Zug) || Erreichbar(brett, regel);
+      // The move's destination decides for almost every position at once.
+      const auto nach = static_cast<uint8_t>(zug.Nach);
+      if (nach < 120 && brett[nach] == brett_[nach] && Gleich(brett, zug.AmZug)) return {ply, n};
+      bool weiter = true;
+      if (pruefen(zug)) {
+        if (zug.Geschlagen != 0 && zug.Geschlagen >= -Koenig && zug.Geschlagen <= Koenig)
+          --da[Index(zug.Geschlagen)];
+        if (zug.Umwandlung >= -Dame && zug.Umwandlung <= Dame && zug.Umwandlung != 0) {
+          --da[Index(-zug.AmZug * Bauer)];  // the mover's pawn
+          ++da[Index(zug.Umwandlung)];
+        }
+        weiter = Erreichbar(brett, da, regel);
+      }
       if (mitVarianten) {
         // The line goes on after the variations of this move, which start
         // from the position before it: they are taken from the stack first,
         // in the order they were written.
-        if (weiter && n->Naechster) stapel.push_back({n->Naechster, brett, ply});
+        if (weiter && n->Naechster) stapel.push_back({n->Naechster, brett, da, ply});
         const TVariante* v = n->Varianten;
         while (v->Naechste) v = v->Naechste;
         for (; v; v = v->Vorige)
-          if (v->Erster) stapel.push_back({v->Erster, vorher, ply - 1});
+          if (v->Erster) stapel.push_back({v->Erster, vorher, davor, ply - 1});
         break;
       }
       if (!weiter) break;
@@ -382,6 +339,8 @@ int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,
   const auto arbeiten = [&] {
     try {
       TSuchLeser leser;
+      leser.Modell.MindestFiguren = suche.Varianten() ? 0 : suche.Figuren();
+      leser.Modell.OhneVarianten = !suche.Varianten();
       TLesefenster fenster(fd);
       for (int64_t b; !stopp.load(std::memory_order_relaxed) && (b = naechster++) < bloecke;) {
         const int64_t von = b * BlockGroesse, bis = std::min(anzahl, von + BlockGroesse);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,13 +41,14 @@ class TStellungssuche {
   // Random information).
   TTreffer ErsterTreffer(const TNotationModell& modell) const;
 
-  // The part of a game's text (tags and movetext) that holds every main-line
-  // position that can still be the target: in a game from the standard start,
-  // its movetext up to the capture that leaves fewer pieces than the target
-  // has. The whole text when it cannot tell for certain (variations searched,
-  // a FEN or Variant tag, an unclosed comment, brackets in a comment or
-  // brackets that do not pair). Loading less of a game saves most of the time
-  // for targets that have most of their pieces.
+  // The pieces of the target: a main-line search reads no further than the
+  // move that leaves fewer (TNotationModell::MindestFiguren).
+  int32_t Figuren() const { return figuren_; }
+
+  // What of a game's text a main-line search reads: its movetext, without
+  // the tag section, unless a FEN or Variant tag sets its start. Read with
+  // TNotationModell::MindestFiguren = Figuren() and OhneVarianten, which end
+  // the reading where no later main-line position can be the target.
   std::string_view Lesetext(std::string_view text) const;
 
   // False when no position that follows `brett` can be the target: a side
@@ -57,6 +59,9 @@ class TStellungssuche {
 
  private:
   bool Gleich(const TSchachbrett& brett, int8_t amZug) const;
+  // The same with the pieces of `brett` counted (by code + 6).
+  bool Erreichbar(const TSchachbrett& brett, const std::array<int32_t, 13>& anzahl,
+                  bool bauernRegel) const;
   TTreffer Suchen(const TNotationModell& modell, bool varianten) const;
 
   TSchachbrett brett_;

@@ -97,6 +97,14 @@ class TNotationModell {
   TBaum* Aktuell = nullptr;
   TVariante* AktuelleLinie = nullptr;
   bool Lesefehler = false;
+  // For a search that needs only positions with at least this many pieces:
+  // reading of the main line ends after the move that leaves fewer (none at
+  // all when the start has fewer). 0 reads the whole game.
+  int32_t MindestFiguren = 0;
+  // For a search of the main line alone: variations are passed over unread
+  // (their nodes are missing), unless one holds a result or an unclosed
+  // comment, which the reader must see. The main line reads as it would.
+  bool OhneVarianten = false;
 
   TSchachbrett& Arbeitsbrett() { return Zustand.Arbeitsbrett; }
   const TSchachbrett& Arbeitsbrett() const { return Zustand.Arbeitsbrett; }

@@ -437,6 +437,30 @@ void NagAnwenden(TBaum* knoten, int nag) {
 }
 
 // Whether the game's Variant tag names Fischer Random Chess.
+// The end of the variation whose "(" is at `p`: the position after its ")",
+// found as a reading error finds it (comments passed over). 0 when it has no
+// end, holds an unclosed comment, or holds what may be a result, which would
+// end the movetext where it stands.
+size_t VarianteEnde(std::string_view t, size_t p) {
+  int tiefe = 0;
+  for (size_t i = p; i < t.size(); ++i) {
+    const char c = t[i];
+    const char nach = i + 1 < t.size() ? t[i + 1] : ' ';
+    if (c == '{') {
+      i = t.find('}', i);
+      if (i == std::string_view::npos) return 0;
+    } else if (c == '(') {
+      ++tiefe;
+    } else if (c == ')') {
+      if (--tiefe == 0) return i + 1;
+    } else if (c == '*' || c == '\xC2' || (c == '1' && (nach == '-' || nach == '/')) ||
+               (c == '0' && nach == '-' && i + 2 < t.size() && t[i + 2] == '1')) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
 bool FischerVariante(const TEventData& kopf) {
   if (!kopf.OtherTags) return false;
   for (const std::string& zeile : *kopf.OtherTags) {
@@ -638,7 +662,16 @@ bool TNotationModell::ZuegeLesen() {
     zug.Zugbewertung = 0;
     zug.Stellungsbewertung = 0;
   };
+  // The pieces on the board in the main line, while it is read for a search
+  // with a minimum (see MindestFiguren); then `genug` ends the reading.
+  int32_t figuren = 0;
+  if (MindestFiguren > 0)
+    for (const int32_t f : Partiedaten.StartBrett)
+      figuren += f != Leer && f >= -Koenig && f <= Koenig;
+  bool genug = false;
   auto festschreiben = [&] {
+    if (MindestFiguren > 0 && zug.Geschlagen != 0 && stapel.empty())
+      genug = --figuren < MindestFiguren;
     neuesBrett = true;
     rechteVorher = zug.Rochaderechte;
     epVorher = ep;
@@ -796,7 +829,7 @@ bool TNotationModell::ZuegeLesen() {
     return Zustand.Erlaubt(ep, schach, gefunden) ? 1 : -1;
   };
 
-  size_t p = start;
+  size_t p = MindestFiguren > 0 && figuren < MindestFiguren ? n : start;
   // Where the text not yet read begins: after the last thing read, so that a
   // move number before a move that cannot be read stays with it.
   size_t restAnfang = start;
@@ -885,6 +918,10 @@ bool TNotationModell::ZuegeLesen() {
       }
       NagAnwenden(Aktuell, ziffern > 3 || nullVorn ? 0 : nag);
       weiter = i;
+    } else if (const size_t variantenEnde =
+                   c == '(' && OhneVarianten && Aktuell && stapel.empty() ? VarianteEnde(t, p) : 0;
+               variantenEnde != 0) {
+      weiter = variantenEnde;  // passed over unread
     } else if (c == '(') {
       // A variation replaces the last move read.
       if (!Aktuell) {  // nothing to replace yet
@@ -946,6 +983,7 @@ bool TNotationModell::ZuegeLesen() {
         continue;
       }
       if (art > 0) festschreiben();
+      if (genug) break;
       weiter = q + 1;
     } else if (c == '!' || c == '?') {
       // A move annotation after the move: "!", "?", "!!", "??", "!?", "?!".

@@ -53,6 +53,15 @@ TEST(PositionSearch, FirstHitInAGame) {
        "1. e4 d5 2. exd5 (2. Nc3) 2... Qxd5 *", -1, 3},
       {"promotion makes a second queen", "k3Q3/8/8/8/8/8/8/K2Q4 b - - 0 1",
        "[FEN \"k7/4P3/8/8/8/8/8/K2Q4 w - - 0 1\"]\n\n1. e8=Q+ Kb7 *", 1, 1},
+      // "x" onto an empty square is read as a move that takes nothing.
+      {"capture sign without a capture",
+       "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b - - 0 1", "1. Nxf3 e5 2. e4 *", 3, 3},
+      // A result in a variation ends the movetext; an unclosed comment ends
+      // the variation's reading at its ")".
+      {"result in a variation", kSpanisch, "1. e4 e5 (1... d5 1-0) 2. Nf3 Nc6 *", -1, -1},
+      {"unclosed comment in a variation", kSpanisch, "1. e4 e5 (1... d5 {x) 2. Nf3 Nc6 *", 4, 4},
+      {"variation with a comment that holds brackets", kSpanisch,
+       "1. e4 e5 (1... d5 {(a} 2. exd5) 2. Nf3 Nc6 *", 4, 4},
       // Reading stops at the move that cannot be played; moves read before it count.
       {"game read in part, hit before the error", kSpanisch, "1. e4 e5 2. Nf3 Nc6 3. Qxh8 Nf6 *", 4,
        4},
@@ -60,8 +69,9 @@ TEST(PositionSearch, FirstHitInAGame) {
        -1},
   };
   for (const TFall& f : faelle) {
+    const std::string text = "[Event \"x\"]\n" + f.partie + "\n";
     TNotationModell modell;
-    modell.LadePartie("[Event \"x\"]\n" + f.partie + "\n", TLadeart::OhneNotationstext);
+    modell.LadePartie(text, TLadeart::OhneNotationstext);
     const TTreffer haupt = Suche(f.fen, false).ErsterTreffer(modell);
     const TTreffer alle = Suche(f.fen, true).ErsterTreffer(modell);
     EXPECT_EQ(haupt.Ply, f.hauptlinie) << f.name;
@@ -71,6 +81,14 @@ TEST(PositionSearch, FirstHitInAGame) {
       ASSERT_NE(alle.Knoten, nullptr) << f.name;
       EXPECT_EQ(alle.Knoten->Zug.AmZug, Suche(f.fen, true).AmZug()) << f.name;
     }
+    // As the file search reads a game for its main line: that line alone, up
+    // to the move that leaves fewer pieces than the target.
+    const TStellungssuche suche = Suche(f.fen, false);
+    TNotationModell teil;
+    teil.MindestFiguren = suche.Figuren();
+    teil.OhneVarianten = true;
+    teil.LadePartie(suche.Lesetext(text), TLadeart::OhneNotationstext);
+    EXPECT_EQ(suche.ErsterTreffer(teil).Ply, f.hauptlinie) << f.name << " (main line read alone)";
   }
 }
 
@@ -87,32 +105,17 @@ TEST(PositionSearch, NeverUnreachableWhileTheTargetCanStillArise) {
   EXPECT_FALSE(suche.Erreichbar(brett, false));
 }
 
-TEST(PositionSearch, ReadsOnlyTheTextThatCanHoldAMainLineHit) {
-  // A target with all 32 pieces: nothing after the first capture of the main
-  // line can be it.
+TEST(PositionSearch, AMainLineSearchReadsNoTagSectionWithoutAnotherStart) {
   const TStellungssuche suche = Suche(kSpanisch, false);
-  const std::string kopf = "[Event \"x\"]\n\n";
-  const std::vector<std::pair<std::string, std::string>> faelle = {
-      {"1. e4 d5 2. exd5 Qxd5 3. Nc3 *", "1. e4 d5 2. exd5"},
-      {"1. e4 d5 (1... e5 2. Nf3 Nc6 3. Bxc6) 2. Nc3 dxe4 3. Nxe4 *",
-       "1. e4 d5 (1... e5 2. Nf3 Nc6 3. Bxc6) 2. Nc3 dxe4"},
-      {"1. e4 {Bxc6} d5 ; exd5 here\n2. exd5 *", "1. e4 {Bxc6} d5 ; exd5 here\n2. exd5"},
-      {"1. e4 {a (bracket} d5 2. exd5 *", ""},
-      {"1. e4 d5;exd5 here\n2. Nc3 dxe4 3. Nxe4 *", "1. e4 d5;exd5 here\n2. Nc3 dxe4"},
-      {"1. e4 d5 {unclosed 2. exd5 *", ""},
-      {"1. e4 d5 2. Nc3 Exchange 3. exd5 *", "1. e4 d5 2. Nc3 Exchange 3. exd5"},
-  };
-  for (const auto& [zuege, erwartet] : faelle) {
-    const std::string text = kopf + zuege;
-    EXPECT_EQ(suche.Lesetext(text), erwartet.empty() ? text : erwartet) << zuege;
-  }
-  // With variations, or from a FEN start, the whole text is read.
-  const std::string text = kopf + "1. e4 d5 2. exd5 *";
-  EXPECT_EQ(Suche(kSpanisch, true).Lesetext(text), text);
-  for (const std::string& tag :
-       {"[fen \"" + std::string(kSpanisch) + "\"]\n", std::string("[Variant \"Chess960\"]\n")}) {
-    EXPECT_EQ(suche.Lesetext(tag + text), tag + text);
-  }
+  const std::string zuege = "1. e4 d5 *";
+  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\r\n\r\n" + zuege), zuege);
+  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\n%escaped\n\n[Site \"y\"]\n" + zuege), zuege);
+  for (const std::string& text :
+       {"[FEN \"" + std::string(kSpanisch) + "\"]\n\n3. Bb5 *",
+        std::string("[Event \"x\"]\n[Variant \"Chess960\"]\n\n1. e4 *"), zuege})
+    EXPECT_EQ(suche.Lesetext(text), text);
+  EXPECT_EQ(Suche(kSpanisch, true).Lesetext("[Event \"x\"]\n\n" + zuege),
+            "[Event \"x\"]\n\n" + zuege);
 }
 
 class FileSearch : public ScratchDir {};
