@@ -122,8 +122,9 @@ constexpr auto StrahlBits = [] {
   return bits;
 }();
 
-// The occupied squares of the board as bits of their square numbers: eight
-// compares a row where the processor has them, one per square elsewhere.
+}  // namespace
+
+// Eight compares a row where the processor has them, one per square elsewhere.
 uint64_t Belegung(const TSchachbrett& brett) {
   uint64_t belegt = 0;
 #if defined(__SSE2__)
@@ -144,6 +145,21 @@ uint64_t Belegung(const TSchachbrett& brett) {
 #endif
   return belegt;
 }
+
+uint64_t BelegungNach(uint64_t belegt, const TSchachbrett& brett, const TZug& zug) {
+  if (zug.Rochade != KeineRochade) return Belegung(brett);
+  if (IstNullzug(zug)) return belegt;
+  if (!IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach)) return Belegung(brett);
+  belegt &= ~(uint64_t{1} << Nummern[static_cast<uint8_t>(zug.Von)]);
+  belegt |= uint64_t{1} << Nummern[static_cast<uint8_t>(zug.Nach)];
+  if (zug.EPSchlagfeld != 0) {
+    if (!IstSpielfeld(zug.EPSchlagfeld)) return Belegung(brett);
+    belegt &= ~(uint64_t{1} << Nummern[static_cast<uint8_t>(zug.EPSchlagfeld)]);
+  }
+  return belegt;
+}
+
+namespace {
 
 // The first piece on ray `d` of the square numbered `nummer`, as ErsteFigur
 // finds it, from the occupied squares; a border square when there is none.
@@ -166,11 +182,12 @@ void Eintragen(unsigned treffer, const int* felder, TKandidaten& kandidaten) {
 // Normal mode: every find is appended, in the order of the table.
 template <size_t N>
 bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtungen,
-                    int32_t gesucht, int ziel, TKandidaten& kandidaten) {
+                    int32_t gesucht, int ziel, TKandidaten& kandidaten,
+                    const uint64_t* bekannt = nullptr) {
   bool gefunden = false;
   if (IstSpielfeld(ziel)) {
     const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
-    const uint64_t belegt = Belegung(brett);
+    const uint64_t belegt = bekannt ? *bekannt : Belegung(brett);
     const int nummer = Nummern[static_cast<size_t>(ziel)];
     // Every ray first, the finds as bits; then the finds in table order.
     std::array<int, N> felder;
@@ -441,6 +458,10 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug, const TFischerI
 // The rules
 
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
+  return IstSpielfeld(feld) && FeldAngegriffen(brett, feld, seite, Belegung(brett));
+}
+
+bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, uint64_t belegt) {
   if (!IstSpielfeld(feld)) return false;
   const int32_t gegner = -seite;
   // Every test is made and the results are combined, the lines by the
@@ -456,7 +477,6 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
   for (const int sprung : SpringerSpruenge) treffer |= ist(b(feld + sprung), springer);
   for (const int schritt : DameKoenigRichtungen) treffer |= ist(b(feld + schritt), koenig);
   const int32_t dame = gegner * Dame, laeufer = gegner * Laeufer, turm = gegner * Turm;
-  const uint64_t belegt = Belegung(brett);
   const int nummer = Nummern[static_cast<size_t>(feld)];
 #pragma GCC unroll 8
   for (size_t d = 0; d < 8; ++d) {
@@ -558,15 +578,23 @@ bool GleiterFuer(int32_t figur, int seite, int schritt) {
   return ErsteFigur(brett, Strahlen[static_cast<size_t>(feld)][a.Richtung]);
 }
 
+// The same by the occupied squares, when they are known.
+[[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
+                                                      const TAbstand& a, const uint64_t* belegt) {
+  return belegt ? ErsteFigurBits(*belegt, Nummern[static_cast<size_t>(feld)], a.Richtung)
+                : ErstesFeldAufStrahl(brett, feld, a);
+}
+
 // Whether the piece `figur` on `feld` attacks `ziel`, a square of the board;
 // a line is looked along from `ziel`.
-bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
+bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel,
+                const uint64_t* belegt) {
   if (figur < -Koenig || figur > Koenig) return false;
   const TAbstand& a = Abstand(feld, ziel);
   const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
   if (treffer == 0) return false;
   if (treffer & (ReichtGerade | ReichtSchraeg))
-    return ErstesFeldAufStrahl(brett, ziel, Abstand(ziel, feld)) == feld;
+    return ErstesFeldAufStrahl(brett, ziel, Abstand(ziel, feld), belegt) == feld;
   return true;
 }
 
@@ -686,7 +714,8 @@ namespace {
 
 [[gnu::always_inline]] inline bool Regeln(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                                           const TFischerInfo* fischer, TSchach schach,
-                                          uint8_t* koenige, bool reichweite) {
+                                          uint8_t* koenige, bool reichweite,
+                                          const uint64_t* belegt) {
   const int s = zug.AmZug;
   const int von = zug.Von, nach = zug.Nach;
   if ((s != 1 && s != -1) || !IstSpielfeld(von) || !IstSpielfeld(nach)) return false;
@@ -716,11 +745,12 @@ namespace {
     // Not in check: a king move must not go into one (no ray to its
     // destination passes behind its own square, or the king would be in
     // check now); another piece must not uncover one.
-    if (art == Koenig) return !FeldAngegriffen(brett, nach, s);
+    if (art == Koenig)
+      return !(belegt ? FeldAngegriffen(brett, nach, s, *belegt) : FeldAngegriffen(brett, nach, s));
     const TAbstand& linie = Abstand(koenig, von);
     const int schritt = linie.Schritt;
-    if (schritt == 0 || ErstesFeldAufStrahl(brett, koenig, linie) != von) return true;
-    const int hinter = ErstesFeldAufStrahl(brett, von, linie);
+    if (schritt == 0 || ErstesFeldAufStrahl(brett, koenig, linie, belegt) != von) return true;
+    const int hinter = ErstesFeldAufStrahl(brett, von, linie, belegt);
     if (!GleiterFuer(brett[static_cast<size_t>(hinter)], -s, schritt)) return true;
     // Pinned: it may only move along the line, up to the pinning piece.
     return Schritt(koenig, nach) == schritt &&
@@ -743,16 +773,19 @@ namespace {
 }  // namespace
 
 bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                const TFischerInfo* fischer, TSchach schach, uint8_t* koenige) {
-  return Regeln(brett, zug, enPassant, fischer, schach, koenige, true);
+                const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
+                const uint64_t* belegt) {
+  return Regeln(brett, zug, enPassant, fischer, schach, koenige, true, belegt);
 }
 
 bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                          const TFischerInfo* fischer, TSchach schach, uint8_t* koenige) {
-  return Regeln(brett, zug, enPassant, fischer, schach, koenige, false);
+                          const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
+                          const uint64_t* belegt) {
+  return Regeln(brett, zug, enPassant, fischer, schach, koenige, false, belegt);
 }
 
-TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige) {
+TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige,
+                      const uint64_t* belegt) {
   const int s = zug.AmZug;  // the side to move after the move
   if (s != 1 && s != -1) return TSchach::Unbekannt;
   const int koenig = KoenigFinden(brett, s, Hinweis(koenige, s));
@@ -760,12 +793,15 @@ TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koeni
   auto ja = [](bool b) { return b ? TSchach::Ja : TSchach::Nein; };
   if (zug.Rochade != KeineRochade || zug.EPSchlagfeld != 0 || !IstSpielfeld(zug.Von) ||
       !IstSpielfeld(zug.Nach))
-    return ja(FeldAngegriffen(brett, koenig, s));
+    return ja(belegt ? FeldAngegriffen(brett, koenig, s, *belegt)
+                     : FeldAngegriffen(brett, koenig, s));
   // The moved piece, or a line its square opened.
-  if (GreiftFeld(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig)) return TSchach::Ja;
+  if (GreiftFeld(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig, belegt))
+    return TSchach::Ja;
   const TAbstand& linie = Abstand(koenig, zug.Von);
   if (linie.Schritt == 0) return TSchach::Nein;
-  const int32_t figur = brett[static_cast<size_t>(ErstesFeldAufStrahl(brett, koenig, linie))];
+  const int32_t figur =
+      brett[static_cast<size_t>(ErstesFeldAufStrahl(brett, koenig, linie, belegt))];
   return ja(GleiterFuer(figur, -s, linie.Schritt));
 }
 
@@ -822,7 +858,7 @@ bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff, T
 // Origin resolution
 
 bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
-                   TKandidaten& kandidaten) {
+                   TKandidaten& kandidaten, const uint64_t* belegt) {
   const int seite = zug.AmZug;
   const int ziel = zug.Nach;
   if (!IstSpielfeld(ziel)) return false;
@@ -830,13 +866,13 @@ bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hin
   kandidaten.Leeren();
   switch (art) {
     case Dame:
-      GleitenSammeln(brett, DameKoenigRichtungen, seite * Dame, ziel, kandidaten);
+      GleitenSammeln(brett, DameKoenigRichtungen, seite * Dame, ziel, kandidaten, belegt);
       break;
     case Turm:
-      GleitenSammeln(brett, TurmRichtungen, seite * Turm, ziel, kandidaten);
+      GleitenSammeln(brett, TurmRichtungen, seite * Turm, ziel, kandidaten, belegt);
       break;
     case Laeufer:
-      GleitenSammeln(brett, LaeuferRichtungen, seite * Laeufer, ziel, kandidaten);
+      GleitenSammeln(brett, LaeuferRichtungen, seite * Laeufer, ziel, kandidaten, belegt);
       break;
     case Springer:
       SpringenSammeln(brett, SpringerSpruenge, seite * Springer, ziel, kandidaten);

@@ -583,6 +583,8 @@ bool TNotationModell::ZuegeLesen() {
   AktuelleLinie = Wurzel;
   Aktuell = nullptr;
   Arbeitsbrett() = Partiedaten.StartBrett;
+  // The occupied squares of Arbeitsbrett, kept up to date for the rules.
+  uint64_t belegt = Belegung(Arbeitsbrett());
 
   // A view: the text does not change while it is read, and the view keeps
   // its address in a register across the writes into the tree.
@@ -649,9 +651,12 @@ bool TNotationModell::ZuegeLesen() {
   uint8_t ep = 0;
   // A new move: the last one is executed, the record's move fields emptied.
   auto zugBeginnen = [&](uint8_t zeichen) {
-    if (ausstehend) Zustand.Ausfuehren();
+    if (ausstehend) {
+      Zustand.Ausfuehren();
+      belegt = BelegungNach(belegt, Arbeitsbrett(), zug);
+    }
     ausstehend = false;
-    schach = nachZug ? Zustand.SchachNach() : schachGespeichert;
+    schach = nachZug ? Zustand.SchachNach(&belegt) : schachGespeichert;
     ep = zug.EnPassant;
     zug.EnPassant = 0;
     zug.EPSchlagfeld = 0;
@@ -664,14 +669,16 @@ bool TNotationModell::ZuegeLesen() {
   };
   // The pieces on the board in the main line, while it is read for a search
   // with a minimum (see MindestFiguren); then `genug` ends the reading.
+  const int32_t mindestFiguren = MindestFiguren;
+  const bool ohneVarianten = OhneVarianten;
   int32_t figuren = 0;
-  if (MindestFiguren > 0)
+  if (mindestFiguren > 0)
     for (const int32_t f : Partiedaten.StartBrett)
       figuren += f != Leer && f >= -Koenig && f <= Koenig;
   bool genug = false;
-  auto festschreiben = [&] {
-    if (MindestFiguren > 0 && zug.Geschlagen != 0 && stapel.empty())
-      genug = --figuren < MindestFiguren;
+  auto festschreiben = [&]() __attribute__((always_inline)) {
+    if (mindestFiguren > 0 && zug.Geschlagen != 0 && stapel.empty())
+      genug = --figuren < mindestFiguren;
     neuesBrett = true;
     rechteVorher = zug.Rochaderechte;
     epVorher = ep;
@@ -718,7 +725,7 @@ bool TNotationModell::ZuegeLesen() {
       // e1g1, e1c1, e8g8, e8c8; in a Chess960 game the king onto its own rook.
       KoenigszugAlsRochade(brett, zug, Zustand.FischerInfo);
     }
-    return Zustand.Erlaubt(ep, schach, false);
+    return Zustand.Erlaubt(ep, schach, false, &belegt);
   };
 
   // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an
@@ -819,17 +826,18 @@ bool TNotationModell::ZuegeLesen() {
       }
       zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
       zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-      const bool aufgeloest =
-          art == Bauer ? Zustand.Bauer(feld) : Zustand.Figur(art, feld.substr(0, feld.size() - 2));
+      const bool aufgeloest = art == Bauer
+                                  ? Zustand.Bauer(feld)
+                                  : Zustand.Figur(art, feld.substr(0, feld.size() - 2), &belegt);
       if (!aufgeloest) return -1;
       // A pawn's move is made by a pawn (its origin is found without a look).
       if (art == Bauer && Arbeitsbrett()[zug.Von] != seite * Bauer) return -1;
       gefunden = art != Bauer;
     }
-    return Zustand.Erlaubt(ep, schach, gefunden) ? 1 : -1;
+    return Zustand.Erlaubt(ep, schach, gefunden, &belegt) ? 1 : -1;
   };
 
-  size_t p = MindestFiguren > 0 && figuren < MindestFiguren ? n : start;
+  size_t p = mindestFiguren > 0 && figuren < mindestFiguren ? n : start;
   // Where the text not yet read begins: after the last thing read, so that a
   // move number before a move that cannot be read stays with it.
   size_t restAnfang = start;
@@ -919,7 +927,7 @@ bool TNotationModell::ZuegeLesen() {
       NagAnwenden(Aktuell, ziffern > 3 || nullVorn ? 0 : nag);
       weiter = i;
     } else if (const size_t variantenEnde =
-                   c == '(' && OhneVarianten && Aktuell && stapel.empty() ? VarianteEnde(t, p) : 0;
+                   c == '(' && ohneVarianten && Aktuell && stapel.empty() ? VarianteEnde(t, p) : 0;
                variantenEnde != 0) {
       weiter = variantenEnde;  // passed over unread
     } else if (c == '(') {
@@ -952,6 +960,7 @@ bool TNotationModell::ZuegeLesen() {
         const TGesichert s = stapel.back();
         stapel.pop_back();
         Arbeitsbrett() = bretter[s.Brett];
+        belegt = Belegung(Arbeitsbrett());
         if (stapel.empty() || stapel.back().Brett != s.Brett) bretter.pop_back();
         neuesBrett = true;
         zug = s.Zug;

@@ -105,6 +105,7 @@ TEST(Pawns, EnPassantExecuteAndTakeBack) {
   EXPECT_EQ(z.EPSchlagfeld, F("d5"));
   EXPECT_EQ(z.Geschlagen, -Bauer);
   Abschliessen(b, z);
+  EXPECT_EQ(BelegungNach(Belegung(vorher), b, z), Belegung(b));
   EXPECT_EQ(b[F("d5")], Leer);
   EXPECT_EQ(b[F("d6")], Bauer);
   EXPECT_EQ(b[F("e5")], Leer);
@@ -174,6 +175,7 @@ TEST_P(Castling, ExecuteAndTakeBack) {
     EXPECT_EQ(z.Nach, F(c.koenigNach));
   }
   Abschliessen(b, z, fischer);
+  EXPECT_EQ(BelegungNach(Belegung(vorher), b, z), Belegung(b));
   EXPECT_EQ(b[F(c.koenigNach)], c.seite * Koenig);
   EXPECT_EQ(b[F(c.turmNach)], c.seite * Turm);
   if (*c.bleibt) {
