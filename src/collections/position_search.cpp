@@ -120,7 +120,7 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
   if (varianten_) return text;
   // The movetext starts at the first line after the tag section that is
   // neither empty nor a "%" line, as the reader finds it.
-  size_t pos = 0;
+  size_t pos = 0, letzteTagzeile = 0;
   bool mitTags = false;
   while (pos < text.size()) {
     const size_t ende = ZeilenEnde(text, pos);
@@ -135,8 +135,11 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
         name += z[k] >= 'A' && z[k] <= 'Z' ? static_cast<char>(z[k] - 'A' + 'a') : z[k];
       if (name == "fen" || name == "variant") return text;
       mitTags = true;
+      letzteTagzeile = pos;
     } else if (mitTags && !z.empty() && z[0] != '%') {
-      return text.substr(pos);
+      // From the last tag line on: the reader then knows where the movetext
+      // starts without looking for tag lines in it.
+      return text.substr(letzteTagzeile);
     }
     pos = ende + 1;
   }

@@ -45,8 +45,8 @@ class TStellungssuche {
   // move that leaves fewer (TNotationModell::MindestFiguren).
   int32_t Figuren() const { return figuren_; }
 
-  // What of a game's text a main-line search reads: its movetext, without
-  // the tag section, unless a FEN or Variant tag sets its start. Read with
+  // What of a game's text a main-line search reads: its last tag line and
+  // its movetext, unless a FEN or Variant tag sets its start (the whole text). Read with
   // TNotationModell::MindestFiguren = Figuren() and OhneVarianten, which end
   // the reading where no later main-line position can be the target.
   std::string_view Lesetext(std::string_view text) const;

@@ -105,11 +105,12 @@ TEST(PositionSearch, NeverUnreachableWhileTheTargetCanStillArise) {
   EXPECT_FALSE(suche.Erreichbar(brett, false));
 }
 
-TEST(PositionSearch, AMainLineSearchReadsNoTagSectionWithoutAnotherStart) {
+TEST(PositionSearch, AMainLineSearchReadsOneTagLineWithoutAnotherStart) {
   const TStellungssuche suche = Suche(kSpanisch, false);
   const std::string zuege = "1. e4 d5 *";
-  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\r\n\r\n" + zuege), zuege);
-  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\n%escaped\n\n[Site \"y\"]\n" + zuege), zuege);
+  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\r\n\r\n" + zuege), "[Event \"x\"]\r\n\r\n" + zuege);
+  EXPECT_EQ(suche.Lesetext("[Event \"x\"]\n%escaped\n\n[Site \"y\"]\n" + zuege),
+            "[Site \"y\"]\n" + zuege);
   for (const std::string& text :
        {"[FEN \"" + std::string(kSpanisch) + "\"]\n\n3. Bb5 *",
         std::string("[Event \"x\"]\n[Variant \"Chess960\"]\n\n1. e4 *"), zuege})
