@@ -1089,18 +1089,22 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   return header_;
 }
 
+bool TPGNIndex::ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextFenster& fenster) {
+  const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
+  // A window shorter than a header window ends at the end of the file.
+  const bool dateiende = static_cast<int64_t>(fenster.Daten.size()) < KopfFenster;
+  return !fenster.Daten.empty() && e.StartPos >= fenster.Start &&
+         (e.StartPos + laenge <= fensterEnde || (dateiende && e.StartPos <= fensterEnde));
+}
+
 std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) const {
   const TGameIndexEntry e = Entry(gameIndex);
   if (e.GameID < 0 || !IsOpen()) return {};
   const int64_t laenge = std::min(e.EndPos - e.StartPos, KopfGrenze);
   if (laenge <= 0) return {};
-  const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
-  // A window shorter than its size ends at the end of the file.
-  const bool dateiende = static_cast<int64_t>(fenster.Daten.size()) < TextFenster;
-  if (fenster.Daten.empty() || e.StartPos < fenster.Start ||
-      (e.StartPos + laenge > fensterEnde && !(dateiende && e.StartPos <= fensterEnde))) {
-    fenster.Daten.resize(TextFenster);
-    const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), TextFenster);
+  if (!ImFenster(e, laenge, fenster)) {
+    fenster.Daten.resize(KopfFenster);
+    const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), KopfFenster);
     fenster.Daten.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
     fenster.Start = e.StartPos;
   }
@@ -1114,14 +1118,14 @@ std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) c
 uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
                                    bool einzeln, bool nurListe) const {
   const auto lesen = nurListe ? ListenKopfLesen : KopfLesen;
-  if (!einzeln) {
+  const TGameIndexEntry e = Entry(gameIndex);
+  const int64_t laenge =
+      e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
+  if (!einzeln || laenge <= 0 || ImFenster(e, laenge, fenster)) {
     lesen(KopfText(gameIndex, fenster), true, kopf);
     return KopfKuerzen(kopf);
   }
   // As much of the game as its tag section needs, read directly.
-  const TGameIndexEntry e = Entry(gameIndex);
-  const int64_t laenge =
-      e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
   for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
     fenster.Kopie.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
     const int64_t n = menge > 0 ? ReadAt(e.StartPos, fenster.Kopie.data(), menge) : 0;

@@ -587,14 +587,15 @@ TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
     }
   }
   ::unsetenv("BREVARO_THREADS");
-  // The row texts read from a game's header alone or through a window, whole
-  // or only the fields a row shows, are those of the whole header.
-  TTextFenster fenster;
+  // The row texts read from a game's header alone or through a window (one
+  // that holds the game, or one that never holds any), whole or only the
+  // fields a row shows, are those of the whole header.
+  TTextFenster fenster, leer;
   TEventData kopf;
   for (int64_t g = 0; g < index.GameCount(); ++g) {
     const TRowTexts ganz = RowTexts(index.ReadGameHeader(g), g);
-    for (const int art : {0, 1, 2, 3}) {
-      index.ReadGameHeader(g, kopf, fenster, art & 1, art & 2);
+    for (const int art : {0, 1, 2, 3, 5, 7}) {
+      index.ReadGameHeader(g, kopf, art & 4 ? leer : fenster, art & 1, art & 2);
       const TRowTexts t = RowTexts(kopf, g);
       ASSERT_EQ(std::tie(t.Players, t.Source, t.Year, t.Result),
                 std::tie(ganz.Players, ganz.Source, ganz.Year, ganz.Result))

@@ -186,7 +186,12 @@ class TAusgabe {
 
 // `text` as UTF-8 (see AlsUtf8), appended without a copy when it is UTF-8.
 void Utf8Anhaengen(std::string& aus, std::string_view text) {
-  if (IstUtf8(text))
+  const auto ascii = [](std::string_view t) {
+    unsigned char oder = 0;
+    for (const char c : t) oder |= static_cast<unsigned char>(c);
+    return oder < 0x80;
+  };
+  if (ascii(text) || IstUtf8(text))
     aus += text;
   else
     aus += Windows1252ZuUtf8(text);
@@ -210,6 +215,11 @@ void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t
   }
   aus += '\n';
 }
+
+// The sorted rows' headers are read through windows of the file where the
+// games asked for lie close: where at least FensterSpiele of them start within
+// a window's bytes. A window costs as much as reading a few headers alone.
+constexpr int64_t FensterSpiele = 16;
 
 // Reads the headers of games given one by one in ascending order, a batch at a
 // time, and hands on those that pass the filter with the number given with
@@ -392,7 +402,7 @@ int List(const std::vector<std::string>& args) {
   // in file order, split over the threads in contiguous parts, each part
   // through a window of its own.
   const int64_t zeilen = index.RowCount();
-  constexpr int64_t Block = 1 << 18;
+  constexpr int64_t Block = 1 << 19;
   const int64_t teile = std::clamp<int64_t>(threads > 0 ? threads : StandardThreads(), 1,
                                             std::max<int64_t>(1, std::min(zeilen, Block) / 4096));
   struct TTeil {
@@ -412,16 +422,22 @@ int List(const std::vector<std::string>& args) {
     linie.assign(block.size(), 0);
     for (int64_t i = 0; i < anzahl; ++i)
       linie[static_cast<size_t>(block[i].second)] = static_cast<int32_t>(i);
-    // A block of a few of the games spanned reads each game's header alone
-    // rather than the whole span through the windows.
-    const bool einzeln = anzahl > 0 && 2 * anzahl < block.back().first - block.front().first + 1;
     const auto lesen = [&](int64_t t) {
       TTeil& d = teil[static_cast<size_t>(t)];
       d.Text.clear();
       d.Anfang.clear();
-      for (int64_t i = anzahl * t / teile; i < anzahl * (t + 1) / teile; ++i) {
+      const int64_t ende = anzahl * (t + 1) / teile;
+      int64_t nah = 0;  // the first game of the part beyond the window a game would start
+      for (int64_t i = anzahl * t / teile; i < ende; ++i) {
         const int64_t g = block[static_cast<size_t>(i)].first;
-        index.ReadGameHeader(g, d.Kopf, d.Fenster, einzeln, true);
+        // A window pays when it would hold the headers of many of the games
+        // asked for; a game with few others near it is read alone.
+        const int64_t start = index.Entry(g).StartPos;
+        nah = std::max(nah, i + 1);
+        while (nah < ende &&
+               index.Entry(block[static_cast<size_t>(nah)].first).StartPos < start + KopfFenster)
+          ++nah;
+        index.ReadGameHeader(g, d.Kopf, d.Fenster, nah - i < FensterSpiele, true);
         d.Anfang.push_back(d.Text.size());
         ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1);
       }
