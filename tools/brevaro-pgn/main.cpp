@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <barrier>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -186,32 +188,52 @@ class TAusgabe {
 
 // `text` as UTF-8 (see AlsUtf8), appended without a copy when it is UTF-8.
 void Utf8Anhaengen(std::string& aus, std::string_view text) {
-  const auto ascii = [](std::string_view t) {
-    unsigned char oder = 0;
-    for (const char c : t) oder |= static_cast<unsigned char>(c);
-    return oder < 0x80;
-  };
-  if (ascii(text) || IstUtf8(text))
+  // Only the part from the first byte beyond ASCII needs the UTF-8 check.
+  size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  if (ascii == text.size() || IstUtf8(text.substr(ascii)))
     aus += text;
   else
     aus += Windows1252ZuUtf8(text);
 }
 
-// A row of the list, with the ply of the position search when there is one.
-void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply) {
-  const TRowTexts t = RowTexts(kopf, g);
-  aus += t.Number;
+// `zahl` in decimal.
+void ZahlAnhaengen(std::string& aus, int64_t zahl) {
+  std::array<char, 24> z{};
+  const auto [ende, fehler] = std::to_chars(z.data(), z.data() + z.size(), zahl);
+  aus.append(z.data(), ende);
+}
+
+bool Bekannt(const std::string& text) {
+  return !text.empty() && text != "?";
+}
+
+// A row of the list, with the ply of the position search when there is one:
+// the texts RowTexts(kopf, g) gives, made in `teil` (kept from row to row)
+// rather than in new strings.
+void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply,
+                    std::string& teil) {
+  ZahlAnhaengen(aus, g + 1);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Players);
+  teil.assign(kopf.White);
+  teil += " - ";
+  teil += kopf.Black;
+  Utf8Anhaengen(aus, teil);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Source);
+  teil.clear();
+  if (Bekannt(kopf.Event)) teil += kopf.Event;
+  if (Bekannt(kopf.Site)) {
+    if (!teil.empty()) teil += ", ";
+    teil += kopf.Site;
+  }
+  Utf8Anhaengen(aus, teil);
   aus += '\t';
-  aus += t.Year;
+  if (kopf.Year != 0) ZahlAnhaengen(aus, kopf.Year);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Result);
+  Utf8Anhaengen(aus, kopf.Result);
   if (ply >= 0) {
     aus += '\t';
-    aus += std::to_string(ply);
+    ZahlAnhaengen(aus, ply);
   }
   aus += '\n';
 }
@@ -358,11 +380,12 @@ int List(const std::vector<std::string>& args) {
   // Games found by the position search with their ply, in file order, when
   // the rows are sorted.
   std::vector<std::pair<int64_t, int32_t>> gefunden;
+  std::string spalte;  // room for a row's column
   TKopfStapel stapel(index, filter, [&](int64_t g, const TEventData& kopf, int32_t ply) {
     if (sortiert) {
       gefunden.emplace_back(g, ply);
     } else {
-      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply);
+      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply, spalte);
       ausgabe.Zeile();
     }
   });
@@ -408,7 +431,7 @@ int List(const std::vector<std::string>& args) {
   struct TTeil {
     TTextFenster Fenster;
     TEventData Kopf;
-    std::string Text;
+    std::string Text, Teil;
     std::vector<size_t> Anfang;  // of each line in Text, and its end
   };
   std::vector<TTeil> teil(static_cast<size_t>(teile));
@@ -439,7 +462,7 @@ int List(const std::vector<std::string>& args) {
           ++nah;
         index.ReadGameHeader(g, d.Kopf, d.Fenster, nah - i < FensterSpiele, true);
         d.Anfang.push_back(d.Text.size());
-        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1);
+        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1, d.Teil);
       }
       d.Anfang.push_back(d.Text.size());
     };
