@@ -296,6 +296,76 @@ bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf)
   return a != TAbschnitt::Offen;
 }
 
+// The sort keys of one thread's rows, each distinct text once: the rows hold
+// numbers of texts, the texts live in blocks that never move.
+class TSchluesselMenge {
+ public:
+  // The number of `text` (at most Block bytes) in this set.
+  uint32_t Nummer(std::string_view text) {
+    const auto da = nummern_.find(text);
+    if (da != nummern_.end()) return da->second;
+    if (rest_ < text.size()) {
+      bloecke_.push_back(std::make_unique<char[]>(Block));
+      frei_ = bloecke_.back().get();
+      rest_ = Block;
+    }
+    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
+    const auto nummer = static_cast<uint32_t>(texte_.size());
+    texte_.emplace_back(frei_, text.size());
+    frei_ += text.size();
+    rest_ -= text.size();
+    nummern_.emplace(texte_.back(), nummer);
+    return nummer;
+  }
+  const std::vector<std::string_view>& Texte() const { return texte_; }
+
+ private:
+  static constexpr size_t Block = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> bloecke_;
+  char* frei_ = nullptr;
+  size_t rest_ = 0;
+  std::vector<std::string_view> texte_;
+  std::unordered_map<std::string_view, uint32_t> nummern_;
+};
+
+// Replaces each row's number of its key text in `keys` by the rank of that
+// text among all the texts of `mengen`: equal texts get equal ranks and the
+// ranks order as the texts do. The rows of menge t are the t-th of as many
+// contiguous ranges of the same size (within one).
+void RaengeSetzen(const std::vector<const TSchluesselMenge*>& mengen, std::vector<uint32_t>& keys) {
+  const size_t threads = mengen.size();
+  const size_t n = keys.size();
+  std::vector<std::pair<std::string_view, uint32_t>> alle;  // text, menge
+  std::vector<std::vector<uint32_t>> rang(threads);
+  size_t gesamt = 0;
+  for (const TSchluesselMenge* m : mengen) gesamt += m->Texte().size();
+  alle.reserve(gesamt);
+  for (size_t t = 0; t < threads; ++t) {
+    for (const std::string_view text : mengen[t]->Texte()) alle.emplace_back(text, t);
+    rang[t].resize(mengen[t]->Texte().size());
+  }
+  // Within a menge each text is there once, so its number is its place
+  // among that menge's texts; recorded before the sort moves them.
+  std::vector<uint32_t> nummer(alle.size());
+  for (size_t i = 0, t = 0, basis = 0; i < alle.size(); ++i) {
+    while (i - basis >= mengen[t]->Texte().size()) basis += mengen[t++]->Texte().size();
+    nummer[i] = static_cast<uint32_t>(i - basis);
+  }
+  std::vector<uint32_t> folge(alle.size());
+  std::iota(folge.begin(), folge.end(), 0u);
+  std::sort(folge.begin(), folge.end(),
+            [&](uint32_t a, uint32_t b) { return alle[a].first < alle[b].first; });
+  uint32_t r = 0;
+  for (size_t i = 0; i < folge.size(); ++i) {
+    if (i > 0 && alle[folge[i]].first != alle[folge[i - 1]].first) ++r;
+    rang[alle[folge[i]].second][nummer[folge[i]]] = r;
+  }
+  for (size_t t = 0; t < threads; ++t) {
+    const std::vector<uint32_t>& rt = rang[t];
+    for (size_t i = n * t / threads; i < n * (t + 1) / threads; ++i) keys[i] = rt[keys[i]];
+  }
+}
+
 // The text a sort key compares for a game, read from the start of its text
 // (as much as ReadGameHeader reads) without filling a whole header: the same
 // text as TPGNIndex::SortKeyText of the header ReadGameHeader gives.
@@ -387,6 +457,7 @@ void TPGNIndex::CloseFile() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   textFenster_ = {};
+  scanSchluessel_.reset();
 }
 
 int64_t TPGNIndex::GameCount() const {
@@ -451,6 +522,72 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
   Scan(pfad);
 }
 
+// The sort keys a scan reads on a thread of its own: the scan hands over the
+// game starts it finds; the thread reads the keys of the games whose end is
+// known, in file order.
+struct TPGNIndex::TScanSchluessel {
+  explicit TScanSchluessel(uint8_t key) : Key(key) {}
+  ~TScanSchluessel() { Beenden(); }
+  TScanSchluessel(const TScanSchluessel&) = delete;
+  TScanSchluessel& operator=(const TScanSchluessel&) = delete;
+  const uint8_t Key;
+  TSchluesselMenge Menge;
+  std::vector<uint32_t> Nummern;  // of each game's key text in Menge, in file order
+  bool Fehler = false;
+  std::thread Leser;
+  // Handed over: starts not yet read, the last one's game not yet read.
+  std::mutex Mutex;
+  std::condition_variable Signal;
+  std::vector<int64_t> Grenzen;
+  bool Fertig = false;  // every start handed over, the end of the last game too
+  bool Stopp = false;
+
+  void Lesen(const TPGNIndex& index) {
+    try {
+      TSchluesselLeser leser(Key);
+      TTextFenster fenster;
+      std::vector<int64_t> teil;
+      for (;;) {
+        bool ende;
+        {
+          std::unique_lock<std::mutex> sperre(Mutex);
+          Signal.wait(sperre, [&] { return Grenzen.size() >= 2 || Fertig || Stopp; });
+          if (Stopp) return;
+          teil.swap(Grenzen);
+          Grenzen.clear();
+          if (!teil.empty()) Grenzen.push_back(teil.back());
+          ende = Fertig;
+        }
+        for (size_t i = 0; i + 1 < teil.size(); ++i) {
+          const TGameIndexEntry e{static_cast<int64_t>(Nummern.size()), teil[i], teil[i + 1]};
+          Nummern.push_back(Menge.Nummer(leser.Schluessel(index.KopfText(e, fenster))));
+        }
+        if (ende) return;
+      }
+    } catch (const std::exception&) {
+      Fehler = true;
+    }
+  }
+  // Hands over starts[von..] (Fertig: the last is the end of the last game).
+  void Uebergeben(const std::vector<int64_t>& starts, size_t von, bool fertig) {
+    {
+      std::lock_guard<std::mutex> sperre(Mutex);
+      Grenzen.insert(Grenzen.end(), starts.begin() + static_cast<std::ptrdiff_t>(von),
+                     starts.end());
+      Fertig = fertig;
+    }
+    Signal.notify_one();
+  }
+  void Beenden() {
+    {
+      std::lock_guard<std::mutex> sperre(Mutex);
+      if (!Fertig) Stopp = true;
+    }
+    Signal.notify_one();
+    if (Leser.joinable()) Leser.join();
+  }
+};
+
 bool TPGNIndex::Scan(const std::string& pfad) {
   // Open the new file before letting go of the old one, so that a file that
   // cannot be opened leaves the list as it was.
@@ -477,6 +614,17 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   sortKey_ = 0;
   scanCancel_ = cmContinue;
   filterSuspended_ = true;
+  scanSchluessel_.reset();
+  std::unique_ptr<TScanSchluessel> schluessel;
+  if (scanSortKey_ != skNumber && scanSortKey_ <= skMoveCount) {
+    try {
+      schluessel = std::make_unique<TScanSchluessel>(scanSortKey_);
+      schluessel->Leser = std::thread([this, s = schluessel.get()] { s->Lesen(*this); });
+    } catch (const std::exception&) {
+      schluessel.reset();  // SortBy reads the keys itself
+    }
+  }
+  size_t uebergeben = 0;  // starts handed over to `schluessel`
 
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
@@ -627,6 +775,10 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           break;
         }
       }
+      if (schluessel && starts_.size() - uebergeben >= 1024) {
+        schluessel->Uebergeben(starts_, uebergeben, false);
+        uebergeben = starts_.size();
+      }
       if (letzter) break;
       const size_t behalten = ab > TagZeilenKopf ? ab - TagZeilenKopf : 0;
       carry = laenge - behalten;
@@ -640,9 +792,17 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         AddRow(GameCount() - 1);
       }
       indexComplete_ = true;
+      if (schluessel) schluessel->Uebergeben(starts_, uebergeben, true);
     }
   } catch (const std::bad_alloc&) {
     lastError_ = std::strerror(ENOMEM);
+    indexComplete_ = false;
+  }
+  if (schluessel) {
+    schluessel->Beenden();
+    if (indexComplete_ && !schluessel->Fehler &&
+        static_cast<int64_t>(schluessel->Nummern.size()) == GameCount())
+      scanSchluessel_ = std::move(schluessel);
   }
   filterSuspended_ = false;
   busy_ = false;
@@ -776,42 +936,6 @@ std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
   }
 }
 
-namespace {
-
-// The sort keys of one thread's rows, each distinct text once: the rows hold
-// numbers of texts, the texts live in blocks that never move.
-class TSchluesselMenge {
- public:
-  // The number of `text` (at most Block bytes) in this set.
-  uint32_t Nummer(std::string_view text) {
-    const auto da = nummern_.find(text);
-    if (da != nummern_.end()) return da->second;
-    if (rest_ < text.size()) {
-      bloecke_.push_back(std::make_unique<char[]>(Block));
-      frei_ = bloecke_.back().get();
-      rest_ = Block;
-    }
-    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
-    const auto nummer = static_cast<uint32_t>(texte_.size());
-    texte_.emplace_back(frei_, text.size());
-    frei_ += text.size();
-    rest_ -= text.size();
-    nummern_.emplace(texte_.back(), nummer);
-    return nummer;
-  }
-  const std::vector<std::string_view>& Texte() const { return texte_; }
-
- private:
-  static constexpr size_t Block = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> bloecke_;
-  char* frei_ = nullptr;
-  size_t rest_ = 0;
-  std::vector<std::string_view> texte_;
-  std::unordered_map<std::string_view, uint32_t> nummern_;
-};
-
-}  // namespace
-
 void TPGNIndex::SortBy(uint8_t key) {
   if (busy_ || !IsOpen() || order_.empty() || key > skMoveCount) return;
   busy_ = true;
@@ -840,10 +964,20 @@ void TPGNIndex::SortBy(uint8_t key) {
         // texts: equal texts get equal ranks and the ranks order as the texts
         // do, so the sort below orders the rows as it would by the texts.
         std::vector<uint32_t> keys;
-        const bool weiterGelesen = SortKeysLesen(key, keys, [&](int64_t gelesen) {
-          schritte = gelesen;
-          return melden();
-        });
+        bool weiterGelesen = true;
+        if (scanSchluessel_ && scanSchluessel_->Key == key) {
+          // Read during the scan: each row's game's number of its text.
+          keys.resize(static_cast<size_t>(n));
+          for (size_t r = 0; r < keys.size(); ++r)
+            keys[r] = scanSchluessel_->Nummern[static_cast<size_t>(rows_[r])];
+          RaengeSetzen({&scanSchluessel_->Menge}, keys);
+          scanSchluessel_.reset();
+        } else {
+          weiterGelesen = SortKeysLesen(key, keys, [&](int64_t gelesen) {
+            schritte = gelesen;
+            return melden();
+          });
+        }
         bool weiter = weiterGelesen;
         schritte = n;
         if (!weiter) {
@@ -966,38 +1100,9 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
   if (fehler) throw std::bad_alloc();
   if (stopp) return false;
 
-  // Ranks: all distinct texts in order, each thread's numbers mapped to them.
-  std::vector<std::pair<std::string_view, uint32_t>> alle;  // text, thread
-  std::vector<std::vector<uint32_t>> rang(static_cast<size_t>(threads));
-  size_t gesamt = 0;
-  for (const TSchluesselMenge& m : mengen) gesamt += m.Texte().size();
-  alle.reserve(gesamt);
-  for (size_t t = 0; t < mengen.size(); ++t) {
-    for (const std::string_view text : mengen[t].Texte()) alle.emplace_back(text, t);
-    rang[t].resize(mengen[t].Texte().size());
-  }
-  // Within a thread each text is there once, so its number is its place
-  // among that thread's texts; recorded before the sort moves them.
-  std::vector<uint32_t> nummer(alle.size());
-  for (size_t i = 0, t = 0, basis = 0; i < alle.size(); ++i) {
-    while (i - basis >= mengen[t].Texte().size()) basis += mengen[t++].Texte().size();
-    nummer[i] = static_cast<uint32_t>(i - basis);
-  }
-  std::vector<uint32_t> folge(alle.size());
-  std::iota(folge.begin(), folge.end(), 0u);
-  std::sort(folge.begin(), folge.end(),
-            [&](uint32_t a, uint32_t b) { return alle[a].first < alle[b].first; });
-  uint32_t r = 0;
-  for (size_t i = 0; i < folge.size(); ++i) {
-    if (i > 0 && alle[folge[i]].first != alle[folge[i - 1]].first) ++r;
-    rang[alle[folge[i]].second][nummer[folge[i]]] = r;
-  }
-  for (int64_t t = 0; t < threads; ++t) {
-    const int64_t von = n * t / threads, bis = n * (t + 1) / threads;
-    const std::vector<uint32_t>& rt = rang[static_cast<size_t>(t)];
-    for (int64_t i = von; i < bis; ++i)
-      keys[static_cast<size_t>(i)] = rt[keys[static_cast<size_t>(i)]];
-  }
+  std::vector<const TSchluesselMenge*> alle;
+  for (const TSchluesselMenge& m : mengen) alle.push_back(&m);
+  RaengeSetzen(alle, keys);
   return true;
 }
 
@@ -1098,7 +1203,10 @@ bool TPGNIndex::ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextF
 }
 
 std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) const {
-  const TGameIndexEntry e = Entry(gameIndex);
+  return KopfText(Entry(gameIndex), fenster);
+}
+
+std::string_view TPGNIndex::KopfText(const TGameIndexEntry& e, TTextFenster& fenster) const {
   if (e.GameID < 0 || !IsOpen()) return {};
   const int64_t laenge = std::min(e.EndPos - e.StartPos, KopfGrenze);
   if (laenge <= 0) return {};

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -134,6 +135,10 @@ class TPGNIndex {
   // threads while the calling thread reports the progress. A stop while the
   // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
+  // The sort key (1..11) whose keys the following scans read on a thread of
+  // their own while they run, so that the first SortBy(key) after a complete
+  // scan need not read them; skNumber (the default) for none.
+  void SetScanSortKey(uint8_t key) { scanSortKey_ = key; }
 
   // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
   // the game's text is not empty.
@@ -191,6 +196,7 @@ class TPGNIndex {
   // The first bytes of a game that ReadGameHeader reads (at most KopfGrenze),
   // through `fenster`.
   std::string_view KopfText(int64_t gameIndex, TTextFenster& fenster) const;
+  std::string_view KopfText(const TGameIndexEntry& e, TTextFenster& fenster) const;
   // Whether `fenster` holds the first `laenge` bytes of the game `e` (or all
   // the file has of them).
   static bool ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextFenster& fenster);
@@ -222,6 +228,10 @@ class TPGNIndex {
   std::vector<char> window_;
   int64_t windowStart_ = 0;
   TTextFenster textFenster_;  // GameTextView's own
+  // The keys of scanSortKey_ read during the last scan, until SortBy takes them.
+  struct TScanSchluessel;
+  uint8_t scanSortKey_ = skNumber;
+  std::unique_ptr<TScanSchluessel> scanSchluessel_;
   TTagListe otherTags_;
   TEventData header_;
   uint32_t headerCut_ = 0;

@@ -373,6 +373,12 @@ int List(const std::vector<std::string>& args) {
   if (varianten && !stellungSuchen) return Fehler("--variations needs --reaches");
 
   TPGNIndex index;
+  // The keys of the first sort are read while the file is scanned.
+  for (const uint8_t k : sortierungen) {
+    if (k == skNumber) continue;
+    index.SetScanSortKey(k);
+    break;
+  }
   std::string meldung;
   if (!Oeffnen(index, datei, meldung)) return Fehler(meldung);
   TAusgabe ausgabe;
