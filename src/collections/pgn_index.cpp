@@ -16,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,6 +39,10 @@ constexpr int64_t KopfBlock = 1024;
 
 // The window a filter or sort reads the games through.
 constexpr int64_t FensterGroesse = 256 * 1024;
+
+// The starts of game texts a scan keeps for its sort key thread, at most, in
+// bytes the thread has not read yet; beyond, the thread reads from the file.
+constexpr size_t AnfaengeGrenze = 16 << 20;
 
 // A game's text is read in pieces of this size, so that the reading stops
 // soon after its first zero byte.
@@ -378,10 +383,13 @@ class TSchluesselLeser {
     praefix_ = Praefixe[key];
   }
 
-  std::string_view Schluessel(std::string_view text) {
+  // The key of the game whose text is `text`; with `vollstaendig` false, of
+  // the game whose text begins with `text`, or nullopt when its tag section
+  // goes on beyond `text`.
+  std::optional<std::string_view> Schluessel(std::string_view text, bool vollstaendig = true) {
     std::string_view wert;
     int32_t zahl = 0;
-    const TAbschnitt a = TagAbschnitt(text, true, [&](std::string_view zeile) {
+    const TAbschnitt a = TagAbschnitt(text, vollstaendig, [&](std::string_view zeile) {
       if (!BeginntMit(zeile, praefix_)) return;
       wert = WertAnsicht(TagZeileFuerListe(zeile, kurz_), puffer_);
       if (key_ == skYear) {
@@ -397,6 +405,10 @@ class TSchluesselLeser {
         gefunden_ = true;
       }
     });
+    if (a == TAbschnitt::Offen) {
+      gefunden_ = false;
+      return std::nullopt;
+    }
     if (key_ >= skYear) {
       const auto [ende, fehler] =
           std::to_chars(zahlText_.data(), zahlText_.data() + zahlText_.size(), zahl);
@@ -523,8 +535,10 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
 }
 
 // The sort keys a scan reads on a thread of its own: the scan hands over the
-// game starts it finds; the thread reads the keys of the games whose end is
-// known, in file order.
+// game starts it finds, and of most games the start of its text as read
+// (KopfAnfang); the thread reads the keys of the games whose end is known, in
+// file order, from that start when it holds the tag section, otherwise from
+// the file.
 struct TPGNIndex::TScanSchluessel {
   explicit TScanSchluessel(uint8_t key) : Key(key) {}
   ~TScanSchluessel() { Beenden(); }
@@ -535,11 +549,15 @@ struct TPGNIndex::TScanSchluessel {
   std::vector<uint32_t> Nummern;  // of each game's key text in Menge, in file order
   bool Fehler = false;
   std::thread Leser;
-  // Handed over: starts not yet read, the last one's game not yet read.
+  // Handed over: starts not yet read, the last one's game not yet read; the
+  // length of each game's start (0: none) and the starts one after another.
   std::mutex Mutex;
   std::condition_variable Signal;
   std::vector<int64_t> Grenzen;
-  bool Fertig = false;  // every start handed over, the end of the last game too
+  std::vector<uint32_t> Laengen;
+  std::string Anfaenge;
+  std::atomic<size_t> Ausstehend{0};  // bytes of Anfaenge handed over, not yet read
+  bool Fertig = false;                // every start handed over, the end of the last game too
   bool Stopp = false;
 
   void Lesen(const TPGNIndex& index) {
@@ -547,6 +565,8 @@ struct TPGNIndex::TScanSchluessel {
       TSchluesselLeser leser(Key);
       TTextFenster fenster;
       std::vector<int64_t> teil;
+      std::vector<uint32_t> laengen;
+      std::string anfaenge;
       for (;;) {
         bool ende;
         {
@@ -556,27 +576,56 @@ struct TPGNIndex::TScanSchluessel {
           teil.swap(Grenzen);
           Grenzen.clear();
           if (!teil.empty()) Grenzen.push_back(teil.back());
+          laengen.swap(Laengen);
+          Laengen.clear();
+          anfaenge.swap(Anfaenge);
+          Anfaenge.clear();
           ende = Fertig;
         }
+        size_t an = 0;  // of the next game's start in `anfaenge`
         for (size_t i = 0; i + 1 < teil.size(); ++i) {
           const TGameIndexEntry e{static_cast<int64_t>(Nummern.size()), teil[i], teil[i + 1]};
-          Nummern.push_back(Menge.Nummer(leser.Schluessel(index.KopfText(e, fenster))));
+          const size_t laenge = i < laengen.size() ? laengen[i] : 0;
+          std::optional<std::string_view> text;
+          if (laenge > 0) {
+            // As much of it as KopfText would give, all of that or a prefix.
+            const auto grenze = static_cast<size_t>(std::min(e.EndPos - e.StartPos, KopfGrenze));
+            const std::string_view anfang(anfaenge.data() + an, std::min(laenge, grenze));
+            text = leser.Schluessel(anfang, anfang.size() == grenze);
+            an += laenge;
+          }
+          if (!text) text = leser.Schluessel(index.KopfText(e, fenster));
+          Nummern.push_back(Menge.Nummer(*text));
         }
+        Ausstehend -= anfaenge.size();
         if (ende) return;
       }
     } catch (const std::exception&) {
       Fehler = true;
     }
   }
-  // Hands over starts[von..] (Fertig: the last is the end of the last game).
-  void Uebergeben(const std::vector<int64_t>& starts, size_t von, bool fertig) {
+  // Hands over starts[von..] (Fertig: the last is the end of the last game)
+  // and the starts of the games ended by them: those of `laengen` (one per
+  // game from the game of starts[von - 1] on) but the last unless `fertig`,
+  // their texts at the start of `anfaenge`. What is handed over is removed.
+  void Uebergeben(const std::vector<int64_t>& starts, size_t von, bool fertig,
+                  std::vector<uint32_t>& laengen, std::string& anfaenge) {
+    const size_t spiele = fertig ? laengen.size() : laengen.size() - 1;
+    size_t bytes = 0;
+    for (size_t i = 0; i < spiele; ++i) bytes += laengen[i];
     {
       std::lock_guard<std::mutex> sperre(Mutex);
       Grenzen.insert(Grenzen.end(), starts.begin() + static_cast<std::ptrdiff_t>(von),
                      starts.end());
+      Laengen.insert(Laengen.end(), laengen.begin(),
+                     laengen.begin() + static_cast<std::ptrdiff_t>(spiele));
+      Anfaenge.append(anfaenge, 0, bytes);
+      Ausstehend += bytes;
       Fertig = fertig;
     }
     Signal.notify_one();
+    laengen.erase(laengen.begin(), laengen.begin() + static_cast<std::ptrdiff_t>(spiele));
+    anfaenge.erase(0, bytes);
   }
   void Beenden() {
     {
@@ -625,6 +674,10 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     }
   }
   size_t uebergeben = 0;  // starts handed over to `schluessel`
+  // The length of the start of each game's text kept for `schluessel` (0:
+  // none), from the game of starts_[uebergeben - 1] on, and those starts.
+  std::vector<uint32_t> kopfLaengen;
+  std::string kopfAnfaenge;
 
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
@@ -645,6 +698,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     int letzterProzent = -1;
     const auto spielBeginnt = [&](int64_t start, std::string_view name) {
       starts_.push_back(start);
+      if (schluessel) kopfLaengen.push_back(0);
       if (starts_.size() > 1) AddRow(GameCount() - 1);
       namen.Neu();
       namen.Hinzu(name);
@@ -664,6 +718,18 @@ bool TPGNIndex::Scan(const std::string& pfad) {
       const size_t laenge = carry + static_cast<size_t>(n);
       const int64_t basis = pos - static_cast<int64_t>(carry);
       std::string_view name;
+      // The movetext of the current game begins at b[i]: the start of its
+      // text up to a little beyond, when the buffer holds it, is kept for
+      // `schluessel`, while it keeps up.
+      const auto kopfEnde = [&](size_t i) {
+        if (!schluessel || kopfLaengen.empty() || kopfLaengen.back() != 0 ||
+            starts_.back() < basis || schluessel->Ausstehend > AnfaengeGrenze)
+          return;
+        const auto von = static_cast<size_t>(starts_.back() - basis);
+        const size_t bis = std::min({laenge, i + TagZeilenKopf, von + KopfGrenze});
+        kopfAnfaenge.append(b + von, bis - von);
+        kopfLaengen.back() = static_cast<uint32_t>(bis - von);
+      };
       while (ab < laenge) {
         if (modus == Modus::Suche) {
           // The next tag line: a "[" that only blanks separate from the line
@@ -724,6 +790,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
             ab = i;
           } else {
             modus = Modus::Suche;  // movetext
+            kopfEnde(i);
             ab = i;
           }
           continue;
@@ -763,6 +830,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           }
         }
         modus = Modus::Suche;  // movetext
+        kopfEnde(i);
         ab = i;
       }
       pos += n;
@@ -776,7 +844,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         }
       }
       if (schluessel && starts_.size() - uebergeben >= 1024) {
-        schluessel->Uebergeben(starts_, uebergeben, false);
+        schluessel->Uebergeben(starts_, uebergeben, false, kopfLaengen, kopfAnfaenge);
         uebergeben = starts_.size();
       }
       if (letzter) break;
@@ -792,7 +860,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         AddRow(GameCount() - 1);
       }
       indexComplete_ = true;
-      if (schluessel) schluessel->Uebergeben(starts_, uebergeben, true);
+      if (schluessel) schluessel->Uebergeben(starts_, uebergeben, true, kopfLaengen, kopfAnfaenge);
     }
   } catch (const std::bad_alloc&) {
     lastError_ = std::strerror(ENOMEM);
@@ -1056,7 +1124,7 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
       int64_t gemeldet = von;
       for (int64_t r = von; r < bis; ++r) {
         const int64_t g = rows_[static_cast<size_t>(order_[static_cast<size_t>(r)])];
-        keys[static_cast<size_t>(r)] = menge.Nummer(leser.Schluessel(KopfText(g, fenster)));
+        keys[static_cast<size_t>(r)] = menge.Nummer(*leser.Schluessel(KopfText(g, fenster)));
         if (r - gemeldet >= 1024) {
           gelesen += r - gemeldet;
           gemeldet = r;
