@@ -42,7 +42,7 @@ constexpr int64_t FensterGroesse = 256 * 1024;
 
 // The starts of game texts a scan keeps for its sort key thread, at most, in
 // bytes the thread has not read yet; beyond, the thread reads from the file.
-constexpr size_t AnfaengeGrenze = 16 << 20;
+constexpr size_t AnfaengeGrenze = 4 << 20;
 
 // A game's text is read in pieces of this size, so that the reading stops
 // soon after its first zero byte.
