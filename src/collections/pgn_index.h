@@ -131,8 +131,9 @@ class TPGNIndex {
   void SetRows(const std::vector<int64_t>& gameIds);
   // Orders the rows by a header field (1..11), restores file order (0), or
   // reverses the rows when `key` is the current key. The texts SortKeyText
-  // gives are compared as bytes; the keys are read by StandardThreads()
-  // threads while the calling thread reports the progress. A stop while the
+  // gives are compared as bytes; the keys (unless the scan read them, see
+  // SetScanSortKey) are read by StandardThreads() threads while the calling
+  // thread reports the progress. A stop while the
   // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
   // The sort key (1..11) whose keys the following scans read on a thread of

@@ -429,7 +429,7 @@ int List(const std::vector<std::string>& args) {
   // Only the rows' game numbers are kept: the lines are made a large block of
   // rows at a time and written in display order. The block's games are read
   // in file order, split over the threads in contiguous parts, each part
-  // through a window of its own.
+  // through a window of its own (see FensterSpiele).
   const int64_t zeilen = index.RowCount();
   constexpr int64_t Block = 1 << 19;
   const int64_t teile = std::clamp<int64_t>(threads > 0 ? threads : StandardThreads(), 1,
