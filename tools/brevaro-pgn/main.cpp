@@ -438,16 +438,44 @@ int List(const std::vector<std::string>& args) {
     TTextFenster Fenster;
     TEventData Kopf;
     std::string Text, Teil;
+    std::string Aus;             // lines gathered in display order
     std::vector<size_t> Anfang;  // of each line in Text, and its end
   };
   std::vector<TTeil> teil(static_cast<size_t>(teile));
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
   std::vector<int32_t> linie;                      // the line of each position in the block
+  // Runs f(0) .. f(teile - 1) at once, f(0) on this thread.
+  const auto parallel = [teile](const std::function<void(int64_t)>& f) {
+    std::vector<std::thread> arbeiter;
+    for (int64_t t = 1; t < teile; ++t) {
+      try {
+        arbeiter.emplace_back(f, t);
+      } catch (const std::system_error&) {
+        f(t);  // no thread to be had: here
+      }
+    }
+    f(0);
+    for (std::thread& t : arbeiter) t.join();
+  };
+  // For blocks of many of the games: the position in the block of each game
+  // (-1: none), which orders the block's games without a sort.
+  std::vector<int32_t> stelle;
   for (int64_t von = 0; von < zeilen; von += Block) {
     const int64_t bis = std::min(zeilen, von + Block), anzahl = bis - von;
     block.clear();
-    for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
-    std::sort(block.begin(), block.end());
+    if (anzahl * 8 >= index.GameCount()) {
+      stelle.resize(static_cast<size_t>(index.GameCount()), -1);
+      for (int64_t r = von; r < bis; ++r)
+        stelle[static_cast<size_t>(index.GameOfRow(r))] = static_cast<int32_t>(r - von);
+      for (size_t g = 0; g < stelle.size(); ++g) {
+        if (stelle[g] < 0) continue;
+        block.emplace_back(static_cast<int64_t>(g), stelle[g]);
+        stelle[g] = -1;
+      }
+    } else {
+      for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
+      std::sort(block.begin(), block.end());
+    }
     linie.assign(block.size(), 0);
     for (int64_t i = 0; i < anzahl; ++i)
       linie[static_cast<size_t>(block[i].second)] = static_cast<int32_t>(i);
@@ -472,24 +500,31 @@ int List(const std::vector<std::string>& args) {
       }
       d.Anfang.push_back(d.Text.size());
     };
-    std::vector<std::thread> arbeiter;
-    for (int64_t t = 1; t < teile; ++t) {
-      try {
-        arbeiter.emplace_back(lesen, t);
-      } catch (const std::system_error&) {
-        lesen(t);  // no thread to be had: read here
+    parallel(lesen);
+    // The lines in display order, a piece at a time: the threads each gather
+    // a part of it, then the parts are written in order.
+    constexpr size_t Stueck = 1 << 16;
+    for (size_t erste = 0; erste < linie.size(); erste += Stueck) {
+      const size_t letzte = std::min(linie.size(), erste + Stueck);
+      parallel([&](int64_t t) {
+        std::string& aus = teil[static_cast<size_t>(t)].Aus;
+        aus.clear();
+        const auto ut = static_cast<size_t>(t), ut1 = ut + 1, n = static_cast<size_t>(teile);
+        for (size_t p = erste + (letzte - erste) * ut / n; p < erste + (letzte - erste) * ut1 / n;
+             ++p) {
+          // Line i of the block in file order: in the part whose range holds it.
+          const int32_t i = linie[p];
+          int64_t k = 0;
+          while (i >= anzahl * (k + 1) / teile) ++k;
+          const TTeil& d = teil[static_cast<size_t>(k)];
+          const size_t z = static_cast<size_t>(i - anzahl * k / teile);
+          aus.append(d.Text, d.Anfang[z], d.Anfang[z + 1] - d.Anfang[z]);
+        }
+      });
+      for (const TTeil& d : teil) {
+        ausgabe.Puffer() += d.Aus;
+        ausgabe.Zeile();
       }
-    }
-    lesen(0);
-    for (std::thread& t : arbeiter) t.join();
-    for (const int32_t i : linie) {
-      // Line i of the block in file order: in the part whose range holds it.
-      int64_t t = 0;
-      while (i >= anzahl * (t + 1) / teile) ++t;
-      const TTeil& d = teil[static_cast<size_t>(t)];
-      const size_t k = static_cast<size_t>(i - anzahl * t / teile);
-      ausgabe.Puffer().append(d.Text, d.Anfang[k], d.Anfang[k + 1] - d.Anfang[k]);
-      ausgabe.Zeile();
     }
   }
   return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
