@@ -16,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,6 +39,10 @@ constexpr int64_t KopfBlock = 1024;
 
 // The window a filter or sort reads the games through.
 constexpr int64_t FensterGroesse = 256 * 1024;
+
+// The starts of game texts a scan keeps for its sort key thread, at most, in
+// bytes the thread has not read yet; beyond, the thread reads from the file.
+constexpr size_t AnfaengeGrenze = 4 << 20;
 
 // A game's text is read in pieces of this size, so that the reading stops
 // soon after its first zero byte.
@@ -296,6 +301,76 @@ bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf)
   return a != TAbschnitt::Offen;
 }
 
+// The sort keys of one thread's rows, each distinct text once: the rows hold
+// numbers of texts, the texts live in blocks that never move.
+class TSchluesselMenge {
+ public:
+  // The number of `text` (at most Block bytes) in this set.
+  uint32_t Nummer(std::string_view text) {
+    const auto da = nummern_.find(text);
+    if (da != nummern_.end()) return da->second;
+    if (rest_ < text.size()) {
+      bloecke_.push_back(std::make_unique<char[]>(Block));
+      frei_ = bloecke_.back().get();
+      rest_ = Block;
+    }
+    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
+    const auto nummer = static_cast<uint32_t>(texte_.size());
+    texte_.emplace_back(frei_, text.size());
+    frei_ += text.size();
+    rest_ -= text.size();
+    nummern_.emplace(texte_.back(), nummer);
+    return nummer;
+  }
+  const std::vector<std::string_view>& Texte() const { return texte_; }
+
+ private:
+  static constexpr size_t Block = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> bloecke_;
+  char* frei_ = nullptr;
+  size_t rest_ = 0;
+  std::vector<std::string_view> texte_;
+  std::unordered_map<std::string_view, uint32_t> nummern_;
+};
+
+// Replaces each row's number of its key text in `keys` by the rank of that
+// text among all the texts of `mengen`: equal texts get equal ranks and the
+// ranks order as the texts do. The rows of menge t are the t-th of as many
+// contiguous ranges of the same size (within one).
+void RaengeSetzen(const std::vector<const TSchluesselMenge*>& mengen, std::vector<uint32_t>& keys) {
+  const size_t threads = mengen.size();
+  const size_t n = keys.size();
+  std::vector<std::pair<std::string_view, uint32_t>> alle;  // text, menge
+  std::vector<std::vector<uint32_t>> rang(threads);
+  size_t gesamt = 0;
+  for (const TSchluesselMenge* m : mengen) gesamt += m->Texte().size();
+  alle.reserve(gesamt);
+  for (size_t t = 0; t < threads; ++t) {
+    for (const std::string_view text : mengen[t]->Texte()) alle.emplace_back(text, t);
+    rang[t].resize(mengen[t]->Texte().size());
+  }
+  // Within a menge each text is there once, so its number is its place
+  // among that menge's texts; recorded before the sort moves them.
+  std::vector<uint32_t> nummer(alle.size());
+  for (size_t i = 0, t = 0, basis = 0; i < alle.size(); ++i) {
+    while (i - basis >= mengen[t]->Texte().size()) basis += mengen[t++]->Texte().size();
+    nummer[i] = static_cast<uint32_t>(i - basis);
+  }
+  std::vector<uint32_t> folge(alle.size());
+  std::iota(folge.begin(), folge.end(), 0u);
+  std::sort(folge.begin(), folge.end(),
+            [&](uint32_t a, uint32_t b) { return alle[a].first < alle[b].first; });
+  uint32_t r = 0;
+  for (size_t i = 0; i < folge.size(); ++i) {
+    if (i > 0 && alle[folge[i]].first != alle[folge[i - 1]].first) ++r;
+    rang[alle[folge[i]].second][nummer[folge[i]]] = r;
+  }
+  for (size_t t = 0; t < threads; ++t) {
+    const std::vector<uint32_t>& rt = rang[t];
+    for (size_t i = n * t / threads; i < n * (t + 1) / threads; ++i) keys[i] = rt[keys[i]];
+  }
+}
+
 // The text a sort key compares for a game, read from the start of its text
 // (as much as ReadGameHeader reads) without filling a whole header: the same
 // text as TPGNIndex::SortKeyText of the header ReadGameHeader gives.
@@ -308,10 +383,13 @@ class TSchluesselLeser {
     praefix_ = Praefixe[key];
   }
 
-  std::string_view Schluessel(std::string_view text) {
+  // The key of the game whose text is `text`; with `vollstaendig` false, of
+  // the game whose text begins with `text`, or nullopt when its tag section
+  // goes on beyond `text`.
+  std::optional<std::string_view> Schluessel(std::string_view text, bool vollstaendig = true) {
     std::string_view wert;
     int32_t zahl = 0;
-    const TAbschnitt a = TagAbschnitt(text, true, [&](std::string_view zeile) {
+    const TAbschnitt a = TagAbschnitt(text, vollstaendig, [&](std::string_view zeile) {
       if (!BeginntMit(zeile, praefix_)) return;
       wert = WertAnsicht(TagZeileFuerListe(zeile, kurz_), puffer_);
       if (key_ == skYear) {
@@ -327,6 +405,10 @@ class TSchluesselLeser {
         gefunden_ = true;
       }
     });
+    if (a == TAbschnitt::Offen) {
+      gefunden_ = false;
+      return std::nullopt;
+    }
     if (key_ >= skYear) {
       const auto [ende, fehler] =
           std::to_chars(zahlText_.data(), zahlText_.data() + zahlText_.size(), zahl);
@@ -387,6 +469,7 @@ void TPGNIndex::CloseFile() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   textFenster_ = {};
+  scanSchluessel_.reset();
 }
 
 int64_t TPGNIndex::GameCount() const {
@@ -451,6 +534,109 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
   Scan(pfad);
 }
 
+// The sort keys a scan reads on a thread of its own: the scan hands over the
+// game starts it finds, and of most games the start of its text as read
+// (KopfAnfang); the thread reads the keys of the games whose end is known, in
+// file order, from that start when it holds the tag section, otherwise from
+// the file.
+struct TPGNIndex::TScanSchluessel {
+  explicit TScanSchluessel(uint8_t key) : Key(key) {}
+  ~TScanSchluessel() { Beenden(); }
+  TScanSchluessel(const TScanSchluessel&) = delete;
+  TScanSchluessel& operator=(const TScanSchluessel&) = delete;
+  const uint8_t Key;
+  TSchluesselMenge Menge;
+  std::vector<uint32_t> Nummern;  // of each game's key text in Menge, in file order
+  bool Fehler = false;
+  std::thread Leser;
+  // Handed over: starts not yet read, the last one's game not yet read; the
+  // length of each game's start (0: none) and the starts one after another.
+  std::mutex Mutex;
+  std::condition_variable Signal;
+  std::vector<int64_t> Grenzen;
+  std::vector<uint32_t> Laengen;
+  std::string Anfaenge;
+  std::atomic<size_t> Ausstehend{0};  // bytes of Anfaenge handed over, not yet read
+  bool Fertig = false;                // every start handed over, the end of the last game too
+  bool Stopp = false;
+
+  void Lesen(const TPGNIndex& index) {
+    try {
+      TSchluesselLeser leser(Key);
+      TTextFenster fenster;
+      std::vector<int64_t> teil;
+      std::vector<uint32_t> laengen;
+      std::string anfaenge;
+      for (;;) {
+        bool ende;
+        {
+          std::unique_lock<std::mutex> sperre(Mutex);
+          Signal.wait(sperre, [&] { return Grenzen.size() >= 2 || Fertig || Stopp; });
+          if (Stopp) return;
+          teil.swap(Grenzen);
+          Grenzen.clear();
+          if (!teil.empty()) Grenzen.push_back(teil.back());
+          laengen.swap(Laengen);
+          Laengen.clear();
+          anfaenge.swap(Anfaenge);
+          Anfaenge.clear();
+          ende = Fertig;
+        }
+        size_t an = 0;  // of the next game's start in `anfaenge`
+        for (size_t i = 0; i + 1 < teil.size(); ++i) {
+          const TGameIndexEntry e{static_cast<int64_t>(Nummern.size()), teil[i], teil[i + 1]};
+          const size_t laenge = i < laengen.size() ? laengen[i] : 0;
+          std::optional<std::string_view> text;
+          if (laenge > 0) {
+            // As much of it as KopfText would give, all of that or a prefix.
+            const auto grenze = static_cast<size_t>(std::min(e.EndPos - e.StartPos, KopfGrenze));
+            const std::string_view anfang(anfaenge.data() + an, std::min(laenge, grenze));
+            text = leser.Schluessel(anfang, anfang.size() == grenze);
+            an += laenge;
+          }
+          if (!text) text = leser.Schluessel(index.KopfText(e, fenster));
+          Nummern.push_back(Menge.Nummer(*text));
+        }
+        Ausstehend -= anfaenge.size();
+        if (ende) return;
+      }
+    } catch (const std::exception&) {
+      Fehler = true;
+    }
+  }
+  // Hands over starts[von..] (Fertig: the last is the end of the last game)
+  // and the starts of the games ended by them: those of `laengen` (one per
+  // game from the game of starts[von - 1] on) but the last unless `fertig`,
+  // their texts at the start of `anfaenge`. What is handed over is removed.
+  void Uebergeben(const std::vector<int64_t>& starts, size_t von, bool fertig,
+                  std::vector<uint32_t>& laengen, std::string& anfaenge) {
+    const size_t spiele = fertig ? laengen.size() : laengen.size() - 1;
+    size_t bytes = 0;
+    for (size_t i = 0; i < spiele; ++i) bytes += laengen[i];
+    {
+      std::lock_guard<std::mutex> sperre(Mutex);
+      Grenzen.insert(Grenzen.end(), starts.begin() + static_cast<std::ptrdiff_t>(von),
+                     starts.end());
+      Laengen.insert(Laengen.end(), laengen.begin(),
+                     laengen.begin() + static_cast<std::ptrdiff_t>(spiele));
+      Anfaenge.append(anfaenge, 0, bytes);
+      Ausstehend += bytes;
+      Fertig = fertig;
+    }
+    Signal.notify_one();
+    laengen.erase(laengen.begin(), laengen.begin() + static_cast<std::ptrdiff_t>(spiele));
+    anfaenge.erase(0, bytes);
+  }
+  void Beenden() {
+    {
+      std::lock_guard<std::mutex> sperre(Mutex);
+      if (!Fertig) Stopp = true;
+    }
+    Signal.notify_one();
+    if (Leser.joinable()) Leser.join();
+  }
+};
+
 bool TPGNIndex::Scan(const std::string& pfad) {
   // Open the new file before letting go of the old one, so that a file that
   // cannot be opened leaves the list as it was.
@@ -477,6 +663,21 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   sortKey_ = 0;
   scanCancel_ = cmContinue;
   filterSuspended_ = true;
+  scanSchluessel_.reset();
+  std::unique_ptr<TScanSchluessel> schluessel;
+  if (scanSortKey_ != skNumber && scanSortKey_ <= skMoveCount) {
+    try {
+      schluessel = std::make_unique<TScanSchluessel>(scanSortKey_);
+      schluessel->Leser = std::thread([this, s = schluessel.get()] { s->Lesen(*this); });
+    } catch (const std::exception&) {
+      schluessel.reset();  // SortBy reads the keys itself
+    }
+  }
+  size_t uebergeben = 0;  // starts handed over to `schluessel`
+  // The length of the start of each game's text kept for `schluessel` (0:
+  // none), from the game of starts_[uebergeben - 1] on, and those starts.
+  std::vector<uint32_t> kopfLaengen;
+  std::string kopfAnfaenge;
 
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
@@ -497,6 +698,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     int letzterProzent = -1;
     const auto spielBeginnt = [&](int64_t start, std::string_view name) {
       starts_.push_back(start);
+      if (schluessel) kopfLaengen.push_back(0);
       if (starts_.size() > 1) AddRow(GameCount() - 1);
       namen.Neu();
       namen.Hinzu(name);
@@ -516,6 +718,18 @@ bool TPGNIndex::Scan(const std::string& pfad) {
       const size_t laenge = carry + static_cast<size_t>(n);
       const int64_t basis = pos - static_cast<int64_t>(carry);
       std::string_view name;
+      // The movetext of the current game begins at b[i]: the start of its
+      // text up to a little beyond, when the buffer holds it, is kept for
+      // `schluessel`, while it keeps up.
+      const auto kopfEnde = [&](size_t i) {
+        if (!schluessel || kopfLaengen.empty() || kopfLaengen.back() != 0 ||
+            starts_.back() < basis || schluessel->Ausstehend > AnfaengeGrenze)
+          return;
+        const auto von = static_cast<size_t>(starts_.back() - basis);
+        const size_t bis = std::min({laenge, i + TagZeilenKopf, von + KopfGrenze});
+        kopfAnfaenge.append(b + von, bis - von);
+        kopfLaengen.back() = static_cast<uint32_t>(bis - von);
+      };
       while (ab < laenge) {
         if (modus == Modus::Suche) {
           // The next tag line: a "[" that only blanks separate from the line
@@ -576,6 +790,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
             ab = i;
           } else {
             modus = Modus::Suche;  // movetext
+            kopfEnde(i);
             ab = i;
           }
           continue;
@@ -615,6 +830,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           }
         }
         modus = Modus::Suche;  // movetext
+        kopfEnde(i);
         ab = i;
       }
       pos += n;
@@ -626,6 +842,10 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           abgebrochen = true;
           break;
         }
+      }
+      if (schluessel && starts_.size() - uebergeben >= 1024) {
+        schluessel->Uebergeben(starts_, uebergeben, false, kopfLaengen, kopfAnfaenge);
+        uebergeben = starts_.size();
       }
       if (letzter) break;
       const size_t behalten = ab > TagZeilenKopf ? ab - TagZeilenKopf : 0;
@@ -640,9 +860,17 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         AddRow(GameCount() - 1);
       }
       indexComplete_ = true;
+      if (schluessel) schluessel->Uebergeben(starts_, uebergeben, true, kopfLaengen, kopfAnfaenge);
     }
   } catch (const std::bad_alloc&) {
     lastError_ = std::strerror(ENOMEM);
+    indexComplete_ = false;
+  }
+  if (schluessel) {
+    schluessel->Beenden();
+    if (indexComplete_ && !schluessel->Fehler &&
+        static_cast<int64_t>(schluessel->Nummern.size()) == GameCount())
+      scanSchluessel_ = std::move(schluessel);
   }
   filterSuspended_ = false;
   busy_ = false;
@@ -776,42 +1004,6 @@ std::string TPGNIndex::SortKeyText(const TEventData& kopf, uint8_t key) {
   }
 }
 
-namespace {
-
-// The sort keys of one thread's rows, each distinct text once: the rows hold
-// numbers of texts, the texts live in blocks that never move.
-class TSchluesselMenge {
- public:
-  // The number of `text` (at most Block bytes) in this set.
-  uint32_t Nummer(std::string_view text) {
-    const auto da = nummern_.find(text);
-    if (da != nummern_.end()) return da->second;
-    if (rest_ < text.size()) {
-      bloecke_.push_back(std::make_unique<char[]>(Block));
-      frei_ = bloecke_.back().get();
-      rest_ = Block;
-    }
-    if (!text.empty()) std::memcpy(frei_, text.data(), text.size());
-    const auto nummer = static_cast<uint32_t>(texte_.size());
-    texte_.emplace_back(frei_, text.size());
-    frei_ += text.size();
-    rest_ -= text.size();
-    nummern_.emplace(texte_.back(), nummer);
-    return nummer;
-  }
-  const std::vector<std::string_view>& Texte() const { return texte_; }
-
- private:
-  static constexpr size_t Block = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> bloecke_;
-  char* frei_ = nullptr;
-  size_t rest_ = 0;
-  std::vector<std::string_view> texte_;
-  std::unordered_map<std::string_view, uint32_t> nummern_;
-};
-
-}  // namespace
-
 void TPGNIndex::SortBy(uint8_t key) {
   if (busy_ || !IsOpen() || order_.empty() || key > skMoveCount) return;
   busy_ = true;
@@ -840,10 +1032,20 @@ void TPGNIndex::SortBy(uint8_t key) {
         // texts: equal texts get equal ranks and the ranks order as the texts
         // do, so the sort below orders the rows as it would by the texts.
         std::vector<uint32_t> keys;
-        const bool weiterGelesen = SortKeysLesen(key, keys, [&](int64_t gelesen) {
-          schritte = gelesen;
-          return melden();
-        });
+        bool weiterGelesen = true;
+        if (scanSchluessel_ && scanSchluessel_->Key == key) {
+          // Read during the scan: each row's game's number of its text.
+          keys.resize(static_cast<size_t>(n));
+          for (size_t r = 0; r < keys.size(); ++r)
+            keys[r] = scanSchluessel_->Nummern[static_cast<size_t>(rows_[r])];
+          RaengeSetzen({&scanSchluessel_->Menge}, keys);
+          scanSchluessel_.reset();
+        } else {
+          weiterGelesen = SortKeysLesen(key, keys, [&](int64_t gelesen) {
+            schritte = gelesen;
+            return melden();
+          });
+        }
         bool weiter = weiterGelesen;
         schritte = n;
         if (!weiter) {
@@ -922,7 +1124,7 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
       int64_t gemeldet = von;
       for (int64_t r = von; r < bis; ++r) {
         const int64_t g = rows_[static_cast<size_t>(order_[static_cast<size_t>(r)])];
-        keys[static_cast<size_t>(r)] = menge.Nummer(leser.Schluessel(KopfText(g, fenster)));
+        keys[static_cast<size_t>(r)] = menge.Nummer(*leser.Schluessel(KopfText(g, fenster)));
         if (r - gemeldet >= 1024) {
           gelesen += r - gemeldet;
           gemeldet = r;
@@ -966,38 +1168,9 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
   if (fehler) throw std::bad_alloc();
   if (stopp) return false;
 
-  // Ranks: all distinct texts in order, each thread's numbers mapped to them.
-  std::vector<std::pair<std::string_view, uint32_t>> alle;  // text, thread
-  std::vector<std::vector<uint32_t>> rang(static_cast<size_t>(threads));
-  size_t gesamt = 0;
-  for (const TSchluesselMenge& m : mengen) gesamt += m.Texte().size();
-  alle.reserve(gesamt);
-  for (size_t t = 0; t < mengen.size(); ++t) {
-    for (const std::string_view text : mengen[t].Texte()) alle.emplace_back(text, t);
-    rang[t].resize(mengen[t].Texte().size());
-  }
-  // Within a thread each text is there once, so its number is its place
-  // among that thread's texts; recorded before the sort moves them.
-  std::vector<uint32_t> nummer(alle.size());
-  for (size_t i = 0, t = 0, basis = 0; i < alle.size(); ++i) {
-    while (i - basis >= mengen[t].Texte().size()) basis += mengen[t++].Texte().size();
-    nummer[i] = static_cast<uint32_t>(i - basis);
-  }
-  std::vector<uint32_t> folge(alle.size());
-  std::iota(folge.begin(), folge.end(), 0u);
-  std::sort(folge.begin(), folge.end(),
-            [&](uint32_t a, uint32_t b) { return alle[a].first < alle[b].first; });
-  uint32_t r = 0;
-  for (size_t i = 0; i < folge.size(); ++i) {
-    if (i > 0 && alle[folge[i]].first != alle[folge[i - 1]].first) ++r;
-    rang[alle[folge[i]].second][nummer[folge[i]]] = r;
-  }
-  for (int64_t t = 0; t < threads; ++t) {
-    const int64_t von = n * t / threads, bis = n * (t + 1) / threads;
-    const std::vector<uint32_t>& rt = rang[static_cast<size_t>(t)];
-    for (int64_t i = von; i < bis; ++i)
-      keys[static_cast<size_t>(i)] = rt[keys[static_cast<size_t>(i)]];
-  }
+  std::vector<const TSchluesselMenge*> alle;
+  for (const TSchluesselMenge& m : mengen) alle.push_back(&m);
+  RaengeSetzen(alle, keys);
   return true;
 }
 
@@ -1089,18 +1262,25 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   return header_;
 }
 
+bool TPGNIndex::ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextFenster& fenster) {
+  const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
+  // A window shorter than a header window ends at the end of the file.
+  const bool dateiende = static_cast<int64_t>(fenster.Daten.size()) < KopfFenster;
+  return !fenster.Daten.empty() && e.StartPos >= fenster.Start &&
+         (e.StartPos + laenge <= fensterEnde || (dateiende && e.StartPos <= fensterEnde));
+}
+
 std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) const {
-  const TGameIndexEntry e = Entry(gameIndex);
+  return KopfText(Entry(gameIndex), fenster);
+}
+
+std::string_view TPGNIndex::KopfText(const TGameIndexEntry& e, TTextFenster& fenster) const {
   if (e.GameID < 0 || !IsOpen()) return {};
   const int64_t laenge = std::min(e.EndPos - e.StartPos, KopfGrenze);
   if (laenge <= 0) return {};
-  const int64_t fensterEnde = fenster.Start + static_cast<int64_t>(fenster.Daten.size());
-  // A window shorter than its size ends at the end of the file.
-  const bool dateiende = static_cast<int64_t>(fenster.Daten.size()) < TextFenster;
-  if (fenster.Daten.empty() || e.StartPos < fenster.Start ||
-      (e.StartPos + laenge > fensterEnde && !(dateiende && e.StartPos <= fensterEnde))) {
-    fenster.Daten.resize(TextFenster);
-    const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), TextFenster);
+  if (!ImFenster(e, laenge, fenster)) {
+    fenster.Daten.resize(KopfFenster);
+    const int64_t n = ReadAt(e.StartPos, fenster.Daten.data(), KopfFenster);
     fenster.Daten.resize(static_cast<size_t>(std::max<int64_t>(0, n)));
     fenster.Start = e.StartPos;
   }
@@ -1114,14 +1294,14 @@ std::string_view TPGNIndex::KopfText(int64_t gameIndex, TTextFenster& fenster) c
 uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
                                    bool einzeln, bool nurListe) const {
   const auto lesen = nurListe ? ListenKopfLesen : KopfLesen;
-  if (!einzeln) {
+  const TGameIndexEntry e = Entry(gameIndex);
+  const int64_t laenge =
+      e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
+  if (!einzeln || laenge <= 0 || ImFenster(e, laenge, fenster)) {
     lesen(KopfText(gameIndex, fenster), true, kopf);
     return KopfKuerzen(kopf);
   }
   // As much of the game as its tag section needs, read directly.
-  const TGameIndexEntry e = Entry(gameIndex);
-  const int64_t laenge =
-      e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
   for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
     fenster.Kopie.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
     const int64_t n = menge > 0 ? ReadAt(e.StartPos, fenster.Kopie.data(), menge) : 0;

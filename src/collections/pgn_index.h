@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,10 @@ std::string_view TagZeilenName(std::string_view zeile);
 
 // The list reads at most this much of a game for its header.
 inline constexpr int64_t KopfGrenze = 64 * 1024;
+// The window headers are read through (see ReadGameHeader): a few KopfGrenze
+// long, so that the bytes read are still in the core's cache when the header
+// is read from them.
+inline constexpr int64_t KopfFenster = 4 * KopfGrenze;
 
 // Sort keys of SortBy.
 enum TSortKey : uint8_t {
@@ -126,10 +131,15 @@ class TPGNIndex {
   void SetRows(const std::vector<int64_t>& gameIds);
   // Orders the rows by a header field (1..11), restores file order (0), or
   // reverses the rows when `key` is the current key. The texts SortKeyText
-  // gives are compared as bytes; the keys are read by StandardThreads()
-  // threads while the calling thread reports the progress. A stop while the
+  // gives are compared as bytes; the keys (unless the scan read them, see
+  // SetScanSortKey) are read by StandardThreads() threads while the calling
+  // thread reports the progress. A stop while the
   // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
+  // The sort key (1..11) whose keys the following scans read on a thread of
+  // their own while they run, so that the first SortBy(key) after a complete
+  // scan need not read them; skNumber (the default) for none.
+  void SetScanSortKey(uint8_t key) { scanSortKey_ = key; }
 
   // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
   // the game's text is not empty.
@@ -160,12 +170,12 @@ class TPGNIndex {
   // The fields of GameHeader() that were cut, as TGekuerzt bits.
   uint32_t HeaderCut() const { return headerCut_; }
   // The same into `kopf` through the caller's window (see GameTextView);
-  // returns the fields cut as TGekuerzt bits. `einzeln`: the games asked for
-  // lie far apart, so only each one's tag section is read (into the window's
-  // copy) rather than the file between them. `nurListe`: only the fields a
-  // list row shows (White, Black, Event, Site, Year, Result) are read, the
-  // others are left as they are. Safe in several threads at once, each with
-  // its window and record, while the index itself is not changed.
+  // returns the fields cut as TGekuerzt bits. `einzeln`: the game lies far
+  // from the next one asked for, so unless the window already holds it, only
+  // its tag section is read (into the window's copy) rather than a window. `nurListe`: only the
+  // fields a list row shows (White, Black, Event, Site, Year, Result) are read, the others are left
+  // as they are. Safe in several threads at once, each with its window and record, while the index
+  // itself is not changed.
   uint32_t ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
                           bool einzeln = false, bool nurListe = false) const;
   // Reads the headers of these games one after the other, each into
@@ -187,6 +197,10 @@ class TPGNIndex {
   // The first bytes of a game that ReadGameHeader reads (at most KopfGrenze),
   // through `fenster`.
   std::string_view KopfText(int64_t gameIndex, TTextFenster& fenster) const;
+  std::string_view KopfText(const TGameIndexEntry& e, TTextFenster& fenster) const;
+  // Whether `fenster` holds the first `laenge` bytes of the game `e` (or all
+  // the file has of them).
+  static bool ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextFenster& fenster);
   // The key of every row in display order (which must be file order) as the
   // rank of its SortKeyText among all of them, read by several threads.
   // `fortschritt` gets the rows read so far now and then; false stops, and
@@ -215,6 +229,10 @@ class TPGNIndex {
   std::vector<char> window_;
   int64_t windowStart_ = 0;
   TTextFenster textFenster_;  // GameTextView's own
+  // The keys of scanSortKey_ read during the last scan, until SortBy takes them.
+  struct TScanSchluessel;
+  uint8_t scanSortKey_ = skNumber;
+  std::unique_ptr<TScanSchluessel> scanSchluessel_;
   TTagListe otherTags_;
   TEventData header_;
   uint32_t headerCut_ = 0;

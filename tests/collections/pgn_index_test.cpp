@@ -183,6 +183,7 @@ TEST_F(Index, CancelledScanKeepsFinishedGamesAndRescans) {
   for (int i = 0; i < 60000; ++i) text += Spiel("W" + std::to_string(i), "B");
   const std::string p = Schreiben("t.pgn", text);
   TPGNIndex index;
+  index.SetScanSortKey(skWhite);
   bool abbrechen = true;
   index.OnPGNTrace = [&](int prozent, TCancelMode& m) {
     if (abbrechen && prozent > 0) m = cmCancel;
@@ -193,6 +194,10 @@ TEST_F(Index, CancelledScanKeepsFinishedGamesAndRescans) {
   ASSERT_GT(teil, 50);
   ASSERT_LT(teil, 60000);
   EXPECT_EQ(index.RowCount(), teil);
+  abbrechen = false;
+  index.SortBy(skWhite);  // "W0", "W1", "W10", ...: the keys are read after all
+  EXPECT_EQ(index.GameOfRow(2), 10);
+  abbrechen = true;
   // The last game found has an end; the game started after it is not listed.
   EXPECT_EQ(index.Entry(teil - 1).EndPos,
             index.Entry(teil - 1).StartPos + static_cast<int64_t>(Spiel("W0", "B").size()) +
@@ -202,6 +207,8 @@ TEST_F(Index, CancelledScanKeepsFinishedGamesAndRescans) {
   index.SetFileName(p);  // same name, incomplete index: scanned again
   EXPECT_TRUE(index.IndexComplete());
   EXPECT_EQ(index.GameCount(), 60000);
+  index.SortBy(skWhite);
+  EXPECT_EQ(index.GameOfRow(2), 10);
   index.OnPGNTrace = [](int, TCancelMode& m) { m = cmCancel; };
   index.SetFileName(p);  // complete: nothing happens
   EXPECT_EQ(index.GameCount(), 60000);
@@ -574,8 +581,9 @@ TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
                                         "\"]\n[WhiteElo \"" + std::to_string(rng() % 3) + "\"]\n";
     text += Spiel("S" + std::to_string(rng() % 40), "B" + std::to_string(rng() % 5), extra);
   }
-  TPGNIndex index;
-  index.SetFileName(Schreiben("t.pgn", text));
+  TPGNIndex index, vorab;
+  const std::string p = Schreiben("t.pgn", text);
+  index.SetFileName(p);
   ASSERT_GT(index.GameCount(), 9000) << "a repeated White tag starts a game";
   for (const char* threads : {"1", "2", "3"}) {
     ::setenv("BREVARO_THREADS", threads, 1);
@@ -584,17 +592,25 @@ TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
       const std::vector<int64_t> erwartet = AlteSortierung(index, key);
       index.SortBy(key);
       ASSERT_EQ(Zeilen(index), erwartet) << "key " << int(key) << ", threads " << threads;
+      if (threads[0] != '1') continue;
+      // The same order from keys read while the file was scanned.
+      vorab.SetScanSortKey(key);
+      vorab.SetFileName("");
+      vorab.SetFileName(p);
+      vorab.SortBy(key);
+      ASSERT_EQ(Zeilen(vorab), erwartet) << "key " << int(key) << " read during the scan";
     }
   }
   ::unsetenv("BREVARO_THREADS");
-  // The row texts read from a game's header alone or through a window, whole
-  // or only the fields a row shows, are those of the whole header.
-  TTextFenster fenster;
+  // The row texts read from a game's header alone or through a window (one
+  // that holds the game, or one that never holds any), whole or only the
+  // fields a row shows, are those of the whole header.
+  TTextFenster fenster, leer;
   TEventData kopf;
   for (int64_t g = 0; g < index.GameCount(); ++g) {
     const TRowTexts ganz = RowTexts(index.ReadGameHeader(g), g);
-    for (const int art : {0, 1, 2, 3}) {
-      index.ReadGameHeader(g, kopf, fenster, art & 1, art & 2);
+    for (const int art : {0, 1, 2, 3, 5, 7}) {
+      index.ReadGameHeader(g, kopf, art & 4 ? leer : fenster, art & 1, art & 2);
       const TRowTexts t = RowTexts(kopf, g);
       ASSERT_EQ(std::tie(t.Players, t.Source, t.Year, t.Result),
                 std::tie(ganz.Players, ganz.Source, ganz.Year, ganz.Result))

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <barrier>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -186,30 +188,60 @@ class TAusgabe {
 
 // `text` as UTF-8 (see AlsUtf8), appended without a copy when it is UTF-8.
 void Utf8Anhaengen(std::string& aus, std::string_view text) {
-  if (IstUtf8(text))
+  // Only the part from the first byte beyond ASCII needs the UTF-8 check.
+  size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  if (ascii == text.size() || IstUtf8(text.substr(ascii)))
     aus += text;
   else
     aus += Windows1252ZuUtf8(text);
 }
 
-// A row of the list, with the ply of the position search when there is one.
-void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply) {
-  const TRowTexts t = RowTexts(kopf, g);
-  aus += t.Number;
+// `zahl` in decimal.
+void ZahlAnhaengen(std::string& aus, int64_t zahl) {
+  std::array<char, 24> z{};
+  const auto [ende, fehler] = std::to_chars(z.data(), z.data() + z.size(), zahl);
+  aus.append(z.data(), ende);
+}
+
+bool Bekannt(const std::string& text) {
+  return !text.empty() && text != "?";
+}
+
+// A row of the list, with the ply of the position search when there is one:
+// the texts RowTexts(kopf, g) gives, made in `teil` (kept from row to row)
+// rather than in new strings.
+void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t ply,
+                    std::string& teil) {
+  ZahlAnhaengen(aus, g + 1);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Players);
+  teil.assign(kopf.White);
+  teil += " - ";
+  teil += kopf.Black;
+  Utf8Anhaengen(aus, teil);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Source);
+  teil.clear();
+  if (Bekannt(kopf.Event)) teil += kopf.Event;
+  if (Bekannt(kopf.Site)) {
+    if (!teil.empty()) teil += ", ";
+    teil += kopf.Site;
+  }
+  Utf8Anhaengen(aus, teil);
   aus += '\t';
-  aus += t.Year;
+  if (kopf.Year != 0) ZahlAnhaengen(aus, kopf.Year);
   aus += '\t';
-  Utf8Anhaengen(aus, t.Result);
+  Utf8Anhaengen(aus, kopf.Result);
   if (ply >= 0) {
     aus += '\t';
-    aus += std::to_string(ply);
+    ZahlAnhaengen(aus, ply);
   }
   aus += '\n';
 }
+
+// The sorted rows' headers are read through windows of the file where the
+// games asked for lie close: where at least FensterSpiele of them start within
+// a window's bytes. A window costs as much as reading a few headers alone.
+constexpr int64_t FensterSpiele = 16;
 
 // Reads the headers of games given one by one in ascending order, a batch at a
 // time, and hands on those that pass the filter with the number given with
@@ -341,6 +373,12 @@ int List(const std::vector<std::string>& args) {
   if (varianten && !stellungSuchen) return Fehler("--variations needs --reaches");
 
   TPGNIndex index;
+  // The keys of the first sort are read while the file is scanned.
+  for (const uint8_t k : sortierungen) {
+    if (k == skNumber) continue;
+    index.SetScanSortKey(k);
+    break;
+  }
   std::string meldung;
   if (!Oeffnen(index, datei, meldung)) return Fehler(meldung);
   TAusgabe ausgabe;
@@ -348,11 +386,12 @@ int List(const std::vector<std::string>& args) {
   // Games found by the position search with their ply, in file order, when
   // the rows are sorted.
   std::vector<std::pair<int64_t, int32_t>> gefunden;
+  std::string spalte;  // room for a row's column
   TKopfStapel stapel(index, filter, [&](int64_t g, const TEventData& kopf, int32_t ply) {
     if (sortiert) {
       gefunden.emplace_back(g, ply);
     } else {
-      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply);
+      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply, spalte);
       ausgabe.Zeile();
     }
   });
@@ -390,61 +429,102 @@ int List(const std::vector<std::string>& args) {
   // Only the rows' game numbers are kept: the lines are made a large block of
   // rows at a time and written in display order. The block's games are read
   // in file order, split over the threads in contiguous parts, each part
-  // through a window of its own.
+  // through a window of its own (see FensterSpiele).
   const int64_t zeilen = index.RowCount();
-  constexpr int64_t Block = 1 << 18;
+  constexpr int64_t Block = 1 << 19;
   const int64_t teile = std::clamp<int64_t>(threads > 0 ? threads : StandardThreads(), 1,
                                             std::max<int64_t>(1, std::min(zeilen, Block) / 4096));
   struct TTeil {
     TTextFenster Fenster;
     TEventData Kopf;
-    std::string Text;
+    std::string Text, Teil;
+    std::string Aus;             // lines gathered in display order
     std::vector<size_t> Anfang;  // of each line in Text, and its end
   };
   std::vector<TTeil> teil(static_cast<size_t>(teile));
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
   std::vector<int32_t> linie;                      // the line of each position in the block
+  // Runs f(0) .. f(teile - 1) at once, f(0) on this thread.
+  const auto parallel = [teile](const std::function<void(int64_t)>& f) {
+    std::vector<std::thread> arbeiter;
+    for (int64_t t = 1; t < teile; ++t) {
+      try {
+        arbeiter.emplace_back(f, t);
+      } catch (const std::system_error&) {
+        f(t);  // no thread to be had: here
+      }
+    }
+    f(0);
+    for (std::thread& t : arbeiter) t.join();
+  };
+  // For blocks of many of the games: the position in the block of each game
+  // (-1: none), which orders the block's games without a sort.
+  std::vector<int32_t> stelle;
   for (int64_t von = 0; von < zeilen; von += Block) {
     const int64_t bis = std::min(zeilen, von + Block), anzahl = bis - von;
     block.clear();
-    for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
-    std::sort(block.begin(), block.end());
+    if (anzahl * 8 >= index.GameCount()) {
+      stelle.resize(static_cast<size_t>(index.GameCount()), -1);
+      for (int64_t r = von; r < bis; ++r)
+        stelle[static_cast<size_t>(index.GameOfRow(r))] = static_cast<int32_t>(r - von);
+      for (size_t g = 0; g < stelle.size(); ++g) {
+        if (stelle[g] < 0) continue;
+        block.emplace_back(static_cast<int64_t>(g), stelle[g]);
+        stelle[g] = -1;
+      }
+    } else {
+      for (int64_t r = von; r < bis; ++r) block.emplace_back(index.GameOfRow(r), r - von);
+      std::sort(block.begin(), block.end());
+    }
     linie.assign(block.size(), 0);
     for (int64_t i = 0; i < anzahl; ++i)
       linie[static_cast<size_t>(block[i].second)] = static_cast<int32_t>(i);
-    // A block of a few of the games spanned reads each game's header alone
-    // rather than the whole span through the windows.
-    const bool einzeln = anzahl > 0 && 2 * anzahl < block.back().first - block.front().first + 1;
     const auto lesen = [&](int64_t t) {
       TTeil& d = teil[static_cast<size_t>(t)];
       d.Text.clear();
       d.Anfang.clear();
-      for (int64_t i = anzahl * t / teile; i < anzahl * (t + 1) / teile; ++i) {
+      const int64_t ende = anzahl * (t + 1) / teile;
+      int64_t nah = 0;  // the first game of the part beyond the window a game would start
+      for (int64_t i = anzahl * t / teile; i < ende; ++i) {
         const int64_t g = block[static_cast<size_t>(i)].first;
-        index.ReadGameHeader(g, d.Kopf, d.Fenster, einzeln, true);
+        // A window pays when it would hold the headers of many of the games
+        // asked for; a game with few others near it is read alone.
+        const int64_t start = index.Entry(g).StartPos;
+        nah = std::max(nah, i + 1);
+        while (nah < ende &&
+               index.Entry(block[static_cast<size_t>(nah)].first).StartPos < start + KopfFenster)
+          ++nah;
+        index.ReadGameHeader(g, d.Kopf, d.Fenster, nah - i < FensterSpiele, true);
         d.Anfang.push_back(d.Text.size());
-        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1);
+        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1, d.Teil);
       }
       d.Anfang.push_back(d.Text.size());
     };
-    std::vector<std::thread> arbeiter;
-    for (int64_t t = 1; t < teile; ++t) {
-      try {
-        arbeiter.emplace_back(lesen, t);
-      } catch (const std::system_error&) {
-        lesen(t);  // no thread to be had: read here
+    parallel(lesen);
+    // The lines in display order, a piece at a time: the threads each gather
+    // a part of it, then the parts are written in order.
+    constexpr size_t Stueck = 1 << 16;
+    for (size_t erste = 0; erste < linie.size(); erste += Stueck) {
+      const size_t letzte = std::min(linie.size(), erste + Stueck);
+      parallel([&](int64_t t) {
+        std::string& aus = teil[static_cast<size_t>(t)].Aus;
+        aus.clear();
+        const auto ut = static_cast<size_t>(t), ut1 = ut + 1, n = static_cast<size_t>(teile);
+        for (size_t p = erste + (letzte - erste) * ut / n; p < erste + (letzte - erste) * ut1 / n;
+             ++p) {
+          // Line i of the block in file order: in the part whose range holds it.
+          const int32_t i = linie[p];
+          int64_t k = 0;
+          while (i >= anzahl * (k + 1) / teile) ++k;
+          const TTeil& d = teil[static_cast<size_t>(k)];
+          const size_t z = static_cast<size_t>(i - anzahl * k / teile);
+          aus.append(d.Text, d.Anfang[z], d.Anfang[z + 1] - d.Anfang[z]);
+        }
+      });
+      for (const TTeil& d : teil) {
+        ausgabe.Puffer() += d.Aus;
+        ausgabe.Zeile();
       }
-    }
-    lesen(0);
-    for (std::thread& t : arbeiter) t.join();
-    for (const int32_t i : linie) {
-      // Line i of the block in file order: in the part whose range holds it.
-      int64_t t = 0;
-      while (i >= anzahl * (t + 1) / teile) ++t;
-      const TTeil& d = teil[static_cast<size_t>(t)];
-      const size_t k = static_cast<size_t>(i - anzahl * t / teile);
-      ausgabe.Puffer().append(d.Text, d.Anfang[k], d.Anfang[k + 1] - d.Anfang[k]);
-      ausgabe.Zeile();
     }
   }
   return ausgabe.Leeren() && std::fflush(stdout) == 0 ? 0 : 1;
