@@ -85,6 +85,21 @@ TStellungssuche::TStellungssuche(const TSchachbrett& brett, int8_t amZug, bool v
     if (brett_[30 + linie] == Bauer) bauernFelder_.push_back(30 + linie);
     if (brett_[80 + linie] == -Bauer) bauernFelder_.push_back(80 + linie);
   }
+  // Each pawn of the target comes from a pawn of its side that stands on a
+  // square behind it, no more files aside than ranks behind: its cone.
+  for (int reihe = 1; reihe <= 8; ++reihe) {
+    for (int linie = 1; linie <= 8; ++linie) {
+      const int32_t bauer = brett_[10 * (reihe + 1) + linie];
+      if (bauer != Bauer && bauer != -Bauer) continue;
+      for (int r = 1; r <= 8; ++r) {
+        const int hinter = bauer == Bauer ? reihe - r : r - reihe;  // ranks behind
+        for (int l = 1; l <= 8; ++l)
+          if (hinter >= 0 && std::abs(l - linie) <= hinter)
+            kegelFelder_.push_back(static_cast<uint8_t>(10 * (r + 1) + l));
+      }
+      kegel_.emplace_back(bauer, kegelFelder_.size());
+    }
+  }
 }
 
 bool TStellungssuche::Gleich(const TSchachbrett& brett, int8_t amZug) const {
@@ -112,6 +127,12 @@ bool TStellungssuche::Erreichbar(const TSchachbrett& brett, const std::array<int
     for (const int32_t art : {Turm, Laeufer, Springer, Dame})
       fehlen += std::max(0, anzahl_[Index(seite * art)] - da[Index(seite * art)]);
     if (fehlen > bauern) return false;
+  }
+  size_t feld = 0;
+  for (const auto& [bauer, ende] : kegel_) {
+    bool quelle = false;
+    for (; feld < ende; ++feld) quelle = quelle || brett[kegelFelder_[feld]] == bauer;
+    if (!quelle) return false;
   }
   return true;
 }
@@ -344,6 +365,12 @@ int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,
       TSuchLeser leser;
       leser.Modell.MindestFiguren = suche.Varianten() ? 0 : suche.Figuren();
       leser.Modell.OhneVarianten = !suche.Varianten();
+      if (!suche.Varianten()) {
+        const TNotationModell& modell = leser.Modell;
+        leser.Modell.Weiterlesen = [&suche, &modell](const TSchachbrett& brett) {
+          return suche.Erreichbar(brett, BauernRegelGilt(modell.Partiedaten.StartBrett));
+        };
+      }
       TLesefenster fenster(fd);
       for (int64_t b; !stopp.load(std::memory_order_relaxed) && (b = naechster++) < bloecke;) {
         const int64_t von = b * BlockGroesse, bis = std::min(anzahl, von + BlockGroesse);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "collections/pgn_index.h"
@@ -69,7 +70,11 @@ class TStellungssuche {
   bool varianten_;
   std::array<int32_t, 13> anzahl_{};  // pieces of the target by code + 6
   std::vector<int> bauernFelder_;     // target pawns on their start rank
-  int32_t figuren_ = 0;               // pieces of the target
+  // The cone of every target pawn: its code and where its squares end in
+  // kegelFelder_ (they begin where the last one's end).
+  std::vector<std::pair<int32_t, size_t>> kegel_;
+  std::vector<uint8_t> kegelFelder_;
+  int32_t figuren_ = 0;  // pieces of the target
 };
 
 // What a search over a file reports.

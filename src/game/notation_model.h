@@ -105,6 +105,10 @@ class TNotationModell {
   // (their nodes are missing), unless one holds a result or an unclosed
   // comment, which the reader must see. The main line reads as it would.
   bool OhneVarianten = false;
+  // For a search as well: asked after a main-line move that takes a piece or
+  // promotes, with the board after it; false ends the reading of the main
+  // line within a move. Unset, the reading goes on.
+  std::function<bool(const TSchachbrett&)> Weiterlesen;
 
   TSchachbrett& Arbeitsbrett() { return Zustand.Arbeitsbrett; }
   const TSchachbrett& Arbeitsbrett() const { return Zustand.Arbeitsbrett; }

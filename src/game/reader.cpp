@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -653,11 +654,26 @@ bool TNotationModell::ZuegeLesen() {
   // and its en-passant square.
   TSchach schach = TSchach::Unbekannt;
   uint8_t ep = 0;
+  // The pieces on the board in the main line, while it is read for a search
+  // with a minimum (see MindestFiguren); then `genug` ends the reading, as
+  // Weiterlesen does.
+  const int32_t mindestFiguren = MindestFiguren;
+  const bool ohneVarianten = OhneVarianten;
+  const std::function<bool(const TSchachbrett&)>* const weiterlesen =
+      Weiterlesen ? &Weiterlesen : nullptr;
+  int32_t figuren = 0;
+  if (mindestFiguren > 0)
+    for (const int32_t f : Partiedaten.StartBrett)
+      figuren += f != Leer && f >= -Koenig && f <= Koenig;
+  bool genug = false;
   // A new move: the last one is executed, the record's move fields emptied.
   auto zugBeginnen = [&](uint8_t zeichen) {
     if (ausstehend) {
       Zustand.Ausfuehren();
       belegt = BelegungNach(belegt, Arbeitsbrett(), zug);
+      if (weiterlesen && (zug.Geschlagen != 0 || zug.Umwandlung != 0) && stapel.empty() &&
+          !(*weiterlesen)(Arbeitsbrett()))
+        genug = true;
     }
     ausstehend = false;
     schach = nachZug ? Zustand.SchachNach(&belegt) : schachGespeichert;
@@ -671,15 +687,6 @@ bool TNotationModell::ZuegeLesen() {
     zug.Zugbewertung = 0;
     zug.Stellungsbewertung = 0;
   };
-  // The pieces on the board in the main line, while it is read for a search
-  // with a minimum (see MindestFiguren); then `genug` ends the reading.
-  const int32_t mindestFiguren = MindestFiguren;
-  const bool ohneVarianten = OhneVarianten;
-  int32_t figuren = 0;
-  if (mindestFiguren > 0)
-    for (const int32_t f : Partiedaten.StartBrett)
-      figuren += f != Leer && f >= -Koenig && f <= Koenig;
-  bool genug = false;
   auto festschreiben = [&]() __attribute__((always_inline)) {
     if (mindestFiguren > 0 && zug.Geschlagen != 0 && stapel.empty())
       genug = --figuren < mindestFiguren;
@@ -1020,6 +1027,7 @@ bool TNotationModell::ZuegeLesen() {
         zugBeginnen(0);
         NullzugSetzen(zug);
         festschreiben();
+        if (genug) break;
       } else {
         NagAnwenden(Aktuell, GlyphNag(lauf));
         gelesenesElement = Aktuell != nullptr;

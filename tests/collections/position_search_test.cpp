@@ -87,6 +87,7 @@ TEST(PositionSearch, FirstHitInAGame) {
     TNotationModell teil;
     teil.MindestFiguren = suche.Figuren();
     teil.OhneVarianten = true;
+    teil.Weiterlesen = [&](const TSchachbrett& brett) { return suche.Erreichbar(brett); };
     teil.LadePartie(suche.Lesetext(text), TLadeart::OhneNotationstext);
     EXPECT_EQ(suche.ErsterTreffer(teil).Ply, f.hauptlinie) << f.name << " (main line read alone)";
   }
@@ -99,10 +100,23 @@ TEST(PositionSearch, NeverUnreachableWhileTheTargetCanStillArise) {
   brett[30 + 4] = Leer;  // the d2 pawn the target has on its square stepped on
   brett[40 + 4] = Bauer;
   EXPECT_FALSE(suche.Erreichbar(brett));
+  brett[20 + 3] = Bauer;  // unless a pawn on the first rank (c1) can step there
+  EXPECT_FALSE(suche.Erreichbar(brett));
   EXPECT_TRUE(suche.Erreichbar(brett, false));
   brett = GrundstellungBrett;
   brett[20 + 1] = Leer;  // a rook fewer, no pawn to spare: pawns cannot come back
   EXPECT_FALSE(suche.Erreichbar(brett, false));
+  // A pawn of the target comes from a pawn behind it, at most as many files
+  // aside as ranks behind.
+  const TStellungssuche a5 = Suche("4k3/8/8/P7/8/8/8/4K3 w - - 0 1", false);
+  for (const auto& [fen, erreichbar] : {std::pair{"4k3/8/8/8/8/2P5/8/4K3 w - - 0 1", true},
+                                        std::pair{"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", false},
+                                        std::pair{"4k3/8/P7/8/8/8/8/4K3 w - - 0 1", false}}) {
+    TZug zug;
+    uint16_t n = 1;
+    ASSERT_TRUE(FENToStellung(fen, brett = LeeresBrett, zug, n));
+    EXPECT_EQ(a5.Erreichbar(brett), erreichbar) << fen;
+  }
 }
 
 TEST(PositionSearch, AMainLineSearchReadsOneTagLineWithoutAnotherStart) {
