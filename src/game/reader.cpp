@@ -667,7 +667,7 @@ bool TNotationModell::ZuegeLesen() {
       figuren += f != Leer && f >= -Koenig && f <= Koenig;
   bool genug = false;
   // A new move: the last one is executed, the record's move fields emptied.
-  auto zugBeginnen = [&](uint8_t zeichen) {
+  auto zugBeginnen = [&](uint8_t zeichen) __attribute__((always_inline)) {
     if (ausstehend) {
       Zustand.Ausfuehren();
       belegt = BelegungNach(belegt, Arbeitsbrett(), zug);
