@@ -1043,12 +1043,12 @@ bool TNotationModell::ZuegeLesen() {
     }
     p = weiter;
     if (gelesenesElement) restAnfang = p;
-      // Pass over what no check applies to: a blank, or a move number between
-      // blanks, seldom more than a few characters. Sixteen at a time where the
-      // processor and the text have them (blanks, digits and dots, the usual
-      // ones; any other character is left to the loop), so that their number
-      // costs no mispredicted branch.
 #if defined(__SSE2__)
+    // Pass over what no check applies to: a blank, or a move number between
+    // blanks, seldom more than a few characters. Sixteen at a time where the
+    // processor and the text have them (blanks, digits and dots, the usual
+    // ones; any other character is left to the loop), so that their number
+    // costs no mispredicted branch.
     if (p + 16 <= n) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.data() + p));
       const __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(' ')), v);
@@ -1061,6 +1061,7 @@ bool TNotationModell::ZuegeLesen() {
       continue;
     }
 #endif
+    // Elsewhere, eight at a time by the table of such characters.
     while (p + 8 <= n) {
       unsigned anders = 0;  // bit k: character p + k is not neutral
 #pragma GCC unroll 8
