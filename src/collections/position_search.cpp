@@ -221,8 +221,12 @@ TTreffer TStellungssuche::Suchen(const TNotationModell& modell, bool varianten) 
       // The move's destination decides for almost every position at once.
       const auto nach = static_cast<uint8_t>(zug.Nach);
       if (nach < 120 && brett[nach] == brett_[nach] && Gleich(brett, zug.AmZug)) return {ply, n};
+      // Along the main line alone the walk goes to the end of what was read:
+      // a search of a file ended the reading where the target could no longer
+      // arise (Weiterlesen), and one game costs little. With variations a
+      // line is left here, those branching off before it still walked.
       bool weiter = true;
-      if (pruefen(zug)) {
+      if (varianten && pruefen(zug)) {
         if (zug.Geschlagen != 0 && zug.Geschlagen >= -Koenig && zug.Geschlagen <= Koenig)
           --da[Index(zug.Geschlagen)];
         if (zug.Umwandlung >= -Dame && zug.Umwandlung <= Dame && zug.Umwandlung != 0) {
