@@ -265,6 +265,23 @@ std::string_view OhneErgebnis(std::string_view rest) {
 
 // Length of the evaluation glyph in UTF-8 at `p` ("±", "∓", "⩲", "⩱", "∞"),
 // or of "±" as the single Windows-1252 byte; 0 for none.
+// Whether the bytes before position p > 0 end with an ASCII character or a
+// whole UTF-8 sequence: a lead byte and as many continuation bytes as it asks.
+bool FolgeEndetVor(std::string_view t, size_t p) {
+  const auto b = [&](size_t i) { return static_cast<unsigned char>(t[i]); };
+  if (b(p - 1) < 0x80) return true;
+  size_t fortsetzungen = 0;  // continuation bytes (10xxxxxx) right before p
+  while (fortsetzungen < 3 && fortsetzungen < p && (b(p - 1 - fortsetzungen) & 0xC0) == 0x80)
+    ++fortsetzungen;
+  if (fortsetzungen == p) return false;
+  const unsigned char kopf = b(p - 1 - fortsetzungen);
+  const size_t verlangt = (kopf & 0xE0) == 0xC0   ? 1
+                          : (kopf & 0xF0) == 0xE0 ? 2
+                          : (kopf & 0xF8) == 0xF0 ? 3
+                                                  : 9;
+  return fortsetzungen == verlangt;
+}
+
 size_t Utf8Glyph(std::string_view t, size_t p) {
   for (const std::string_view g :
        {std::string_view("\xC2\xB1"), std::string_view("\xE2\x88\x93"),
@@ -273,10 +290,11 @@ size_t Utf8Glyph(std::string_view t, size_t p) {
     if (t.size() - p >= g.size() && std::memcmp(t.data() + p, g.data(), g.size()) == 0)
       return g.size();
   }
-  // A byte 0xB1 ("±" in Windows-1252) standing alone: it ends no UTF-8
-  // sequence, and no other such byte follows it.
-  if (static_cast<unsigned char>(t[p]) == 0xB1 &&
-      (p == 0 || static_cast<unsigned char>(t[p - 1]) < 0x80) &&
+  // A byte 0xB1 ("±" in Windows-1252) standing alone: it cannot continue a
+  // UTF-8 sequence (the byte before it is ASCII, or ends a whole one, such as
+  // another glyph), and no other such byte follows it. So it reads the same
+  // after a blank, as the writer may put it.
+  if (static_cast<unsigned char>(t[p]) == 0xB1 && (p == 0 || FolgeEndetVor(t, p)) &&
       (p + 1 == t.size() || static_cast<unsigned char>(t[p + 1]) < 0x80))
     return 1;
   return 0;
