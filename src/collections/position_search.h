@@ -47,9 +47,10 @@ class TStellungssuche {
   int32_t Figuren() const { return figuren_; }
 
   // What of a game's text a main-line search reads: its last tag line and
-  // its movetext, unless a FEN or Variant tag sets its start (the whole text). Read with
-  // TNotationModell::MindestFiguren = Figuren() and OhneVarianten, which end
-  // the reading where no later main-line position can be the target.
+  // its movetext, unless a FEN or Variant tag sets its start (the whole
+  // text). Read with TNotationModell::MindestFiguren = Figuren(),
+  // OhneVarianten and Weiterlesen (answered by Erreichbar), which end the
+  // reading where no later main-line position can be the target.
   std::string_view Lesetext(std::string_view text) const;
 
   // False when no position that follows `brett` can be the target: a side
