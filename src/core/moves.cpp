@@ -124,8 +124,11 @@ constexpr auto StrahlBits = [] {
 
 }  // namespace
 
-// Eight compares a row where the processor has them, one per square elsewhere.
-uint64_t Belegung(const TSchachbrett& brett) {
+namespace {
+
+// The occupied squares: eight compares a row where the processor has them,
+// one per square elsewhere.
+uint64_t BelegteFelder(const TSchachbrett& brett) {
   uint64_t belegt = 0;
 #if defined(__SSE2__)
   const __m128i leer = _mm_setzero_si128();
@@ -146,17 +149,44 @@ uint64_t Belegung(const TSchachbrett& brett) {
   return belegt;
 }
 
-uint64_t BelegungNach(uint64_t belegt, const TSchachbrett& brett, const TZug& zug) {
-  if (zug.Rochade != KeineRochade) return Belegung(brett);
-  if (IstNullzug(zug)) return belegt;
-  if (!IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach)) return Belegung(brett);
-  belegt &= ~(uint64_t{1} << Nummern[static_cast<uint8_t>(zug.Von)]);
-  belegt |= uint64_t{1} << Nummern[static_cast<uint8_t>(zug.Nach)];
-  if (zug.EPSchlagfeld != 0) {
-    if (!IstSpielfeld(zug.EPSchlagfeld)) return Belegung(brett);
-    belegt &= ~(uint64_t{1} << Nummern[static_cast<uint8_t>(zug.EPSchlagfeld)]);
+uint64_t Bit(int feld) {
+  return uint64_t{1} << Nummern[static_cast<uint8_t>(feld)];
+}
+
+bool IstFigur(int32_t figur) {
+  return static_cast<uint32_t>(figur + Koenig) <= 2 * Koenig;
+}
+
+}  // namespace
+
+TBelegung Belegung(const TSchachbrett& brett) {
+  TBelegung belegt;
+  belegt.Alle = BelegteFelder(brett);
+  for (uint64_t rest = belegt.Alle; rest != 0; rest &= rest - 1) {
+    const int n = std::countr_zero(rest);
+    const int32_t figur = brett[Indizes[static_cast<size_t>(n)]];
+    if (IstFigur(figur)) belegt.Figuren[static_cast<size_t>(figur + 6)] |= uint64_t{1} << n;
   }
   return belegt;
+}
+
+void BelegungNach(TBelegung& belegt, const TSchachbrett& brett, const TZug& zug) {
+  if (IstNullzug(zug)) return;
+  const int32_t figur = IstSpielfeld(zug.Nach) ? brett[static_cast<size_t>(zug.Nach)] : Leer;
+  const int32_t vorher = zug.Umwandlung != 0 ? -zug.AmZug * Bauer : figur;
+  const int geschlagenAuf = zug.EPSchlagfeld != 0 ? zug.EPSchlagfeld : zug.Nach;
+  if (zug.Rochade != KeineRochade || !IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach) ||
+      !IstSpielfeld(geschlagenAuf) || !IstFigur(figur) || figur == Leer || !IstFigur(vorher) ||
+      !IstFigur(zug.Geschlagen)) {
+    belegt = Belegung(brett);
+    return;
+  }
+  const uint64_t von = Bit(zug.Von), nach = Bit(zug.Nach), weg = Bit(geschlagenAuf);
+  belegt.Figuren[static_cast<size_t>(zug.Geschlagen + 6)] &= ~weg;
+  belegt.Figuren[static_cast<size_t>(vorher + 6)] &= ~von;
+  belegt.Figuren[static_cast<size_t>(figur + 6)] |= nach;
+  belegt.Figuren[6] = 0;
+  belegt.Alle = (belegt.Alle & ~von & ~weg) | nach;
 }
 
 namespace {
@@ -173,6 +203,83 @@ namespace {
   return Felder[static_cast<size_t>(DameKoenigRichtungen[d] > 0 ? hoch : tief)];
 }
 
+// The squares a piece reaches from each square in one step, as bits: by a
+// knight's jump, a king's step, and the squares from which a pawn of the
+// opponent of white (entry 0) or of black (entry 1) attacks the square.
+template <size_t N>
+constexpr std::array<uint64_t, 64> Schritte(const std::array<int, N>& schritte) {
+  std::array<uint64_t, 64> bits{};
+  for (size_t n = 0; n < 64; ++n)
+    for (const int s : schritte) {
+      const int f = Indizes[n] + s;
+      if (Spielfelder[static_cast<size_t>(f)])
+        bits[n] |= uint64_t{1} << Nummern[static_cast<size_t>(f)];
+    }
+  return bits;
+}
+constexpr auto SpringerBits = Schritte(SpringerSpruenge);
+constexpr auto KoenigBits = Schritte(DameKoenigRichtungen);
+constexpr std::array<std::array<uint64_t, 64>, 2> BauerBits = {
+    Schritte(std::array<int, 2>{9, 11}), Schritte(std::array<int, 2>{-9, -11})};
+
+// The squares of ray `d` from square number `nummer` up to and including the
+// first occupied one. No find in a rising direction stops on bit 63, in a
+// falling one on bit 0, whose rays that way are empty.
+[[gnu::always_inline]] inline uint64_t StrahlAngriff(uint64_t belegt, int nummer, size_t d) {
+  const uint64_t strahl = StrahlBits[static_cast<size_t>(nummer)][d];
+  const uint64_t treffer = strahl & belegt;
+  const int erste = DameKoenigRichtungen[d] > 0 ? std::countr_zero(treffer | (uint64_t{1} << 63))
+                                                : 63 - std::countl_zero(treffer | 1);
+  return strahl ^ StrahlBits[static_cast<size_t>(erste)][d];
+}
+
+// Whether a piece of the opponent of `seite` attacks the square numbered
+// `nummer` when `belegt` are the occupied squares and the opponent's pieces
+// on `weg` are taken. A line is looked along only when a slider of the kind
+// stands on it.
+[[gnu::always_inline]] inline bool Angegriffen(int nummer, int seite, uint64_t belegt,
+                                               const TBelegung& b, uint64_t weg) {
+  const int32_t g = -seite;
+  const auto n = static_cast<size_t>(nummer);
+  if (((SpringerBits[n] & b.Von(g * Springer)) | (KoenigBits[n] & b.Von(g * Koenig)) |
+       (BauerBits[seite == 1 ? 0 : 1][n] & b.Von(g * Bauer))) &
+      ~weg)
+    return true;
+  const uint64_t dame = b.Von(g * Dame);
+  const uint64_t gerade = (b.Von(g * Turm) | dame) & ~weg;
+  const uint64_t schraeg = (b.Von(g * Laeufer) | dame) & ~weg;
+  uint64_t angriff = 0;
+#pragma GCC unroll 8
+  for (size_t d = 0; d < 8; ++d) {
+    const uint64_t gleiter = d < 4 ? schraeg : gerade;
+    if (StrahlBits[n][d] & gleiter) angriff |= StrahlAngriff(belegt, nummer, d) & gleiter;
+  }
+  return angriff != 0;
+}
+
+// The squares that a piece of kind `art` on the square numbered `nummer`
+// reaches.
+uint64_t Ziele(int art, int nummer, uint64_t belegt) {
+  const auto n = static_cast<size_t>(nummer);
+  uint64_t bits = 0;
+  switch (art) {
+    case Springer:
+      return SpringerBits[n];
+    case Koenig:
+      return KoenigBits[n];
+    case Laeufer:
+    case Turm:
+    case Dame:
+#pragma GCC unroll 8
+      for (size_t d = 0; d < 8; ++d)
+        if ((d < 4 && art != Turm) || (d >= 4 && art != Laeufer))
+          bits |= StrahlAngriff(belegt, nummer, d);
+      return bits;
+    default:
+      return 0;
+  }
+}
+
 // Appends the squares whose bits are set in `treffer`, lowest bit first.
 void Eintragen(unsigned treffer, const int* felder, TKandidaten& kandidaten) {
   for (; treffer != 0; treffer &= treffer - 1)
@@ -187,7 +294,7 @@ bool GleitenSammeln(const TSchachbrett& brett, const std::array<int, N>& richtun
   bool gefunden = false;
   if (IstSpielfeld(ziel)) {
     const size_t erste = richtungen[0] == TurmRichtungen[0] ? 4 : 0;
-    const uint64_t belegt = bekannt ? *bekannt : Belegung(brett);
+    const uint64_t belegt = bekannt ? *bekannt : BelegteFelder(brett);
     const int nummer = Nummern[static_cast<size_t>(ziel)];
     // Every ray first, the finds as bits; then the finds in table order.
     std::array<int, N> felder;
@@ -461,29 +568,9 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite) {
   return IstSpielfeld(feld) && FeldAngegriffen(brett, feld, seite, Belegung(brett));
 }
 
-bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, uint64_t belegt) {
-  if (!IstSpielfeld(feld)) return false;
-  const int32_t gegner = -seite;
-  // Every test is made and the results are combined, the lines by the
-  // occupied squares: a branch per test or per square would often be
-  // mispredicted. The jumps and steps from a square of the board stay in the
-  // array.
-  const auto b = [&](int f) { return brett[static_cast<size_t>(f)]; };
-  const auto ist = [](int32_t figur, int32_t gesucht) {
-    return static_cast<unsigned>(figur == gesucht);
-  };
-  const int32_t bauer = gegner * Bauer, springer = gegner * Springer, koenig = gegner * Koenig;
-  unsigned treffer = ist(b(feld + 9 * seite), bauer) | ist(b(feld + 11 * seite), bauer);
-  for (const int sprung : SpringerSpruenge) treffer |= ist(b(feld + sprung), springer);
-  for (const int schritt : DameKoenigRichtungen) treffer |= ist(b(feld + schritt), koenig);
-  const int32_t dame = gegner * Dame, laeufer = gegner * Laeufer, turm = gegner * Turm;
-  const int nummer = Nummern[static_cast<size_t>(feld)];
-#pragma GCC unroll 8
-  for (size_t d = 0; d < 8; ++d) {
-    const int32_t figur = b(ErsteFigurBits(belegt, nummer, d));
-    treffer |= ist(figur, dame) | ist(figur, d < 4 ? laeufer : turm);
-  }
-  return treffer != 0;
+bool FeldAngegriffen(const TSchachbrett&, int feld, int seite, const TBelegung& belegt) {
+  return IstSpielfeld(feld) &&
+         Angegriffen(Nummern[static_cast<size_t>(feld)], seite, belegt.Alle, belegt, 0);
 }
 
 namespace {
@@ -580,15 +667,15 @@ bool GleiterFuer(int32_t figur, int seite, int schritt) {
 
 // The same by the occupied squares, when they are known.
 [[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
-                                                      const TAbstand& a, const uint64_t* belegt) {
-  return belegt ? ErsteFigurBits(*belegt, Nummern[static_cast<size_t>(feld)], a.Richtung)
+                                                      const TAbstand& a, const TBelegung* belegt) {
+  return belegt ? ErsteFigurBits(belegt->Alle, Nummern[static_cast<size_t>(feld)], a.Richtung)
                 : ErstesFeldAufStrahl(brett, feld, a);
 }
 
 // Whether the piece `figur` on `feld` attacks `ziel`, a square of the board;
 // a line is looked along from `ziel`.
 bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel,
-                const uint64_t* belegt) {
+                const TBelegung* belegt) {
   if (figur < -Koenig || figur > Koenig) return false;
   const TAbstand& a = Abstand(feld, ziel);
   const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
@@ -623,7 +710,17 @@ bool Greift(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
 
 // The square of the king of `seite`; `hinweis` (if given) is tried first and
 // then holds the square found. 0 without a king.
-inline int KoenigFinden(const TSchachbrett& brett, int seite, uint8_t* hinweis) {
+inline int KoenigFinden(const TSchachbrett& brett, int seite, uint8_t* hinweis,
+                        const TBelegung* belegt = nullptr) {
+  if (belegt) {
+    // A single king is found by its bit; several are looked for as before.
+    const uint64_t koenige = belegt->Von(seite * Koenig);
+    if (koenige != 0 && (koenige & (koenige - 1)) == 0) {
+      const int feld = Indizes[static_cast<size_t>(std::countr_zero(koenige))];
+      if (hinweis) *hinweis = static_cast<uint8_t>(feld);
+      return feld;
+    }
+  }
   if (hinweis && *hinweis < 120 && brett[*hinweis] == seite * Koenig) return *hinweis;
   const int feld = KoenigSuchen(brett, seite);
   if (hinweis) *hinweis = static_cast<uint8_t>(feld);
@@ -654,7 +751,8 @@ bool BauerRegeln(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant) 
   return false;
 }
 
-bool RochadeRegeln(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {
+bool RochadeRegeln(const TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer,
+                   const TBelegung* belegt) {
   const int s = zug.AmZug;
   const bool weiss = s == 1;
   const bool kurz = zug.Rochade == KurzeRochade || zug.Rochade == FischerKurz;
@@ -683,28 +781,21 @@ bool RochadeRegeln(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
     return true;
   };
   if (!frei(koenig, koenigZiel) || !frei(turm, turmZiel)) return false;
-  if (FeldAngegriffen(brett, koenig, s)) return false;
-  // The squares the king passes and its destination, the king taken off.
-  brett[static_cast<size_t>(koenig)] = Leer;
+  // The king's start; the squares it passes and its destination with the
+  // king taken off; the destination again once king and rook stand there.
+  const TBelegung b = belegt ? *belegt : Belegung(brett);
+  if (Angegriffen(Nummern[static_cast<size_t>(koenig)], s, b.Alle, b, 0)) return false;
+  const uint64_t ohneKoenig = b.Alle & ~Bit(koenig);
   bool angegriffen = false;
   const int schritt = koenigZiel > koenig ? 1 : -1;
   for (int feld = koenig; feld != koenigZiel && !angegriffen;) {
     feld += schritt;
-    angegriffen = FeldAngegriffen(brett, feld, s);
+    angegriffen = Angegriffen(Nummern[static_cast<size_t>(feld)], s, ohneKoenig, b, 0);
   }
-  // And the destination once king and rook stand where they go.
   if (!angegriffen) {
-    brett[static_cast<size_t>(turm)] = Leer;
-    const int32_t vorKoenig = brett[static_cast<size_t>(koenigZiel)];
-    const int32_t vorTurm = brett[static_cast<size_t>(turmZiel)];
-    brett[static_cast<size_t>(turmZiel)] = s * Turm;
-    brett[static_cast<size_t>(koenigZiel)] = s * Koenig;
-    angegriffen = FeldAngegriffen(brett, koenigZiel, s);
-    brett[static_cast<size_t>(koenigZiel)] = vorKoenig;
-    brett[static_cast<size_t>(turmZiel)] = vorTurm;
-    brett[static_cast<size_t>(turm)] = s * Turm;
+    const uint64_t danach = (ohneKoenig & ~Bit(turm)) | Bit(turmZiel) | Bit(koenigZiel);
+    angegriffen = Angegriffen(Nummern[static_cast<size_t>(koenigZiel)], s, danach, b, 0);
   }
-  brett[static_cast<size_t>(koenig)] = s * Koenig;
   return !angegriffen;
 }
 
@@ -715,13 +806,13 @@ namespace {
 [[gnu::always_inline]] inline bool Regeln(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                                           const TFischerInfo* fischer, TSchach schach,
                                           uint8_t* koenige, bool reichweite,
-                                          const uint64_t* belegt) {
+                                          const TBelegung* belegt) {
   const int s = zug.AmZug;
   const int von = zug.Von, nach = zug.Nach;
   if ((s != 1 && s != -1) || !IstSpielfeld(von) || !IstSpielfeld(nach)) return false;
   if (zug.Rochade != KeineRochade) {
     if (koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
-    return RochadeRegeln(brett, zug, fischer);
+    return RochadeRegeln(brett, zug, fischer, belegt);
   }
   const int32_t figur = brett[static_cast<size_t>(von)];
   const int32_t ziel = brett[static_cast<size_t>(nach)];
@@ -739,7 +830,7 @@ namespace {
   }
   // The mover's king after the move; a king move leaves its hint behind it.
   if (art == Koenig && koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
-  const int koenig = art == Koenig ? nach : KoenigFinden(brett, s, Hinweis(koenige, s));
+  const int koenig = art == Koenig ? nach : KoenigFinden(brett, s, Hinweis(koenige, s), belegt);
   if (koenig == 0) return true;
   if (schach == TSchach::Nein && zug.EPSchlagfeld == 0) {
     // Not in check: a king move must not go into one (no ray to its
@@ -755,6 +846,15 @@ namespace {
     // Pinned: it may only move along the line, up to the pinning piece.
     return Schritt(koenig, nach) == schritt &&
            (nach - koenig) / schritt <= (hinter - koenig) / schritt;
+  }
+  if (belegt) {
+    // The king's square after the move, by the sets as they will be.
+    uint64_t weg = Bit(nach), alle = (belegt->Alle & ~Bit(von)) | Bit(nach);
+    if (zug.EPSchlagfeld != 0) {
+      weg = Bit(zug.EPSchlagfeld);
+      alle &= ~weg;
+    }
+    return !Angegriffen(Nummern[static_cast<size_t>(koenig)], s, alle, *belegt, weg);
   }
   brett[static_cast<size_t>(nach)] = figur;
   brett[static_cast<size_t>(von)] = Leer;
@@ -774,21 +874,21 @@ namespace {
 
 bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                 const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
-                const uint64_t* belegt) {
+                const TBelegung* belegt) {
   return Regeln(brett, zug, enPassant, fischer, schach, koenige, true, belegt);
 }
 
 bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                           const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
-                          const uint64_t* belegt) {
+                          const TBelegung* belegt) {
   return Regeln(brett, zug, enPassant, fischer, schach, koenige, false, belegt);
 }
 
 TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige,
-                      const uint64_t* belegt) {
+                      const TBelegung* belegt) {
   const int s = zug.AmZug;  // the side to move after the move
   if (s != 1 && s != -1) return TSchach::Unbekannt;
-  const int koenig = KoenigFinden(brett, s, Hinweis(koenige, s));
+  const int koenig = KoenigFinden(brett, s, Hinweis(koenige, s), belegt);
   if (koenig == 0) return TSchach::Nein;
   auto ja = [](bool b) { return b ? TSchach::Ja : TSchach::Nein; };
   if (zug.Rochade != KeineRochade || zug.EPSchlagfeld != 0 || !IstSpielfeld(zug.Von) ||
@@ -858,21 +958,34 @@ bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff, T
 // Origin resolution
 
 bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
-                   TKandidaten& kandidaten, const uint64_t* belegt) {
+                   TKandidaten& kandidaten, const TBelegung* belegt) {
   const int seite = zug.AmZug;
   const int ziel = zug.Nach;
   if (!IstSpielfeld(ziel)) return false;
   zug.Geschlagen = static_cast<int8_t>(brett[ziel]);
   kandidaten.Leeren();
+  if (belegt && (seite == 1 || seite == -1) && art >= Turm && art <= Koenig) {
+    // The usual case, a single piece that reaches the destination, by the
+    // sets; several are searched for in table order below.
+    const uint64_t treffer =
+        Ziele(art, Nummern[static_cast<size_t>(ziel)], belegt->Alle) & belegt->Von(seite * art);
+    if (treffer == 0) return false;
+    if ((treffer & (treffer - 1)) == 0) {
+      kandidaten.Hinzu(Indizes[static_cast<size_t>(std::countr_zero(treffer))]);
+      zug.Von = static_cast<int8_t>(kandidaten.Feld[1]);
+      return true;
+    }
+  }
+  const uint64_t* alle = belegt ? &belegt->Alle : nullptr;
   switch (art) {
     case Dame:
-      GleitenSammeln(brett, DameKoenigRichtungen, seite * Dame, ziel, kandidaten, belegt);
+      GleitenSammeln(brett, DameKoenigRichtungen, seite * Dame, ziel, kandidaten, alle);
       break;
     case Turm:
-      GleitenSammeln(brett, TurmRichtungen, seite * Turm, ziel, kandidaten, belegt);
+      GleitenSammeln(brett, TurmRichtungen, seite * Turm, ziel, kandidaten, alle);
       break;
     case Laeufer:
-      GleitenSammeln(brett, LaeuferRichtungen, seite * Laeufer, ziel, kandidaten, belegt);
+      GleitenSammeln(brett, LaeuferRichtungen, seite * Laeufer, ziel, kandidaten, alle);
       break;
     case Springer:
       SpringenSammeln(brett, SpringerSpruenge, seite * Springer, ziel, kandidaten);

@@ -53,19 +53,26 @@ void RochaderechteAnpassen(const TSchachbrett& brett, TZug& zug,
 // ---------------------------------------------------------------------------
 // The rules
 
-// The occupied squares of `brett` as bits (a1 = bit 0, b1 = bit 1, .. h8 =
-// bit 63). A reader that keeps them from move to move passes them to the
-// rules below (`belegt`), which otherwise find them on the board each time.
-uint64_t Belegung(const TSchachbrett& brett);
+// The board as sets of squares (a1 = bit 0, b1 = bit 1, .. h8 = bit 63): the
+// occupied squares and those of each piece. A reader that keeps them from
+// move to move passes them to the rules below (`belegt`), which otherwise
+// look at the board square by square.
+struct TBelegung {
+  uint64_t Alle = 0;
+  std::array<uint64_t, 13> Figuren{};  // by piece code + 6; entry 6 (Leer) stays empty
+  uint64_t Von(int32_t figur) const { return Figuren[static_cast<size_t>(figur + 6)]; }
+  friend bool operator==(const TBelegung&, const TBelegung&) = default;
+};
 
-// The occupied squares after the complete move `zug`, from those before it;
-// `brett` shows the move executed (castling is looked up there).
-uint64_t BelegungNach(uint64_t belegt, const TSchachbrett& brett, const TZug& zug);
+TBelegung Belegung(const TSchachbrett& brett);
 
-// Whether a piece of the opponent of `seite` attacks `feld`; `belegt` are the
-// occupied squares of `brett`.
+// Brings `belegt` from the position before the complete move `zug` to the one
+// after it; `brett` shows the move executed (castling is looked up there).
+void BelegungNach(TBelegung& belegt, const TSchachbrett& brett, const TZug& zug);
+
+// Whether a piece of the opponent of `seite` attacks `feld`.
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
-bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, uint64_t belegt);
+bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, const TBelegung& belegt);
 
 // Whether the side to move is in check, as far as it is known.
 enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
@@ -85,19 +92,19 @@ enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
 // found, and is updated.
 bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                 const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
-                uint8_t* koenige = nullptr, const uint64_t* belegt = nullptr);
+                uint8_t* koenige = nullptr, const TBelegung* belegt = nullptr);
 
 // The same for a move whose origin FigurHerkunft found: that the piece
 // reaches the destination is taken as given.
 bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                           const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
-                          uint8_t* koenige = nullptr, const uint64_t* belegt = nullptr);
+                          uint8_t* koenige = nullptr, const TBelegung* belegt = nullptr);
 
 // Whether the side to move is in check after the complete move `zug` that
 // `brett` shows executed, given that it was not before the move (the moved
 // piece and the lines its square opened are looked at).
 TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige = nullptr,
-                      const uint64_t* belegt = nullptr);
+                      const TBelegung* belegt = nullptr);
 
 // A king move given by its two squares, as engines write moves, that is
 // castling: in standard chess the king from e1 / e8 to g or c of its rank; in a
@@ -133,7 +140,7 @@ bool SucheKoenig(const TSchachbrett& brett, int seite, int ziel, bool angriff,
 // (a square hint must name one of the pieces that reach the destination).
 // The board is borrowed for the pin test and restored before returning.
 bool FigurHerkunft(TSchachbrett& brett, TZug& zug, int art, std::string_view hinweis,
-                   TKandidaten& kandidaten, const uint64_t* belegt = nullptr);
+                   TKandidaten& kandidaten, const TBelegung* belegt = nullptr);
 
 // A pawn move. `feldteil` is the hint plus the destination ("e4", "ed5",
 // "e4d5"). Sets Von, and EPSchlagfeld/Geschlagen for an en-passant capture or
@@ -177,17 +184,18 @@ struct TZugzustand {
   std::array<uint8_t, 2> Koenige{};
   // `gefunden`: the origin of a piece move came from Figur, so its reach is
   // known; any other move is checked in full.
-  // `belegt` (optional): the occupied squares of Arbeitsbrett.
-  bool Erlaubt(uint8_t enPassant, TSchach schach, bool gefunden, const uint64_t* belegt = nullptr) {
+  // `belegt` (optional): the squares of Arbeitsbrett as sets.
+  bool Erlaubt(uint8_t enPassant, TSchach schach, bool gefunden,
+               const TBelegung* belegt = nullptr) {
     return gefunden ? GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo,
                                            schach, Koenige.data(), belegt)
                     : ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
                                  Koenige.data(), belegt);
   }
-  TSchach SchachNach(const uint64_t* belegt = nullptr) {
+  TSchach SchachNach(const TBelegung* belegt = nullptr) {
     return SchachNachZug(Arbeitsbrett, AktuellerZug, Koenige.data(), belegt);
   }
-  bool Figur(int art, std::string_view hinweis, const uint64_t* belegt = nullptr) {
+  bool Figur(int art, std::string_view hinweis, const TBelegung* belegt = nullptr) {
     return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten, belegt);
   }
   bool Bauer(std::string_view feldteil) {

@@ -32,15 +32,6 @@ void TNotationModell::SetEnglish(bool wert) {
   NotationAufbauen();
 }
 
-void TNotationModell::Arbeitsspeicher(std::vector<TSchachbrett>& bretter) {
-  constexpr size_t MaxBehalten = 256;  // boards kept for the next game
-  if (bretter.capacity() > MaxBehalten) {
-    std::vector<TSchachbrett>().swap(bretter);
-  } else {
-    bretter.clear();
-  }
-}
-
 // ---------------------------------------------------------------------------
 // Building and disposing of the tree
 

@@ -232,9 +232,18 @@ class TNotationModell {
     uint8_t EPVorher;      // en-passant square before Knoten's move
     TSchach SchachVorher;  // whether the side to move was in check before it
   };
-  static void Arbeitsspeicher(std::vector<TSchachbrett>& bretter);  // emptied for a use
+  template <class T>
+  static void Arbeitsspeicher(std::vector<T>& speicher) {  // emptied for a use
+    constexpr size_t MaxBehalten = 256;                    // entries kept for the next game
+    if (speicher.capacity() > MaxBehalten) {
+      std::vector<T>().swap(speicher);
+    } else {
+      speicher.clear();
+    }
+  }
   std::vector<TGesichert> LeseStapel_;
   std::vector<TSchachbrett> LeseBretter_;
+  std::vector<TBelegung> LeseBelegungen_;  // the sets of LeseBretter_'s boards
   std::vector<TSchachbrett> SchreibBretter_;
 };
 

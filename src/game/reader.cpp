@@ -596,6 +596,8 @@ bool TNotationModell::ZuegeLesen() {
   // costs a few bytes each.
   std::vector<TSchachbrett>& bretter = LeseBretter_;
   Arbeitsspeicher(bretter);
+  std::vector<TBelegung>& belegungen = LeseBelegungen_;
+  Arbeitsspeicher(belegungen);
   bool neuesBrett = true;  // the board before the last move differs from bretter.back()
   // The last variation opened and its move: a further variation on the same
   // move is appended without walking the list again.
@@ -606,8 +608,8 @@ bool TNotationModell::ZuegeLesen() {
   AktuelleLinie = Wurzel;
   Aktuell = nullptr;
   Arbeitsbrett() = Partiedaten.StartBrett;
-  // The occupied squares of Arbeitsbrett, kept up to date for the rules.
-  uint64_t belegt = Belegung(Arbeitsbrett());
+  // The squares of Arbeitsbrett as sets, kept up to date for the rules.
+  TBelegung belegt = Belegung(Arbeitsbrett());
 
   // A view: the text does not change while it is read, and the view keeps
   // its address in a register across the writes into the tree.
@@ -688,7 +690,7 @@ bool TNotationModell::ZuegeLesen() {
   auto zugBeginnen = [&](uint8_t zeichen) __attribute__((always_inline)) {
     if (ausstehend) {
       Zustand.Ausfuehren();
-      belegt = BelegungNach(belegt, Arbeitsbrett(), zug);
+      BelegungNach(belegt, Arbeitsbrett(), zug);
       if (weiterlesen && (zug.Geschlagen != 0 || zug.Umwandlung != 0) && stapel.empty() &&
           !(*weiterlesen)(Arbeitsbrett()))
         genug = true;
@@ -968,7 +970,10 @@ bool TNotationModell::ZuegeLesen() {
       // Arbeitsbrett shows the position before the last move: it is still
       // pending, or a "(" on the same move has just been read.
       ausstehend = false;
-      if (stapel.empty() || neuesBrett) bretter.push_back(Arbeitsbrett());
+      if (stapel.empty() || neuesBrett) {
+        bretter.push_back(Arbeitsbrett());
+        belegungen.push_back(belegt);
+      }
       neuesBrett = false;
       zug = zugVorher();
       stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher, schachVorher});
@@ -989,8 +994,11 @@ bool TNotationModell::ZuegeLesen() {
         const TGesichert s = stapel.back();
         stapel.pop_back();
         Arbeitsbrett() = bretter[s.Brett];
-        belegt = Belegung(Arbeitsbrett());
-        if (stapel.empty() || stapel.back().Brett != s.Brett) bretter.pop_back();
+        belegt = belegungen[s.Brett];
+        if (stapel.empty() || stapel.back().Brett != s.Brett) {
+          bretter.pop_back();
+          belegungen.pop_back();
+        }
         neuesBrett = true;
         zug = s.Zug;
         AktuelleLinie = s.Linie;
