@@ -633,14 +633,6 @@ const TAbstand& Abstand(int von, int nach) {
   return d < -77 || d > 77 ? keiner : Abstaende[static_cast<size_t>(d + 77)];
 }
 
-int Schritt(int von, int nach) {
-  return Abstand(von, nach).Schritt;
-}
-
-bool Gerade(int schritt) {
-  return schritt == 1 || schritt == -1 || schritt == 10 || schritt == -10;
-}
-
 // Whether the squares between `von` and `nach` on the line of `schritt` are
 // empty and `nach` lies on it.
 bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
@@ -648,12 +640,6 @@ bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
   for (; feld != nach; feld += schritt)
     if (brett[static_cast<size_t>(feld)] != Leer) return false;  // a piece or the border
   return true;
-}
-
-// Whether a slider that moves along lines of `schritt` is `figur`, a piece of
-// the side `seite`.
-bool GleiterFuer(int32_t figur, int seite, int schritt) {
-  return figur == seite * Dame || figur == seite * (Gerade(schritt) ? Turm : Laeufer);
 }
 
 // The first piece from `feld` (a square of the board) along the line of the
@@ -672,19 +658,6 @@ bool GleiterFuer(int32_t figur, int seite, int schritt) {
                 : ErstesFeldAufStrahl(brett, feld, a);
 }
 
-// Whether the piece `figur` on `feld` attacks `ziel`, a square of the board;
-// a line is looked along from `ziel`.
-bool GreiftFeld(const TSchachbrett& brett, int32_t figur, int feld, int ziel,
-                const TBelegung* belegt) {
-  if (figur < -Koenig || figur > Koenig) return false;
-  const TAbstand& a = Abstand(feld, ziel);
-  const uint8_t treffer = a.Reicht & Reichweite[static_cast<size_t>(figur + 6)];
-  if (treffer == 0) return false;
-  if (treffer & (ReichtGerade | ReichtSchraeg))
-    return ErstesFeldAufStrahl(brett, ziel, Abstand(ziel, feld), belegt) == feld;
-  return true;
-}
-
 // Whether the piece `figur` on `feld` attacks `ziel`.
 bool Greift(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
   if (figur < -Koenig || figur > Koenig) return false;
@@ -695,40 +668,13 @@ bool Greift(const TSchachbrett& brett, int32_t figur, int feld, int ziel) {
   return true;
 }
 
-// The square of the king of `seite` by a scan, 0 without a king.
-[[gnu::noinline]] int KoenigSuchen(const TSchachbrett& brett, int seite) {
-  const int32_t koenig = seite * Koenig;
-  if (seite == 1) {
-    for (int feld = 21; feld <= 98; ++feld)
-      if (brett[static_cast<size_t>(feld)] == koenig) return feld;
-  } else {
-    for (int feld = 98; feld >= 21; --feld)
-      if (brett[static_cast<size_t>(feld)] == koenig) return feld;
-  }
-  return 0;
-}
-
-// The square of the king of `seite`; `hinweis` (if given) is tried first and
-// then holds the square found. 0 without a king.
-inline int KoenigFinden(const TSchachbrett& brett, int seite, uint8_t* hinweis,
-                        const TBelegung* belegt = nullptr) {
-  if (belegt) {
-    // A single king is found by its bit; several are looked for as before.
-    const uint64_t koenige = belegt->Von(seite * Koenig);
-    if (koenige != 0 && (koenige & (koenige - 1)) == 0) {
-      const int feld = Indizes[static_cast<size_t>(std::countr_zero(koenige))];
-      if (hinweis) *hinweis = static_cast<uint8_t>(feld);
-      return feld;
-    }
-  }
-  if (hinweis && *hinweis < 120 && brett[*hinweis] == seite * Koenig) return *hinweis;
-  const int feld = KoenigSuchen(brett, seite);
-  if (hinweis) *hinweis = static_cast<uint8_t>(feld);
-  return feld;
-}
-
-uint8_t* Hinweis(uint8_t* koenige, int seite) {
-  return koenige ? &koenige[seite == 1 ? 0 : 1] : nullptr;
+// The square of the king of `seite`, 0 without a king; with several, white's
+// first and black's last in square order.
+int KoenigFinden(const TBelegung& belegt, int seite) {
+  const uint64_t koenige = belegt.Von(seite * Koenig);
+  if (koenige == 0) return 0;
+  return Indizes[static_cast<size_t>(seite == 1 ? std::countr_zero(koenige)
+                                                : 63 - std::countl_zero(koenige))];
 }
 
 bool BauerRegeln(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant) {
@@ -803,17 +749,24 @@ bool RochadeRegeln(const TSchachbrett& brett, const TZug& zug, const TFischerInf
 
 namespace {
 
-[[gnu::always_inline]] inline bool Regeln(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                                          const TFischerInfo* fischer, TSchach schach,
-                                          uint8_t* koenige, bool reichweite,
-                                          const TBelegung* belegt) {
+// Whether the king of `s` on `koenig` is safe once the piece on `von` stands on
+// `nach` (and the pawn on `epFeld`, if any, is taken).
+bool KoenigSicher(const TBelegung& b, int s, int koenig, int von, int nach, int epFeld) {
+  uint64_t weg = Bit(nach), alle = (b.Alle & ~Bit(von)) | Bit(nach);
+  if (epFeld != 0) {
+    weg = Bit(epFeld);
+    alle &= ~weg;
+  }
+  return !Angegriffen(Nummern[static_cast<size_t>(koenig)], s, alle, b, weg);
+}
+
+[[gnu::always_inline]] inline bool Regeln(const TSchachbrett& brett, const TZug& zug,
+                                          uint8_t enPassant, const TFischerInfo* fischer,
+                                          bool reichweite, const TBelegung* belegt) {
   const int s = zug.AmZug;
   const int von = zug.Von, nach = zug.Nach;
   if ((s != 1 && s != -1) || !IstSpielfeld(von) || !IstSpielfeld(nach)) return false;
-  if (zug.Rochade != KeineRochade) {
-    if (koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
-    return RochadeRegeln(brett, zug, fischer, belegt);
-  }
+  if (zug.Rochade != KeineRochade) return RochadeRegeln(brett, zug, fischer, belegt);
   const int32_t figur = brett[static_cast<size_t>(von)];
   const int32_t ziel = brett[static_cast<size_t>(nach)];
   if (figur * s <= 0 || ziel * s > 0) return false;  // not the mover's piece, or onto its own
@@ -828,81 +781,26 @@ namespace {
              (reichweite && !Greift(brett, figur, von, nach))) {
     return false;
   }
-  // The mover's king after the move; a king move leaves its hint behind it.
-  if (art == Koenig && koenige) *Hinweis(koenige, s) = static_cast<uint8_t>(nach);
-  const int koenig = art == Koenig ? nach : KoenigFinden(brett, s, Hinweis(koenige, s), belegt);
-  if (koenig == 0) return true;
-  if (schach == TSchach::Nein && zug.EPSchlagfeld == 0) {
-    // Not in check: a king move must not go into one (no ray to its
-    // destination passes behind its own square, or the king would be in
-    // check now); another piece must not uncover one.
-    if (art == Koenig)
-      return !(belegt ? FeldAngegriffen(brett, nach, s, *belegt) : FeldAngegriffen(brett, nach, s));
-    const TAbstand& linie = Abstand(koenig, von);
-    const int schritt = linie.Schritt;
-    if (schritt == 0 || ErstesFeldAufStrahl(brett, koenig, linie, belegt) != von) return true;
-    const int hinter = ErstesFeldAufStrahl(brett, von, linie, belegt);
-    if (!GleiterFuer(brett[static_cast<size_t>(hinter)], -s, schritt)) return true;
-    // Pinned: it may only move along the line, up to the pinning piece.
-    return Schritt(koenig, nach) == schritt &&
-           (nach - koenig) / schritt <= (hinter - koenig) / schritt;
-  }
+  // The mover's king after the move, tested by the sets as they will be.
   if (belegt) {
-    // The king's square after the move, by the sets as they will be.
-    uint64_t weg = Bit(nach), alle = (belegt->Alle & ~Bit(von)) | Bit(nach);
-    if (zug.EPSchlagfeld != 0) {
-      weg = Bit(zug.EPSchlagfeld);
-      alle &= ~weg;
-    }
-    return !Angegriffen(Nummern[static_cast<size_t>(koenig)], s, alle, *belegt, weg);
+    const int koenig = art == Koenig ? nach : KoenigFinden(*belegt, s);
+    return koenig == 0 || KoenigSicher(*belegt, s, koenig, von, nach, zug.EPSchlagfeld);
   }
-  brett[static_cast<size_t>(nach)] = figur;
-  brett[static_cast<size_t>(von)] = Leer;
-  int32_t geschlagen = 0;
-  if (zug.EPSchlagfeld != 0) {
-    geschlagen = brett[static_cast<size_t>(zug.EPSchlagfeld)];
-    brett[static_cast<size_t>(zug.EPSchlagfeld)] = Leer;
-  }
-  const bool imSchach = FeldAngegriffen(brett, koenig, s);
-  if (zug.EPSchlagfeld != 0) brett[static_cast<size_t>(zug.EPSchlagfeld)] = geschlagen;
-  brett[static_cast<size_t>(von)] = figur;
-  brett[static_cast<size_t>(nach)] = ziel;
-  return !imSchach;
+  const TBelegung b = Belegung(brett);
+  const int koenig = art == Koenig ? nach : KoenigFinden(b, s);
+  return koenig == 0 || KoenigSicher(b, s, koenig, von, nach, zug.EPSchlagfeld);
 }
 
 }  // namespace
 
-bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
-                const TBelegung* belegt) {
-  return Regeln(brett, zug, enPassant, fischer, schach, koenige, true, belegt);
+bool ZugErlaubt(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                const TFischerInfo* fischer, const TBelegung* belegt) {
+  return Regeln(brett, zug, enPassant, fischer, true, belegt);
 }
 
-bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                          const TFischerInfo* fischer, TSchach schach, uint8_t* koenige,
-                          const TBelegung* belegt) {
-  return Regeln(brett, zug, enPassant, fischer, schach, koenige, false, belegt);
-}
-
-TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige,
-                      const TBelegung* belegt) {
-  const int s = zug.AmZug;  // the side to move after the move
-  if (s != 1 && s != -1) return TSchach::Unbekannt;
-  const int koenig = KoenigFinden(brett, s, Hinweis(koenige, s), belegt);
-  if (koenig == 0) return TSchach::Nein;
-  auto ja = [](bool b) { return b ? TSchach::Ja : TSchach::Nein; };
-  if (zug.Rochade != KeineRochade || zug.EPSchlagfeld != 0 || !IstSpielfeld(zug.Von) ||
-      !IstSpielfeld(zug.Nach))
-    return ja(belegt ? FeldAngegriffen(brett, koenig, s, *belegt)
-                     : FeldAngegriffen(brett, koenig, s));
-  // The moved piece, or a line its square opened.
-  if (GreiftFeld(brett, brett[static_cast<size_t>(zug.Nach)], zug.Nach, koenig, belegt))
-    return TSchach::Ja;
-  const TAbstand& linie = Abstand(koenig, zug.Von);
-  if (linie.Schritt == 0) return TSchach::Nein;
-  const int32_t figur =
-      brett[static_cast<size_t>(ErstesFeldAufStrahl(brett, koenig, linie, belegt))];
-  return ja(GleiterFuer(figur, -s, linie.Schritt));
+bool GefundenerZugErlaubt(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                          const TFischerInfo* fischer, const TBelegung* belegt) {
+  return Regeln(brett, zug, enPassant, fischer, false, belegt);
 }
 
 bool KoenigszugAlsRochade(const TSchachbrett& brett, TZug& zug, const TFischerInfo* fischer) {

@@ -74,9 +74,6 @@ void BelegungNach(TBelegung& belegt, const TSchachbrett& brett, const TZug& zug)
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, const TBelegung& belegt);
 
-// Whether the side to move is in check, as far as it is known.
-enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
-
 // Whether the move being built obeys the rules in the position `brett` before
 // it, whose en-passant square is `enPassant`: AmZug is the mover, Rochaderechte
 // the rights before the move, and Von, Nach, Rochade, EPSchlagfeld and
@@ -86,25 +83,15 @@ enum class TSchach : int8_t { Unbekannt = -1, Nein = 0, Ja = 1 };
 // needs its right, its rook and king in place, the squares from start to
 // destination of both empty but for those two, and no attack on the king's
 // start, the squares it passes and its destination. A position without a king
-// of the mover skips the check test. The board is borrowed and restored.
-// `schach` may tell whether the mover is in check now (Nein makes the test
-// cheaper); `koenige` (white's, black's) may hold the kings' squares as last
-// found, and is updated.
-bool ZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
-                uint8_t* koenige = nullptr, const TBelegung* belegt = nullptr);
+// of the mover skips the check test (with several, the first in square order
+// for white, the last for black is tested).
+bool ZugErlaubt(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                const TFischerInfo* fischer, const TBelegung* belegt = nullptr);
 
 // The same for a move whose origin FigurHerkunft found: that the piece
 // reaches the destination is taken as given.
-bool GefundenerZugErlaubt(TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
-                          const TFischerInfo* fischer, TSchach schach = TSchach::Unbekannt,
-                          uint8_t* koenige = nullptr, const TBelegung* belegt = nullptr);
-
-// Whether the side to move is in check after the complete move `zug` that
-// `brett` shows executed, given that it was not before the move (the moved
-// piece and the lines its square opened are looked at).
-TSchach SchachNachZug(const TSchachbrett& brett, const TZug& zug, uint8_t* koenige = nullptr,
-                      const TBelegung* belegt = nullptr);
+bool GefundenerZugErlaubt(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
+                          const TFischerInfo* fischer, const TBelegung* belegt = nullptr);
 
 // A king move given by its two squares, as engines write moves, that is
 // castling: in standard chess the king from e1 / e8 to g or c of its rank; in a
@@ -180,20 +167,13 @@ struct TZugzustand {
   void Ausfuehren() { ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo); }
   void Zuruecknehmen(const TZug& zug) { ZugZuruecknehmen(Arbeitsbrett, zug, FischerInfo); }
   void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo); }
-  // The kings' squares as last found by the rule checks (white's, black's).
-  std::array<uint8_t, 2> Koenige{};
   // `gefunden`: the origin of a piece move came from Figur, so its reach is
   // known; any other move is checked in full.
   // `belegt` (optional): the squares of Arbeitsbrett as sets.
-  bool Erlaubt(uint8_t enPassant, TSchach schach, bool gefunden,
-               const TBelegung* belegt = nullptr) {
-    return gefunden ? GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo,
-                                           schach, Koenige.data(), belegt)
-                    : ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, schach,
-                                 Koenige.data(), belegt);
-  }
-  TSchach SchachNach(const TBelegung* belegt = nullptr) {
-    return SchachNachZug(Arbeitsbrett, AktuellerZug, Koenige.data(), belegt);
+  bool Erlaubt(uint8_t enPassant, bool gefunden, const TBelegung* belegt = nullptr) {
+    return gefunden
+               ? GefundenerZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, belegt)
+               : ZugErlaubt(Arbeitsbrett, AktuellerZug, enPassant, FischerInfo, belegt);
   }
   bool Figur(int art, std::string_view hinweis, const TBelegung* belegt = nullptr) {
     return FigurHerkunft(Arbeitsbrett, AktuellerZug, art, hinweis, Kandidaten, belegt);

@@ -229,8 +229,7 @@ class TNotationModell {
     TZug Zug;
     TVariante* Linie;
     TBaum* Knoten;
-    uint8_t EPVorher;      // en-passant square before Knoten's move
-    TSchach SchachVorher;  // whether the side to move was in check before it
+    uint8_t EPVorher;  // en-passant square before Knoten's move
   };
   template <class T>
   static void Arbeitsspeicher(std::vector<T>& speicher) {  // emptied for a use

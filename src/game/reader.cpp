@@ -659,20 +659,13 @@ bool TNotationModell::ZuegeLesen() {
   };
   bool gelesen = false;
   bool fehler = false;
-  // Whether the record in AktuellerZug is the last move executed, so that the
-  // check state follows from it (not at the start, nor as a variation starts).
-  bool nachZug = false;
-  // Otherwise it is the one saved: the check state before the last move read.
-  TSchach schachVorher = TSchach::Unbekannt;
-  TSchach schachGespeichert = TSchach::Unbekannt;
-  Zustand.Koenige = {};
   TZug& zug = AktuellerZug();
   std::string token;  // the move being read, and its square part
   std::string teil;
 
-  // The position before the move being read: whether its mover is in check,
-  // and its en-passant square.
-  TSchach schach = TSchach::Unbekannt;
+  // The en-passant square of the position before the move being read. Whether
+  // its mover is in check is not kept: the rules test the king's square after
+  // each move by the sets, which costs less than following the check state.
   uint8_t ep = 0;
   // The pieces on the board in the main line, while it is read for a search
   // with a minimum (see MindestFiguren); then `genug` ends the reading, as
@@ -696,7 +689,6 @@ bool TNotationModell::ZuegeLesen() {
         genug = true;
     }
     ausstehend = false;
-    schach = nachZug ? Zustand.SchachNach(&belegt) : schachGespeichert;
     ep = zug.EnPassant;
     zug.EnPassant = 0;
     zug.EPSchlagfeld = 0;
@@ -713,13 +705,11 @@ bool TNotationModell::ZuegeLesen() {
     neuesBrett = true;
     rechteVorher = zug.Rochaderechte;
     epVorher = ep;
-    schachVorher = schach;
     Zustand.RechteAnpassen();
     zug.AmZug = static_cast<int8_t>(-zug.AmZug);
     NeuerKnoten(zug);
     Anhaengen();
     ausstehend = true;
-    nachZug = true;
     gelesen = true;
   };
 
@@ -756,7 +746,7 @@ bool TNotationModell::ZuegeLesen() {
       // e1g1, e1c1, e8g8, e8c8; in a Chess960 game the king onto its own rook.
       KoenigszugAlsRochade(brett, zug, Zustand.FischerInfo);
     }
-    return Zustand.Erlaubt(ep, schach, false, &belegt);
+    return Zustand.Erlaubt(ep, false, &belegt);
   };
 
   // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an
@@ -865,7 +855,7 @@ bool TNotationModell::ZuegeLesen() {
       if (art == Bauer && Arbeitsbrett()[zug.Von] != seite * Bauer) return -1;
       gefunden = art != Bauer;
     }
-    return Zustand.Erlaubt(ep, schach, gefunden, &belegt) ? 1 : -1;
+    return Zustand.Erlaubt(ep, gefunden, &belegt) ? 1 : -1;
   };
 
   size_t p = mindestFiguren > 0 && figuren < mindestFiguren ? n : start;
@@ -976,10 +966,8 @@ bool TNotationModell::ZuegeLesen() {
       }
       neuesBrett = false;
       zug = zugVorher();
-      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher, schachVorher});
-      schachGespeichert = schachVorher;
+      stapel.push_back({bretter.size() - 1, zug, AktuelleLinie, Aktuell, epVorher});
       zug.EnPassant = epVorher;  // the variation starts in the position before the move
-      nachZug = false;
       if (letzteZelleAn == Aktuell && letzteZelle && !letzteZelle->Naechste) {
         AktuelleLinie = letzteZelle;  // already the last cell of the list
       } else {
@@ -1005,19 +993,15 @@ bool TNotationModell::ZuegeLesen() {
         Aktuell = s.Knoten;
         rechteVorher = s.Zug.Rochaderechte;
         epVorher = s.EPVorher;
-        schachVorher = s.SchachVorher;
         if (AktuelleLinie->Erster) {
           Zustand.RechteAnpassen();
           zug.AmZug = static_cast<int8_t>(-zug.AmZug);
           ausstehend = true;
-          nachZug = true;
         } else {
           // Back in a variation that has no move yet: at its start, where
           // the replaced move is not played.
           zug.EnPassant = epVorher;
-          schachGespeichert = schachVorher;
           ausstehend = false;
-          nachZug = false;
         }
       }
     } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
