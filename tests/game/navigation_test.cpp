@@ -188,42 +188,36 @@ TEST_F(Navigation, NullMovesStepAndClick) {
   ErwarteAktuell(Knoten(m, {3}));
 }
 
+// The choice lists the move and its variations; an empty variation keeps its
+// letter and the rows map to the cells. A cancelled choice moves nothing.
 TEST_F(Navigation, ChoiceListsTheMoveAndItsVariations) {
-  Laden(Spiel);
-  nav.ZugAnPosition(Pos(m, "2.Nf3", 2));
-  wahl.Antwort = -1;
-  const TSchachbrett vorher = m.Arbeitsbrett();
-  nav.ZugVor();
-  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}));
-  EXPECT_EQ(nav.Wahl, -1);
-  ErwarteAktuell(Knoten(m, {2}));
-  EXPECT_EQ(m.Arbeitsbrett(), vorher);
-  EXPECT_TRUE(ereignisse.empty());
-
-  wahl.Antwort = 1;
-  nav.ZugVor();
-  ErwarteAktuell(Knoten(m, {3, -1}));
-  EXPECT_EQ(ereignisse, std::vector<bool>{true});
-}
-
-TEST_F(Navigation, CancelledChoiceAtTheStartKeepsTheStart) {
-  Laden("1.e4 (1.d4 d5) (1.c4) e5 *");
-  wahl.Antwort = -1;
-  nav.ZugVor();
-  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 1.e4", "B) 1.d4", "C) 1.c4"}));
-  ErwarteAktuell(nullptr);
-  EXPECT_TRUE(ereignisse.empty());
-  wahl.Antwort = 2;
-  nav.ZugVor();
-  ErwarteAktuell(Knoten(m, {0, -2}));
-}
-
-TEST_F(Navigation, EmptyVariationKeepsItsLetterAndRowsMapToCells) {
-  Laden("1.e4 () (1.d4) e5 *");
-  wahl.Antwort = 1;  // the second row is "C) 1.d4"
-  nav.ZugVor();
-  EXPECT_EQ(wahl.Zeilen, (std::vector<std::string>{"A) 1.e4", "C) 1.d4"}));
-  ErwarteAktuell(Knoten(m, {0, -2}));
+  struct Fall {
+    const char* zuege;
+    const char* klick;  // the move before the choice, none: the start
+    std::vector<std::string> zeilen;
+    int antwort;
+    std::vector<int> weg;
+  };
+  const Fall faelle[] = {
+      {Spiel, "2.Nf3", {"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}, 1, {3, -1}},
+      {"1.e4 (1.d4 d5) (1.c4) e5 *", nullptr, {"A) 1.e4", "B) 1.d4", "C) 1.c4"}, 2, {0, -2}},
+      {"1.e4 () (1.d4) e5 *", nullptr, {"A) 1.e4", "C) 1.d4"}, 1, {0, -2}},
+  };
+  for (const Fall& f : faelle) {
+    Laden(f.zuege);
+    if (f.klick) nav.ZugAnPosition(Pos(m, f.klick, 2));
+    const TBaum* vorher = m.Aktuell;
+    ereignisse.clear();
+    wahl.Antwort = -1;
+    nav.ZugVor();
+    EXPECT_EQ(wahl.Zeilen, f.zeilen);
+    ErwarteAktuell(vorher);
+    EXPECT_TRUE(ereignisse.empty());
+    wahl.Antwort = f.antwort;
+    nav.ZugVor();
+    ErwarteAktuell(Knoten(m, f.weg));
+    EXPECT_EQ(ereignisse, std::vector<bool>{true});
+  }
 }
 
 TEST_F(Navigation, ManyVariationsKeepReadableLetters) {
