@@ -332,13 +332,11 @@ TEST_F(Navigation, LineChangeUpAndDown) {
   // Without a current move nothing happens.
   m.Aktuell = nullptr;
   EXPECT_EQ(nav.ZeileWechseln(1, 1, zeilen), TZeilenwechsel::Nichts);
-}
-
-TEST_F(Navigation, LineChangeUpToTheHeadingFindsNoMove) {
+  // Up into the heading: no move there.
   Laden("1.e4 e5 *", true);
   nav.ZugAnPosition(Pos(m, "1.e4", 1));
-  const int64_t zeilen = static_cast<int64_t>(m.Zeilenanfaenge().size());
-  EXPECT_EQ(nav.ZeileWechseln(-1, 1, zeilen), TZeilenwechsel::KeinZug);
+  EXPECT_EQ(nav.ZeileWechseln(-1, 1, static_cast<int64_t>(m.Zeilenanfaenge().size())),
+            TZeilenwechsel::KeinZug);
   ErwarteAktuell(Knoten(m, {}));
 }
 
