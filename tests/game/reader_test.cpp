@@ -104,6 +104,8 @@ struct TokenFall {
   uint8_t rochade;
 };
 
+// Plain SAN with disambiguation, promotion and castling is read over the
+// generated games below; here the other spellings and the hard cases.
 class TokenTest : public ::testing::TestWithParam<TokenFall> {};
 
 TEST_P(TokenTest, ReadsTheMove) {
@@ -126,28 +128,26 @@ const char* Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 INSTANTIATE_TEST_SUITE_P(
     Leser, TokenTest,
-    ::testing::Values(
-        TokenFall{"1.e8Q", Umw, "e7e8", Dame, 0}, TokenFall{"1.e8=D", Umw, "e7e8", Dame, 0},
-        TokenFall{"1.e8=S", Umw, "e7e8", Springer, 0},
-        TokenFall{"1.O-O!", Roch, "e1g1", 0, KurzeRochade},
-        TokenFall{"1.O-O-O?!", Roch, "e1c1", 0, LangeRochade},
-        TokenFall{"1.0-0", Roch, "e1g1", 0, KurzeRochade},
-        TokenFall{"1.e4 O-O-O", "r3k2r/8/8/8/8/8/4P3/R3K2R w KQkq - 0 1", "e8c8", 0, LangeRochade},
-        TokenFall{"1.Ng1xf3", "4k3/8/8/8/8/5p2/7N/4K1N1 w - - 0 1", "g1f3", 0, 0},
-        TokenFall{"1.Nbd2", "4k3/8/8/8/8/8/8/1N2K1N1 w - - 0 1", "b1d2", 0, 0},
-        TokenFall{"1.R1a3", "4k3/R7/8/8/8/8/8/R3K3 w - - 0 1", "a1a3", 0, 0},
-        TokenFall{"1.Pe4", Start, "e2e4", 0, 0}, TokenFall{"1.e8=q", Umw, "e7e8", Dame, 0},
-        TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6 e.p.", Start, "e5d6", 0, 0},
-        TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6ep", Start, "e5d6", 0, 0},
-        TokenFall{"1.g1f3 g8f6 2.e2e4", Start, "e2e4", 0, 0},  // engines' squares
-        TokenFall{"1.e7e8n", Umw, "e7e8", Springer, 0},
-        TokenFall{"1.e1g1", Roch, "e1g1", 0, KurzeRochade},
-        TokenFall{"1.Ra2 e8c8", Roch, "e8c8", 0, LangeRochade},
-        TokenFall{"1.e4(1.d4)e5{c}(1...c5){d}2.Nf3", Start, "g1f3", 0, 0},  // glued
-        // In check: the knight that takes the checking rook is the one not
-        // pinned, though the rook still stands there before the move.
-        TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
-        TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K7 b - - 0 1", "e3f5", 0, 0}));
+    ::testing::Values(TokenFall{"1.e8Q", Umw, "e7e8", Dame, 0},
+                      TokenFall{"1.e8=D", Umw, "e7e8", Dame, 0},
+                      TokenFall{"1.e8=S", Umw, "e7e8", Springer, 0},
+                      TokenFall{"1.O-O!", Roch, "e1g1", 0, KurzeRochade},
+                      TokenFall{"1.O-O-O?!", Roch, "e1c1", 0, LangeRochade},
+                      TokenFall{"1.0-0", Roch, "e1g1", 0, KurzeRochade},
+                      TokenFall{"1.Ng1xf3", "4k3/8/8/8/8/5p2/7N/4K1N1 w - - 0 1", "g1f3", 0, 0},
+                      TokenFall{"1.Pe4", Start, "e2e4", 0, 0},
+                      TokenFall{"1.e8=q", Umw, "e7e8", Dame, 0},
+                      TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6 e.p.", Start, "e5d6", 0, 0},
+                      TokenFall{"1.e4 Nf6 2.e5 d5 3.exd6ep", Start, "e5d6", 0, 0},
+                      TokenFall{"1.g1f3 g8f6 2.e2e4", Start, "e2e4", 0, 0},  // engines' squares
+                      TokenFall{"1.e7e8n", Umw, "e7e8", Springer, 0},
+                      TokenFall{"1.e1g1", Roch, "e1g1", 0, KurzeRochade},
+                      TokenFall{"1.Ra2 e8c8", Roch, "e8c8", 0, LangeRochade},
+                      TokenFall{"1.e4(1.d4)e5{c}(1...c5){d}2.Nf3", Start, "g1f3", 0, 0},  // glued
+                      // In check: the knight that takes the checking rook is the one not
+                      // pinned, though the rook still stands there before the move.
+                      TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
+                      TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K7 b - - 0 1", "e3f5", 0, 0}));
 
 // The common short forms ("e4", "exd5", "Nf3", "Nxd5", with "+" or "#") are
 // read on a shorter path than other tokens; spelled so that they take the
