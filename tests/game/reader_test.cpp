@@ -400,7 +400,7 @@ TEST(Leser, SemicolonCommentsAndPercentLines) {
   EXPECT_EQ(Knoten(l.m, {2})->Kommentar, "{x}");
 }
 
-TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
+TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOutNotWhenWritten) {
   Leser l;
   l.m.SetEnglish(false);
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
@@ -411,6 +411,12 @@ TEST(Leser, GermanMessageAndEmptyOriginReportedWhenLaidOut) {
   l.m.Wurzel->Erster->Zug.Von = 45;
   l.m.NotationAufbauen();
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
+  // Writing does not report it again; the next layout does.
+  l.m.Lesefehler = false;
+  l.m.PGNSchreiben();
+  EXPECT_EQ(l.fehler.size(), 1u);
+  l.m.NotationAufbauen();
+  EXPECT_EQ(l.fehler.size(), 2u);
   // A failed load leaves the error marked, so a layout does not repeat it.
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3"), -1);
   l.m.NotationAufbauen();

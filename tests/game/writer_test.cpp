@@ -131,19 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
         ZugtextFall{true, "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]",
                     "1.o-o o-o-o 2.d4 *", "1.o-o o-o-o 2.d4   *"}));
 
-TEST(Schreiber, WritesWithoutReportingAgain) {
-  Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 *"), 0);
-  s.m.Wurzel->Erster->Zug.Von = 45;  // a move from an empty square
-  s.m.NotationAufbauen();
-  ASSERT_EQ(s.fehler.size(), 1u);
-  s.m.Lesefehler = false;
-  s.m.PGNSchreiben();
-  EXPECT_EQ(s.fehler.size(), 1u);
-  s.m.NotationAufbauen();  // the handler is back
-  EXPECT_EQ(s.fehler.size(), 2u);
-}
-
 // Text kept after a reading error is written as it was read: no letters
 // translated, no "!" made a NAG, no brackets changed, with or without heading.
 TEST(Schreiber, KeptTextIsWrittenAsRead) {
