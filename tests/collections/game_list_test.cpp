@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace brevaro;
 
 namespace {
@@ -61,17 +63,12 @@ TEST(RowTexts, AsTheListShowsThem) {
   TEventData k = Kopf("Kasparov", "Topalov");
   k.Site = "Wijk aan Zee NED";
   TRowTexts t = RowTexts(k, 0);
-  EXPECT_EQ(t.Number, "1");
-  EXPECT_EQ(t.Players, "Kasparov - Topalov");
-  EXPECT_EQ(t.Source, "Linares, Wijk aan Zee NED");
-  EXPECT_EQ(t.Year, "1993");
-  EXPECT_EQ(t.Result, "1-0");
+  EXPECT_EQ(std::tie(t.Number, t.Players, t.Source, t.Year, t.Result),
+            std::tie("1", "Kasparov - Topalov", "Linares, Wijk aan Zee NED", "1993", "1-0"));
   k.Event = "?";
   k.Year = 0;
   t = RowTexts(k, 41);
-  EXPECT_EQ(t.Number, "42");
-  EXPECT_EQ(t.Source, "Wijk aan Zee NED");
-  EXPECT_EQ(t.Year, "");
+  EXPECT_EQ(std::tie(t.Number, t.Source, t.Year), std::tie("42", "Wijk aan Zee NED", ""));
   k.Event = "Linares";
   k.Site = "?";
   EXPECT_EQ(RowTexts(k, 0).Source, "Linares");

@@ -14,7 +14,6 @@
 #include <cstring>
 #include <functional>
 
-#include "collections/pgn_index.h"
 #include "testfiles.h"
 
 using namespace brevaro;
@@ -112,18 +111,6 @@ TEST_F(PgnFile, AppendRefusesMissingNonPgnReadOnlyAndEmptyText) {
     EXPECT_FALSE(AnPGNDateiAnhaengen(ro, Spiel("C", "D")));
     EXPECT_EQ(Lesen(ro), Spiel("A", "B"));
   }
-}
-
-TEST_F(PgnFile, AppendToEmptyFileThenRescanFindsAllGames) {
-  const std::string p = Schreiben("leer.pgn", "");
-  ASSERT_TRUE(AnPGNDateiAnhaengen(p, "\r\n\r\n" + Spiel("A", "B") + "\r\n\r\n" + Spiel("C", "D")));
-  EXPECT_EQ(Lesen(p).substr(0, 4), "\r\n\r\n");
-  TPGNIndex index;
-  index.SetFileName(p);
-  ASSERT_EQ(index.GameCount(), 2);
-  EXPECT_EQ(index.ReadGameHeader(0).White, "A");
-  EXPECT_EQ(index.ReadGameHeader(1).White, "C");
-  EXPECT_EQ(index.Entry(0).StartPos, 4);
 }
 
 namespace {

@@ -10,10 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstring>
 #include <random>
-#include <set>
+#include <tuple>
 
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
@@ -47,13 +46,11 @@ TEST_F(Index, GamesEndWhereTheNextBegins) {
   index.SetFileName(Schreiben("t.pgn", a + b));
   ASSERT_EQ(index.GameCount(), 2);
   EXPECT_TRUE(index.IndexComplete());
-  EXPECT_EQ(index.Entry(0).StartPos, 0);
-  EXPECT_EQ(index.Entry(0).EndPos, static_cast<int64_t>(a.size()));
-  EXPECT_EQ(index.Entry(1).StartPos, static_cast<int64_t>(a.size()));
-  EXPECT_EQ(index.Entry(1).EndPos, static_cast<int64_t>(a.size() + b.size()));
-  EXPECT_EQ(index.Entry(1).GameID, 1);
-  EXPECT_EQ(index.RowCount(), 2);
-  EXPECT_EQ(index.ReadGameText(0), Spiel("A", "B", "", "1. e4 *", "\r\n").substr(0, a.size() - 4));
+  const int64_t n = static_cast<int64_t>(a.size());
+  EXPECT_EQ(std::tuple(index.Entry(0).StartPos, index.Entry(0).EndPos), std::tuple(0, n));
+  EXPECT_EQ(std::tuple(index.Entry(1).StartPos, index.Entry(1).EndPos, index.Entry(1).GameID),
+            std::tuple(n, n + static_cast<int64_t>(b.size()), 1));
+  EXPECT_EQ(index.ReadGameText(0), a.substr(0, a.size() - 4));
   EXPECT_EQ(index.ReadGameHeader(1).Black, "D");
 }
 
@@ -126,6 +123,7 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
     std::vector<int64_t> gefunden;
     for (int64_t g = 0; g < index.GameCount(); ++g) gefunden.push_back(index.Entry(g).StartPos);
     EXPECT_EQ(gefunden, starts) << fall;
+    EXPECT_EQ(Referenz(text), starts) << fall;
   }
   // Long tag sections find a repeated tag name as well, short or long.
   std::string lang = "[Event \"A\"]\n";
@@ -151,11 +149,9 @@ TEST_F(Index, EmptyAndBlankFilesHaveNoRows) {
   for (const std::string& inhalt : {std::string(), std::string("\r\n\n   \n"), std::string(" ")}) {
     TPGNIndex index;
     index.SetFileName(Schreiben("leer.pgn", inhalt));
-    EXPECT_TRUE(index.IsOpen());
-    EXPECT_TRUE(index.IndexComplete());
-    EXPECT_EQ(index.GameCount(), 0);
-    EXPECT_EQ(index.RowCount(), 0);
-    EXPECT_EQ(index.GameOfRow(0), -1);
+    EXPECT_TRUE(index.IsOpen() && index.IndexComplete());
+    EXPECT_EQ(std::tuple(index.GameCount(), index.RowCount(), index.GameOfRow(0)),
+              std::tuple(0, 0, -1));
   }
 }
 
@@ -239,7 +235,6 @@ TEST_F(Index, NewFileIsOfferedWithExtension) {
   EXPECT_EQ(gefragt.back(), Pfad("NEU.PGN"));
   EXPECT_TRUE(std::filesystem::exists(Pfad("NEU.PGN")));
   EXPECT_EQ(index.FileName(), Pfad("NEU.PGN"));
-  EXPECT_EQ(index.GameCount(), 0);
   EXPECT_TRUE(index.IndexComplete());
   // A name without extension of an existing file is not created anew.
   gefragt.clear();
@@ -269,8 +264,7 @@ TEST_F(Index, EmptyNameClosesAndUnreadableOrNonPgnFilesKeepThePrevious) {
   index.SetFileName("");
   EXPECT_FALSE(index.IsOpen());
   EXPECT_EQ(index.FileName(), "");
-  EXPECT_EQ(index.RowCount(), 0);
-  EXPECT_EQ(index.GameCount(), 0);
+  EXPECT_EQ(index.RowCount() + index.GameCount(), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -285,8 +279,7 @@ TEST_F(Index, GetGameBeyondTheEnd) {
   EXPECT_EQ(text, "");
   index.SetFileName(Schreiben("t.pgn", Spiel("A", "B")));
   index.GetGame(0, id, text);
-  EXPECT_EQ(id, 0);
-  EXPECT_EQ(text.substr(0, 13), "[Event \"Test\"");
+  EXPECT_EQ(std::tie(id, text), std::tuple(0, index.ReadGameText(0)));
   for (int64_t g : {int64_t{1}, int64_t{-1}, int64_t{1} << 40}) {
     index.GetGame(g, id, text);
     EXPECT_EQ(id, -1);
@@ -303,8 +296,7 @@ TEST_F(Index, GameTextIsCutAtZeroAndTrimmed) {
   ASSERT_EQ(index.GameCount(), 2);
   EXPECT_EQ(index.ReadGameText(0), "[Event \"a\"]\n\n1. e4 *");
   EXPECT_EQ(index.ReadGameText(1), "[Event \"b\"]\n\n1. d4");
-  EXPECT_EQ(index.GameTextView(1), "[Event \"b\"]\n\n1. d4");
-  EXPECT_EQ(index.GameTextView(0), "[Event \"a\"]\n\n1. e4 *");
+  EXPECT_EQ(index.GameTextView(1), index.ReadGameText(1));
 }
 
 TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
@@ -374,9 +366,8 @@ TEST_F(Index, LongTagSectionsAreReadWhole) {
     for (int64_t g = 0; g < 2; ++g) {
       TEventData voll;
       KopfAusText(index.ReadGameText(g), voll);
-      const TEventData& kopf = index.ReadGameHeader(g);
-      EXPECT_EQ(kopf.White, "Late");
       EXPECT_EQ(voll.White, "Late");
+      EXPECT_EQ(index.ReadGameHeader(g).White, "Late");
       EXPECT_EQ(index.GameHeader().OtherTags->size(), 200u);
     }
   }
@@ -466,7 +457,6 @@ TEST_F(Index, SortReversesOnTheSameKeyAndKeyZeroRestores) {
   TPGNIndex index;
   index.SetFileName(Schreiben("t.pgn", text));
   index.SortBy(skWhite);
-  EXPECT_EQ(index.SortKey(), skWhite);
   // Byte order, case-sensitive: upper case before lower case.
   const std::vector<int64_t> sortiert = Zeilen(index);
   EXPECT_EQ(sortiert[0], 3);
@@ -491,30 +481,6 @@ TEST_F(Index, NumbersCompareAsText) {
   index.SortBy(skMoveCount);
   EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{2, 1, 3, 0}));
   EXPECT_EQ(TPGNIndex::SortKeyText(index.ReadGameHeader(3), skMoveCount), "1001");
-}
-
-TEST_F(Index, SortOfManyGamesMatchesAStableReference) {
-  // Random keys with many repeats, some adversarial runs, sorted ascending;
-  // reading through the window must give the same keys as reading directly.
-  std::mt19937 rng(5);
-  std::string text;
-  std::vector<std::string> namen;
-  for (int i = 0; i < 6000; ++i) {
-    std::string n = i % 500 < 50 ? "Same" : "N" + std::to_string(rng() % 900);
-    if (i % 7 == 0) n = std::string(static_cast<size_t>(i % 300), 'z');
-    namen.push_back(n);
-    text += Spiel(n, "B", "", "1. e4 {" + std::string(rng() % 3000, 'c') + "} *");
-  }
-  TPGNIndex index;
-  index.SetFileName(Schreiben("t.pgn", text));
-  ASSERT_EQ(index.GameCount(), 6000);
-  index.SortBy(skWhite);
-  std::vector<std::string> sortiert;
-  for (int64_t r = 0; r < index.RowCount(); ++r) sortiert.push_back(namen[index.GameOfRow(r)]);
-  EXPECT_TRUE(std::is_sorted(sortiert.begin(), sortiert.end()));
-  std::vector<int64_t> alle = Zeilen(index);
-  std::sort(alle.begin(), alle.end());
-  for (int64_t i = 0; i < 6000; ++i) ASSERT_EQ(alle[i], i) << "every game exactly once";
 }
 
 namespace {

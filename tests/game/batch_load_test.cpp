@@ -2,12 +2,11 @@
 // normal load: the same tree, header, boards, error state and events.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "game/notation_model.h"
+#include "test_util.h"
 
 using namespace brevaro;
 
@@ -103,30 +102,6 @@ struct TLadung {
     return s.str();
   }
 };
-
-std::string DateiLesen(const std::string& pfad) {
-  std::ifstream ein(pfad, std::ios::binary);
-  std::stringstream s;
-  s << ein.rdbuf();
-  return s.str();
-}
-
-// Games of a PGN file, split where a line begins with "[Event ".
-std::vector<std::string> Partien(const std::string& text) {
-  std::vector<std::string> partien;
-  size_t anfang = 0;
-  for (size_t i = 0; i < text.size();) {
-    const size_t nl = text.find('\n', i);
-    const size_t naechste = nl == std::string::npos ? text.size() : nl + 1;
-    if (naechste < text.size() && text.compare(naechste, 7, "[Event ") == 0) {
-      partien.push_back(text.substr(anfang, naechste - anfang));
-      anfang = naechste;
-    }
-    i = naechste;
-  }
-  if (anfang < text.size()) partien.push_back(text.substr(anfang));
-  return partien;
-}
 
 // Both loads of each game, each model reused from game to game as a batch
 // would; after the load without text, NotationAufbauen gives the normal text.

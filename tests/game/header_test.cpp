@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace brevaro;
@@ -19,28 +21,17 @@ TEventData Gelesen(const std::vector<std::string>& zeilen, TTagListe* andere = n
 
 }  // namespace
 
-TEST(Kopfdaten, EmptyTagSectionKeepsDefaults) {
-  const TEventData k = Gelesen({});
-  EXPECT_EQ(k.White, "N.N.");
-  EXPECT_EQ(k.Black, "N.N.");
-  EXPECT_EQ(k.Result, "*");
-  EXPECT_EQ(k.Event, "");
-  EXPECT_EQ(k.Year, 0);
-  EXPECT_EQ(k.MoveCount, 0);
-  EXPECT_EQ(k.FEN, "");
-}
-
-TEST(Kopfdaten, LoeschenEmptiesButKeepsAttachedList) {
+TEST(Kopfdaten, LoeschenSetsDefaultsAndKeepsAttachedList) {
   TTagListe andere{"[Foo \"1\"]"};
-  TEventData k;
+  TEventData k = Gelesen({"[White \"Kasparov\"]", "[Date \"1999.01.02\"]", "[PlyCount \"9\"]",
+                          "[FEN \"8/8/8/8/8/8/8/K1k5 w - - 0 1\"]", "[Event \"E\"]"});
   k.OtherTags = &andere;
-  k.White = "Kasparov";
-  k.Year = 1999;
   KopfdatenLoeschen(k);
   EXPECT_EQ(k.OtherTags, &andere);
   EXPECT_TRUE(andere.empty());
-  EXPECT_EQ(k.White, "N.N.");
-  EXPECT_EQ(k.Year, 0);
+  EXPECT_EQ(std::tie(k.White, k.Black, k.Result, k.Event, k.FEN),
+            std::tie("N.N.", "N.N.", "*", "", ""));
+  EXPECT_EQ(k.Year + k.Month + k.Day + k.MoveCount, 0);
 }
 
 struct WertFall {
@@ -86,13 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Kopfdaten, QuestionMarkClearsOnlyPlayersEventAndSite) {
   const TEventData k = Gelesen({"[White \"?\"]", "[Black \"?\"]", "[Event \"?\"]", "[Site \"?\"]",
                                 "[Annotator \"?\"]", "[ECO \"?\"]", "[Result \"?\"]"});
-  EXPECT_EQ(k.White, "");
-  EXPECT_EQ(k.Black, "");
-  EXPECT_EQ(k.Event, "");
-  EXPECT_EQ(k.Site, "");
-  EXPECT_EQ(k.Annotator, "?");
-  EXPECT_EQ(k.ECO, "?");
-  EXPECT_EQ(k.Result, "?");
+  EXPECT_EQ(std::tie(k.White, k.Black, k.Event, k.Site), std::tie("", "", "", ""));
+  EXPECT_EQ(std::tie(k.Annotator, k.ECO, k.Result), std::tie("?", "?", "?"));
   EXPECT_EQ(Gelesen({"[Result \"\"]"}).Result, "");
 }
 
@@ -105,39 +91,30 @@ TEST(Kopfdaten, PlyCountGivesMoveCount) {
 }
 
 TEST(Kopfdaten, DatesTakeFixedCharacterRanges) {
-  TEventData k = Gelesen({"[Date \"1992.??.??\"]"});
-  EXPECT_EQ(k.Year, 1992);
-  EXPECT_EQ(k.Month, 0);
-  EXPECT_EQ(k.Day, 0);
-  k = Gelesen({"[Date \"????.??.??\"]"});
-  EXPECT_EQ(k.Year + k.Month + k.Day, 0);
-  k = Gelesen({"[Date \"2001.02.03\"]"});
-  EXPECT_EQ(k.Year, 2001);
-  EXPECT_EQ(k.Month, 2);
-  EXPECT_EQ(k.Day, 3);
-  k = Gelesen({"[Date \"2001\"]"});
-  EXPECT_EQ(k.Year, 2001);
-  EXPECT_EQ(k.Month, 0);
-  k = Gelesen({"[Event \"Linares\"]", "[EventDate \"1994.02.24\"]"});
-  EXPECT_EQ(k.Event, "Linares");
-  EXPECT_EQ(k.EventYear, 1994);
-  EXPECT_EQ(k.EventMonth, 2);
-  EXPECT_EQ(k.EventDay, 24);
-  EXPECT_EQ(k.Year, 0);
+  const std::pair<const char*, std::array<int32_t, 3>> faelle[] = {{"1992.??.??", {1992, 0, 0}},
+                                                                   {"????.??.??", {0, 0, 0}},
+                                                                   {"2001.02.03", {2001, 2, 3}},
+                                                                   {"2001", {2001, 0, 0}}};
+  for (const auto& [datum, erwartet] : faelle) {
+    const TEventData k = Gelesen({std::string("[Date \"") + datum + "\"]"});
+    EXPECT_EQ((std::array<int32_t, 3>{k.Year, k.Month, k.Day}), erwartet) << datum;
+  }
+  const TEventData k = Gelesen({"[EventDate \"1994.02.24\"]"});
+  EXPECT_EQ((std::array<int32_t, 4>{k.EventYear, k.EventMonth, k.EventDay, k.Year}),
+            (std::array<int32_t, 4>{1994, 2, 24, 0}));
 }
 
 TEST(Kopfdaten, NumbersAndTexts) {
   const TEventData k =
       Gelesen({"[Round \"3\"]", "[WhiteElo \"2780\"]", "[BlackElo \"?\"]", "[ECO \"B90\"]",
                "[FEN \"8/8/8/8/8/8/8/K1k5 w - - 0 1\"]", "[Annotator \"Tal\"]"});
-  EXPECT_EQ(k.Round, 3);
-  EXPECT_EQ(k.WhiteElo, 2780);
-  EXPECT_EQ(k.BlackElo, 0);
-  EXPECT_EQ(k.ECO, "B90");
-  EXPECT_EQ(k.FEN, "8/8/8/8/8/8/8/K1k5 w - - 0 1");
-  EXPECT_EQ(k.Annotator, "Tal");
-  EXPECT_EQ(Gelesen({"[Round \"3.1\"]"}).Round, 0);
-  EXPECT_EQ(Gelesen({"[Round \"3.1\"]"}).RoundText, "3.1");  // kept for the writer
+  EXPECT_EQ((std::array<int32_t, 3>{k.Round, k.WhiteElo, k.BlackElo}),
+            (std::array<int32_t, 3>{3, 2780, 0}));
+  EXPECT_EQ(std::tie(k.ECO, k.FEN, k.Annotator),
+            std::tie("B90", "8/8/8/8/8/8/8/K1k5 w - - 0 1", "Tal"));
+  const TEventData runde = Gelesen({"[Round \"3.1\"]"});
+  EXPECT_EQ(runde.Round, 0);
+  EXPECT_EQ(runde.RoundText, "3.1");  // kept for the writer
 }
 
 TEST(Kopfdaten, TagNamesIgnoreCaseAndNeedOneBlank) {
@@ -145,10 +122,7 @@ TEST(Kopfdaten, TagNamesIgnoreCaseAndNeedOneBlank) {
   const TEventData k =
       Gelesen({"[event \"E\"]", "[site \"S\"]", "[white  \"W\"]", "[Black\"B\"]", "[Black\t\"B\"]"},
               &andere);
-  EXPECT_EQ(k.Event, "E");
-  EXPECT_EQ(k.Site, "S");
-  EXPECT_EQ(k.White, "W");
-  EXPECT_EQ(k.Black, "N.N.");
+  EXPECT_EQ(std::tie(k.Event, k.Site, k.White, k.Black), std::tie("E", "S", "W", "N.N."));
   EXPECT_EQ(andere, (TTagListe{"[Black\"B\"]", "[Black\t\"B\"]"}));
 }
 

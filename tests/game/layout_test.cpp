@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,23 +43,20 @@ TEST(Notation, MainLineCommentAndFirstLevelVariation) {
                                    {"3.Bb5  ", S::HauptFett},
                                    {" ", S::Haupt},
                                    {"1-0", S::Kopf}}));
+  auto text = [&m](int32_t pos, int32_t laenge) {
+    return m.Notationstext.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(laenge));
+  };
   ASSERT_EQ(m.Kommentarbereiche().size(), 1u);
-  const TKommentarbereich k = m.Kommentarbereiche()[0];
-  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(k.Pos - 1), static_cast<size_t>(k.Laenge)),
-            "{good}");
-  // Display fields of the nodes.
-  const TBaum* d6 = Knoten(m, {3, -1});
-  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(d6->TextPos - 1),
-                                   static_cast<size_t>(d6->TextLaenge)),
-            "2...d6");
-  EXPECT_EQ(d6->Zugnummer, 2);
-  const TBaum* bb5 = Knoten(m, {4});
-  EXPECT_EQ(bb5->Zugnummer, 3);
-  EXPECT_EQ(m.Notationstext.substr(static_cast<size_t>(bb5->TextPos - 1),
-                                   static_cast<size_t>(bb5->TextLaenge)),
-            "3.Bb5");
-  const TBaum* nf3 = Knoten(m, {2});
-  EXPECT_EQ(nf3->TextLaenge, 5);  // the comment is not part of the move's text
+  EXPECT_EQ(text(m.Kommentarbereiche()[0].Pos, m.Kommentarbereiche()[0].Laenge), "{good}");
+  // The move fields the display and the clicks use; a comment is no part of its move.
+  for (const auto& [weg, erwartet, nummer] :
+       {std::tuple<std::vector<int>, const char*, int>{{2}, "2.Nf3", 2},
+        {{3, -1}, "2...d6", 2},
+        {{4}, "3.Bb5", 3}}) {
+    const TBaum* n = Knoten(m, weg);
+    EXPECT_EQ(text(n->TextPos, n->TextLaenge), erwartet);
+    EXPECT_EQ(n->Zugnummer, nummer);
+  }
 }
 
 struct AufteilungsFall {
@@ -237,19 +235,13 @@ TEST(Notation, AFailureWhileWrappingKeepsTheLinesFoundSoFar) {
   EXPECT_GT(alle.size(), z.size());
 }
 
-TEST(Notation, ZeroWidthStopsWrapping) {
+TEST(Notation, ZeroWidthAndHugeWordsEndTheWrapping) {
   FesteBreite breite;
   TNotationModell m;
   m.Zeichenbreite = &breite;
-  m.Breite = 0;
+  m.Breite = 0;  // no wrapping at all
   ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 e5 *")), 0);
   EXPECT_EQ(m.Zeilenanfaenge().size(), 3u);
-}
-
-TEST(Notation, HugeCommentWithoutBlanksIsCutIntoLines) {
-  FesteBreite breite;
-  TNotationModell m;
-  m.Zeichenbreite = &breite;
   m.Breite = 102;  // 100 characters a line
   ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {" + std::string(1000000, 'a') + "} *")), 0);
   // Each cut line keeps all but the last three characters of its width.

@@ -31,25 +31,12 @@ std::string Zugtext(TNotationModell& m) {
   return ::testing::AssertionFailure() << d << " in " << m.PGNSchreiben();
 }
 
-std::vector<std::string> Spiele(const std::string& datei) {
-  std::vector<std::string> spiele;
-  const std::string text = DateiLesen(datei);
-  for (size_t a = 0; a < text.size();) {
-    size_t e = text.find("\n[Event ", a);
-    e = e == std::string::npos ? text.size() : e + 1;
-    spiele.push_back(text.substr(a, e - a));
-    a = e;
-  }
-  return spiele;
-}
-
 // Every move of every game (variations too) entered on an empty copy in the
 // order the reader reads them gives the same tree: the records, their check
 // and disambiguation marks and the places of new variations are the reader's.
 TEST(Baumbearbeitung, EnteringEveryMoveRebuildsTheGame) {
   int spiele = 0;
-  for (const std::string& text :
-       Spiele(std::string(BREVARO_TEST_DATA) + "/game_synthetic_lf.pgn")) {
+  for (const std::string& text : Partien(DateiLesen(BREVARO_TEST_DATA "/game_synthetic_lf.pgn"))) {
     Modell quelle, kopie;
     ASSERT_EQ(quelle.m.LadePartie(text), 0);
     // The copy starts from the same position, without moves.

@@ -70,26 +70,15 @@ TEST(Schreiber, TagsInOrderAndForm) {
                            "[MetaDescription \"" +
                            meta + "\"]\n[TimeControl \"40/7200\"]\n[SetUp \"0\"]\n\n1.e4 1-0\n"),
             0);
-  const std::vector<std::string> z = Zeilen(s.m.PGNSchreiben());
-  const std::vector<std::string> erwartet = {"[Event \"Linares\"]",
-                                             "[Site \"?\"]",
-                                             "[Date \"1999.03.??\"]",
-                                             "[Round \"4\"]",
-                                             "[White \"A\"]",
-                                             "[Black \"?\"]",
-                                             "[Result \"1-0\"]",
-                                             "[WhiteElo \"2700\"]",
-                                             "[ECO \"B90\"]",
-                                             "[Annotator \"X \\\"Y\"]",  // escaped both ways
-                                             "[EventDate \"1999.??.??\"]",
-                                             "[MetaKeywords \"kw\"]",
-                                             "[MetaDescription \"" + meta.substr(0, 150) + "\"]",
-                                             "[MetaDescription \"" + meta.substr(150, 150) + "\"]",
-                                             "[MetaDescription \"" + meta.substr(300) + "\"]",
-                                             "[TimeControl \"40/7200\"]",
-                                             "",
-                                             "1.e4   1-0"};
-  EXPECT_EQ(z, erwartet);
+  // The Annotator's quote is escaped both ways; long meta values take lines of 150.
+  EXPECT_EQ(s.m.PGNSchreiben(),
+            "[Event \"Linares\"]\r\n[Site \"?\"]\r\n[Date \"1999.03.??\"]\r\n[Round \"4\"]\r\n"
+            "[White \"A\"]\r\n[Black \"?\"]\r\n[Result \"1-0\"]\r\n[WhiteElo \"2700\"]\r\n"
+            "[ECO \"B90\"]\r\n[Annotator \"X \\\"Y\"]\r\n[EventDate \"1999.??.??\"]\r\n"
+            "[MetaKeywords \"kw\"]\r\n[MetaDescription \"" +
+                meta.substr(0, 150) + "\"]\r\n[MetaDescription \"" + meta.substr(150, 150) +
+                "\"]\r\n[MetaDescription \"" + meta.substr(300) +
+                "\"]\r\n[TimeControl \"40/7200\"]\r\n\r\n1.e4   1-0\r\n");
 }
 
 TEST(Schreiber, SetUpAndFenOnlyForAnotherStart) {
@@ -142,19 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
         ZugtextFall{true, "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]",
                     "1.o-o o-o-o 2.d4 *", "1.o-o o-o-o 2.d4   *"}));
 
-TEST(Schreiber, WritesWithoutReportingAgain) {
-  Modell s;
-  ASSERT_EQ(s.m.LadePartie("[Event \"E\"]\n\n1.e4 *"), 0);
-  s.m.Wurzel->Erster->Zug.Von = 45;  // a move from an empty square
-  s.m.NotationAufbauen();
-  ASSERT_EQ(s.fehler.size(), 1u);
-  s.m.Lesefehler = false;
-  s.m.PGNSchreiben();
-  EXPECT_EQ(s.fehler.size(), 1u);
-  s.m.NotationAufbauen();  // the handler is back
-  EXPECT_EQ(s.fehler.size(), 2u);
-}
-
 // Text kept after a reading error is written as it was read: no letters
 // translated, no "!" made a NAG, no brackets changed, with or without heading.
 TEST(Schreiber, KeptTextIsWrittenAsRead) {
@@ -197,27 +173,9 @@ TEST(Schreiber, CommentLineEndsBecomeBlanks) {
   EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), "1.e4 {one two three}   *");
 }
 
-TEST(Schreiber, FischerRandomGameGoesThroughTheClipboardUnchanged) {
-  Modell s;
-  ASSERT_EQ(s.Lade("1.o-o o-o-o 2.d4 *",
-                   "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
-            0);
-  Ablage ablage;
-  s.m.PGNKopieren(ablage);
-  ASSERT_TRUE(ablage.text.has_value());
-  EXPECT_EQ(*ablage.text, s.m.PGNSchreiben());
-  EXPECT_NE(ablage.text->find("[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]"),
-            std::string::npos);
-  Modell t;
-  ASSERT_TRUE(t.m.PGNEinfuegen(ablage));
-  EXPECT_TRUE(GleicherBaum(s.m.Wurzel, t.m.Wurzel));
-  EXPECT_EQ(t.m.Partiedaten.StartBrett, s.m.Partiedaten.StartBrett);
-  ASSERT_NE(t.m.FischerInfo(), nullptr);
-  EXPECT_EQ(t.m.Wurzel->Erster->Zug.Rochade, FischerKurz);
-}
-
 // A game read in Chess960 notation is written in it: its FEN tag as read, the
-// Variant tag, castling as "O-O"; the program's own dialect stays "o-o".
+// Variant tag, castling as "O-O"; the program's own dialect stays "o-o". The
+// copy through the clipboard is the written text and pastes as the same game.
 struct Form960Fall {
   const char* kopf;
   const char* zuege;
@@ -230,10 +188,13 @@ TEST_P(Chess960Form, SurvivesReadWriteRead) {
   const Form960Fall& c = GetParam();
   Modell a, b;
   ASSERT_EQ(a.Lade(c.zuege, c.kopf), 0);
+  Ablage ablage;
+  a.m.PGNKopieren(ablage);
   const std::string erst = a.m.PGNSchreiben();
+  EXPECT_EQ(ablage.text, erst);
   for (const std::string& teil : c.geschrieben)
     EXPECT_NE(erst.find(teil), std::string::npos) << teil << "\n" << erst;
-  ASSERT_EQ(b.m.LadePartie(erst), 0) << erst;
+  ASSERT_TRUE(b.m.PGNEinfuegen(ablage)) << erst;
   EXPECT_TRUE(GleicherBaum(a.m.Wurzel, b.m.Wurzel)) << erst;
   ASSERT_NE(b.m.FischerInfo(), nullptr);
   EXPECT_EQ(std::memcmp(b.m.FischerInfo(), a.m.FischerInfo(), sizeof(TFischerInfo)), 0);
@@ -324,7 +285,6 @@ TEST(NeueStellung, EmptiesTheMovesAndKeepsHeaderAndLeadingComment) {
   EXPECT_EQ(bewegt, 0);
   EXPECT_TRUE(s.m.GameChanged());
   EXPECT_EQ(s.m.Wurzel, nullptr);
-  EXPECT_EQ(s.m.Aktuell, nullptr);
   EXPECT_EQ(s.m.Arbeitsbrett(), b);
   EXPECT_EQ(s.m.AktuellerZug().AmZug, -1);
   EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 23);
@@ -334,7 +294,6 @@ TEST(NeueStellung, EmptiesTheMovesAndKeepsHeaderAndLeadingComment) {
   s.m.NeueStellung(b, z, 0);
   EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 1);
   s.m.NeueStellung(b, z, 100000);
-  EXPECT_EQ(s.m.Partiedaten.StartZugNummer, 65535);
-  const std::string pgn = s.m.PGNSchreiben();
-  EXPECT_NE(pgn.find("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 65535\"]"), std::string::npos);
+  EXPECT_NE(s.m.PGNSchreiben().find("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 65535\"]"),
+            std::string::npos);
 }
