@@ -207,9 +207,7 @@ class MainFormTest : public QObject {
     QTest::addColumn<int>("opened");  // GameID of the game window, -1: none
     QTest::newRow("row 0") << 3 << "0" << 0;
     QTest::newRow("last row") << 3 << "2" << 2;
-    QTest::newRow("row 5 of three") << 3 << "5" << -1;
     QTest::newRow("empty file") << 0 << "0" << -1;
-    QTest::newRow("no number") << 3 << "" << -1;
   }
   void commandLineRowOpensThatGame() {
     QFETCH(int, games);
