@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../board/board_test_util.h"
 #include "board/board_platform.h"
 #include "languages/language_switcher.h"
 #include "languages/language_table.h"
@@ -75,18 +76,6 @@ class Dialoge : public TSpielfensterDialoge {
   void Piepen() override { ++Beeps; }
 };
 
-class Umgebung : public TBrettUmgebung {
- public:
-  int Pausen = 0;
-  void Fehlermeldung(QWidget*, const QString&) override {}
-  void Piepen() override {}
-  void Pause(int) override { ++Pausen; }
-  int Umwandlungswahl(TBrett&, int farbe) override { return farbe * Dame; }
-  std::optional<QString> ClipboardText() override { return std::nullopt; }
-  void ClipboardTextSetzen(const QString&) override {}
-  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
-};
-
 }  // namespace
 
 class BrettfensterTest : public QObject {
@@ -95,7 +84,7 @@ class BrettfensterTest : public QObject {
   QMdiArea* area = nullptr;
   Liste* liste = nullptr;
   Dialoge dialoge;
-  Umgebung umgebung;
+  test::FakeUmgebung umgebung;
   TSettings settings;
   TSpielfensterRahmen rahmen;
 
@@ -139,7 +128,8 @@ class BrettfensterTest : public QObject {
     rahmen.Dialoge = &dialoge;
     rahmen.BrettUmgebung = &umgebung;
     dialoge = Dialoge{};
-    umgebung.Pausen = 0;
+    umgebung.pausen.clear();
+    umgebung.wahl = Dame;
   }
   void cleanup() {
     delete area;
@@ -154,7 +144,7 @@ class BrettfensterTest : public QObject {
     TMDIBrett* w = Oeffnen(0);
     TNotationModell& m = w->Notation1->Modell();
     QTest::mouseClick(w->sbAhead, Qt::LeftButton);
-    QVERIFY(umgebung.Pausen > 0);
+    QVERIFY(!umgebung.pausen.isEmpty());
     w->Brett1->setFocus();
     QTest::keyClick(w->Brett1, Qt::Key_Right);
     QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster);
@@ -162,14 +152,14 @@ class BrettfensterTest : public QObject {
     QTest::keyClick(w->Brett1, Qt::Key_Home);
     QVERIFY(m.Aktuell == nullptr);
     QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
-    const int pausen = umgebung.Pausen;
+    const auto pausen = umgebung.pausen.size();
     QTest::mouseClick(w->sbNext, Qt::LeftButton);
     QVERIFY(m.Aktuell && !m.Aktuell->Naechster);
     QTest::mouseClick(w->sbBack, Qt::LeftButton);
     QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
     QTest::mouseClick(w->sbPrev, Qt::LeftButton);
     QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
-    QCOMPARE(umgebung.Pausen, pausen);
+    QCOMPARE(umgebung.pausen.size(), pausen);
   }
 
   void boardFollowsEverySampleGameStepByStep() {
