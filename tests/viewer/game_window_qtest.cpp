@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../board/board_test_util.h"
@@ -258,26 +259,21 @@ class BrettfensterTest : public QObject {
     QVERIFY(!w->Brett1->Gedreht());
   }
 
-  void squareSizeIsTheLargestThatFits_data() {
-    QTest::addColumn<int>("breite");
-    QTest::addColumn<int>("hoehe");
-    QTest::addColumn<int>("groesse");
-    QTest::addColumn<int>("satz");
-    QTest::newRow("42, by width") << 32 + 42 * 8 << 900 << 42 << int(TFigurenset::WinboardF40);
-    QTest::newRow("33 + 7 px") << 32 + 33 * 8 + 7 << 900 << 33 << int(TFigurenset::WinboardF33);
-    QTest::newRow("by height") << 900 << 58 + 29 * 8 + 3 << 29 << int(TFigurenset::WinboardF29);
-    QTest::newRow("above 80") << 32 + 90 * 8 << 900 << 90 << int(TFigurenset::WinboardF80);
-    QTest::newRow("below 16") << 32 + 10 * 8 << 900 << 16 << int(TFigurenset::F16);
-    QTest::newRow("negative") << -500 << -500 << 16 << int(TFigurenset::F16);
-    QTest::newRow("huge") << 100000 << 100000 << MaxQuadrat << int(TFigurenset::WinboardF80);
-  }
   void squareSizeIsTheLargestThatFits() {
-    QFETCH(int, breite);
-    QFETCH(int, hoehe);
-    QFETCH(int, groesse);
-    QFETCH(int, satz);
-    QCOMPARE(QuadratGroesse(breite, hoehe, 32), groesse);
-    QCOMPARE(int(FigurensatzFuer(groesse)), satz);
+    using S = TFigurenset;
+    const std::tuple<int, int, int, S> faelle[] = {
+        // width, height: square size, set
+        {32 + 42 * 8, 900, 42, S::WinboardF40},
+        {32 + 33 * 8 + 7, 900, 33, S::WinboardF33},
+        {900, 58 + 29 * 8 + 3, 29, S::WinboardF29},  // by height
+        {32 + 90 * 8, 900, 90, S::WinboardF80},      // above 80
+        {32 + 10 * 8, 900, 16, S::F16},              // below 16
+        {-500, -500, 16, S::F16},
+        {100000, 100000, MaxQuadrat, S::WinboardF80}};
+    for (auto [breite, hoehe, groesse, satz] : faelle) {
+      QCOMPARE(QuadratGroesse(breite, hoehe, 32), groesse);
+      QCOMPARE(FigurensatzFuer(groesse), satz);
+    }
   }
 
   // The board panel follows the splitter: every step keeps every control
