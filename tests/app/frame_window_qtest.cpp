@@ -715,8 +715,9 @@ class MainFormTest : public QObject {
   void aChangedGameAsksBeforeTheFrameCloses() {
     WriteIni("[Options]\nMoveEntry=1\n");
     auto frame = Frame();
-    frame->OpenGame(nullptr, "", -1);
+    frame->OpenGame(nullptr, "", -1);  // an empty game window, linked to no list
     TMDIBrett* game = frame->GameWindows().front();
+    QVERIFY(!game->GameList() && !game->bNext->isEnabled());
     QVERIFY(game->Zugeingabe() && game->ZugEingegeben(35, 55, 0, false));  // e2-e4
     dialogs_.answer = false;
     QVERIFY(!frame->close());

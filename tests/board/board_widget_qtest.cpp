@@ -103,6 +103,7 @@ class BrettTest : public QObject {
     b.Neuzeichnen(false);
     QCOMPARE(b.Gezeichnet(), b.Stellung());
     QCOMPARE(b.Bild(), Referenz(GrundstellungBrett));
+    QCOMPARE(b.Zug().AmZug, 0);  // the record starts zero-filled
   }
 
   void redrawOnlyChangedSquaresAndZeichnensperre() {
