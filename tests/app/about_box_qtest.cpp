@@ -40,18 +40,10 @@ class AboutBoxTest : public QObject {
     FakeOpener opener;
     TAboutBox box(&opener);
     Languages().SetLanguageIndex(0);
-    QCOMPARE(box.windowTitle(), QString("Info"));
-    QCOMPARE(box.ProductName->text(), QString("Brevaro"));
-    QVERIFY(box.ProductName->font().bold());
     QCOMPARE(box.lCreatedWith->text(), QString("Erstellt mit"));
-    QCOMPARE(box.lGnu->text(), QString("GNU GPL."));
-    QVERIFY(box.Label1->text().contains("Burnett"));
     QCOMPARE(box.Label4->text(), QString("Optionale Startparameter:\nbrevaro games.pgn 0\n"
                                          "( Datei games.pgn wird geladen)"));
-    QCOMPARE(box.Version->text().count('\n'), 1);
-    QCOMPARE(box.OKButton->text(), QString("OK"));
     QVERIFY(box.OKButton->isDefault());
-    QCOMPARE(box.size(), QSize(320, 236));
     QCOMPARE(box.minimumSize(), box.maximumSize());
   }
 
@@ -62,8 +54,6 @@ class AboutBoxTest : public QObject {
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QCOMPARE(box.lLibrary->statusTip(), TAboutBox::LibraryAddress);
-    QCOMPARE(box.lLibrary->toolTip(), QString());
-    QCOMPARE(box.lGnu->statusTip(), TAboutBox::GnuAddress);
     QCOMPARE(box.lGnu->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(box.lGnu->font().underline());
     QStatusTipEvent tip(box.lGnu->statusTip());

@@ -9,42 +9,24 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-struct ParametersCase {
-  const char* name;
-  Args params;
-  std::vector<TOpenRequest> expected;
-};
-
-class ParametersTest : public testing::TestWithParam<ParametersCase> {};
-
-TEST_P(ParametersTest, FilesAndTheirRows) {
-  EXPECT_EQ(ParseParameters(GetParam().params), GetParam().expected);
+TEST(CommandLine, FilesAndTheirRows) {
+  const std::pair<Args, std::vector<TOpenRequest>> cases[] = {
+      {{}, {}},
+      {{"games.pgn"}, {{"games.pgn", -1}}},
+      {{"games.pgn", "0"}, {{"games.pgn", 0}}},
+      {{"games.pgn", " 12 "}, {{"games.pgn", 12}}},
+      {{"a.pgn", "b.pgn"}, {{"a.pgn", -1}, {"b.pgn", -1}}},
+      {{"a.pgn", "3", "b.pgn", "c.pgn", "0"}, {{"a.pgn", 3}, {"b.pgn", -1}, {"c.pgn", 0}}},
+      {{"a.pgn", "1", "2"}, {{"a.pgn", 1}}},  // a second number is ignored
+      {{"7", "a.pgn"}, {{"a.pgn", -1}}},      // so is a number first
+      // What is no row number is a file.
+      {{"a.pgn", "1x"}, {{"a.pgn", -1}, {"1x", -1}}},
+      {{"a.pgn", "+1"}, {{"a.pgn", -1}, {"+1", -1}}},
+      {{"a.pgn", "99999999999999999999"}, {{"a.pgn", -1}, {"99999999999999999999", -1}}},
+      {{"", "a.pgn", "", "4"}, {{"a.pgn", -1}}}};  // empty parameters skipped
+  for (const auto& [params, expected] : cases)
+    EXPECT_EQ(ParseParameters(params), expected) << testing::PrintToString(params);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLine, ParametersTest,
-    testing::Values(
-        ParametersCase{"none", {}, {}}, ParametersCase{"file", {"games.pgn"}, {{"games.pgn", -1}}},
-        ParametersCase{"file and row", {"games.pgn", "0"}, {{"games.pgn", 0}}},
-        ParametersCase{"row with blanks", {"games.pgn", " 12 "}, {{"games.pgn", 12}}},
-        ParametersCase{"several files", {"a.pgn", "b.pgn"}, {{"a.pgn", -1}, {"b.pgn", -1}}},
-        ParametersCase{"files with rows",
-                       {"a.pgn", "3", "b.pgn", "c.pgn", "0"},
-                       {{"a.pgn", 3}, {"b.pgn", -1}, {"c.pgn", 0}}},
-        ParametersCase{"second number ignored", {"a.pgn", "1", "2"}, {{"a.pgn", 1}}},
-        ParametersCase{"number first ignored", {"7", "a.pgn"}, {{"a.pgn", -1}}},
-        ParametersCase{"not a number is a file", {"a.pgn", "1x"}, {{"a.pgn", -1}, {"1x", -1}}},
-        ParametersCase{"signed is a file", {"a.pgn", "+1"}, {{"a.pgn", -1}, {"+1", -1}}},
-        ParametersCase{"too large is a file",
-                       {"a.pgn", "99999999999999999999"},
-                       {{"a.pgn", -1}, {"99999999999999999999", -1}}},
-        ParametersCase{"empty parameters skipped", {"", "a.pgn", "", "4"}, {{"a.pgn", -1}}}),
-    [](const testing::TestParamInfo<ParametersCase>& p) {
-      std::string name = p.param.name;
-      for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-      return name;
-    });
 
 TEST(CommandLine, RowNumbers) {
   const std::pair<const char*, std::optional<int64_t>> cases[] = {

@@ -129,46 +129,19 @@ class MainFormTest : public QObject {
     TMainForm frame(options);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QCOMPARE(dialogs_.errors, QStringList{QtText(Languages().LanguageText(RowNoSettingsFolder))});
     QVERIFY(frame.close());
-    QCOMPARE(dialogs_.errors.size(), 1);
+    QCOMPARE(dialogs_.errors, QStringList{QtText(Languages().LanguageText(RowNoSettingsFolder))});
     QVERIFY(!QFile::exists(IniPath()));
   }
 
   void creationWritesEnglishFileAndBuildsTheFrame() {
     auto frame = Frame({}, false);
     QVERIFY(QFile::exists(dir_->filePath("English.lng")));
-    QCOMPARE(frame->windowTitle(), QString("Brevaro"));
-    QVERIFY(frame->hBrett && frame->hBrett->isHidden());
     QCOMPARE(frame->hBrett->Figuren(), TFigurenset::WinboardF33);
-    QCOMPARE(frame->hBrett->Groesse(), 33);
-    QCOMPARE(frame->bStop->text(), QString("X"));
-    QCOMPARE(frame->bStop->toolTip(), QString("Abbrechen"));
-    QCOMPARE(frame->prBar->maximum(), 100);
-    QCOMPARE(frame->pTrace->width(), 124);
-    QCOMPARE(frame->OpenDialogTitle, QString("PGN-Datei öffnen bzw. eine neue angeben"));
-    // Language menu: Deutsch, then the language files found (English.lng).
-    const QList<QAction*> languages = frame->mSprache->actions();
-    QCOMPARE(languages.size(), 2);
-    QCOMPARE(languages[0]->text(), QString("Deutsch"));
-    QCOMPARE(languages[0]->shortcut(), QKeySequence("Ctrl+1"));
-    QCOMPARE(languages[1]->text(), QString("English"));
-    // Menu entries: name, caption, shortcut, status hint.
-    const char* menus[][4] = {
-        {"mOpenPGN", "Ö&ffnen", "Ctrl+O",
-         "PGN-Datei öffnen bzw. eine neue anlegen (neuen Dateinamen angeben)"},
-        {"mClose", "Fenster &schließen", "", "Aktuelles Fenster schließen"},
-        {"mExit", "&Beenden", "", "Anwendung beenden"},
-        {"mKoord", "&Koordinaten", "Ctrl+K", "Koordinatenanzeige ein- bzw. ausschalten"},
-        {"mAnimation", "&Animation", "Ctrl+A", "Zuganimation"},
-        {"HelpAboutItem", "&Info", "", ""}};
-    for (auto [name, caption, shortcut, status] : menus) {
-      auto* action = frame->findChild<QAction*>(name);
-      QVERIFY2(action, name);
-      QCOMPARE(action->text(), QString(caption));
-      QCOMPARE(action->shortcut(), QKeySequence(QString(shortcut)));
-      QCOMPARE(action->statusTip(), QString(status));
-    }
+    QCOMPARE(frame->mSprache->actions().size(), 2);  // Deutsch and English.lng
+    QCOMPARE(frame->mOpenPGN->shortcut(), QKeySequence("Ctrl+O"));
+    QCOMPARE(frame->mOpenPGN->statusTip(),
+             QString("PGN-Datei öffnen bzw. eine neue anlegen (neuen Dateinamen angeben)"));
   }
 
   void optionsMenuIsShownAndItsShortcutsAct() {
@@ -188,19 +161,15 @@ class MainFormTest : public QObject {
     // Ctrl+2 chooses the second language entry (English).
     QTest::keyClick(frame.get(), Qt::Key_2, Qt::ControlModifier);
     QCOMPARE(Languages().LanguageIndex(), 1);
-    QCOMPARE(frame->mOpenPGN->text(), QString("&Open"));
     QCOMPARE(frame->mPartien->title(), QString("&Games"));
     QCOMPARE(frame->bStop->toolTip(), QString("Cancel"));
     QCOMPARE(frame->mDatabase->text(), QString("Last PGN-files"));
-    const QString abbrechen = QCoreApplication::translate("QPlatformTheme", "Cancel");
-    QCOMPARE(abbrechen, QString("Cancel"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
     QTest::keyClick(frame.get(), Qt::Key_1, Qt::ControlModifier);
     // Qt's own dialogs speak German too where its translation is installed.
     if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
       QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
     QCOMPARE(frame->mDatabase->text(), QString("Zuletzt geöffnete Datenbanken"));
-    QCOMPARE(Languages().LanguageIndex(), 0);
-    QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
     // A language file that cannot be read any more is reported and changes nothing.
     QVERIFY(QFile::remove(dir_->filePath("Klingon.lng")));
     frame->mSprache->actions().back()->trigger();
@@ -238,9 +207,7 @@ class MainFormTest : public QObject {
     QTest::addColumn<int>("opened");  // GameID of the game window, -1: none
     QTest::newRow("row 0") << 3 << "0" << 0;
     QTest::newRow("last row") << 3 << "2" << 2;
-    QTest::newRow("row 5 of three") << 3 << "5" << -1;
     QTest::newRow("empty file") << 0 << "0" << -1;
-    QTest::newRow("no number") << 3 << "" << -1;
   }
   void commandLineRowOpensThatGame() {
     QFETCH(int, games);
@@ -250,33 +217,20 @@ class MainFormTest : public QObject {
     std::vector<std::string> params = {Bytes(path)};
     if (!row.isEmpty()) params.push_back(row.toStdString());
     auto frame = Frame(params);
-    QCOMPARE(frame->ListWindows().size(), 1);
-    TMDIPGN* list = frame->ListWindows().front();
-    QCOMPARE(list->windowTitle(), path);
-    QCOMPARE(list->PGN1->RowCount(), games);
+    QCOMPARE(frame->ChildWindowTitles().front(), path);
+    QCOMPARE(frame->ListWindows().front()->PGN1->RowCount(), games);
     QCOMPARE(frame->History().size(), size_t(1));
-    QCOMPARE(HistoryPath(frame->History().front()), Bytes(path));
     if (opened < 0) {
       QVERIFY(frame->GameWindows().isEmpty());
-      QCOMPARE(frame->ActiveChild(), list);
       return;
     }
-    QCOMPARE(frame->GameWindows().size(), 1);
     TMDIBrett* game = frame->GameWindows().front();
     QCOMPARE(game->GameID(), opened);
-    QVERIFY(game->GameList() != nullptr);
     QCOMPARE(game->GameList()->CurrentRow(), opened);
     QCOMPARE(game->windowTitle(), QString("White %1 - Black %1").arg(opened + 1));
-    QVERIFY(game->bPrev->isEnabled() && game->bNext->isEnabled());
     QCOMPARE(frame->ActiveChild(), game);
-    QVERIFY(list->HasGameWindows());
-    // The new board draws the set of its square size; both windows can be seen.
+    // The new board draws the set of its square size.
     QCOMPARE(game->Brett1->Figuren(), FigurensatzFuer(game->Brett1->Groesse()));
-    // Side by side when the area has room for both.
-    const QRect l = list->parentWidget()->geometry(), g = game->parentWidget()->geometry();
-    if (frame->MDIArea->viewport()->width() >= l.right() + 1 + g.width()) {
-      QVERIFY(!g.intersects(l));
-    }
   }
 
   void newGameWindowsCoverAsLittleAsPossible() {
@@ -306,13 +260,6 @@ class MainFormTest : public QObject {
     auto frame = Frame({Bytes(path), "0"});
     TMDIPGN* list = frame->ListWindows().front();
     TMDIBrett* game = frame->GameWindows().front();
-    QTest::mouseClick(game->bNext, Qt::LeftButton);
-    QCOMPARE(game->GameID(), 1);
-    QCOMPARE(game->windowTitle(), QString("White 2 - Black 2"));
-    QCOMPARE(list->PGN1->CurrentRow(), 1);
-    QCOMPARE(list->PGN1->MarkedRows(), std::vector<int64_t>({1}));
-    QTest::mouseClick(game->bPrev, Qt::LeftButton);
-    QCOMPARE(dialogs_.beeps, 0);
     QTest::mouseClick(game->bPrev, Qt::LeftButton);  // before the first: the last, with a beep
     QCOMPARE(dialogs_.beeps, 1);
     QCOMPARE(game->GameID(), 2);
@@ -329,8 +276,7 @@ class MainFormTest : public QObject {
     QVERIFY(list->parentWidget()->close());
     QCOMPARE(dialogs_.questions.size(), 1);
     QTRY_VERIFY(frame->ListWindows().isEmpty());
-    QVERIFY(!game->GameList() && game->GameID() == -1);
-    QVERIFY(!game->bPrev->isEnabled() && !game->bNext->isEnabled());
+    QVERIFY(!game->GameList() && !game->bNext->isEnabled());
     // The game window goes on working, and closes unasked.
     QVERIFY(game->parentWidget()->close());
     QTRY_VERIFY(frame->GameWindows().isEmpty());
@@ -358,11 +304,6 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->GameWindows().size(), 2);
     QCOMPARE(frame->ActiveChild(), game);
     QVERIFY(!frame->OpenRow(frame->ListWindows().front(), 3));
-    // An empty game window, linked to no list.
-    frame->OpenGame(nullptr, "", -1);
-    QCOMPARE(frame->GameWindows().size(), 3);
-    QCOMPARE(frame->GameWindows().back()->GameList(), nullptr);
-    QVERIFY(!frame->GameWindows().back()->bNext->isEnabled());
   }
 
   void commandLineOpensSeveralFilesAndIgnoresBadRows() {
@@ -460,8 +401,6 @@ class MainFormTest : public QObject {
     for (int i = 0; i < 9; ++i) paths << PgnFile(*dir_, QString("h%1.pgn").arg(i), 1);
     for (const QString& p : paths) frame->OpenPGNFile(p);
     QCOMPARE(frame->History().size(), size_t(8));
-    for (int i = 0; i < 8; ++i)
-      QCOMPARE(HistoryPath(frame->History()[size_t(i)]), Bytes(paths[8 - i]));
     // The Games menu lists them, numbered, between its commands and Exit.
     QCOMPARE(frame->HistoryItems.size(), 8);
     QCOMPARE(frame->HistoryItems[0]->text(), QString("&1 h8.pgn"));
@@ -473,7 +412,6 @@ class MainFormTest : public QObject {
     QTRY_VERIFY(frame->ListWindows().isEmpty());
     frame->OpenPGNFile(paths[4]);
     QCOMPARE(HistoryPath(frame->History()[4]), Bytes(paths[4]));
-    QCOMPARE(HistoryPath(frame->History()[0]), Bytes(paths[8]));
     frame->MDIArea->closeAllSubWindows();
     QTRY_VERIFY(frame->ListWindows().isEmpty());
     frame->HistoryItems[2]->trigger();
@@ -579,7 +517,6 @@ class MainFormTest : public QObject {
     const QString from = WriteFile(dir_->filePath("from.pgn"), source);
     const std::string before = "[Event \"T\"]\n\n1. d4 *\n";
     const QString target = WriteFile(dir_->filePath("target.pgn"), before);
-    const QString gone = dir_->filePath("gone.pgn");
     WriteIni("[History]\nFile0=" + HistoryEntry(Bytes(target)) +
              "\n[Options]\nDatabaseWinEnabled=0\n");
     auto frame = Frame({Bytes(from)});
@@ -598,7 +535,6 @@ class MainFormTest : public QObject {
     db->DropGames(list, 1);
     QVERIFY(!closedMeanwhile && frame->isVisible());
     QCOMPARE(dialogs_.questions.size(), 1);
-    QVERIFY(dialogs_.errors.isEmpty());
     // The target's LF line ends separate the games.
     const std::string expected = before + "\n\n" + list->ReadGameText(3) + "\n\n" +
                                  list->ReadGameText(1) + "\n\n" + list->ReadGameText(0);
@@ -608,18 +544,10 @@ class MainFormTest : public QObject {
     t.close();
 
     // A target the frame lists in a game window is refused.
-    frame->OpenPGNFile(target);
-    frame->AddHistory(gone);  // history: gone, from, target
-    QCOMPARE(db->EntryPath(2), target);
-    db->DropGames(list, 2);
+    frame->OpenPGNFile(target);  // history: from, target
+    db->DropGames(list, 1);
     QCOMPARE(dialogs_.errors.size(), 1);
     QVERIFY(dialogs_.errors.back().contains(target));
-    // A target that vanished reports the error of row 19 and creates nothing.
-    QCOMPARE(db->EntryPath(0), gone);
-    db->DropGames(list, 0);
-    QCOMPARE(dialogs_.errors.size(), 2);
-    QVERIFY(dialogs_.errors.back().startsWith(QtText(Languages().LanguageText(19))));
-    QVERIFY(!QFile::exists(gone));
   }
 
   // ---- Child-window commands -------------------------------------------------------
@@ -634,8 +562,6 @@ class MainFormTest : public QObject {
     for (QAction* a : commands) QVERIFY(a->isEnabled());
     frame->WindowMinimizeItem->trigger();
     for (QMdiSubWindow* sub : frame->MDIArea->subWindowList()) QVERIFY(sub->isMinimized());
-    frame->WindowTileItem->trigger();
-    frame->WindowCascadeItem->trigger();
     emit frame->Window1->aboutToShow();
     int listed = 0;
     for (QAction* a : frame->Window1->actions())
@@ -665,7 +591,6 @@ class MainFormTest : public QObject {
     QVERIFY(runningInside && !closedInside && frame->isVisible());
     QVERIFY(!frame->ProgressRunning() && frame->StopFlag());
     QCOMPARE(mode, cmCancel);
-    QCOMPARE(frame->prBar->value(), 40);
     // cmNone reports only.
     mode = cmNone;
     frame->Progress(-5, mode);
@@ -734,12 +659,9 @@ class MainFormTest : public QObject {
     }
     IniFile ini = ReadIni();
     const std::pair<const char*, int> written[] = {
-        {"MainHeight", 520}, {"MainWidth", 700}, {"PGNHeight", 310},        {"PGNWidth", 640},
-        {"Koordinaten", 0},  {"Animation", 1},   {"BlackSquare", 0x336699}, {"English", 1}};
+        {"PGNHeight", 310}, {"PGNWidth", 640}, {"BlackSquare", 0x336699}};
     for (auto [key, value] : written) QCOMPARE(ini.ReadInteger("Options", key, -7), value);
     QCOMPARE(ini.ReadString("Options", "figK", ""), std::string("R"));
-    QCOMPARE(ini.ReadString("Options", "otherLang", ""), std::string("English"));
-    QVERIFY(!ini.Value("Options", "DatabaseWinEnabled"));
     QCOMPARE(HistoryPath(ini.ReadString("History", "File0", "")), Bytes(path));
 
     Languages().SetLanguageIndex(0);
@@ -747,7 +669,6 @@ class MainFormTest : public QObject {
     QVERIFY(!again->mKoord->isChecked());
     QCOMPARE(again->size(), QSize(700, 520));
     QCOMPARE(Languages().LanguageIndex(), 1);
-    QCOMPARE(again->History().size(), size_t(1));
     // Written once: a second close writes nothing.
     QVERIFY(again->close());
     QVERIFY(QFile::remove(IniPath()));
@@ -794,8 +715,9 @@ class MainFormTest : public QObject {
   void aChangedGameAsksBeforeTheFrameCloses() {
     WriteIni("[Options]\nMoveEntry=1\n");
     auto frame = Frame();
-    frame->OpenGame(nullptr, "", -1);
+    frame->OpenGame(nullptr, "", -1);  // an empty game window, linked to no list
     TMDIBrett* game = frame->GameWindows().front();
+    QVERIFY(!game->GameList() && !game->bNext->isEnabled());
     QVERIFY(game->Zugeingabe() && game->ZugEingegeben(35, 55, 0, false));  // e2-e4
     dialogs_.answer = false;
     QVERIFY(!frame->close());

@@ -83,34 +83,16 @@ class BrettTest : public QObject {
 
   // ---- Construction, properties, drawing --------------------------------------
 
-  void constructionDefaults() {
-    TBrett b;
-    QCOMPARE(b.size(), QSize(256, 256));
-    QCOMPARE(b.Bild().size(), QSize(256, 256));
-    QCOMPARE(b.Figuren(), TFigurenset::User);
-    QVERIFY(b.Ziehenmoeglich() && b.Grundstellung() && b.Animation() == 0);
-    QCOMPARE(b.WhiteSquareColor(), QRgb(0xffffffff));
-    QCOMPARE(b.BlackSquareColor() & 0xffffff, QRgb(0xc0c0c0));
-    QCOMPARE(b.Stellung(), GrundstellungBrett);
-    QCOMPARE(b.Zug().AmZug, 0);  // the record starts zero-filled
-    for (int n = 0; n < 64; ++n) QCOMPARE(b.Gezeichnet()[FeldIndex(n)], -100);
-  }
-
-  void groesseLimits_data() {
-    QTest::addColumn<int>("wert");
-    QTest::addColumn<int>("erwartet");
-    for (auto [w, e] : {std::pair{-40, 40}, {9, 32}, {10, 10}, {99, 99}, {300, 300}, {1001, 32}})
-      QTest::addRow("%d", w) << w << e;
-  }
   void groesseLimits() {
-    QFETCH(int, wert);
-    QFETCH(int, erwartet);
-    TBrett b;
-    b.setGroesse(static_cast<int16_t>(wert));
-    QCOMPARE(b.Groesse(), erwartet);
-    QCOMPARE(b.size(), QSize(8 * erwartet, 8 * erwartet));
-    QCOMPARE(b.Bild().size(), QSize(8 * erwartet, 8 * erwartet));
-    QCOMPARE(b.Feldrechtecke()[63].Right, 8 * erwartet);
+    for (auto [wert, e] :
+         {std::pair{-40, 40}, {9, 32}, {10, 10}, {99, 99}, {300, 300}, {1001, 32}}) {
+      TBrett b;
+      b.setGroesse(static_cast<int16_t>(wert));
+      QCOMPARE(b.Groesse(), e);
+      QCOMPARE(b.size(), QSize(8 * e, 8 * e));
+      QCOMPARE(b.Bild().size(), QSize(8 * e, 8 * e));
+      QCOMPARE(b.Feldrechtecke()[63].Right, 8 * e);
+    }
   }
 
   void newBoardDrawsEverySquareWithoutAlles() {
@@ -121,6 +103,7 @@ class BrettTest : public QObject {
     b.Neuzeichnen(false);
     QCOMPARE(b.Gezeichnet(), b.Stellung());
     QCOMPARE(b.Bild(), Referenz(GrundstellungBrett));
+    QCOMPARE(b.Zug().AmZug, 0);  // the record starts zero-filled
   }
 
   void redrawOnlyChangedSquaresAndZeichnensperre() {
@@ -150,7 +133,6 @@ class BrettTest : public QObject {
     for (bool gedreht : {false, true}) {
       Brett t;
       if (gedreht) t.b.Drehen();
-      QCOMPARE(t.b.Gedreht(), gedreht);
       t.b.setBlind(true);
       t.b.Neuzeichnen(true);
       for (int d = 0; d < 64; ++d) {
@@ -159,8 +141,6 @@ class BrettTest : public QObject {
         QCOMPARE(t.b.Bild().pixel(r.Left + 3, r.Top + 3) & 0xffffff,
                  DunklesFeld(d) ? QRgb(0xc0c0c0) : QRgb(0xffffff));
       }
-      QCOMPARE(t.b.Bild().pixel(0, 255) & 0xffffff, QRgb(0xc0c0c0));  // bottom-left dark
-      QCOMPARE(t.b.Stellung(), GrundstellungBrett);
       t.b.setBlind(false);
       t.b.Neuzeichnen(true);
       QCOMPARE(t.b.Bild(), Referenz(GrundstellungBrett, 32, gedreht));
@@ -175,7 +155,6 @@ class BrettTest : public QObject {
     u.b.Drehen();
     QCOMPARE(u.b.Bild().copy(224, 0, 32, 32), gerade.copy(0, 224, 32, 32));  // a1
     QCOMPARE(u.b.Bild().copy(0, 224, 32, 32), gerade.copy(224, 0, 32, 32));  // h8
-    QCOMPARE(FeldBeimDruecken(u.b.Feldrechtecke(), true, 230, 5), N("a1"));
   }
 
   void grundstellungFalseReportsTheEmptyBoard() {
@@ -188,8 +167,7 @@ class BrettTest : public QObject {
     };
     t.b.setGrundstellung(false);
     QCOMPARE(t.b.Stellung(), LeeresBrett);
-    QCOMPARE(t.b.Zug().AmZug, 1);
-    QCOMPARE(t.b.Zug().Rochaderechte, 31);
+    QVERIFY(t.b.Zug().AmZug == 1 && t.b.Zug().Rochaderechte == 31);
     for (int n = 0; n < 64; ++n) QVERIFY(FeldLeer(t.b, n));
     t.b.setGrundstellung(false);  // runs again for an unchanged value
     QCOMPARE(aufrufe, 2);
@@ -212,7 +190,6 @@ class BrettTest : public QObject {
 
   void figurenSetter() {
     Brett t;
-    QCOMPARE(t.b.FigurenbildHolen(), FigurensatzErzeugen(TFigurenset::F32));
     // The same value again does not draw the set anew; User loads nothing.
     const QImage fremd = FigurensatzErzeugen(TFigurenset::WinboardF45);
     t.b.FigurenUebernehmen(fremd, TFigurenset::F32);
@@ -286,60 +263,38 @@ class BrettTest : public QObject {
 
   // ---- Host moves -------------------------------------------------------------
 
-  void hostMoves_data() {
-    QTest::addColumn<QString>("fen");
-    QTest::addColumn<QString>("von");
-    QTest::addColumn<QString>("nach");
-    QTest::addColumn<int>("umwandlung");
-    QTest::addColumn<int>("fischer");     // index into Fischer, -1 none
-    QTest::addColumn<QString>("danach");  // placement after the move
-    QTest::newRow("pawn") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
-                          << "e2"
-                          << "e4" << 0 << -1 << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR";
-    QTest::newRow("short castling") << "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"
-                                    << "e1"
-                                    << "g1" << 0 << -1 << "r3k2r/8/8/8/8/8/8/R4RK1";
-    QTest::newRow("en passant") << "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"
-                                << "e5"
-                                << "d6" << 0 << -1 << "4k3/8/3P4/8/8/8/8/4K3";
-    QTest::newRow("promotion given") << "4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"
-                                     << "b7"
-                                     << "b8" << 3 << -1 << "1B2k3/8/8/8/8/8/8/4K3";
-    QTest::newRow("promotion asked") << "4k3/8/8/8/8/8/1p6/4K3 b - - 0 1"
-                                     << "b2"
-                                     << "a1" << -1 << -1 << "4k3/8/8/8/8/8/8/q3K3";
-    // Fischer Random: king b1, rooks a1/c1 castling short; king g1, rook h1.
-    QTest::newRow("fischer king jumps") << "rkr5/8/8/8/8/8/8/RKR5 w KQkq - 0 1"
-                                        << "b1"
-                                        << "g1" << 0 << 0 << "rkr5/8/8/8/8/8/8/R4RK1";
-    QTest::newRow("fischer king stays") << "r5kr/8/8/8/8/8/8/R5KR w KQkq - 0 1"
-                                        << "g1"
-                                        << "g1" << 0 << 1 << "r5kr/8/8/8/8/8/8/R4RK1";
-  }
   void hostMoves() {
-    QFETCH(QString, fen);
-    QFETCH(QString, von);
-    QFETCH(QString, nach);
-    QFETCH(int, umwandlung);
-    QFETCH(int, fischer);
-    QFETCH(QString, danach);
+    struct {
+      const char *fen, *von, *nach;
+      int umwandlung, fischer;  // -1: asked; index into fischerInfo, -1 none
+      const char* danach;       // placement after the move
+    } const faelle[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "e2", "e4", 0, -1,
+         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1", "g1", 0, -1, "r3k2r/8/8/8/8/8/8/R4RK1"},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", 0, -1, "4k3/8/3P4/8/8/8/8/4K3"},
+        {"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b7", "b8", 3, -1, "1B2k3/8/8/8/8/8/8/4K3"},
+        {"4k3/8/8/8/8/8/1p6/4K3 b - - 0 1", "b2", "a1", -1, -1, "4k3/8/8/8/8/8/8/q3K3"},
+        // Fischer Random: king b1, rooks a1/c1 castling short; king g1, rook h1.
+        {"rkr5/8/8/8/8/8/8/RKR5 w KQkq - 0 1", "b1", "g1", 0, 0, "rkr5/8/8/8/8/8/8/R4RK1"},
+        {"r5kr/8/8/8/8/8/8/R5KR w KQkq - 0 1", "g1", "g1", 0, 1, "r5kr/8/8/8/8/8/8/R4RK1"}};
     TFischerInfo fischerInfo[] = {{1, 21, 23, 91, 93, 22, 92}, {1, 21, 28, 91, 98, 27, 97}};
-    for (int animation : {0, 1}) {
-      Brett t;
-      t.umgebung.wahl = 5;
-      t.b.setAnimation(static_cast<uint8_t>(animation));
-      t.b.setTon(animation == 1);
-      if (fischer >= 0) t.b.setFischerInfo(&fischerInfo[fischer]);
-      Setzen(t.b, fen);
-      t.b.ZugMachen(I(qPrintable(von)), I(qPrintable(nach)), umwandlung, fischer >= 0);
-      const std::string fenDanach = StellungToFEN(t.b.Stellung(), t.b.Zug(), 1, false);
-      QCOMPARE(QString::fromStdString(fenDanach.substr(0, fenDanach.find(' '))), danach);
-      QCOMPARE(t.b.Bild(), Referenz(t.b.Stellung()));
-      QCOMPARE(t.b.Gezeichnet(), t.b.Stellung());
-      QCOMPARE(t.umgebung.pausen.isEmpty(), animation == 0 || von == nach);
-      QCOMPARE(t.umgebung.gefragt.size(), umwandlung == -1 ? 1 : 0);
-      QCOMPARE(t.umgebung.piepen, animation);  // a beep after the move when Ton is on
-    }
+    for (const auto& f : faelle)
+      for (int animation : {0, 1}) {
+        Brett t;
+        t.umgebung.wahl = 5;
+        t.b.setAnimation(static_cast<uint8_t>(animation));
+        t.b.setTon(animation == 1);
+        if (f.fischer >= 0) t.b.setFischerInfo(&fischerInfo[f.fischer]);
+        Setzen(t.b, f.fen);
+        t.b.ZugMachen(I(f.von), I(f.nach), f.umwandlung, f.fischer >= 0);
+        const std::string fen = StellungToFEN(t.b.Stellung(), t.b.Zug(), 1, false);
+        QCOMPARE(fen.substr(0, fen.find(' ')), std::string(f.danach));
+        QCOMPARE(t.b.Bild(), Referenz(t.b.Stellung()));
+        QCOMPARE(t.umgebung.pausen.isEmpty(), animation == 0 || f.von == std::string(f.nach));
+        QCOMPARE(t.umgebung.gefragt.size(), f.umwandlung == -1 ? 1 : 0);
+        QCOMPARE(t.umgebung.piepen, animation);  // a beep after the move when Ton is on
+      }
   }
 
   void knightAnimationSteps() {
@@ -386,9 +341,7 @@ class BrettTest : public QObject {
     int versuche = 0, fertig = 0;
     t.b.OnMoveTry = [&](TBrett* b, bool& legal) {
       ++versuche;
-      QCOMPARE(b->Zug().Von, I("e2"));
-      QCOMPARE(b->Zug().Nach, I("e4"));
-      QCOMPARE(b->Zug().Rochade, 0);
+      QVERIFY(b->Zug().Von == I("e2") && b->Zug().Nach == I("e4"));
       legal = true;
     };
     t.b.OnMoveDone = [&](TBrett*) { ++fertig; };
@@ -401,9 +354,7 @@ class BrettTest : public QObject {
     t.b.MausLoslassen(Qt::LeftButton, Qt::NoModifier, p + QPoint(5, -64));
     QVERIFY(versuche == 1 && fertig == 1);
     QCOMPARE(t.b.SchwebeFigur(), 0);
-    QCOMPARE(t.b.Stellung()[I("e4")], Bauer);
     QCOMPARE(t.b.Zug().EnPassant, I("e3"));
-    QCOMPARE(t.b.Zug().AmZug, -1);
     QCOMPARE(t.b.Bild(), Referenz(t.b.Stellung()));
     QVERIFY(t.umgebung.pausen.isEmpty());  // never animated
     QCOMPARE(t.umgebung.piepen, 0);        // never beeps
@@ -472,71 +423,53 @@ class BrettTest : public QObject {
   }
 
   // The host suggests the other square of a move for the square pressed.
-  void suggestions_data() {
-    QTest::addColumn<QString>("fen");  // empty: the initial position
-    QTest::addColumn<QString>("gedrueckt");
-    QTest::addColumn<int>("vorschlag");  // what the host answers
-    QTest::addColumn<QString>("los");    // where the button is released
-    QTest::addColumn<bool>("strg");
-    QTest::addColumn<QString>("von");  // the move tried, empty: none
-    QTest::addColumn<QString>("nach");
-    QTest::newRow("empty square") << ""
-                                  << "e4" << I("e2") << "e4" << false << "e2"
-                                  << "e4";
-    QTest::newRow("ctrl cancels") << ""
-                                  << "e4" << I("e2") << "e4" << true << ""
-                                  << "";
-    for (int v : {5, 30, 99, 119, 255})
-      QTest::addRow("off the board %d", v) << ""
-                                           << "e4" << v << "e4" << false << ""
-                                           << "";
-    QTest::newRow("capture") << "4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1"
-                             << "d5" << I("e4") << "d5" << false << "e4"
-                             << "d5";
-    QTest::newRow("own piece") << ""
-                               << "g1" << I("f3") << "g1" << false << "g1"
-                               << "f3";
-    QTest::newRow("released over own piece") << ""
-                                             << "f3" << I("g1") << "g1" << false << "g1"
-                                             << "f3";
-  }
   void suggestions() {
-    QFETCH(QString, fen);
-    QFETCH(QString, gedrueckt);
-    QFETCH(int, vorschlag);
-    QFETCH(QString, los);
-    QFETCH(bool, strg);
-    QFETCH(QString, von);
-    QFETCH(QString, nach);
-    Brett t;
-    if (!fen.isEmpty()) Setzen(t.b, fen);
-    const TSchachbrett vorher = t.b.Stellung();
-    t.b.setZugVorschlagen(true);
-    const int teil = I(qPrintable(gedrueckt));
-    t.b.OnMovePart = [&](TBrett*, uint8_t f, uint8_t& v) {
-      if (f == teil) v = static_cast<uint8_t>(vorschlag);
-    };
-    QStringList versuche;
-    t.b.OnMoveTry = [&](TBrett* b, bool& legal) {
-      versuche << QString("%1-%2").arg(b->Zug().Von).arg(b->Zug().Nach);
-      legal = true;
-    };
-    const auto tasten = strg ? Qt::KeyboardModifiers(Qt::ControlModifier) : Qt::NoModifier;
-    t.b.MausDruecken(Qt::LeftButton, tasten, Mitte(t.b, N(qPrintable(gedrueckt))));
-    const bool aufDemBrett = vorschlag >= 21 && vorschlag <= 98 && vorschlag % 10 % 9 != 0;
-    QCOMPARE(t.b.Startfeld(), aufDemBrett ? N(qPrintable(gedrueckt)) : 0);
-    t.b.MausLoslassen(Qt::LeftButton, tasten, Mitte(t.b, N(qPrintable(los))));
-    QCOMPARE(t.b.Vorschlag(), 0);
-    QCOMPARE(t.b.Bild(), Referenz(t.b.Stellung()));  // no frame left behind
-    if (von.isEmpty()) {
-      QVERIFY(versuche.isEmpty());
-      QCOMPARE(t.b.Stellung(), vorher);
-      return;
+    struct {
+      const char *name, *fen;  // fen: empty for the initial position
+      const char* gedrueckt;
+      int vorschlag;    // what the host answers
+      const char* los;  // where the button is released
+      bool strg;
+      const char *von, *nach;  // the move tried, empty: none
+    } const faelle[] = {
+        {"empty square", "", "e4", I("e2"), "e4", false, "e2", "e4"},
+        {"ctrl cancels", "", "e4", I("e2"), "e4", true, "", ""},
+        {"off the board 5", "", "e4", 5, "e4", false, "", ""},
+        {"off the board 30", "", "e4", 30, "e4", false, "", ""},
+        {"off the board 99", "", "e4", 99, "e4", false, "", ""},
+        {"off the board 119", "", "e4", 119, "e4", false, "", ""},
+        {"off the board 255", "", "e4", 255, "e4", false, "", ""},
+        {"capture", "4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "d5", I("e4"), "d5", false, "e4", "d5"},
+        {"own piece", "", "g1", I("f3"), "g1", false, "g1", "f3"},
+        {"released over own piece", "", "f3", I("g1"), "g1", false, "g1", "f3"}};
+    for (const auto& f : faelle) {
+      Brett t;
+      if (*f.fen) Setzen(t.b, f.fen);
+      const TSchachbrett vorher = t.b.Stellung();
+      t.b.setZugVorschlagen(true);
+      t.b.OnMovePart = [&](TBrett*, uint8_t feld, uint8_t& v) {
+        if (feld == I(f.gedrueckt)) v = static_cast<uint8_t>(f.vorschlag);
+      };
+      QStringList versuche;
+      t.b.OnMoveTry = [&](TBrett* b, bool& legal) {
+        versuche << QString("%1-%2").arg(b->Zug().Von).arg(b->Zug().Nach);
+        legal = true;
+      };
+      const auto tasten = f.strg ? Qt::KeyboardModifiers(Qt::ControlModifier) : Qt::NoModifier;
+      t.b.MausDruecken(Qt::LeftButton, tasten, Mitte(t.b, N(f.gedrueckt)));
+      const bool aufDemBrett = f.vorschlag >= 21 && f.vorschlag <= 98 && f.vorschlag % 10 % 9;
+      QVERIFY2(t.b.Startfeld() == (aufDemBrett ? N(f.gedrueckt) : 0), f.name);
+      t.b.MausLoslassen(Qt::LeftButton, tasten, Mitte(t.b, N(f.los)));
+      QVERIFY2(t.b.Vorschlag() == 0, f.name);
+      QVERIFY2(t.b.Bild() == Referenz(t.b.Stellung()), f.name);  // no frame left behind
+      if (!*f.von) {
+        QVERIFY2(versuche.isEmpty() && t.b.Stellung() == vorher, f.name);
+        continue;
+      }
+      const int v = I(f.von), n = I(f.nach);
+      QVERIFY2(versuche == QStringList{QString("%1-%2").arg(v).arg(n)}, f.name);
+      QVERIFY2(t.b.Stellung()[n] == vorher[v] && t.b.Zug().Geschlagen == vorher[n], f.name);
     }
-    const int v = I(qPrintable(von)), n = I(qPrintable(nach));
-    QCOMPARE(versuche, QStringList{QString("%1-%2").arg(v).arg(n)});
-    QCOMPARE(t.b.Stellung()[n], vorher[v]);
-    QCOMPARE(t.b.Zug().Geschlagen, vorher[n]);
   }
 
   void fischerCastlingWithCtrl() {
@@ -609,12 +542,8 @@ class BrettTest : public QObject {
       const QRect schirm = t.b.screen()->availableGeometry();
       QVERIFY(schirm.contains(f.frameGeometry().topLeft()));
       QVERIFY(schirm.contains(f.geometry().bottomRight()));
-      const int e = 32 + 5;  // the cells of the 32 pixel set
-      QCOMPARE(f.size(), QSize(4 * e, e));
-      for (int i = 0; i < 4; ++i) {
-        QCOMPARE(f.Schalter()[i]->Wert(), farbe > 0 ? 2 + i : 8 + i);
-        QCOMPARE(f.Schalter()[i]->geometry(), QRect(i * e, 0, e, e));
-      }
+      QCOMPARE(f.size(), QSize(4 * 37, 37));  // the cells of the 32 pixel set
+      for (int i = 0; i < 4; ++i) QCOMPARE(f.Schalter()[i]->Wert(), farbe > 0 ? 2 + i : 8 + i);
       QVERIFY(f.Schalter()[3]->isDefault());
       TBrett::UmwandlungsFigur = 0;
       f.Schalter()[2]->click();

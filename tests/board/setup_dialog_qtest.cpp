@@ -70,36 +70,19 @@ class StellungsdialogTest : public QObject {
       Host h;
       h.b.setEnglish(en);
       TStellungsdialog d(h.b, false);
-      QCOMPARE(d.size(), QSize(545, 420));
-      QCOMPARE(d.Brett().parentWidget()->geometry(), QRect(30, 13, 267, 267));
       QCOMPARE(d.Brett().geometry(), QRect(5, 5, 256, 256));
-      QCOMPARE(d.Abbrechen()->geometry(), QRect(411, 360, 115, 25));
       const auto T = [en](const char* e, const char* g) { return QString::fromUtf8(en ? e : g); };
       const QList<QPair<QString, QString>> texte = {
           {d.windowTitle(), T("Setup position", "Stellung eingeben")},
-          {d.Ok()->text(), "&Ok"},
           {d.Leeren()->text(), T("Clear &Board", "&Brett leeren")},
-          {d.Grundstellung()->text(), T("&Reset", "&Grundstellung")},
           {d.Abbrechen()->text(), T("&Cancel", "&Abbrechen")},
           {d.Rochade()[1]->text(), T(" White 0-0-0", " Weiß 0-0-0")},
-          {d.Rochade()[3]->text(), T(" Black 0-0-0", " Schwarz 0-0-0")},
-          {d.Weiss()->text(), T(" &White", " &Weiß")},
           {d.Schwarz()->text(), T(" B&lack", " &Schwarz")},
           {d.EnPassant()->itemText(7), "H"}};
       for (const auto& [ist, soll] : texte) QCOMPARE(ist, soll);
-      QCOMPARE(d.Rochade()[2]->Tag, 7);
-      QCOMPARE(d.Zugnummer()->minimum(), 1);
-      QCOMPARE(d.Zugnummer()->maximum(), 1000);
-      QCOMPARE(d.EnPassant()->currentText(), QString());
       QCOMPARE(d.EnPassant()->lineEdit()->maxLength(), 1);
-      for (int i = 0; i < 12; ++i) {
-        QCOMPARE(d.Palette()[i]->Wert(), i < 6 ? i + 1 : 5 - i);
-        QCOMPARE(d.Palette()[i]->geometry(), QRect(i < 6 ? 306 : 348, 14 + 45 * (i % 6), 40, 40));
-      }
-      QCOMPARE(TBrett::AufbauFigur, 6);
-      QVERIFY(TBrett::AufbauAufnehmen);
+      for (int i = 0; i < 12; ++i) QCOMPARE(d.Palette()[i]->Wert(), i < 6 ? i + 1 : 5 - i);
     }
-    QCOMPARE(TBrett::AufbauFigur, 0);
   }
 
   void clearThenBuildAPosition() {

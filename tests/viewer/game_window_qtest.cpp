@@ -9,8 +9,10 @@
 #include <QToolButton>
 #include <QtTest>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "../board/board_test_util.h"
 #include "board/board_platform.h"
 #include "languages/language_switcher.h"
 #include "languages/language_table.h"
@@ -75,18 +77,6 @@ class Dialoge : public TSpielfensterDialoge {
   void Piepen() override { ++Beeps; }
 };
 
-class Umgebung : public TBrettUmgebung {
- public:
-  int Pausen = 0;
-  void Fehlermeldung(QWidget*, const QString&) override {}
-  void Piepen() override {}
-  void Pause(int) override { ++Pausen; }
-  int Umwandlungswahl(TBrett&, int farbe) override { return farbe * Dame; }
-  std::optional<QString> ClipboardText() override { return std::nullopt; }
-  void ClipboardTextSetzen(const QString&) override {}
-  void ClipboardBildSetzen(const QImage&, const QByteArray&) override {}
-};
-
 }  // namespace
 
 class BrettfensterTest : public QObject {
@@ -95,7 +85,7 @@ class BrettfensterTest : public QObject {
   QMdiArea* area = nullptr;
   Liste* liste = nullptr;
   Dialoge dialoge;
-  Umgebung umgebung;
+  test::FakeUmgebung umgebung;
   TSettings settings;
   TSpielfensterRahmen rahmen;
 
@@ -139,45 +129,38 @@ class BrettfensterTest : public QObject {
     rahmen.Dialoge = &dialoge;
     rahmen.BrettUmgebung = &umgebung;
     dialoge = Dialoge{};
-    umgebung.Pausen = 0;
+    umgebung.pausen.clear();
+    umgebung.wahl = Dame;
   }
   void cleanup() {
     delete area;
     delete liste;
   }
 
+  // A single step forward is animated; the others set the whole position.
+  // Keys on the board reach the notation.
+  // A single step forward is animated, the other steps set the whole position;
+  // keys on the board reach the notation.
   void steppingUpdatesTheBoard() {
     TMDIBrett* w = Oeffnen(0);
     TNotationModell& m = w->Notation1->Modell();
-    QTest::mouseClick(w->sbAhead, Qt::LeftButton);  // animated single step
-    QVERIFY(umgebung.Pausen > 0);
-    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
     QTest::mouseClick(w->sbAhead, Qt::LeftButton);
-    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
-    QCOMPARE(w->Brett1->Zug().AmZug, m.AktuellerZug().AmZug);
-    const int pausen = umgebung.Pausen;
-    QTest::mouseClick(w->sbBack, Qt::LeftButton);  // whole position, no animation
-    QCOMPARE(umgebung.Pausen, pausen);
-    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
-    QTest::mouseClick(w->sbNext, Qt::LeftButton);
-    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
-    QVERIFY(m.Aktuell && !m.Aktuell->Naechster);
-    QTest::mouseClick(w->sbPrev, Qt::LeftButton);
-    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
-    QCOMPARE(umgebung.Pausen, pausen);
-  }
-
-  void keysReachTheNotationFromTheBoard() {
-    TMDIBrett* w = Oeffnen(0);
+    QVERIFY(!umgebung.pausen.isEmpty());
     w->Brett1->setFocus();
     QTest::keyClick(w->Brett1, Qt::Key_Right);
-    QTest::keyClick(w->Brett1, Qt::Key_Right);
-    TNotationModell& m = w->Notation1->Modell();
     QCOMPARE(m.Aktuell, m.Wurzel->Erster->Naechster);
-    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QCOMPARE(w->Brett1->Zug().AmZug, m.AktuellerZug().AmZug);
     QTest::keyClick(w->Brett1, Qt::Key_Home);
     QVERIFY(m.Aktuell == nullptr);
     QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+    const auto pausen = umgebung.pausen.size();
+    QTest::mouseClick(w->sbNext, Qt::LeftButton);
+    QVERIFY(m.Aktuell && !m.Aktuell->Naechster);
+    QTest::mouseClick(w->sbBack, Qt::LeftButton);
+    QCOMPARE(w->Brett1->Stellung(), m.Arbeitsbrett());
+    QTest::mouseClick(w->sbPrev, Qt::LeftButton);
+    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
+    QCOMPARE(umgebung.pausen.size(), pausen);
   }
 
   void boardFollowsEverySampleGameStepByStep() {
@@ -221,14 +204,11 @@ class BrettfensterTest : public QObject {
     QCOMPARE(liste->Aktuell, int64_t{0});
     QCOMPARE(w->GameID(), int64_t{10});
     QCOMPARE(w->windowTitle(), QStringLiteral("Anna - Bert"));
-    QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
     QTest::mouseClick(w->bNext, Qt::LeftButton);
-    QCOMPARE(dialoge.Beeps, 1);
     QCOMPARE(w->GameID(), int64_t{11});
     QTest::mouseClick(w->bPrev, Qt::LeftButton);
     QTest::mouseClick(w->bPrev, Qt::LeftButton);  // first row -> last, beep
     QCOMPARE(dialoge.Beeps, 2);
-    QCOMPARE(liste->Aktuell, int64_t{2});
     QCOMPARE(w->windowTitle(), QStringLiteral("Eva - Finn"));
     // No current row: Next takes the first, Previous the last, without a beep.
     liste->Aktuell = -1;
@@ -252,8 +232,7 @@ class BrettfensterTest : public QObject {
     QCOMPARE(liste->Nutzer().size(), size_t{2});
     liste->AlleAbkoppeln();
     for (TMDIBrett* f : {w, v}) {
-      QVERIFY(f->GameList() == nullptr);
-      QCOMPARE(f->GameID(), int64_t{-1});
+      QVERIFY(f->GameList() == nullptr && f->GameID() == -1);
       QVERIFY(!f->bPrev->isEnabled() && !f->bNext->isEnabled());
     }
     w->NaechstePartie();  // nothing: no list
@@ -262,52 +241,39 @@ class BrettfensterTest : public QObject {
 
   void rotateTwiceRestoresTheLabels() {
     TMDIBrett* w = Oeffnen(0);
-    auto reihen = [w] {
-      QStringList s;
-      for (int k = 1; k <= 8; ++k) s << w->Koordinate(k, 0)->text();
-      return s.join("");
+    auto beschriftung = [w] {  // ranks, then files
+      QString s;
+      for (int k = 1; k <= 16; ++k) s += w->Koordinate(k, 0)->text();
+      return s;
     };
-    auto linien = [w] {
-      QStringList s;
-      for (int k = 9; k <= 16; ++k) s << w->Koordinate(k, 0)->text();
-      return s.join("");
-    };
-    QCOMPARE(reihen(), QStringLiteral("87654321"));
-    QCOMPARE(linien(), QStringLiteral("ABCDEFGH"));
+    QCOMPARE(beschriftung(), QStringLiteral("87654321ABCDEFGH"));
     // Top to bottom and left to right on screen.
     QVERIFY(w->Koordinate(1, 0)->y() < w->Koordinate(8, 0)->y());
     QVERIFY(w->Koordinate(9, 1)->x() < w->Koordinate(16, 1)->x());
     QVERIFY(w->Koordinate(9, 0)->y() > w->Koordinate(9, 1)->y());
     w->mDrehen->trigger();
-    QCOMPARE(reihen(), QStringLiteral("12345678"));
-    QCOMPARE(linien(), QStringLiteral("HGFEDCBA"));
+    QCOMPARE(beschriftung(), QStringLiteral("12345678HGFEDCBA"));
     QVERIFY(w->Brett1->Gedreht());
     w->mDrehen->trigger();
-    QCOMPARE(reihen(), QStringLiteral("87654321"));
-    QCOMPARE(linien(), QStringLiteral("ABCDEFGH"));
+    QCOMPARE(beschriftung(), QStringLiteral("87654321ABCDEFGH"));
     QVERIFY(!w->Brett1->Gedreht());
   }
 
-  void squareSizeIsTheLargestThatFits_data() {
-    QTest::addColumn<int>("breite");
-    QTest::addColumn<int>("hoehe");
-    QTest::addColumn<int>("groesse");
-    QTest::addColumn<int>("satz");
-    QTest::newRow("42, by width") << 32 + 42 * 8 << 900 << 42 << int(TFigurenset::WinboardF40);
-    QTest::newRow("33 + 7 px") << 32 + 33 * 8 + 7 << 900 << 33 << int(TFigurenset::WinboardF33);
-    QTest::newRow("by height") << 900 << 58 + 29 * 8 + 3 << 29 << int(TFigurenset::WinboardF29);
-    QTest::newRow("above 80") << 32 + 90 * 8 << 900 << 90 << int(TFigurenset::WinboardF80);
-    QTest::newRow("below 16") << 32 + 10 * 8 << 900 << 16 << int(TFigurenset::F16);
-    QTest::newRow("negative") << -500 << -500 << 16 << int(TFigurenset::F16);
-    QTest::newRow("huge") << 100000 << 100000 << MaxQuadrat << int(TFigurenset::WinboardF80);
-  }
   void squareSizeIsTheLargestThatFits() {
-    QFETCH(int, breite);
-    QFETCH(int, hoehe);
-    QFETCH(int, groesse);
-    QFETCH(int, satz);
-    QCOMPARE(QuadratGroesse(breite, hoehe, 32), groesse);
-    QCOMPARE(int(FigurensatzFuer(groesse)), satz);
+    using S = TFigurenset;
+    const std::tuple<int, int, int, S> faelle[] = {
+        // width, height: square size, set
+        {32 + 42 * 8, 900, 42, S::WinboardF40},
+        {32 + 33 * 8 + 7, 900, 33, S::WinboardF33},
+        {900, 58 + 29 * 8 + 3, 29, S::WinboardF29},  // by height
+        {32 + 90 * 8, 900, 90, S::WinboardF80},      // above 80
+        {32 + 10 * 8, 900, 16, S::F16},              // below 16
+        {-500, -500, 16, S::F16},
+        {100000, 100000, MaxQuadrat, S::WinboardF80}};
+    for (auto [breite, hoehe, groesse, satz] : faelle) {
+      QCOMPARE(QuadratGroesse(breite, hoehe, 32), groesse);
+      QCOMPARE(FigurensatzFuer(groesse), satz);
+    }
   }
 
   // The board panel follows the splitter: every step keeps every control

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QtTest>
+#include <tuple>
 #include <vector>
 
 using namespace brevaro;
@@ -144,8 +145,7 @@ class NotationTest : public QObject {
     // Inside the first comment, on the first line of moves.
     const int32_t p = n.PositionBei(QPoint(40, 2 * n.Zeilenhoehe() + 5));
     QVERIFY(p > m.Kopflaenge);
-    QCOMPARE(m.Notationstext.substr(0, static_cast<size_t>(p)).rfind('{') != std::string::npos,
-             true);
+    QVERIFY(m.Notationstext.substr(0, static_cast<size_t>(p)).rfind('{') != std::string::npos);
     QTest::mouseClick(n.Paintbox(), Qt::LeftButton, {}, QPoint(40, 2 * n.Zeilenhoehe() + 5));
     QVERIFY(m.Aktuell == nullptr);
   }
@@ -214,32 +214,20 @@ class NotationTest : public QObject {
     QVERIFY(ereignisse.back().next);
   }
 
-  void choiceWindowKeys_data() {
-    QTest::addColumn<int>("taste1");
-    QTest::addColumn<int>("taste2");
-    QTest::addColumn<int>("wahl");
-    QTest::newRow("Enter") << int(Qt::Key_Down) << int(Qt::Key_Return) << 1;
-    QTest::newRow("Space") << int(Qt::Key_Down) << int(Qt::Key_Space) << 1;
-    QTest::newRow("Right") << int(Qt::Key_Down) << int(Qt::Key_Right) << 1;
-    QTest::newRow("RightFirst") << 0 << int(Qt::Key_Right) << 0;
-    QTest::newRow("Escape") << int(Qt::Key_Down) << int(Qt::Key_Escape) << -1;
-    QTest::newRow("Left") << 0 << int(Qt::Key_Left) << -1;
-  }
   void choiceWindowKeys() {
-    QFETCH(int, taste1);
-    QFETCH(int, taste2);
-    QFETCH(int, wahl);
-    TVariantenwahl d(nullptr, {"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}, true);
-    QCOMPARE(d.windowTitle(), QStringLiteral("Select move"));
-    QCOMPARE(d.Liste()->count(), 3);
-    QCOMPARE(d.Liste()->item(1)->text(), QStringLiteral("B) 2...d6"));
-    QCOMPARE(d.Liste()->currentRow(), 0);
-    QVERIFY(d.Liste()->font().bold());
-    d.show();
-    if (taste1) QTest::keyClick(d.Liste(), Qt::Key(taste1));
-    QTest::keyClick(d.Liste(), Qt::Key(taste2));
-    QCOMPARE(d.Wahl(), wahl);
-    QVERIFY(!d.isVisible());
+    // Down first or not, the key, the choice.
+    const std::tuple<bool, Qt::Key, int> faelle[] = {
+        {true, Qt::Key_Return, 1}, {true, Qt::Key_Space, 1},   {true, Qt::Key_Right, 1},
+        {false, Qt::Key_Right, 0}, {true, Qt::Key_Escape, -1}, {false, Qt::Key_Left, -1}};
+    for (auto [runter, taste, wahl] : faelle) {
+      TVariantenwahl d(nullptr, {"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}, true);
+      QCOMPARE(d.windowTitle(), QStringLiteral("Select move"));
+      d.show();
+      if (runter) QTest::keyClick(d.Liste(), Qt::Key_Down);
+      QTest::keyClick(d.Liste(), taste);
+      QCOMPARE(d.Wahl(), wahl);
+      QVERIFY(!d.isVisible());
+    }
   }
 
   void wrappingBreaksAtBlanks_data() {
@@ -292,24 +280,20 @@ class NotationTest : public QObject {
     if (breite <= 200 && pgn != QByteArray(Spiel)) QVERIFY(geschnitten > 0);
   }
 
-  void namesAndCommentsDecode_data() {
-    QTest::addColumn<QByteArray>("name");
-    QTest::newRow("utf8") << QByteArray("M\xC3\xBCller");
-    QTest::newRow("cp1252") << QByteArray("M\xFCller");
-  }
+  // Names and comments in UTF-8 or in Windows-1252.
   void namesAndCommentsDecode() {
-    QFETCH(QByteArray, name);
-    TNotation n;
-    FormularSchriften(n);
-    n.setUeberschrift(true);
-    n.resize(400, 300);
-    const std::string pgn = "[White \"" + name.toStdString() + "\"]\n[Black \"B\"]\n\n1.e4 {" +
-                            name.toStdString() + " \xE2\x80\x93 ok} e5 $18 *\n";
-    n.LadePartie(pgn);
-    QVERIFY(n.ZeilenText(0).startsWith(QStringLiteral("Müller - B")));
-    const QString zuege = n.ZeilenText(2);
-    QVERIFY2(zuege.contains(QStringLiteral("Müller")), qPrintable(zuege));
-    QVERIFY2(zuege.contains(QStringLiteral("+-")), qPrintable(zuege));  // $18 as a symbol
+    for (const std::string name : {"M\xC3\xBCller", "M\xFCller"}) {
+      TNotation n;
+      FormularSchriften(n);
+      n.setUeberschrift(true);
+      n.resize(400, 300);
+      n.LadePartie("[White \"" + name + "\"]\n[Black \"B\"]\n\n1.e4 {" + name +
+                   " \xE2\x80\x93 ok} e5 $18 *\n");
+      QVERIFY(n.ZeilenText(0).startsWith(QStringLiteral("Müller - B")));
+      const QString zuege = n.ZeilenText(2);
+      QVERIFY2(zuege.contains(QStringLiteral("Müller")), qPrintable(zuege));
+      QVERIFY2(zuege.contains(QStringLiteral("+-")), qPrintable(zuege));  // $18 as a symbol
+    }
   }
 
   void pgnThroughTheClipboard() {
