@@ -91,7 +91,7 @@ static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
 // indices, and back (Indizes[n], or Felder[n + 1] with a border square on
 // either side).
 constexpr auto Nummern = [] {
-  std::array<uint8_t, 120> n{};
+  std::array<uint8_t, 256> n{};  // any byte may index it; off the board gives 0
   for (int i = 21; i <= 98; ++i)
     if (Spielfelder[static_cast<size_t>(i)])
       n[static_cast<size_t>(i)] = static_cast<uint8_t>((i / 10 - 2) * 8 + i % 10 - 1);
@@ -171,14 +171,16 @@ TBelegung Belegung(const TSchachbrett& brett) {
 }
 
 void BelegungNach(TBelegung& belegt, const TSchachbrett& brett, const TZug& zug) {
-  if (IstNullzug(zug)) return;
-  const int32_t figur = IstSpielfeld(zug.Nach) ? brett[static_cast<size_t>(zug.Nach)] : Leer;
-  const int32_t vorher = zug.Umwandlung != 0 ? -zug.AmZug * Bauer : figur;
+  // The usual move: one piece leaves a square for another, taking what
+  // stood there (or the pawn passed en passant). Castling, null moves and
+  // damaged records are looked up on the board.
   const int geschlagenAuf = zug.EPSchlagfeld != 0 ? zug.EPSchlagfeld : zug.Nach;
-  if (zug.Rochade != KeineRochade || !IstSpielfeld(zug.Von) || !IstSpielfeld(zug.Nach) ||
-      !IstSpielfeld(geschlagenAuf) || !IstFigur(figur) || figur == Leer || !IstFigur(vorher) ||
-      !IstFigur(zug.Geschlagen)) {
-    belegt = Belegung(brett);
+  const int32_t figur = IstFeldByte(zug.Nach) ? brett[static_cast<uint8_t>(zug.Nach)] : Leer;
+  const int32_t vorher = zug.Umwandlung != 0 ? -zug.AmZug * Bauer : figur;
+  if (zug.Rochade != KeineRochade || !IstFeldByte(zug.Von) || figur == Leer || !IstFigur(figur) ||
+      !IstFigur(vorher) || !IstFigur(zug.Geschlagen) ||
+      !IstFeldByte(static_cast<int8_t>(geschlagenAuf))) {
+    if (!IstNullzug(zug)) belegt = Belegung(brett);
     return;
   }
   const uint64_t von = Bit(zug.Von), nach = Bit(zug.Nach), weg = Bit(geschlagenAuf);
@@ -222,6 +224,34 @@ constexpr auto KoenigBits = Schritte(DameKoenigRichtungen);
 constexpr std::array<std::array<uint64_t, 64>, 2> BauerBits = {
     Schritte(std::array<int, 2>{9, 11}), Schritte(std::array<int, 2>{-9, -11})};
 
+// The squares on the lines through each square, straight and diagonal, and the
+// squares strictly between two squares on a line (none for two squares on no
+// common line).
+constexpr auto Linien = [](size_t von, size_t bis) {
+  std::array<uint64_t, 64> bits{};
+  for (size_t n = 0; n < 64; ++n)
+    for (size_t d = von; d < bis; ++d) bits[n] |= StrahlBits[n][d];
+  return bits;
+};
+constexpr auto SchraegBits = Linien(0, 4);
+constexpr auto GeradeBits = Linien(4, 8);
+const auto Zwischen = [] {
+  std::array<std::array<uint64_t, 64>, 64> zwischen{};
+  for (size_t n = 0; n < 64; ++n)
+    for (size_t d = 0; d < 8; ++d) {
+      uint64_t weg = 0;  // the ray's squares passed so far
+      for (uint64_t strahl = StrahlBits[n][d]; strahl != 0;) {
+        // The ray's squares in walking order: nearest first.
+        const int feld =
+            DameKoenigRichtungen[d] > 0 ? std::countr_zero(strahl) : 63 - std::countl_zero(strahl);
+        zwischen[n][static_cast<size_t>(feld)] = weg;
+        weg |= uint64_t{1} << feld;
+        strahl &= ~(uint64_t{1} << feld);
+      }
+    }
+  return zwischen;
+}();
+
 // The squares of ray `d` from square number `nummer` up to and including the
 // first occupied one. No find in a rising direction stops on bit 63, in a
 // falling one on bit 0, whose rays that way are empty.
@@ -245,16 +275,15 @@ constexpr std::array<std::array<uint64_t, 64>, 2> BauerBits = {
        (BauerBits[seite == 1 ? 0 : 1][n] & b.Von(g * Bauer))) &
       ~weg)
     return true;
+  // The sliders on a line through the square: one of them attacks it when
+  // nothing stands between them.
   const uint64_t dame = b.Von(g * Dame);
-  const uint64_t gerade = (b.Von(g * Turm) | dame) & ~weg;
-  const uint64_t schraeg = (b.Von(g * Laeufer) | dame) & ~weg;
-  uint64_t angriff = 0;
-#pragma GCC unroll 8
-  for (size_t d = 0; d < 8; ++d) {
-    const uint64_t gleiter = d < 4 ? schraeg : gerade;
-    if (StrahlBits[n][d] & gleiter) angriff |= StrahlAngriff(belegt, nummer, d) & gleiter;
-  }
-  return angriff != 0;
+  uint64_t gleiter = (((b.Von(g * Turm) | dame) & GeradeBits[n]) |
+                      ((b.Von(g * Laeufer) | dame) & SchraegBits[n])) &
+                     ~weg;
+  for (; gleiter != 0; gleiter &= gleiter - 1)
+    if ((Zwischen[n][static_cast<size_t>(std::countr_zero(gleiter))] & belegt) == 0) return true;
+  return false;
 }
 
 // The squares that a piece of kind `art` on the square numbered `nummer`
