@@ -267,12 +267,14 @@ const auto Zwischen = [] {
 // `nummer` when `belegt` are the occupied squares and the opponent's pieces
 // on `weg` are taken. A line is looked along only when a slider of the kind
 // stands on it.
-[[gnu::always_inline]] inline bool Angegriffen(int nummer, int seite, uint64_t belegt,
-                                               const TBelegung& b, uint64_t weg) {
-  const int32_t g = -seite;
+// The side is a template argument, so every set is found at a fixed place.
+template <int Seite>
+[[gnu::always_inline]] inline bool AngegriffenVon(int nummer, uint64_t belegt, const TBelegung& b,
+                                                  uint64_t weg) {
+  constexpr int32_t g = -Seite;
   const auto n = static_cast<size_t>(nummer);
   if (((SpringerBits[n] & b.Von(g * Springer)) | (KoenigBits[n] & b.Von(g * Koenig)) |
-       (BauerBits[seite == 1 ? 0 : 1][n] & b.Von(g * Bauer))) &
+       (BauerBits[Seite == 1 ? 0 : 1][n] & b.Von(g * Bauer))) &
       ~weg)
     return true;
   // The sliders on a line through the square: one of them attacks it when
@@ -284,6 +286,12 @@ const auto Zwischen = [] {
   for (; gleiter != 0; gleiter &= gleiter - 1)
     if ((Zwischen[n][static_cast<size_t>(std::countr_zero(gleiter))] & belegt) == 0) return true;
   return false;
+}
+
+[[gnu::always_inline]] inline bool Angegriffen(int nummer, int seite, uint64_t belegt,
+                                               const TBelegung& b, uint64_t weg) {
+  return seite == 1 ? AngegriffenVon<1>(nummer, belegt, b, weg)
+                    : AngegriffenVon<-1>(nummer, belegt, b, weg);
 }
 
 // The squares that a piece of kind `art` on the square numbered `nummer`
@@ -504,6 +512,12 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
     return;
   }
   BesondererZug(brett, zug, fischer);
+}
+
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer,
+                   TBelegung& belegt) {
+  ZugAusfuehren(brett, zug, fischer);
+  BelegungNach(belegt, brett, zug);
 }
 
 void ZugZuruecknehmen(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer) {

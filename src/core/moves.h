@@ -70,6 +70,10 @@ TBelegung Belegung(const TSchachbrett& brett);
 // after it; `brett` shows the move executed (castling is looked up there).
 void BelegungNach(TBelegung& belegt, const TSchachbrett& brett, const TZug& zug);
 
+// ZugAusfuehren and BelegungNach in one.
+void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer,
+                   TBelegung& belegt);
+
 // Whether a piece of the opponent of `seite` attacks `feld`.
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite);
 bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, const TBelegung& belegt);
@@ -165,8 +169,14 @@ struct TZugzustand {
   const TFischerInfo* FischerInfo = nullptr;
 
   void Ausfuehren() { ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo); }
+  void Ausfuehren(TBelegung& belegt) {
+    ZugAusfuehren(Arbeitsbrett, AktuellerZug, FischerInfo, belegt);
+  }
   void Zuruecknehmen(const TZug& zug) { ZugZuruecknehmen(Arbeitsbrett, zug, FischerInfo); }
-  void RechteAnpassen() { RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo); }
+  void RechteAnpassen() {
+    if (AktuellerZug.Rochaderechte != 0)
+      RochaderechteAnpassen(Arbeitsbrett, AktuellerZug, FischerInfo);
+  }
   // `gefunden`: the origin of a piece move came from Figur, so its reach is
   // known; any other move is checked in full.
   // `belegt` (optional): the squares of Arbeitsbrett as sets.

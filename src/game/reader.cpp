@@ -682,8 +682,7 @@ bool TNotationModell::ZuegeLesen() {
   // A new move: the last one is executed, the record's move fields emptied.
   auto zugBeginnen = [&](uint8_t zeichen) __attribute__((always_inline)) {
     if (ausstehend) {
-      Zustand.Ausfuehren();
-      BelegungNach(belegt, Arbeitsbrett(), zug);
+      Zustand.Ausfuehren(belegt);
       if (weiterlesen && (zug.Geschlagen != 0 || zug.Umwandlung != 0) && stapel.empty() &&
           !(*weiterlesen)(Arbeitsbrett()))
         genug = true;
