@@ -47,27 +47,6 @@ bool ImBrett(int feld) {
   return static_cast<unsigned>(feld) < 120;
 }
 
-// The rays from every square of the board in the directions of
-// DameKoenigRichtungen: the squares up to the edge, then the border square
-// behind them, which also fills the remaining places. Entry 7 is that border
-// square.
-using TStrahl = std::array<uint8_t, 8>;
-constexpr auto Strahlen = [] {
-  std::array<std::array<TStrahl, 8>, 120> strahlen{};
-  for (int ziel = 21; ziel <= 98; ++ziel) {
-    if (!Spielfelder[static_cast<size_t>(ziel)]) continue;
-    for (size_t d = 0; d < 8; ++d) {
-      const int r = DameKoenigRichtungen[d];
-      TStrahl& s = strahlen[static_cast<size_t>(ziel)][d];
-      size_t k = 0;
-      int feld = ziel + r;
-      for (; Spielfelder[static_cast<size_t>(feld)]; feld += r) s[k++] = static_cast<uint8_t>(feld);
-      while (k < 8) s[k++] = static_cast<uint8_t>(feld);
-    }
-  }
-  return strahlen;
-}();
-
 // The rook's and the bishop's directions are a part of the queen's, in the
 // same order, so one table serves all three.
 constexpr bool Teilfolge(const std::array<int, 4>& teil, size_t ab) {
@@ -77,17 +56,7 @@ constexpr bool Teilfolge(const std::array<int, 4>& teil, size_t ab) {
 }
 static_assert(Teilfolge(LaeuferRichtungen, 0) && Teilfolge(TurmRichtungen, 4));
 
-// The first piece on the ray (or the border square) without a branch per
-// square: the occupied squares of the ray become bits, independent of each
-// other, and the lowest bit names the find.
-[[gnu::always_inline]] inline int ErsteFigur(const TSchachbrett& brett, const TStrahl& strahl) {
-  unsigned belegt = 1u << 7;  // entry 7, the border square, ends every ray
-#pragma GCC unroll 7
-  for (unsigned k = 0; k < 7; ++k) belegt |= static_cast<unsigned>(brett[strahl[k]] != Leer) << k;
-  return strahl[static_cast<size_t>(std::countr_zero(belegt))];
-}
-
-// The same by bits: square numbers (a1 = 0 .. h8 = 63) of the mailbox
+// Square numbers (a1 = 0 .. h8 = 63) of the mailbox
 // indices, and back (Indizes[n], or Felder[n + 1] with a border square on
 // either side).
 constexpr auto Nummern = [] {
@@ -628,22 +597,14 @@ constexpr uint8_t ReichtSpringer = 1, ReichtKoenig = 2, ReichtWeisserBauer = 4,
 struct TAbstand {
   int8_t Schritt = 0;
   uint8_t Reicht = 0;
-  uint8_t Richtung = 0;  // the step's place in DameKoenigRichtungen (and Strahlen)
 };
-constexpr uint8_t RichtungVon(int schritt) {
-  uint8_t d = 0;
-  while (DameKoenigRichtungen[d] != schritt) ++d;
-  return d;
-}
 constexpr auto Abstaende = [] {
   std::array<TAbstand, 155> t{};
   for (const int schritt : {1, 10, 9, 11}) {
     const uint8_t art = schritt == 1 || schritt == 10 ? ReichtGerade : ReichtSchraeg;
     for (int k = 1; k <= 7; ++k) {
-      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art,
-                                                  RichtungVon(schritt)};
-      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art,
-                                                  RichtungVon(-schritt)};
+      t[static_cast<size_t>(77 + k * schritt)] = {static_cast<int8_t>(schritt), art};
+      t[static_cast<size_t>(77 - k * schritt)] = {static_cast<int8_t>(-schritt), art};
     }
   }
   for (const int s : SpringerSpruenge) t[static_cast<size_t>(77 + s)].Reicht |= ReichtSpringer;
@@ -683,22 +644,6 @@ bool LinieFrei(const TSchachbrett& brett, int von, int nach, int schritt) {
   for (; feld != nach; feld += schritt)
     if (brett[static_cast<size_t>(feld)] != Leer) return false;  // a piece or the border
   return true;
-}
-
-// The first piece from `feld` (a square of the board) along the line of the
-// difference `a` (or the border square behind the line's end), by its ray:
-// no branch per square. A difference that is no line (less than 8 across
-// ranks) leaves the board before it reaches the other square.
-[[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
-                                                      const TAbstand& a) {
-  return ErsteFigur(brett, Strahlen[static_cast<size_t>(feld)][a.Richtung]);
-}
-
-// The same by the occupied squares, when they are known.
-[[gnu::always_inline]] inline int ErstesFeldAufStrahl(const TSchachbrett& brett, int feld,
-                                                      const TAbstand& a, const TBelegung* belegt) {
-  return belegt ? ErsteFigurBits(belegt->Alle, Nummern[static_cast<size_t>(feld)], a.Richtung)
-                : ErstesFeldAufStrahl(brett, feld, a);
 }
 
 // Whether the piece `figur` on `feld` attacks `ziel`.

@@ -220,11 +220,11 @@ constexpr auto TokenEnde = [] {
   return ende;
 }();
 
-// Characters that end a NAG: blanks, brackets and braces.
+// Characters that end a NAG: blanks, brackets, braces and the next NAG's "$".
 constexpr auto NagEnde = [] {
   std::array<bool, 256> ende{};
   for (int c = 0; c <= ' '; ++c) ende[static_cast<size_t>(c)] = true;
-  for (const char c : std::string_view("(){}")) ende[static_cast<unsigned char>(c)] = true;
+  for (const char c : std::string_view("(){}$")) ende[static_cast<unsigned char>(c)] = true;
   return ende;
 }();
 

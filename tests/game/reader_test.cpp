@@ -366,9 +366,9 @@ TEST_P(Annotations, SetTheMovesNags) {
 INSTANTIATE_TEST_SUITE_P(
     Leser, Annotations,
     ::testing::Values(
-        // Of a group of NAGs the later one wins; "$01" and "$7" set nothing, "$1$3" is $13.
+        // Of a group of NAGs the later one wins, glued ones too; "$01" and "$7" set nothing.
         AnmerkungFall{"1.e4 $1 e5 $2 $16 2.Qh5 $5 $6 $01 $7 Nc6 $1$3 3.Bc4",
-                      "e2e4/z1 e7e5/z3/s16 d1h5/z6 b8c6/s13 f1c4"},
+                      "e2e4/z1 e7e5/z3/s16 d1h5/z6 b8c6/z2 f1c4"},
         AnmerkungFall{"1.e4! e5? 2.Nf3!! Nc6?? 3.Bb5!? a6?!",
                       "e2e4/z1 e7e5/z3 g1f3/z2 b8c6/z4 f1b5/z5 a7a6/z6"},
         AnmerkungFall{"1.e4 +- e5 -+ 2.d4 +/- d5 -/+ 3.c4 +/= c6 =/+ 4.Nc3 =",
