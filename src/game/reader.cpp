@@ -846,9 +846,10 @@ bool TNotationModell::ZuegeLesen() {
       }
       zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));
       zug.Geschlagen = static_cast<int8_t>(Arbeitsbrett()[zug.Nach]);
-      const bool aufgeloest = art == Bauer
-                                  ? Zustand.Bauer(feld)
-                                  : Zustand.Figur(art, feld.substr(0, feld.size() - 2), &belegt);
+      const bool aufgeloest =
+          art == Bauer
+              ? Zustand.Bauer(feld)
+              : Zustand.Figur(art, std::string_view(feld.data(), feld.size() - 2), &belegt);
       if (!aufgeloest) return -1;
       // A pawn's move is made by a pawn (its origin is found without a look).
       if (art == Bauer && Arbeitsbrett()[zug.Von] != seite * Bauer) return -1;
