@@ -333,6 +333,7 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     }
   }
   bool marke = false;
+  int epLinie = -1;  // the file of the en-passant square; its rank follows the side to move
   for (; i + 1 < fen.size(); ++i) {
     if (i == feldAnfang && feldEnde > feldAnfang) {
       i = feldEnde - 1;
@@ -350,9 +351,7 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
         if (gross >= 'a' && gross <= 'z') gross = static_cast<char>(gross - 'a' + 'A');
         const int linie = gross - 'A';
         // Only files a..h name a square; any other letter names none.
-        if (linie >= 0 && linie < 8) {
-          zug.EnPassant = static_cast<uint8_t>((zug.AmZug == -1 ? 41 : 71) + linie);
-        }
+        if (linie >= 0 && linie < 8) epLinie = linie;
       }
       continue;
     }
@@ -380,6 +379,7 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
     }
   }
 
+  if (epLinie >= 0) zug.EnPassant = static_cast<uint8_t>((zug.AmZug == -1 ? 41 : 71) + epLinie);
   // The Fischer Random mark stands in the en-passant field, so a square named
   // beside it is none: the mark is all that can be written back.
   if (marke) zug.EnPassant = 0;

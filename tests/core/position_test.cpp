@@ -115,6 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
         EnPassantFall{"rnbqkbnr/ppppppp1/7p/7p/8/8/PPPPPPPP/RNBQKBNR w KQkq h6 0 1", 0},
         // A letter past h names no square.
         EnPassantFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq z6 0 1", 0},
+        // The side named last sets the rank, also for a square named before it.
+        EnPassantFall{"4k3/8/8/8/8/8/5p2/4K3 b - f3 w 1", 0},
         // The Fischer Random mark takes the en-passant field: a square named
         // beside it is none, as the mark is all that can be written back.
         EnPassantFall{"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 f1 0 1", 0},
