@@ -485,6 +485,25 @@ void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fis
 
 void ZugAusfuehren(TSchachbrett& brett, const TZug& zug, const TFischerInfo* fischer,
                    TBelegung& belegt) {
+  if (zug.Rochade == KeineRochade && zug.EPSchlagfeld == 0 && zug.Umwandlung == 0 &&
+      zug.Von != zug.Nach && IstFeldByte(zug.Von) && IstFeldByte(zug.Nach)) {
+    // The usual move, board and sets together; what stood on the destination
+    // is taken from the board, not from the record.
+    const int32_t figur = brett[static_cast<uint8_t>(zug.Von)];
+    const int32_t ziel = brett[static_cast<uint8_t>(zug.Nach)];
+    brett[static_cast<uint8_t>(zug.Nach)] = figur;
+    brett[static_cast<uint8_t>(zug.Von)] = Leer;
+    if (figur != Leer && IstFigur(figur) && IstFigur(ziel)) {
+      const uint64_t von = Bit(zug.Von), nach = Bit(zug.Nach);
+      belegt.Figuren[static_cast<size_t>(ziel + 6)] &= ~nach;
+      belegt.Figuren[static_cast<size_t>(figur + 6)] ^= von | nach;
+      belegt.Figuren[6] = 0;
+      belegt.Alle = (belegt.Alle & ~von) | nach;
+    } else {
+      belegt = Belegung(brett);
+    }
+    return;
+  }
   ZugAusfuehren(brett, zug, fischer);
   BelegungNach(belegt, brett, zug);
 }

@@ -533,8 +533,7 @@ TEST(GeneratedGames, MatchTheIndependentLibrary) {
       bretter.push_back(st.Arbeitsbrett);
       st.RechteAnpassen();
       z.AmZug = static_cast<int8_t>(-z.AmZug);
-      st.Ausfuehren();
-      BelegungNach(belegt, st.Arbeitsbrett, z);
+      st.Ausfuehren(belegt);
       ASSERT_EQ(belegt, Belegung(st.Arbeitsbrett));
       gespielt.push_back(z);
       ++zuegeGesamt;
