@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 SAMPLE ?= samples/classics.pgn
 SOURCES = git ls-files -- '*.cpp' '*.h'
 
-.PHONY: all deps configure build run test check format format-check sanitize install clean
+.PHONY: all deps configure build run test check format format-check sanitize release install clean
 
 all: build
 
@@ -51,6 +51,11 @@ format-check: deps
 # UndefinedBehaviorSanitizer (clang); each fuzz target runs FUZZ_SECONDS from its seeds.
 sanitize:
 	@scripts/sanitize.sh
+
+# The optimised programs (Release, link-time and profile-guided optimisation)
+# in build-release; the ones to measure and to ship.
+release: deps
+	@JOBS=$(JOBS) scripts/build-release.sh build-release
 
 install: build
 	cmake --install $(BUILD_DIR)
