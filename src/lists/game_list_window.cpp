@@ -40,10 +40,24 @@ QSpinBox* Jahresfeld(QWidget* parent) {
   return feld;
 }
 
+// A combo box at least as wide as its minimum contents, growing with its row
+// up to the width of its longest entry.
+void AuswahlBreiteAnpassen(QComboBox* box) {
+  const QFontMetrics fm(box->font());
+  int breitester = 0;
+  for (int k = 0; k < box->count(); ++k)
+    breitester = std::max(breitester, fm.horizontalAdvance(box->itemText(k)));
+  const int mindestens = box->minimumContentsLength() * fm.horizontalAdvance(QLatin1Char('x'));
+  box->setMaximumWidth(box->minimumSizeHint().width() + std::max(0, breitester - mindestens));
+}
+
 // The text of entry `k` of a combo box.
 TextBinding Auswahltext(int row, QComboBox* box, int k) {
   return {row, [box, k] { return box->itemText(k); },
-          [box, k](const QString& text) { box->setItemText(k, text); }};
+          [box, k](const QString& text) {
+            box->setItemText(k, text);
+            AuswahlBreiteAnpassen(box);
+          }};
 }
 
 }  // namespace
@@ -106,9 +120,12 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   cbStellungsart = new QComboBox(pFilter);
   cbStellungsart->setObjectName(QStringLiteral("cbStellungsart"));
   for (int k = 0; k < 3; ++k) cbStellungsart->addItem(Deutsch(RowPositionModes + k));
-  // Narrow in the panel; the open list shows the entries whole.
+  // 14 characters wide in a narrow panel (the open list shows the entries
+  // whole); where the panel has room, wide enough for its entry.
   cbStellungsart->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbStellungsart->setMinimumContentsLength(14);
+  cbStellungsart->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  AuswahlBreiteAnpassen(cbStellungsart);
   bPosition = new QPushButton(Deutsch(75), pFilter);
   bEmpty = new QPushButton(Deutsch(76), pFilter);
   bFilter = new QPushButton(Deutsch(77), pFilter);
@@ -135,8 +152,10 @@ TMDIPGN::TMDIPGN(TCollectionHost& host, QWidget* parent) : QWidget(parent), host
   zeilen->setContentsMargins(4, 1, 4, 1);
   zeilen->setSpacing(1);
   lSpieler->setMinimumWidth(lEreignis->sizeHint().width());
-  zeilen->addLayout(
-      zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide, cbStellungsart}, {}, eSpieler));
+  QHBoxLayout* spielerZeile =
+      zeile({lSpieler, eSpieler, rbWeiss, rbSchwarz, rbBeide, cbStellungsart}, {}, eSpieler);
+  spielerZeile->setStretchFactor(cbStellungsart, 1);
+  zeilen->addLayout(spielerZeile);
   zeilen->addLayout(
       zeile({lEreignis, eEreignis, lECO, eECO, cbGewinn, cbRemis, cbVerlust}, {}, eEreignis));
   zeilen->addLayout(

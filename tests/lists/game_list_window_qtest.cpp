@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -10,6 +11,7 @@
 #include <QStandardItemModel>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -126,6 +128,15 @@ class GameListTest : public QObject {
                                                       w.bEmpty, w.bFilter, w.cbRemis}) {
       QVERIFY2(c->width() >= c->sizeHint().width(), c->metaObject()->className());
     }
+    // The position mode's box shows its longest entry whole where the panel
+    // has room for it.
+    w.resize(1000, 300);
+    QCoreApplication::processEvents();
+    int laengster = 0;
+    for (int k = 0; k < w.cbStellungsart->count(); ++k)
+      laengster = std::max(laengster, w.cbStellungsart->fontMetrics().horizontalAdvance(
+                                          w.cbStellungsart->itemText(k)));
+    QVERIFY(w.cbStellungsart->width() > laengster);
   }
 
   void sortingByEachHeaderAndReversing_data() {
