@@ -1312,25 +1312,6 @@ uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFen
   return KopfKuerzen(kopf);
 }
 
-void TPGNIndex::ReadGameHeaders(const std::vector<int64_t>& gameIds,
-                                const std::function<void(int64_t, const TEventData&)>& f) {
-  if (busy_) return;
-  busy_ = true;
-  window_.clear();
-  windowActive_ = true;
-  try {
-    for (int64_t g : gameIds) f(g, ReadGameHeader(g));
-  } catch (...) {
-    windowActive_ = false;
-    window_ = {};
-    busy_ = false;
-    throw;
-  }
-  windowActive_ = false;
-  window_ = {};
-  busy_ = false;
-}
-
 std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds,
                        std::string_view zeilenende) {
   std::string text;

@@ -178,11 +178,6 @@ class TPGNIndex {
   // itself is not changed.
   uint32_t ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFenster& fenster,
                           bool einzeln = false, bool nurListe = false) const;
-  // Reads the headers of these games one after the other, each into
-  // GameHeader(), and hands each to `f`. Much faster when the numbers ascend.
-  // Ignored while Busy.
-  void ReadGameHeaders(const std::vector<int64_t>& gameIds,
-                       const std::function<void(int64_t gameId, const TEventData&)>& f);
 
   // The text a sort key compares for a header (numbers in decimal, texts by
   // their ListenWert).

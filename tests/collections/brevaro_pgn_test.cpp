@@ -162,20 +162,34 @@ TEST_F(Companion, ShowPgnAndReplay) {
             "0\t2\trnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w\te2e4 e7e5\tERR\n");
 }
 
-TEST_F(Companion, ReplayWritesTheSameLinesWithAnyNumberOfThreads) {
-  // More games than one round of two threads reads, some with an error.
+TEST_F(Companion, ReplayAndListWriteTheSameLinesWithAnyNumberOfThreads) {
+  // More games than one round of two threads replays, and than two threads
+  // list in parts; some with an error.
   std::string text;
-  for (int g = 0; g < 2500; ++g)
+  for (int g = 0; g < 9000; ++g)
     text += Spiel("W" + std::to_string(g), "B", "",
                   g % 7 == 1 ? "1. e4 e5 2. Qxz9 *" : "1. d4 d5 2. c4 e6 3. Nc3 *");
   const std::string p = Schreiben("viele.pgn", text);
   const Ergebnis eins = Starten({"replay", "--threads", "1", p});
-  ASSERT_EQ(std::count(eins.aus.begin(), eins.aus.end(), '\n'), 2500);
-  EXPECT_EQ(eins.aus.substr(eins.aus.rfind('\n', eins.aus.size() - 2) + 1, 7), "2499\t5\t");
+  ASSERT_EQ(std::count(eins.aus.begin(), eins.aus.end(), '\n'), 9000);
+  EXPECT_EQ(eins.aus.substr(eins.aus.rfind('\n', eins.aus.size() - 2) + 1, 7), "8999\t5\t");
   for (const char* n : {"2", "3", "8"})
     EXPECT_EQ(Starten({"replay", "--threads", n, p}).aus, eins.aus) << n;
   EXPECT_EQ(Starten({"replay", p}).aus, eins.aus);
   EXPECT_EQ(Starten({"replay", "--threads", "0", p}).code, 2);
+
+  const std::pair<std::vector<std::string>, long> listen[] = {
+      {{}, 9000}, {{"--player", "w12"}, 111}, {{"--sort", "white"}, 9000}};
+  for (const auto& [wie, zeilen] : listen) {
+    std::vector<std::string> args = {"list", p, "--threads", "1"};
+    args.insert(args.end(), wie.begin(), wie.end());
+    const std::string liste = Starten(args).aus;
+    EXPECT_EQ(std::count(liste.begin(), liste.end(), '\n'), zeilen);
+    for (const char* n : {"2", "3", "8"}) {
+      args[3] = n;
+      EXPECT_EQ(Starten(args).aus, liste) << n << " threads, " << zeilen;
+    }
+  }
 }
 
 TEST_F(Companion, AppendThenCount) {

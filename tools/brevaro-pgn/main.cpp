@@ -68,7 +68,8 @@ constexpr const char* kListHelp =
     "  --reaches FEN              the main line reaches FEN's placement with its side to move;\n"
     "                             a last column gives the ply of the first hit (0: the start)\n"
     "  --variations               with --reaches: a variation's position counts as well\n"
-    "  --threads N                games searched by N threads (default: one per core)\n"
+    "  --threads N                games searched and rows read by N threads (default: one per\n"
+    "                             core)\n"
     "sort (each --sort acts like one click on a header; the same key twice reverses):\n"
     "  --sort KEY                 number, white, black, event, annotator, site, result, eco,\n"
     "                             year, whiteelo, blackelo or movecount\n";
@@ -243,35 +244,101 @@ void ZeileAnhaengen(std::string& aus, int64_t g, const TEventData& kopf, int32_t
 // a window's bytes. A window costs as much as reading a few headers alone.
 constexpr int64_t FensterSpiele = 16;
 
+// Reads the headers of the games spiel(von) .. spiel(bis - 1), ascending in
+// the file, one by one into `kopf` (only a row's fields with `nurListe`) and
+// hands each position to f(i). A window pays when it would hold the headers
+// of many of the games asked for; a game with few others near it is read
+// alone.
+template <class Spiel, class F>
+void KoepfeLesen(const TPGNIndex& index, int64_t von, int64_t bis, Spiel spiel, bool nurListe,
+                 TTextFenster& fenster, TEventData& kopf, F f) {
+  int64_t nah = 0;  // the first game beyond the window a game would start
+  for (int64_t i = von; i < bis; ++i) {
+    const int64_t start = index.Entry(spiel(i)).StartPos;
+    nah = std::max(nah, i + 1);
+    while (nah < bis && index.Entry(spiel(nah)).StartPos < start + KopfFenster) ++nah;
+    index.ReadGameHeader(spiel(i), kopf, fenster, nah - i < FensterSpiele, nurListe);
+    f(i);
+  }
+}
+
+// Runs f(0) .. f(teile - 1) at once, f(0) on this thread.
+void Parallel(int64_t teile, const std::function<void(int64_t)>& f) {
+  std::vector<std::thread> arbeiter;
+  for (int64_t t = 1; t < teile; ++t) {
+    try {
+      arbeiter.emplace_back(f, t);
+    } catch (const std::system_error&) {
+      f(t);  // no thread to be had: here
+    }
+  }
+  f(0);
+  for (std::thread& t : arbeiter) t.join();
+}
+
 // Reads the headers of games given one by one in ascending order, a batch at a
-// time, and hands on those that pass the filter with the number given with
-// them.
+// time split over the threads, each part through a window as the sorted rows
+// are read (only the row's fields unless the filter needs the others). The
+// games that pass the filter are written as rows to `ausgabe`, in the order
+// given, or else kept with the number given with them in `gefunden`.
 class TKopfStapel {
  public:
-  TKopfStapel(TPGNIndex& index, const TFilterSettings& filter,
-              std::function<void(int64_t g, const TEventData& kopf, int32_t wert)> f)
-      : index_(index), filter_(filter), f_(std::move(f)) {}
+  TKopfStapel(const TPGNIndex& index, const TFilterSettings& filter, int64_t threads,
+              TAusgabe* ausgabe, std::vector<std::pair<int64_t, int32_t>>* gefunden)
+      : index_(index),
+        filter_(filter),
+        threads_(threads > 0 ? threads : StandardThreads()),
+        ausgabe_(ausgabe),
+        gefunden_(gefunden) {}
   void Hinzu(int64_t g, int32_t wert) {
-    spiele_.push_back(g);
-    werte_.push_back(wert);
-    if (spiele_.size() >= 4096) Leeren();
+    spiele_.emplace_back(g, wert);
+    if (spiele_.size() >= 16384) Leeren();
   }
   void Leeren() {
-    size_t i = 0;
-    index_.ReadGameHeaders(spiele_, [&](int64_t g, const TEventData& kopf) {
-      const int32_t wert = werte_[i++];
-      if (!filter_.Enabled || FilterRequest(filter_, kopf)) f_(g, kopf, wert);
+    const auto n = static_cast<int64_t>(spiele_.size());
+    const int64_t teile = std::clamp<int64_t>(n / 1024, 1, threads_);
+    teile_.resize(static_cast<size_t>(std::max<int64_t>(teile, teile_.size())));
+    Parallel(teile, [&](int64_t t) {
+      TTeil& d = teile_[static_cast<size_t>(t)];
+      d.Aus.clear();
+      d.Treffer.clear();
+      const auto spiel = [&](int64_t i) { return spiele_[static_cast<size_t>(i)].first; };
+      KoepfeLesen(index_, n * t / teile, n * (t + 1) / teile, spiel, !filter_.Enabled, d.Fenster,
+                  d.Kopf, [&](int64_t i) {
+                    const auto [g, wert] = spiele_[static_cast<size_t>(i)];
+                    if (filter_.Enabled && !FilterRequest(filter_, d.Kopf)) return;
+                    if (ausgabe_)
+                      ZeileAnhaengen(d.Aus, g, d.Kopf, wert, d.Spalte);
+                    else
+                      d.Treffer.emplace_back(g, wert);
+                  });
     });
+    for (int64_t t = 0; t < teile; ++t) {
+      const TTeil& d = teile_[static_cast<size_t>(t)];
+      if (ausgabe_) {
+        ausgabe_->Puffer() += d.Aus;
+        ausgabe_->Zeile();
+      } else {
+        gefunden_->insert(gefunden_->end(), d.Treffer.begin(), d.Treffer.end());
+      }
+    }
     spiele_.clear();
-    werte_.clear();
   }
 
  private:
-  TPGNIndex& index_;
+  struct TTeil {
+    TTextFenster Fenster;
+    TEventData Kopf;
+    std::string Aus, Spalte;
+    std::vector<std::pair<int64_t, int32_t>> Treffer;
+  };
+  const TPGNIndex& index_;
   const TFilterSettings& filter_;
-  std::function<void(int64_t, const TEventData&, int32_t)> f_;
-  std::vector<int64_t> spiele_;
-  std::vector<int32_t> werte_;
+  const int64_t threads_;
+  TAusgabe* const ausgabe_;
+  std::vector<std::pair<int64_t, int32_t>>* const gefunden_;
+  std::vector<std::pair<int64_t, int32_t>> spiele_;
+  std::vector<TTeil> teile_;
 };
 
 int List(const std::vector<std::string>& args) {
@@ -386,15 +453,7 @@ int List(const std::vector<std::string>& args) {
   // Games found by the position search with their ply, in file order, when
   // the rows are sorted.
   std::vector<std::pair<int64_t, int32_t>> gefunden;
-  std::string spalte;  // room for a row's column
-  TKopfStapel stapel(index, filter, [&](int64_t g, const TEventData& kopf, int32_t ply) {
-    if (sortiert) {
-      gefunden.emplace_back(g, ply);
-    } else {
-      ZeileAnhaengen(ausgabe.Puffer(), g, kopf, ply, spalte);
-      ausgabe.Zeile();
-    }
-  });
+  TKopfStapel stapel(index, filter, threads, sortiert ? nullptr : &ausgabe, &gefunden);
 
   if (stellungSuchen) {
     const TStellungssuche suche(ziel, zielZug.AmZug, varianten);
@@ -444,19 +503,7 @@ int List(const std::vector<std::string>& args) {
   std::vector<TTeil> teil(static_cast<size_t>(teile));
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
   std::vector<int32_t> linie;                      // the line of each position in the block
-  // Runs f(0) .. f(teile - 1) at once, f(0) on this thread.
-  const auto parallel = [teile](const std::function<void(int64_t)>& f) {
-    std::vector<std::thread> arbeiter;
-    for (int64_t t = 1; t < teile; ++t) {
-      try {
-        arbeiter.emplace_back(f, t);
-      } catch (const std::system_error&) {
-        f(t);  // no thread to be had: here
-      }
-    }
-    f(0);
-    for (std::thread& t : arbeiter) t.join();
-  };
+  const auto parallel = [teile](const std::function<void(int64_t)>& f) { Parallel(teile, f); };
   // For blocks of many of the games: the position in the block of each game
   // (-1: none), which orders the block's games without a sort.
   std::vector<int32_t> stelle;
@@ -483,21 +530,13 @@ int List(const std::vector<std::string>& args) {
       TTeil& d = teil[static_cast<size_t>(t)];
       d.Text.clear();
       d.Anfang.clear();
-      const int64_t ende = anzahl * (t + 1) / teile;
-      int64_t nah = 0;  // the first game of the part beyond the window a game would start
-      for (int64_t i = anzahl * t / teile; i < ende; ++i) {
-        const int64_t g = block[static_cast<size_t>(i)].first;
-        // A window pays when it would hold the headers of many of the games
-        // asked for; a game with few others near it is read alone.
-        const int64_t start = index.Entry(g).StartPos;
-        nah = std::max(nah, i + 1);
-        while (nah < ende &&
-               index.Entry(block[static_cast<size_t>(nah)].first).StartPos < start + KopfFenster)
-          ++nah;
-        index.ReadGameHeader(g, d.Kopf, d.Fenster, nah - i < FensterSpiele, true);
-        d.Anfang.push_back(d.Text.size());
-        ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1, d.Teil);
-      }
+      const auto spiel = [&](int64_t i) { return block[static_cast<size_t>(i)].first; };
+      KoepfeLesen(index, anzahl * t / teile, anzahl * (t + 1) / teile, spiel, true, d.Fenster,
+                  d.Kopf, [&](int64_t i) {
+                    const int64_t g = spiel(i);
+                    d.Anfang.push_back(d.Text.size());
+                    ZeileAnhaengen(d.Text, g, d.Kopf, stellungSuchen ? plyVon(g) : -1, d.Teil);
+                  });
       d.Anfang.push_back(d.Text.size());
     };
     parallel(lesen);
