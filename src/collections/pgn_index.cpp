@@ -37,9 +37,6 @@ constexpr int64_t LeseBlock = 64 * ScanBlock;
 // goes on.
 constexpr int64_t KopfBlock = 1024;
 
-// The window a filter or sort reads the games through.
-constexpr int64_t FensterGroesse = 256 * 1024;
-
 // The starts of game texts a scan keeps for its sort key thread, at most, in
 // bytes the thread has not read yet; beyond, the thread reads from the file.
 constexpr size_t AnfaengeGrenze = 4 << 20;
@@ -662,7 +659,6 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   order_.clear();
   sortKey_ = 0;
   scanCancel_ = cmContinue;
-  filterSuspended_ = true;
   scanSchluessel_.reset();
   std::unique_ptr<TScanSchluessel> schluessel;
   if (scanSortKey_ != skNumber && scanSortKey_ <= skMoveCount) {
@@ -872,7 +868,6 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         static_cast<int64_t>(schluessel->Nummern.size()) == GameCount())
       scanSchluessel_ = std::move(schluessel);
   }
-  filterSuspended_ = false;
   busy_ = false;
   TCancelMode ende = scanCancel_;
   Trace(0, ende);
@@ -892,39 +887,10 @@ int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {
   return gelesen;
 }
 
-int64_t TPGNIndex::ReadBuffered(int64_t pos, char* ziel, int64_t laenge) {
-  if (!windowActive_ || laenge > FensterGroesse / 4) {
-    return std::max<int64_t>(0, ReadAt(pos, ziel, laenge));
-  }
-  const auto imFenster = [&] {
-    // A window shorter than its size ends at the end of the file.
-    const int64_t ende = windowStart_ + static_cast<int64_t>(window_.size());
-    const bool dateiende = static_cast<int64_t>(window_.size()) < FensterGroesse;
-    return !window_.empty() && pos >= windowStart_ &&
-           (pos + laenge <= ende || (dateiende && pos <= ende));
-  };
-  if (!imFenster()) {
-    window_.resize(FensterGroesse);
-    window_.resize(
-        static_cast<size_t>(std::max<int64_t>(0, ReadAt(pos, window_.data(), FensterGroesse))));
-    windowStart_ = pos;
-  }
-  const int64_t da = std::min(laenge, windowStart_ + static_cast<int64_t>(window_.size()) - pos);
-  if (da <= 0) return 0;
-  std::memcpy(ziel, window_.data() + (pos - windowStart_), static_cast<size_t>(da));
-  return da;
-}
-
 // ---------------------------------------------------------------------------
 // Rows, filter and sort
 
 void TPGNIndex::AddRow(int64_t gameId) {
-  if (OnFilterRequest && !filterSuspended_) {
-    ReadGameHeader(gameId);
-    bool zeigen = true;
-    OnFilterRequest(header_, zeigen);
-    if (!zeigen) return;
-  }
   rows_.push_back(gameId);
   order_.push_back(static_cast<int64_t>(rows_.size()) - 1);
 }
@@ -938,23 +904,44 @@ void TPGNIndex::ApplyFilter() {
   TCancelMode modus = cmContinue;
   const int64_t anzahl = GameCount();
   int letzterProzent = -1;
-  window_.clear();
-  windowActive_ = true;
+  // The headers are read a batch at a time, each batch split over the threads
+  // in contiguous parts, each part through a window of its own; the handler
+  // sees them on this thread, in file order.
+  constexpr int64_t Stapel = 8192;
+  const int64_t threads = std::max(1, StandardThreads());
+  std::vector<TEventData> koepfe;
+  std::vector<TTextFenster> fenster(static_cast<size_t>(threads));
   try {
-    for (int64_t g = 0; g < anzahl; ++g) {
-      AddRow(g);
-      const int prozent = Prozent(g + 1, anzahl);
-      if (prozent != letzterProzent) {
-        letzterProzent = prozent;
-        Trace(prozent, modus);
-        if (modus == cmCancel) break;
+    for (int64_t von = 0; von < anzahl && modus != cmCancel; von += Stapel) {
+      const int64_t bis = std::min(anzahl, von + Stapel);
+      if (OnFilterRequest) {
+        koepfe.resize(static_cast<size_t>(bis - von));
+        const int64_t teile = std::clamp<int64_t>((bis - von) / 1024, 1, threads);
+        Gleichzeitig(teile, [&](int64_t t) {
+          for (int64_t g = von + (bis - von) * t / teile; g < von + (bis - von) * (t + 1) / teile;
+               ++g)
+            ReadGameHeader(g, koepfe[static_cast<size_t>(g - von)],
+                           fenster[static_cast<size_t>(t)]);
+        });
+      }
+      for (int64_t g = von; g < bis; ++g) {
+        bool zeigen = true;
+        if (OnFilterRequest) OnFilterRequest(koepfe[static_cast<size_t>(g - von)], zeigen);
+        if (zeigen) {
+          rows_.push_back(g);
+          order_.push_back(static_cast<int64_t>(rows_.size()) - 1);
+        }
+        const int prozent = Prozent(g + 1, anzahl);
+        if (prozent != letzterProzent) {
+          letzterProzent = prozent;
+          Trace(prozent, modus);
+          if (modus == cmCancel) break;
+        }
       }
     }
   } catch (const std::bad_alloc&) {
     lastError_ = std::strerror(ENOMEM);
   }
-  windowActive_ = false;
-  window_ = {};
   Trace(0, modus);
   busy_ = false;
 }
@@ -1253,7 +1240,7 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
   std::string puffer;
   for (int64_t menge = std::min(laenge, KopfBlock);; menge = std::min(laenge, 2 * menge)) {
     puffer.resize(static_cast<size_t>(std::max<int64_t>(menge, 0)));
-    const int64_t n = IsOpen() ? ReadBuffered(e.StartPos, puffer.data(), menge) : 0;
+    const int64_t n = IsOpen() ? std::max<int64_t>(0, ReadAt(e.StartPos, puffer.data(), menge)) : 0;
     puffer.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
     const bool alles = n < menge || menge >= laenge;
     if (KopfLesen(puffer, alles, header_) || alles) break;

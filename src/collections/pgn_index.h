@@ -202,9 +202,6 @@ class TPGNIndex {
   // then so does this (false).
   bool SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
                      const std::function<bool(int64_t gelesen)>& fortschritt);
-  // Reads through a window of the file while a filter or sort walks the games
-  // in file order; outside these operations it reads the file directly.
-  int64_t ReadBuffered(int64_t pos, char* ziel, int64_t laenge);
 
   std::string fileName_;
   std::string lastError_;
@@ -218,11 +215,7 @@ class TPGNIndex {
   bool indexComplete_ = false;
   bool busy_ = false;
   bool noPaint_ = false;
-  bool filterSuspended_ = false;  // during a scan every game becomes a row
   TCancelMode scanCancel_ = cmContinue;
-  bool windowActive_ = false;
-  std::vector<char> window_;
-  int64_t windowStart_ = 0;
   TTextFenster textFenster_;  // GameTextView's own
   // The keys of scanSortKey_ read during the last scan, until SortBy takes them.
   struct TScanSchluessel;

@@ -9,10 +9,12 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "core/moves.h"
@@ -337,6 +339,29 @@ int StandardThreads() {
   }
   const unsigned kerne = std::thread::hardware_concurrency();
   return kerne == 0 ? 1 : static_cast<int>(std::min(kerne, 64u));
+}
+
+void Gleichzeitig(int64_t teile, const std::function<void(int64_t)>& f) {
+  std::vector<std::exception_ptr> fehler(static_cast<size_t>(std::max<int64_t>(teile, 1)));
+  const auto teil = [&](int64_t t) {
+    try {
+      f(t);
+    } catch (...) {
+      fehler[static_cast<size_t>(t)] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> arbeiter;
+  for (int64_t t = 1; t < teile; ++t) {
+    try {
+      arbeiter.emplace_back(teil, t);
+    } catch (const std::system_error&) {
+      teil(t);  // no thread to be had: here
+    }
+  }
+  teil(0);
+  for (std::thread& t : arbeiter) t.join();
+  for (const std::exception_ptr& e : fehler)
+    if (e) std::rethrow_exception(e);
 }
 
 int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,

@@ -105,4 +105,9 @@ int64_t StellungSuchen(const TPGNIndex& index, const TStellungssuche& suche,
 // cores.
 int StandardThreads();
 
+// Runs f(0) .. f(teile - 1) at once, f(0) on the calling thread (and any part
+// no thread could be started for), and returns when all have ended. An
+// exception of a part is thrown again here once all have ended.
+void Gleichzeitig(int64_t teile, const std::function<void(int64_t teil)>& f);
+
 }  // namespace brevaro

@@ -262,20 +262,6 @@ void KoepfeLesen(const TPGNIndex& index, int64_t von, int64_t bis, Spiel spiel, 
   }
 }
 
-// Runs f(0) .. f(teile - 1) at once, f(0) on this thread.
-void Parallel(int64_t teile, const std::function<void(int64_t)>& f) {
-  std::vector<std::thread> arbeiter;
-  for (int64_t t = 1; t < teile; ++t) {
-    try {
-      arbeiter.emplace_back(f, t);
-    } catch (const std::system_error&) {
-      f(t);  // no thread to be had: here
-    }
-  }
-  f(0);
-  for (std::thread& t : arbeiter) t.join();
-}
-
 // Reads the headers of games given one by one in ascending order, a batch at a
 // time split over the threads, each part through a window as the sorted rows
 // are read (only the row's fields unless the filter needs the others). The
@@ -298,7 +284,7 @@ class TKopfStapel {
     const auto n = static_cast<int64_t>(spiele_.size());
     const int64_t teile = std::clamp<int64_t>(n / 1024, 1, threads_);
     teile_.resize(static_cast<size_t>(std::max<int64_t>(teile, teile_.size())));
-    Parallel(teile, [&](int64_t t) {
+    Gleichzeitig(teile, [&](int64_t t) {
       TTeil& d = teile_[static_cast<size_t>(t)];
       d.Aus.clear();
       d.Treffer.clear();
@@ -503,7 +489,7 @@ int List(const std::vector<std::string>& args) {
   std::vector<TTeil> teil(static_cast<size_t>(teile));
   std::vector<std::pair<int64_t, int64_t>> block;  // game, position in the block
   std::vector<int32_t> linie;                      // the line of each position in the block
-  const auto parallel = [teile](const std::function<void(int64_t)>& f) { Parallel(teile, f); };
+  const auto parallel = [teile](const std::function<void(int64_t)>& f) { Gleichzeitig(teile, f); };
   // For blocks of many of the games: the position in the block of each game
   // (-1: none), which orders the block's games without a sort.
   std::vector<int32_t> stelle;
