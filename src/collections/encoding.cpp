@@ -89,8 +89,11 @@ bool IstUtf8(std::string_view text) {
   return true;
 }
 
-std::u32string Dekodieren(std::string_view text) {
-  std::u32string out;
+namespace {
+
+// Dekodieren into `out`, which keeps its room from call to call.
+void DekodierenIn(std::string_view text, std::u32string& out) {
+  out.clear();
   out.reserve(text.size());
   if (IstUtf8(text)) {
     char32_t c;
@@ -101,6 +104,13 @@ std::u32string Dekodieren(std::string_view text) {
   } else {
     for (char ch : text) out += Cp1252(static_cast<unsigned char>(ch));
   }
+}
+
+}  // namespace
+
+std::u32string Dekodieren(std::string_view text) {
+  std::u32string out;
+  DekodierenIn(text, out);
   return out;
 }
 
@@ -194,7 +204,11 @@ bool EnthaeltOhneFall(std::string_view heuhaufen, const std::u32string& nadel) {
     }
     return false;
   }
-  return GrossDekodiert(heuhaufen).find(nadel) != std::u32string::npos;
+  // Decoded into room kept by the thread: a filter tests every game's names.
+  thread_local std::u32string text;
+  DekodierenIn(heuhaufen, text);
+  for (char32_t& c : text) c = Grossbuchstabe(c);
+  return text.find(nadel) != std::u32string::npos;
 }
 
 std::string_view Getrimmt(std::string_view text) {

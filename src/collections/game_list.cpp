@@ -1,5 +1,8 @@
 #include "collections/game_list.h"
 
+#include <array>
+#include <string>
+
 #include "collections/encoding.h"
 
 namespace brevaro {
@@ -65,20 +68,40 @@ uint32_t KopfKuerzen(TEventData& kopf) {
   return gekuerzt;
 }
 
+namespace {
+
+// GrossDekodiert of the filter's text number `welche`, kept by the thread
+// while that text stays the same: a filter tests every game with the same texts.
+const std::u32string& Nadel(std::string_view text, size_t welche) {
+  struct TNadel {
+    std::string Text;
+    std::u32string Gross;
+  };
+  thread_local std::array<TNadel, 3> nadeln;
+  TNadel& n = nadeln[welche];
+  if (n.Text != text || n.Text.empty()) {
+    n.Text = text;
+    n.Gross = GrossDekodiert(text);
+  }
+  return n.Gross;
+}
+
+}  // namespace
+
 bool FilterRequest(const TFilterSettings& f, const TEventData& kopf) {
   if (!f.Enabled) return true;
   if (!f.Player.empty()) {
-    const std::u32string p = GrossDekodiert(f.Player);
+    const std::u32string& p = Nadel(f.Player, 0);
     const bool weiss = f.As != TPlayerColour::Black && EnthaeltOhneFall(ListenWert(kopf.White), p);
     const bool schwarz =
         f.As != TPlayerColour::White && EnthaeltOhneFall(ListenWert(kopf.Black), p);
     if (!weiss && !schwarz) return false;
   }
   if (const std::string_view e = Getrimmt(f.Event); !e.empty()) {
-    if (!EnthaeltOhneFall(ListenWert(kopf.Event), GrossDekodiert(e))) return false;
+    if (!EnthaeltOhneFall(ListenWert(kopf.Event), Nadel(e, 1))) return false;
   }
   if (const std::string_view eco = Getrimmt(f.Eco); !eco.empty()) {
-    if (!EnthaeltOhneFall(ListenWert(kopf.ECO), GrossDekodiert(eco))) return false;
+    if (!EnthaeltOhneFall(ListenWert(kopf.ECO), Nadel(eco, 2))) return false;
   }
   if (f.YearRange && (kopf.Year < f.FromYear || kopf.Year > f.ToYear)) return false;
   if (f.Win || f.Draw || f.Loss) {

@@ -6,8 +6,11 @@
 namespace brevaro {
 
 void KopfdatenLoeschen(TEventData& kopf) {
+  // Copied from an empty record, so that the fields keep their room: headers
+  // are read one after another into the same record.
+  static const TEventData leer;
   TTagListe* andere = kopf.OtherTags;
-  kopf = TEventData{};
+  kopf = leer;
   if (andere) andere->clear();
   kopf.OtherTags = andere;
 }
