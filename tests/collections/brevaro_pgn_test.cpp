@@ -178,7 +178,6 @@ TEST_F(Companion, ReplayAndListWriteTheSameLinesWithAnyNumberOfThreads) {
   EXPECT_EQ(Starten({"replay", p}).aus, eins.aus);
   EXPECT_EQ(Starten({"replay", "--threads", "0", p}).code, 2);
 
-  // The filter of a sorted list takes its threads from the environment.
   const std::pair<std::vector<std::string>, long> listen[] = {
       {{}, 9000},
       {{"--player", "w12"}, 111},
@@ -187,16 +186,13 @@ TEST_F(Companion, ReplayAndListWriteTheSameLinesWithAnyNumberOfThreads) {
   for (const auto& [wie, zeilen] : listen) {
     std::vector<std::string> args = {"list", p, "--threads", "1"};
     args.insert(args.end(), wie.begin(), wie.end());
-    ::setenv("BREVARO_THREADS", "1", 1);
     const std::string liste = Starten(args).aus;
     EXPECT_EQ(std::count(liste.begin(), liste.end(), '\n'), zeilen);
     for (const char* n : {"2", "3", "8"}) {
       args[3] = n;
-      ::setenv("BREVARO_THREADS", n, 1);
       EXPECT_EQ(Starten(args).aus, liste) << n << " threads, " << zeilen;
     }
   }
-  ::unsetenv("BREVARO_THREADS");
 }
 
 TEST_F(Companion, AppendThenCount) {

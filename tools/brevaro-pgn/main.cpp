@@ -9,6 +9,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -411,6 +412,8 @@ int List(const std::vector<std::string>& args) {
     } else if (a == "--threads") {
       if (!Zahl(w, threads) || threads < 1 || threads > 64)
         return Fehler("--threads takes a number from 1 to 64, not " + w);
+      // The index's filter and sort take theirs from the environment.
+      ::setenv("BREVARO_THREADS", w.c_str(), 1);
       continue;
     } else if (a == "--sort") {
       const auto k = schluessel.find(w);
