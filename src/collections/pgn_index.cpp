@@ -12,11 +12,13 @@
 #include <charconv>
 #include <condition_variable>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <numeric>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -44,6 +46,9 @@ constexpr size_t AnfaengeGrenze = 4 << 20;
 // A game's text is read in pieces of this size, so that the reading stops
 // soon after its first zero byte.
 constexpr int64_t TextBlock = 1024 * 1024;
+
+// A stretch of the file that ends with it, for the scan.
+constexpr int64_t Unbegrenzt = std::numeric_limits<int64_t>::max();
 
 // The window GameTextView reads games through; a longer game is read alone.
 constexpr int64_t TextFenster = 4 * 1024 * 1024;
@@ -634,6 +639,339 @@ struct TPGNIndex::TScanSchluessel {
   }
 };
 
+// A stretch of the file scanned on its own: the game starts from a line start
+// `von` up to the line start `bis` (or the end of the file), and the state
+// the scan is in there. Several are scanned at once (see Scan).
+struct TPGNIndex::TScanTeil {
+  std::vector<int64_t> Starts;
+  // The length of the start of each game's text kept for the sort key thread
+  // (0: none), one per start, and those starts one after another.
+  std::vector<uint32_t> KopfLaengen;
+  std::string KopfAnfaenge;
+  // Where the scan stopped, and whether it is in a tag section there (with
+  // its names).
+  int64_t Ende = 0;
+  bool Kopf = false;
+  TagNamen Namen;
+  bool Dateiende = false;  // the file ended there
+  int Fehler = 0;          // errno of a read that failed
+  std::vector<char> Puffer;
+
+  // Scans from `von` on in a tag section with the names `namen`, or else in
+  // movetext. `bisText`: stops at the first line of movetext (Ende is its
+  // first byte other than a blank). `ausstehend`: the bytes the sort key
+  // thread has yet to read, when starts are kept for it.
+  void Lesen(const TPGNIndex& index, int64_t von, int64_t bis, const TagNamen* namen, bool bisText,
+             const std::atomic<size_t>* ausstehend);
+  // Keeps only the starts from `ab` on.
+  void Ab(int64_t ab) {
+    const auto erster =
+        static_cast<size_t>(std::lower_bound(Starts.begin(), Starts.end(), ab) - Starts.begin());
+    size_t bytes = 0;
+    for (size_t i = 0; i < erster; ++i) bytes += KopfLaengen[i];
+    Starts.erase(Starts.begin(), Starts.begin() + static_cast<std::ptrdiff_t>(erster));
+    KopfLaengen.erase(KopfLaengen.begin(),
+                      KopfLaengen.begin() + static_cast<std::ptrdiff_t>(erster));
+    KopfAnfaenge.erase(0, bytes);
+  }
+};
+
+void TPGNIndex::TScanTeil::Lesen(const TPGNIndex& index, int64_t von, int64_t bis,
+                                 const TagNamen* namen, bool bisText,
+                                 const std::atomic<size_t>* ausstehend) {
+  Starts.clear();
+  KopfLaengen.clear();
+  KopfAnfaenge.clear();
+  Dateiende = false;
+  Fehler = 0;
+  enum class Modus { Suche, Kopf } modus = namen ? Modus::Kopf : Modus::Suche;
+  if (namen) {
+    Namen = *namen;
+  } else {
+    Namen.Neu();
+  }
+  // Inside a line of the tag section: its kind is known (Ende: skip to its
+  // end), or it held only blanks for more than TagZeilenKopf bytes (Leer).
+  enum class Rest { Keiner, Ende, Leer } rest = Rest::Keiner;
+  // The buffer keeps TagZeilenKopf bytes before the next byte to look at, so
+  // that the start of its line can be seen, and a line start whose tag line
+  // test needs more bytes is looked at again after the next read.
+  constexpr size_t rand = 2 * TagZeilenKopf;
+  Puffer.resize(rand + LeseBlock);
+  // A line start after the first byte is read with the line end before it.
+  int64_t pos = von > 0 ? von - 1 : 0;  // file offset of the next read
+  size_t carry = 0;                     // bytes kept from the previous read
+  size_t ab = von > 0 ? 1 : 0;          // next byte of the buffer to look at
+  std::string_view name;
+  const auto spielBeginnt = [&](int64_t start) {
+    Starts.push_back(start);
+    KopfLaengen.push_back(0);
+    Namen.Neu();
+    Namen.Hinzu(name);
+    modus = Modus::Kopf;
+    rest = Rest::Ende;
+  };
+  for (;;) {
+    // Beyond `bis` only the bytes a kept start may reach into are read.
+    const int64_t wunsch = bis == Unbegrenzt
+                               ? LeseBlock
+                               : std::clamp<int64_t>(bis + TagZeilenKopf - pos, 1, LeseBlock);
+    const int64_t n = index.ReadAt(pos, Puffer.data() + carry, wunsch);
+    if (n < 0) {
+      Fehler = errno;
+      return;
+    }
+    const bool letzter = n < wunsch;
+    const char* b = Puffer.data();
+    const size_t laenge = carry + static_cast<size_t>(n);
+    const int64_t basis = pos - static_cast<int64_t>(carry);
+    // The bytes up to `bis` are looked at.
+    const size_t grenze =
+        bis - basis < static_cast<int64_t>(laenge) ? static_cast<size_t>(bis - basis) : laenge;
+    // The movetext of the current game begins at b[i]: the start of its text
+    // up to a little beyond, when the buffer holds it, is kept for the sort
+    // key thread, while it keeps up. True when the scan stops there.
+    const auto textBeginnt = [&](size_t i) {
+      modus = Modus::Suche;
+      if (ausstehend && !Starts.empty() && KopfLaengen.back() == 0 && Starts.back() >= basis &&
+          *ausstehend <= AnfaengeGrenze) {
+        const auto anfang = static_cast<size_t>(Starts.back() - basis);
+        const size_t ende = std::min({laenge, i + TagZeilenKopf, anfang + KopfGrenze});
+        KopfAnfaenge.append(b + anfang, ende - anfang);
+        KopfLaengen.back() = static_cast<uint32_t>(ende - anfang);
+      }
+      if (!bisText) return false;
+      Ende = basis + static_cast<int64_t>(i);
+      Kopf = false;
+      return true;
+    };
+    while (ab < grenze) {
+      if (modus == Modus::Suche) {
+        // The next tag line: a "[" that only blanks separate from the line
+        // start.
+        const void* q = std::memchr(b + ab, '[', grenze - ab);
+        if (!q) {
+          ab = grenze;
+          break;
+        }
+        const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
+        size_t z = k;
+        while (z > 0 && k - z < TagZeilenKopf && IstLeer(b[z - 1])) --z;
+        bool anfang = false;
+        if (z > 0) {
+          anfang = Zeilenende(b[z - 1]) ||
+                   (basis == 0 && z == Bom.size() && std::string_view(b, z) == Bom);
+        } else {
+          anfang = basis == 0;
+        }
+        if (anfang) {
+          const int r = TagZeilePruefen(b, laenge, z, k, letzter, name);
+          if (r < 0) {
+            ab = k;  // decided after the next read
+            break;
+          }
+          if (r > 0) spielBeginnt(basis + static_cast<int64_t>(k));
+        }
+        ab = k + 1;
+        continue;
+      }
+      // In a tag section every line is looked at.
+      if (rest == Rest::Ende) {
+        const size_t e = ZeilenendeAb(b, ab, grenze);
+        if (e == grenze) {
+          ab = grenze;
+          break;
+        }
+        ab = e + 1;  // the LF of a CR LF reads as an empty line
+        rest = Rest::Keiner;
+        continue;
+      }
+      size_t i = ab;
+      if (rest == Rest::Leer) {
+        while (i < grenze && IstLeer(b[i])) ++i;
+        if (i == grenze) {
+          ab = grenze;
+          break;
+        }
+        rest = Rest::Keiner;
+        if (Zeilenende(b[i])) {
+          ab = i + 1;
+        } else if (b[i] == '%') {
+          rest = Rest::Ende;
+          ab = i;
+        } else {
+          ab = i;
+          if (textBeginnt(i)) return;
+        }
+        continue;
+      }
+      while (i < grenze && i - ab < TagZeilenKopf && IstLeer(b[i])) ++i;
+      if (i == grenze) {
+        if (!letzter && grenze == laenge) break;  // looked at again after the next read
+        ab = grenze;
+        break;
+      }
+      if (i - ab >= TagZeilenKopf) {
+        rest = Rest::Leer;
+        ab = i;
+        continue;
+      }
+      const char c = b[i];
+      if (Zeilenende(c)) {
+        ab = i + 1;
+        continue;
+      }
+      if (c == '%') {
+        rest = Rest::Ende;
+        ab = i;
+        continue;
+      }
+      if (c == '[') {
+        const int r = TagZeilePruefen(b, laenge, ab, i, letzter, name);
+        if (r < 0) break;  // looked at again after the next read
+        if (r > 0) {
+          if (Namen.Hinzu(name)) {
+            rest = Rest::Ende;
+          } else {
+            spielBeginnt(basis + static_cast<int64_t>(i));
+          }
+          ab = i + 1;
+          continue;
+        }
+      }
+      ab = i;
+      if (textBeginnt(i)) return;
+    }
+    pos += n;
+    if (ab >= grenze && basis + static_cast<int64_t>(grenze) == bis) {
+      Ende = bis;
+      Kopf = modus == Modus::Kopf;
+      return;
+    }
+    if (letzter) {
+      Ende = pos;
+      Kopf = modus == Modus::Kopf;
+      Dateiende = true;
+      return;
+    }
+    const size_t behalten = ab > TagZeilenKopf ? ab - TagZeilenKopf : 0;
+    carry = laenge - behalten;
+    std::memmove(Puffer.data(), b + behalten, carry);
+    ab -= behalten;
+  }
+}
+
+// The threads that scan the stretches of a file (see Scan), a few ahead of
+// the thread that takes their results, one after another.
+class TPGNIndex::TScanTeile {
+ public:
+  TScanTeile(const TPGNIndex& index, int64_t groesse, const std::atomic<size_t>* ausstehend)
+      : index_(index), groesse_(groesse), ausstehend_(ausstehend) {
+    // More threads than a few only wait for the memory.
+    const auto threads = static_cast<size_t>(std::clamp(StandardThreads(), 1, 8));
+    teile_.resize(threads + 2);
+    nummern_.assign(teile_.size(), -1);
+    grenzen_.push_back(0);
+    Vorgeben(0);
+    for (size_t t = 0; t < threads; ++t) {
+      try {
+        arbeiter_.emplace_back([this] { Arbeiten(); });
+      } catch (const std::system_error&) {
+        break;  // the calling thread scans what no thread does
+      }
+    }
+  }
+  ~TScanTeile() {
+    {
+      std::lock_guard<std::mutex> sperre(mutex_);
+      stopp_ = true;
+    }
+    arbeit_.notify_all();
+    for (std::thread& t : arbeiter_) t.join();
+  }
+  TScanTeile(const TScanTeile&) = delete;
+  TScanTeile& operator=(const TScanTeile&) = delete;
+
+  // Stretch `nummer` scanned, once the one before was given back.
+  TScanTeil& Holen(int64_t nummer) {
+    const size_t platz = Platz(nummer);
+    if (arbeiter_.empty()) {
+      Scannen(nummer);
+      return teile_[platz];
+    }
+    std::unique_lock<std::mutex> sperre(mutex_);
+    fertig_.wait(sperre, [&] { return nummern_[platz] == nummer; });
+    return teile_[platz];
+  }
+  // Where stretch `nummer` ends (Unbegrenzt: at the end of the file).
+  int64_t Bis(int64_t nummer) const { return grenzen_[static_cast<size_t>(nummer) + 1]; }
+  // Stretch `nummer` is no longer needed: its room takes a later one.
+  void Freigeben(int64_t nummer) {
+    Vorgeben(nummer + 1);
+    arbeit_.notify_all();
+  }
+
+ private:
+  size_t Platz(int64_t nummer) const { return static_cast<size_t>(nummer) % teile_.size(); }
+  // Lets the threads scan the stretches from `erster` on, as many as there is
+  // room for, once their ends are known.
+  void Vorgeben(int64_t erster) {
+    const auto bis = static_cast<size_t>(erster) + teile_.size() + 1;
+    while (grenzen_.size() < bis && grenzen_.back() != Unbegrenzt) {
+      const int64_t g = index_.ZeilenanfangAb(grenzen_.back() + index_.scanTeil_, groesse_);
+      std::lock_guard<std::mutex> sperre(mutex_);
+      grenzen_.push_back(g);
+    }
+    std::lock_guard<std::mutex> sperre(mutex_);
+    frei_ = std::min<int64_t>(erster + static_cast<int64_t>(teile_.size()),
+                              static_cast<int64_t>(grenzen_.size()) - 1);
+  }
+  void Scannen(int64_t nummer) {
+    int64_t von, bis;
+    {
+      std::lock_guard<std::mutex> sperre(mutex_);
+      von = grenzen_[static_cast<size_t>(nummer)];
+      bis = grenzen_[static_cast<size_t>(nummer) + 1];
+    }
+    TScanTeil& teil = teile_[Platz(nummer)];
+    try {
+      teil.Lesen(index_, von, bis, nullptr, false, ausstehend_);
+    } catch (const std::bad_alloc&) {
+      teil.Fehler = ENOMEM;
+    }
+  }
+  void Arbeiten() {
+    for (;;) {
+      int64_t nummer;
+      {
+        std::unique_lock<std::mutex> sperre(mutex_);
+        arbeit_.wait(sperre, [&] { return stopp_ || naechster_ < frei_; });
+        if (stopp_) return;
+        nummer = naechster_++;
+      }
+      Scannen(nummer);
+      {
+        std::lock_guard<std::mutex> sperre(mutex_);
+        nummern_[Platz(nummer)] = nummer;
+      }
+      fertig_.notify_all();
+    }
+  }
+
+  const TPGNIndex& index_;
+  const int64_t groesse_;
+  const std::atomic<size_t>* const ausstehend_;
+  std::vector<TScanTeil> teile_;  // stretch n in teile_[n % size]
+  std::vector<int64_t> nummern_;  // of the stretch scanned into each, -1: none yet
+  std::vector<int64_t> grenzen_;  // stretch n spans grenzen_[n] .. grenzen_[n + 1]
+  int64_t naechster_ = 0;         // the next stretch to scan
+  int64_t frei_ = 0;              // the stretches below it may be scanned
+  bool stopp_ = false;
+  std::mutex mutex_;
+  std::condition_variable arbeit_, fertig_;
+  std::vector<std::thread> arbeiter_;
+};
+
 bool TPGNIndex::Scan(const std::string& pfad) {
   // Open the new file before letting go of the old one, so that a file that
   // cannot be opened leaves the list as it was.
@@ -678,159 +1016,60 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
   try {
-    // The buffer keeps TagZeilenKopf bytes before the next byte to look at,
-    // so that the start of its line can be seen, and a line start whose tag
-    // line test needs more bytes is looked at again after the next read.
-    constexpr size_t rand = 2 * TagZeilenKopf;
-    std::vector<char> puffer(rand + LeseBlock);
-    TagNamen namen;  // of the current tag section
-    enum class Modus { Suche, Kopf } modus = Modus::Suche;
-    // Inside a line of the tag section: its kind is known (Ende: skip to its
-    // end), or it held only blanks for more than TagZeilenKopf bytes (Leer).
-    enum class Rest { Keiner, Ende, Leer } rest = Rest::Keiner;
-    size_t carry = 0;  // bytes kept from the previous read
-    size_t ab = 0;     // next byte of the buffer to look at
-    int64_t pos = 0;   // file offset of the next read
+    // The file is scanned in stretches of scanTeil_ bytes, each ending at a
+    // line start, by threads of their own, a few stretches ahead of this
+    // thread, which takes their results in file order. Each stretch but the
+    // first is scanned as if it began in movetext, which its results are only
+    // when the stretch before ended there; else it is scanned again here from
+    // its start up to its first line of movetext (from there on a scan's
+    // results do not depend on what came before).
+    TScanTeile teile(*this, st.st_size, schluessel ? &schluessel->Ausstehend : nullptr);
+    TScanTeil nochmal;
+    int64_t von = 0;  // where the next stretch begins
+    // Whether the scan is in a tag section there, and its names.
+    bool kopf = false;
+    TagNamen namen;
     int letzterProzent = -1;
-    const auto spielBeginnt = [&](int64_t start, std::string_view name) {
-      starts_.push_back(start);
-      if (schluessel) kopfLaengen.push_back(0);
-      if (starts_.size() > 1) AddRow(GameCount() - 1);
-      namen.Neu();
-      namen.Hinzu(name);
-      modus = Modus::Kopf;
-      rest = Rest::Ende;
-    };
-    for (;;) {
-      const int64_t n = ReadAt(pos, puffer.data() + carry, LeseBlock);
-      if (n < 0) {
+    for (int64_t nummer = 0;; ++nummer) {
+      TScanTeil* e = &teile.Holen(nummer);
+      if (kopf && e->Fehler == 0) {
+        // (The sort key thread reads the starts of the games found again
+        // from the file.)
+        nochmal.Lesen(*this, von, teile.Bis(nummer), &namen, true, nullptr);
+        if (nochmal.Fehler == 0 && !nochmal.Dateiende && nochmal.Ende < teile.Bis(nummer)) {
+          // The results of the stretch from its first line of movetext on.
+          e->Ab(nochmal.Ende);
+          nochmal.Starts.insert(nochmal.Starts.end(), e->Starts.begin(), e->Starts.end());
+          nochmal.KopfLaengen.insert(nochmal.KopfLaengen.end(), e->KopfLaengen.begin(),
+                                     e->KopfLaengen.end());
+          nochmal.KopfAnfaenge += e->KopfAnfaenge;
+          nochmal.Ende = e->Ende;
+          nochmal.Kopf = e->Kopf;
+          std::swap(nochmal.Namen, e->Namen);
+          nochmal.Dateiende = e->Dateiende;
+        }
+        std::swap(nochmal, *e);
+      }
+      if (e->Fehler != 0) {
         // A read error is no end of file: the index stays incomplete.
-        lastError_ = std::strerror(errno);
+        lastError_ = std::strerror(e->Fehler);
         abgebrochen = true;
         break;
       }
-      const bool letzter = n < LeseBlock;
-      const char* b = puffer.data();
-      const size_t laenge = carry + static_cast<size_t>(n);
-      const int64_t basis = pos - static_cast<int64_t>(carry);
-      std::string_view name;
-      // The movetext of the current game begins at b[i]: the start of its
-      // text up to a little beyond, when the buffer holds it, is kept for
-      // `schluessel`, while it keeps up.
-      const auto kopfEnde = [&](size_t i) {
-        if (!schluessel || kopfLaengen.empty() || kopfLaengen.back() != 0 ||
-            starts_.back() < basis || schluessel->Ausstehend > AnfaengeGrenze)
-          return;
-        const auto von = static_cast<size_t>(starts_.back() - basis);
-        const size_t bis = std::min({laenge, i + TagZeilenKopf, von + KopfGrenze});
-        kopfAnfaenge.append(b + von, bis - von);
-        kopfLaengen.back() = static_cast<uint32_t>(bis - von);
-      };
-      while (ab < laenge) {
-        if (modus == Modus::Suche) {
-          // The next tag line: a "[" that only blanks separate from the line
-          // start.
-          const void* q = std::memchr(b + ab, '[', laenge - ab);
-          if (!q) {
-            ab = laenge;
-            break;
-          }
-          const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
-          size_t z = k;
-          while (z > 0 && k - z < TagZeilenKopf && IstLeer(b[z - 1])) --z;
-          bool anfang = false;
-          if (z > 0) {
-            anfang = Zeilenende(b[z - 1]) ||
-                     (basis == 0 && z == Bom.size() && std::string_view(b, z) == Bom);
-          } else {
-            anfang = basis == 0;
-          }
-          if (anfang) {
-            const int r = TagZeilePruefen(b, laenge, z, k, letzter, name);
-            if (r < 0) {
-              ab = k;  // decided after the next read
-              break;
-            }
-            if (r > 0) {
-              spielBeginnt(basis + static_cast<int64_t>(k), name);
-              ab = k + 1;
-              continue;
-            }
-          }
-          ab = k + 1;
-          continue;
-        }
-        // In a tag section every line is looked at.
-        if (rest == Rest::Ende) {
-          const size_t e = ZeilenendeAb(b, ab, laenge);
-          if (e == laenge) {
-            ab = laenge;
-            break;
-          }
-          ab = e + 1;  // the LF of a CR LF reads as an empty line
-          rest = Rest::Keiner;
-          continue;
-        }
-        size_t i = ab;
-        if (rest == Rest::Leer) {
-          while (i < laenge && IstLeer(b[i])) ++i;
-          if (i == laenge) {
-            ab = laenge;
-            break;
-          }
-          rest = Rest::Keiner;
-          if (Zeilenende(b[i])) {
-            ab = i + 1;
-          } else if (b[i] == '%') {
-            rest = Rest::Ende;
-            ab = i;
-          } else {
-            modus = Modus::Suche;  // movetext
-            kopfEnde(i);
-            ab = i;
-          }
-          continue;
-        }
-        while (i < laenge && i - ab < TagZeilenKopf && IstLeer(b[i])) ++i;
-        if (i == laenge) {
-          if (!letzter) break;  // looked at again after the next read
-          ab = laenge;
-          break;
-        }
-        if (i - ab >= TagZeilenKopf) {
-          rest = Rest::Leer;
-          ab = i;
-          continue;
-        }
-        const char c = b[i];
-        if (Zeilenende(c)) {
-          ab = i + 1;
-          continue;
-        }
-        if (c == '%') {
-          rest = Rest::Ende;
-          ab = i;
-          continue;
-        }
-        if (c == '[') {
-          const int r = TagZeilePruefen(b, laenge, ab, i, letzter, name);
-          if (r < 0) break;  // looked at again after the next read
-          if (r > 0) {
-            if (namen.Hinzu(name)) {
-              rest = Rest::Ende;
-            } else {
-              spielBeginnt(basis + static_cast<int64_t>(i), name);
-            }
-            ab = i + 1;
-            continue;
-          }
-        }
-        modus = Modus::Suche;  // movetext
-        kopfEnde(i);
-        ab = i;
+      for (const int64_t s : e->Starts) {
+        starts_.push_back(s);
+        if (starts_.size() > 1) AddRow(GameCount() - 1);
       }
-      pos += n;
-      const int prozent = Prozent((pos + ScanBlock - 1) / ScanBlock, bloecke);
+      if (schluessel) {
+        kopfLaengen.insert(kopfLaengen.end(), e->KopfLaengen.begin(), e->KopfLaengen.end());
+        kopfAnfaenge += e->KopfAnfaenge;
+      }
+      von = e->Ende;
+      kopf = e->Kopf;
+      if (kopf) std::swap(namen, e->Namen);
+      const bool fertig = e->Dateiende;
+      teile.Freigeben(nummer);
+      const int prozent = Prozent((von + ScanBlock - 1) / ScanBlock, bloecke);
       if (GameCount() > 50 && prozent != letzterProzent) {
         letzterProzent = prozent;
         Trace(prozent, scanCancel_);
@@ -839,20 +1078,16 @@ bool TPGNIndex::Scan(const std::string& pfad) {
           break;
         }
       }
+      if (fertig) break;
       if (schluessel && starts_.size() - uebergeben >= 1024) {
         schluessel->Uebergeben(starts_, uebergeben, false, kopfLaengen, kopfAnfaenge);
         uebergeben = starts_.size();
       }
-      if (letzter) break;
-      const size_t behalten = ab > TagZeilenKopf ? ab - TagZeilenKopf : 0;
-      carry = laenge - behalten;
-      std::memmove(puffer.data(), b + behalten, carry);
-      ab -= behalten;
     }
     if (!abgebrochen) {
       // The last game ends at the end of the bytes read.
       if (!starts_.empty()) {
-        starts_.push_back(pos);
+        starts_.push_back(von);
         AddRow(GameCount() - 1);
       }
       indexComplete_ = true;
@@ -872,6 +1107,17 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   TCancelMode ende = scanCancel_;
   Trace(0, ende);
   return true;
+}
+
+int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {
+  if (pos >= groesse) return Unbegrenzt;
+  std::array<char, 4096> puffer;
+  for (int64_t von = pos - 1;; von += static_cast<int64_t>(puffer.size())) {
+    const int64_t n = ReadAt(von, puffer.data(), static_cast<int64_t>(puffer.size()));
+    for (int64_t i = 0; i < n; ++i)
+      if (Zeilenende(puffer[static_cast<size_t>(i)])) return von + i + 1;
+    if (n < static_cast<int64_t>(puffer.size())) return Unbegrenzt;
+  }
 }
 
 int64_t TPGNIndex::ReadAt(int64_t pos, char* ziel, int64_t laenge) const {

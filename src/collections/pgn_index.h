@@ -6,6 +6,7 @@
 // opened read-only and only ever read.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -104,6 +105,8 @@ class TPGNIndex {
   // Opens and indexes a file; an empty name closes it. Ignored while Busy. A
   // file that fails IstPGNDatei, or a new file the handler declines, leaves the
   // previous file listed. A missing name without the extension ".pgn" gets it.
+  // The file is scanned by StandardThreads() threads (at most 8); OnPGNTrace and the
+  // rows' growth happen on the calling thread.
   void SetFileName(const std::string& pfad);
   const std::string& FileName() const { return fileName_; }
   // The platform's text for the last file that could not be opened, read or
@@ -140,6 +143,8 @@ class TPGNIndex {
   // their own while they run, so that the first SortBy(key) after a complete
   // scan need not read them; skNumber (the default) for none.
   void SetScanSortKey(uint8_t key) { scanSortKey_ = key; }
+  // The bytes each thread scans at a time (at least 1; tests use few).
+  void SetScanPart(int64_t bytes) { scanTeil_ = std::max<int64_t>(1, bytes); }
 
   // gameId := -1 and pgnGame := "" unless 0 <= gameIndex < GameCount() and
   // the game's text is not empty.
@@ -189,6 +194,10 @@ class TPGNIndex {
   void AddRow(int64_t gameId);
   void Trace(int percent, TCancelMode& mode);
   int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
+  // The first line start from `pos` on (after a CR or LF; `pos` > 0), or
+  // Unbegrenzt when there is none before the end of the file or `pos` is at
+  // least `groesse`.
+  int64_t ZeilenanfangAb(int64_t pos, int64_t groesse) const;
   // The first bytes of a game that ReadGameHeader reads (at most KopfGrenze),
   // through `fenster`.
   std::string_view KopfText(int64_t gameIndex, TTextFenster& fenster) const;
@@ -219,6 +228,9 @@ class TPGNIndex {
   TTextFenster textFenster_;  // GameTextView's own
   // The keys of scanSortKey_ read during the last scan, until SortBy takes them.
   struct TScanSchluessel;
+  struct TScanTeil;
+  class TScanTeile;
+  int64_t scanTeil_ = int64_t{4} << 20;
   uint8_t scanSortKey_ = skNumber;
   std::unique_ptr<TScanSchluessel> scanSchluessel_;
   TTagListe otherTags_;

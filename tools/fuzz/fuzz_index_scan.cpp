@@ -1,12 +1,14 @@
 // Any bytes as a PGN file: the index's block scan must find exactly the games
-// that the game-start rule finds line by line, and reading each game's text
-// and header must neither crash nor hang; the header read from the start of a
-// game equals the header read from its whole text.
+// that the game-start rule finds line by line, also when threads scan it in
+// short stretches, and reading each game's text and header must neither crash
+// nor hang; the header read from the start of a game equals the header read
+// from its whole text.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "collections/pgn_file.h"
@@ -27,6 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!brevaro::IstPGNDatei(path)) return 0;
   const std::vector<int64_t> starts = brevaro::Referenz(text);
   if (index.GameCount() != static_cast<int64_t>(starts.size())) __builtin_trap();
+  // Scanned again by three threads in stretches of a few bytes.
+  static const bool dreiThreads = ::setenv("BREVARO_THREADS", "3", 1) == 0;
+  (void)dreiThreads;
+  brevaro::TPGNIndex teile;
+  teile.SetScanPart(1 + static_cast<int64_t>(size % 61));
+  teile.SetFileName(path);
+  if (teile.GameCount() != index.GameCount()) __builtin_trap();
+  for (int64_t g = 0; g < teile.GameCount(); ++g)
+    if (teile.Entry(g).StartPos != starts[g]) __builtin_trap();
   for (int64_t g = 0; g < index.GameCount(); ++g) {
     const brevaro::TGameIndexEntry entry = index.Entry(g);
     const int64_t end = g + 1 < index.GameCount() ? starts[g + 1] : static_cast<int64_t>(size);
