@@ -105,8 +105,8 @@ class TPGNIndex {
   // Opens and indexes a file; an empty name closes it. Ignored while Busy. A
   // file that fails IstPGNDatei, or a new file the handler declines, leaves the
   // previous file listed. A missing name without the extension ".pgn" gets it.
-  // The file is scanned by StandardThreads() threads (at most 8); OnPGNTrace and the
-  // rows' growth happen on the calling thread.
+  // The file is scanned by StandardThreads() threads (at most 8); OnPGNTrace
+  // and the rows' growth happen on the calling thread.
   void SetFileName(const std::string& pfad);
   const std::string& FileName() const { return fileName_; }
   // The platform's text for the last file that could not be opened, read or
