@@ -999,7 +999,9 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   scanCancel_ = cmContinue;
   scanSchluessel_.reset();
   std::unique_ptr<TScanSchluessel> schluessel;
-  if (scanSortKey_ != skNumber && scanSortKey_ <= skMoveCount) {
+  // A scan on several threads ends well before one thread could read the
+  // keys; SortBy reads them on all threads faster.
+  if (scanSortKey_ != skNumber && scanSortKey_ <= skMoveCount && StandardThreads() == 1) {
     try {
       schluessel = std::make_unique<TScanSchluessel>(scanSortKey_);
       schluessel->Leser = std::thread([this, s = schluessel.get()] { s->Lesen(*this); });

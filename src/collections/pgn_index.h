@@ -139,9 +139,10 @@ class TPGNIndex {
   // thread reports the progress. A stop while the
   // keys are read leaves the rows in file order.
   void SortBy(uint8_t key);
-  // The sort key (1..11) whose keys the following scans read on a thread of
-  // their own while they run, so that the first SortBy(key) after a complete
-  // scan need not read them; skNumber (the default) for none.
+  // The sort key (1..11) whose keys the following scans on one thread (see
+  // StandardThreads) read on a thread of their own while they run, so that
+  // the first SortBy(key) after a complete scan need not read them; skNumber
+  // (the default) for none.
   void SetScanSortKey(uint8_t key) { scanSortKey_ = key; }
   // The bytes each thread scans at a time (at least 1; tests use few).
   void SetScanPart(int64_t bytes) { scanTeil_ = std::max<int64_t>(1, bytes); }

@@ -69,8 +69,8 @@ constexpr const char* kListHelp =
     "  --reaches FEN              the main line reaches FEN's placement with its side to move;\n"
     "                             a last column gives the ply of the first hit (0: the start)\n"
     "  --variations               with --reaches: a variation's position counts as well\n"
-    "  --threads N                games searched and rows read by N threads (default: one per\n"
-    "                             core)\n"
+    "  --threads N                file scanned, games searched and rows read by N threads\n"
+    "                             (default: one per core)\n"
     "sort (each --sort acts like one click on a header; the same key twice reverses):\n"
     "  --sort KEY                 number, white, black, event, annotator, site, result, eco,\n"
     "                             year, whiteelo, blackelo or movecount\n";
@@ -429,7 +429,8 @@ int List(const std::vector<std::string>& args) {
   if (varianten && !stellungSuchen) return Fehler("--variations needs --reaches");
 
   TPGNIndex index;
-  // The keys of the first sort are read while the file is scanned.
+  // The keys of the first sort are read while the file is scanned on one
+  // thread.
   for (const uint8_t k : sortierungen) {
     if (k == skNumber) continue;
     index.SetScanSortKey(k);
