@@ -873,7 +873,8 @@ class TPGNIndex::TScanTeile {
     nummern_.assign(teile_.size(), -1);
     grenzen_.push_back(0);
     Vorgeben(0);
-    for (size_t t = 0; t < threads; ++t) {
+    // A file of one stretch is scanned by the calling thread.
+    for (size_t t = 0; t < threads && grenzen_[1] != Unbegrenzt; ++t) {
       try {
         arbeiter_.emplace_back([this] { Arbeiten(); });
       } catch (const std::system_error&) {
