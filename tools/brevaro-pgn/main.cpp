@@ -93,7 +93,8 @@ constexpr const char* kReplayHelp =
     "is appended when a game could not be read completely.\n"
     "  --fen4    the first four FEN fields (a Chess960 game's castling field in X-FEN)\n"
     "  --uci960  castling as the king's square and its rook's square\n"
-    "  --threads N  games read by N threads (default: one per core); the output is the same\n";
+    "  --threads N  file scanned and games read by N threads (default: one per core); the\n"
+    "               output is the same\n";
 
 constexpr const char* kFenHelp =
     "usage: brevaro-pgn fen TEXT\n"
@@ -737,6 +738,8 @@ int Replay(const std::vector<std::string>& args) {
       if (i + 1 == args.size() || !Zahl(args[i + 1], threads) || threads < 1 || threads > 256)
         return Fehler(std::string("replay: --threads needs a number from 1 to 256\n") +
                       kReplayHelp);
+      // The index's scan takes its threads from the environment.
+      ::setenv("BREVARO_THREADS", args[i + 1].c_str(), 1);
       ++i;
     } else if (a.compare(0, 2, "--") == 0) {
       return Fehler("replay: unknown option " + a);
