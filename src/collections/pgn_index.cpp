@@ -1033,25 +1033,30 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     bool kopf = false;
     TagNamen namen;
     int letzterProzent = -1;
+    // The games a stretch found become rows.
+    const auto uebernehmen = [&](const TScanTeil& t) {
+      for (const int64_t s : t.Starts) {
+        starts_.push_back(s);
+        if (starts_.size() > 1) AddRow(GameCount() - 1);
+      }
+      if (schluessel) {
+        kopfLaengen.insert(kopfLaengen.end(), t.KopfLaengen.begin(), t.KopfLaengen.end());
+        kopfAnfaenge += t.KopfAnfaenge;
+      }
+    };
     for (int64_t nummer = 0;; ++nummer) {
       TScanTeil* e = &teile.Holen(nummer);
       if (kopf && e->Fehler == 0) {
         // (The sort key thread reads the starts of the games found again
         // from the file.)
         nochmal.Lesen(*this, von, teile.Bis(nummer), &namen, true, nullptr);
-        if (nochmal.Fehler == 0 && !nochmal.Dateiende && nochmal.Ende < teile.Bis(nummer)) {
-          // The results of the stretch from its first line of movetext on.
+        if (nochmal.Fehler != 0 || nochmal.Dateiende || nochmal.Ende == teile.Bis(nummer)) {
+          e = &nochmal;  // the whole stretch was scanned again
+        } else {
+          // The stretch's own results from its first line of movetext on.
+          uebernehmen(nochmal);
           e->Ab(nochmal.Ende);
-          nochmal.Starts.insert(nochmal.Starts.end(), e->Starts.begin(), e->Starts.end());
-          nochmal.KopfLaengen.insert(nochmal.KopfLaengen.end(), e->KopfLaengen.begin(),
-                                     e->KopfLaengen.end());
-          nochmal.KopfAnfaenge += e->KopfAnfaenge;
-          nochmal.Ende = e->Ende;
-          nochmal.Kopf = e->Kopf;
-          std::swap(nochmal.Namen, e->Namen);
-          nochmal.Dateiende = e->Dateiende;
         }
-        std::swap(nochmal, *e);
       }
       if (e->Fehler != 0) {
         // A read error is no end of file: the index stays incomplete.
@@ -1059,14 +1064,7 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         abgebrochen = true;
         break;
       }
-      for (const int64_t s : e->Starts) {
-        starts_.push_back(s);
-        if (starts_.size() > 1) AddRow(GameCount() - 1);
-      }
-      if (schluessel) {
-        kopfLaengen.insert(kopfLaengen.end(), e->KopfLaengen.begin(), e->KopfLaengen.end());
-        kopfAnfaenge += e->KopfAnfaenge;
-      }
+      uebernehmen(*e);
       von = e->Ende;
       kopf = e->Kopf;
       if (kopf) std::swap(namen, e->Namen);
