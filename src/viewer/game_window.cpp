@@ -501,7 +501,8 @@ void TMDIBrett::PartieLaden(std::string_view text) {
   // A game found by a position search shows the position found.
   if (const TStellungssuche* suche = GameList_ ? GameList_->Stellungssuche() : nullptr) {
     const TTreffer treffer = suche->ErsterTreffer(Notation1->Modell());
-    if (treffer.Knoten) Notation1->Navigation().ZugAnPosition(treffer.Knoten->TextPos);
+    if (treffer.Knoten && Notation1->Navigation().ZugAnPosition(treffer.Knoten->TextPos))
+      Notation1->Navigation().Melden(false);  // the board follows
   }
   const TEventData& k = Notation1->Modell().Partiedaten.Kopf;
   const bool utf8 = Notation1->Utf8();

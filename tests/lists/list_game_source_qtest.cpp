@@ -124,12 +124,14 @@ class ListenquelleTest : public QObject {
     QVERIFY(zweites && zweites != w);
     QVERIFY(zweites->Notation1->Modell().Aktuell);
     QVERIFY(zweites->Notation1->Modell().Arbeitsbrett() == ziel);
+    QVERIFY(zweites->Brett1->Stellung() == ziel);  // the board shows it too
     liste.cbStellungsart->setCurrentIndex(2);
     liste.bFilterClick();
     QCOMPARE(liste.PGN1->RowCount(), int64_t{3});
     TMDIBrett* variante = oeffnen(1);
     QCOMPARE(variante->GameID(), int64_t{1});
     QVERIFY(variante->Notation1->Modell().Arbeitsbrett() == ziel);
+    QVERIFY(variante->Brett1->Stellung() == ziel);
 
     // A game window without a list cannot search.
     TMDIBrett* allein = TMDIBrett::Oeffnen(area, nullptr, -1, "1. e4 *", rahmen);
