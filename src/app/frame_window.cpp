@@ -481,14 +481,12 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
   const bool geladen = list->LoadFile(path);
   scanListe_ = nullptr;
   if (!geladen) {
-    const std::string error = list->PGN1->LastError();
+    const QString error = OeffnenFehler(*list->PGN1, path);
     // A window without a file shows nothing: it goes again.
     sub->removeEventFilter(this);
     delete sub;
     UpdateMenuItems();
-    if (!error.empty() && !quiet)
-      Error(this, QtText(Languages().LanguageText(20)) + QLatin1Char('\n') + path +
-                      QLatin1Char('\n') + QString::fromLocal8Bit(error.c_str()));
+    if (!error.isEmpty() && !quiet) Error(this, error);
     return nullptr;
   }
   AddHistory(FromBytes(list->PGN1->FileName()));

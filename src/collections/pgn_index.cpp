@@ -497,6 +497,14 @@ void TPGNIndex::Trace(int percent, TCancelMode& mode) {
 
 void TPGNIndex::SetFileName(const std::string& pfad) {
   if (busy_) return;
+  lastError_.clear();
+  refusedNotPGN_ = false;
+  // An existing file that is no PGN file stays unlisted.
+  const auto pgnDatei = [this](const std::string& datei) {
+    const bool pgn = IstPGNDatei(datei, &lastError_);
+    refusedNotPGN_ = !pgn && lastError_.empty();
+    return pgn;
+  };
   if (IsOpen() && pfad == fileName_) {
     if (!indexComplete_) Scan(pfad);
     return;
@@ -517,7 +525,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     if (Existiert(neu)) {
       // The name with its extension is an existing file: list it, never
       // create it anew over its games.
-      if (!IstPGNDatei(neu, &lastError_)) return;
+      if (!pgnDatei(neu)) return;
     } else {
       bool anlegen = true;
       if (BeforeCreatePGNFile) BeforeCreatePGNFile(neu, anlegen);
@@ -532,7 +540,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     Scan(neu);
     return;
   }
-  if (!IstPGNDatei(pfad, &lastError_)) return;
+  if (!pgnDatei(pfad)) return;
   Scan(pfad);
 }
 

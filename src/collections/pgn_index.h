@@ -112,6 +112,9 @@ class TPGNIndex {
   // The platform's text for the last file that could not be opened, read or
   // created, empty after a success and for a file that is no PGN file.
   const std::string& LastError() const { return lastError_; }
+  // True when the last SetFileName left an existing file unlisted because it
+  // is no PGN file.
+  bool RefusedNotPGN() const { return refusedNotPGN_; }
 
   bool IsOpen() const { return fd_ >= 0; }
   bool IndexComplete() const { return indexComplete_; }
@@ -215,6 +218,7 @@ class TPGNIndex {
 
   std::string fileName_;
   std::string lastError_;
+  bool refusedNotPGN_ = false;
   int fd_ = -1;
   // Game starts in file order plus one closing offset: game i spans
   // starts_[i] .. starts_[i + 1]. Empty when no game was found.

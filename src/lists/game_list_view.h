@@ -93,6 +93,9 @@ class TPGN : public QListView {
   const std::string& FileName() const { return index_.FileName(); }
   // The platform's text of the last file that could not be opened.
   const std::string& LastError() const { return index_.LastError(); }
+  // True when the last setFileName left an existing file unlisted because it
+  // is no PGN file.
+  bool RefusedNotPGN() const { return index_.RefusedNotPGN(); }
   // The header fields of the row read last that were cut for the list.
   uint32_t HeaderCut() const { return index_.HeaderCut(); }
   bool IsOpen() const { return index_.IsOpen(); }

@@ -22,6 +22,7 @@
 
 #include "board/board_widget.h"
 #include "languages/language_switcher.h"
+#include "languages/language_table.h"
 #include "lists/window_host.h"
 
 namespace brevaro {
@@ -458,8 +459,20 @@ void TMDIPGN::sbOpenClick() {
   if (pfad.isEmpty()) return;
   host_.SetStopFlag(false);
   Oeffnen(PfadBytes(pfad));
-  // Only a file that is listed goes into the history.
-  if (PGN1->IsOpen()) host_.AddHistory(PfadText(PGN1->FileName()));
+  // A file that stays unlisted says why; only a listed one goes into the history.
+  if (const QString fehler = OeffnenFehler(*PGN1, pfad); !fehler.isEmpty()) {
+    host_.Error(this, fehler);
+  } else if (PGN1->IsOpen()) {
+    host_.AddHistory(PfadText(PGN1->FileName()));
+  }
+}
+
+QString OeffnenFehler(const TPGN& list, const QString& path) {
+  if (!list.LastError().empty())
+    return RowText(20) + QLatin1Char('\n') + path + QLatin1Char('\n') +
+           QString::fromLocal8Bit(list.LastError().c_str());
+  if (list.RefusedNotPGN()) return RowText(RowNoPGNFile) + QLatin1Char('\n') + path;
+  return {};
 }
 
 void TMDIPGN::CloseWindow() {

@@ -137,4 +137,10 @@ class TMDIPGN : public QWidget {
   TFilterSettings filter_;  // the settings of the filter that runs
 };
 
+// What to tell the user when opening `path` in `list` listed nothing: that the
+// file could not be opened, read or created (with the platform's reason), or
+// that it is no PGN file. Empty when there is nothing to tell (a new file
+// declined).
+QString OeffnenFehler(const TPGN& list, const QString& path);
+
 }  // namespace brevaro

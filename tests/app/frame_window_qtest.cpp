@@ -347,7 +347,7 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->ListWindows().size(), 2);
   }
 
-  void openCommandUsesTheDialogAndReportsWhatCannotBeCreated() {
+  void openCommandUsesTheDialogAndReportsWhatItCannotList() {
     const QString path = PgnFile(*dir_, "dialog.pgn", 2);
     const QString uncreatable = dir_->filePath("no/such/dir/new.pgn");
     dialogs_.answer = true;  // create it: reported, except from the command line
@@ -363,6 +363,12 @@ class MainFormTest : public QObject {
     dialogs_.openPath.clear();  // cancelled
     frame->mOpenPGN->trigger();
     QVERIFY(frame->ListWindows().isEmpty());
+    dialogs_.openPath = WriteFile(dir_->filePath("moves.txt"), "1. e4 e5 *\n");
+    frame->mOpenPGN->trigger();
+    QCOMPARE(dialogs_.errors.size(), 2);
+    QCOMPARE(dialogs_.errors.back(),
+             QtText(Languages().LanguageText(RowNoPGNFile)) + "\n" + dialogs_.openPath);
+    QVERIFY(frame->ListWindows().isEmpty() && frame->History().empty());
     dialogs_.openPath = path;
     frame->mOpenPGN->trigger();
     QCOMPARE(frame->ChildWindowTitles(), QStringList({path}));

@@ -17,6 +17,7 @@
 
 #include "board/board_widget.h"
 #include "fake_host.h"
+#include "languages/language_table.h"
 #include "lists/game_list_view.h"
 #include "lists/game_list_window.h"
 
@@ -421,11 +422,19 @@ class GameListTest : public QObject {
     QCOMPARE(w.windowTitle(), five_);
     QVERIFY(!QFile::exists(dir_.filePath("neu.pgn")) && detached == 0);
 
-    // A file that is no PGN file is not opened and not remembered.
+    QVERIFY(host.errors.isEmpty());  // declined: nothing to tell
+    // A file that is no PGN file is not opened and not remembered, and says so;
+    // so does one that cannot be read.
     host.dialogPath = WriteFile(dir_, "text.txt", "hello\nworld\n");
     w.sbOpenClick();
     QCOMPARE(w.windowTitle(), five_);
     QVERIFY(!host.History.contains(host.dialogPath));
+    QCOMPARE(host.errors, QStringList{RowText(RowNoPGNFile) + "\n" + host.dialogPath});
+    host.dialogPath = dir_.path();
+    w.sbOpenClick();
+    QCOMPARE(w.windowTitle(), five_);
+    QCOMPARE(host.errors.size(), 2);
+    QVERIFY(host.errors.back().startsWith(RowText(20) + "\n" + dir_.path() + "\n"));
 
     host.answer = true;
     host.dialogPath = dir_.filePath("neu");
