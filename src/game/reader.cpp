@@ -862,11 +862,11 @@ bool TNotationModell::ZuegeLesen() {
   // Where the text not yet read begins: after the last thing read, so that a
   // move number before a move that cannot be read stays with it.
   size_t restAnfang = start;
-  // A reading error at restAnfang: the rest of the line (of a variation up to
-  // its ")", of the main line to the end) is kept as written after the last
-  // move read, and reading goes on at that ")". False when the text is done.
-  auto lesefehler = [&] {
-    fehler = true;
+  // Text that is not read at restAnfang (after a reading error, or a result
+  // in a variation): the rest of the line (of a variation up to its ")", of
+  // the main line to the end) is kept as written after the last move read,
+  // and reading goes on at that ")". False when the text is done.
+  auto restBehalten = [&] {
     size_t ende = n;
     if (!stapel.empty()) {
       int tiefe = 0;
@@ -894,6 +894,10 @@ bool TNotationModell::ZuegeLesen() {
     if (ende >= n) return false;
     p = ende;
     return true;
+  };
+  auto lesefehler = [&] {
+    fehler = true;
+    return restBehalten();
   };
 
   while (p < n) {
@@ -1027,7 +1031,11 @@ bool TNotationModell::ZuegeLesen() {
     } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
                ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
                 ErgebnisLaenge(t, p - 1) > 0)) {
-      break;  // a result ends the movetext
+      // A result ends the movetext. In a variation, where annotators write
+      // the outcome of the line, it is kept as written after the line's last
+      // move, and reading goes on at the variation's ")".
+      if (stapel.empty() || !restBehalten()) break;
+      continue;
     } else if (c == '-' || c == '+' || c == '/' || c == '=') {
       // A null move "--", an evaluation glyph, or nothing that is read.
       size_t i = p;

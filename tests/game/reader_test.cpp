@@ -341,6 +341,14 @@ INSTANTIATE_TEST_SUITE_P(
         FehlerFall{"1.e4 (1.e5) e5", 2, {"1.e5"}},            // in a variation
         FehlerFall{"1.a4 a5 2.a2", 2, {"2.a2"}}));            // the rook on a1
 
+TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
+  Leser l;
+  EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0) (1.c4 0-1 c5) e5 (1...c5 2.Nf3 *) 2.Nf3 1/2-1/2 3.d4"), 0);
+  EXPECT_TRUE(l.fehler.empty());
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
+  EXPECT_EQ(Reste(l.m), (Namen{"*", "0-1 c5", "1-0"}));
+}
+
 // Annotations after a move and evaluation glyphs between moves, as the
 // main line's moves with their Zugbewertung (z) and Stellungsbewertung (s).
 struct AnmerkungFall {
