@@ -922,10 +922,16 @@ bool TNotationModell::ZuegeLesen() {
           if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
           if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
         }
+        // A further comment on the same move (also one at the start of a
+        // variation, which belongs to the move it replaces) joins the first.
         std::string& kommentar = Aktuell->Kommentar;
-        kommentar.assign(1, '{');
+        if (kommentar.size() <= 2) {
+          kommentar.assign(1, '{');
+        } else if (!innen.empty()) {
+          kommentar.back() = ' ';
+        }
         kommentar += innen;
-        kommentar += '}';
+        if (kommentar.back() != '}') kommentar += '}';
       } else {
         // Before the first move, after a move number: the leading comment.
         std::string& vor = Partiedaten.Vorkommentar;

@@ -56,9 +56,9 @@ TEST(PositionSearch, FirstHitInAGame) {
       // "x" onto an empty square is read as a move that takes nothing.
       {"capture sign without a capture",
        "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b - - 0 1", "1. Nxf3 e5 2. e4 *", 3, 3},
-      // A result in a variation ends the movetext; an unclosed comment ends
-      // the variation's reading at its ")".
-      {"result in a variation", kSpanisch, "1. e4 e5 (1... d5 1-0) 2. Nf3 Nc6 *", -1, -1},
+      // A result or an unclosed comment in a variation ends only the
+      // variation's reading, at its ")".
+      {"result in a variation", kSpanisch, "1. e4 e5 (1... d5 1-0) 2. Nf3 Nc6 *", 4, 4},
       {"unclosed comment in a variation", kSpanisch, "1. e4 e5 (1... d5 {x) 2. Nf3 Nc6 *", 4, 4},
       {"variation with a comment that holds brackets", kSpanisch,
        "1. e4 e5 (1... d5 {(a} 2. exd5) 2. Nf3 Nc6 *", 4, 4},

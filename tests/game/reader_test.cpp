@@ -91,8 +91,11 @@ TEST(Leser, MateAndComments) {
   EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{good}");
   EXPECT_EQ(l.Lade("{ a }{b} 1.e4"), 0);
   EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{a }{b} ");  // one blank each end of the whole
-  EXPECT_EQ(l.Lade("1.e4 {a} ({b} 1.d4) e5"), 0);
-  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{b}");
+  // A further comment joins the move's first, also one at the start of a
+  // variation, which belongs to the move the variation replaces.
+  EXPECT_EQ(l.Lade("1.e4 {a} ({b} 1.d4) e5 {} {c} {} {d}"), 0);
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a b}");
+  EXPECT_EQ(l.m.Wurzel->Erster->Naechster->Kommentar, "{c d}");
   EXPECT_EQ(l.m.Wurzel->Erster->Varianten->Erster->Kommentar, "");
 }
 
