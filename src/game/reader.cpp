@@ -462,13 +462,11 @@ void NagAnwenden(TBaum* knoten, int nag) {
 // Whether the game's Variant tag names Fischer Random Chess.
 // The end of the variation whose "(" is at `p`: the position after its ")",
 // found as a reading error finds it (comments passed over). 0 when it has no
-// end, holds an unclosed comment, or holds what may be a result, which would
-// end the movetext where it stands.
+// end or holds an unclosed comment.
 size_t VarianteEnde(std::string_view t, size_t p) {
   int tiefe = 0;
   for (size_t i = p; i < t.size(); ++i) {
     const char c = t[i];
-    const char nach = i + 1 < t.size() ? t[i + 1] : ' ';
     if (c == '{') {
       i = t.find('}', i);
       if (i == std::string_view::npos) return 0;
@@ -476,9 +474,6 @@ size_t VarianteEnde(std::string_view t, size_t p) {
       ++tiefe;
     } else if (c == ')') {
       if (--tiefe == 0) return i + 1;
-    } else if (c == '*' || c == '\xC2' || (c == '1' && (nach == '-' || nach == '/')) ||
-               (c == '0' && nach == '-' && i + 2 < t.size() && t[i + 2] == '1')) {
-      return 0;
     }
   }
   return 0;
