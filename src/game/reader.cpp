@@ -858,28 +858,31 @@ bool TNotationModell::ZuegeLesen() {
   // move number before a move that cannot be read stays with it.
   size_t restAnfang = start;
   // Text that is not read at restAnfang (after a reading error, or a result
-  // in a variation): the rest of the line (of a variation up to its ")", of
-  // the main line to the end) is kept as written after the last move read,
-  // and reading goes on at that ")". False when the text is done.
-  auto restBehalten = [&] {
-    size_t ende = n;
-    if (!stapel.empty()) {
-      int tiefe = 0;
-      for (ende = restAnfang; ende < n; ++ende) {
-        const char c = t[ende];
-        if (c == '{') {
-          // A comment's brackets do not count; an unclosed "{" is text, so
-          // that the ")" the writer puts after this kept text ends it again.
-          const size_t zu = t.find('}', ende);
-          if (zu != std::string_view::npos) ende = zu;
-        } else if (c == '(') {
-          ++tiefe;
-        } else if (c == ')') {
-          if (tiefe == 0) break;
-          --tiefe;
-        }
+  // in a variation) runs to the end of its line: of a variation to its ")",
+  // of the main line (or an unclosed variation) to the end, n.
+  auto linienEnde = [&] {
+    if (stapel.empty()) return n;
+    int tiefe = 0;
+    size_t ende = restAnfang;
+    for (; ende < n; ++ende) {
+      const char c = t[ende];
+      if (c == '{') {
+        // A comment's brackets do not count; an unclosed "{" is text, so
+        // that the ")" the writer puts after this kept text ends it again.
+        const size_t zu = t.find('}', ende);
+        if (zu != std::string_view::npos) ende = zu;
+      } else if (c == '(') {
+        ++tiefe;
+      } else if (c == ')') {
+        if (tiefe == 0) break;
+        --tiefe;
       }
     }
+    return ende;
+  };
+  // That text is kept as written after the last move read, and reading goes
+  // on at the ")" at `ende`. False when the text is done.
+  auto restBehalten = [&](size_t ende) {
     std::string_view rest = Getrimmt(t.substr(restAnfang, ende - restAnfang));
     if (ende == n) rest = OhneErgebnis(rest);
     if (!rest.empty()) {
@@ -892,7 +895,7 @@ bool TNotationModell::ZuegeLesen() {
   };
   auto lesefehler = [&] {
     fehler = true;
-    return restBehalten();
+    return restBehalten(linienEnde());
   };
 
   while (p < n) {
@@ -1032,10 +1035,12 @@ bool TNotationModell::ZuegeLesen() {
     } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
                ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
                 ErgebnisLaenge(t, p - 1) > 0)) {
-      // A result ends the movetext. In a variation, where annotators write
-      // the outcome of the line, it is kept as written after the line's last
-      // move, and reading goes on at the variation's ")".
-      if (stapel.empty() || !restBehalten()) break;
+      // A result ends the movetext. In a variation that is closed, where
+      // annotators write the outcome of the line, it is kept as written after
+      // the line's last move, and reading goes on at the variation's ")".
+      const size_t ende = linienEnde();
+      if (ende >= n) break;
+      restBehalten(ende);
       continue;
     } else if (c == '-' || c == '+' || c == '/' || c == '=') {
       // A null move "--", an evaluation glyph, or nothing that is read.

@@ -350,6 +350,9 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_TRUE(l.fehler.empty());
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
   EXPECT_EQ(Reste(l.m), (Namen{"*", "0-1 c5", "1-0"}));
+  // In a variation that is not closed the result ends the movetext.
+  EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0 (1.c4"), 0);
+  EXPECT_EQ(Reste(l.m), Namen{});
 }
 
 // Annotations after a move and evaluation glyphs between moves, as the
