@@ -305,7 +305,7 @@ int GlyphNag(std::string_view g) {
   static constexpr std::pair<std::string_view, int> glyphen[] = {
       {"+-", 18},           {"-+", 19},           {"+/-", 16}, {"\xC2\xB1", 16},     {"\xB1", 16},
       {"-/+", 17},          {"\xE2\x88\x93", 17}, {"+/=", 14}, {"\xE2\xA9\xB2", 14}, {"=/+", 15},
-      {"\xE2\xA9\xB1", 15}, {"\xE2\x88\x9E", 13}, {"=", 11}};
+      {"\xE2\xA9\xB1", 15}, {"\xE2\x88\x9E", 13}, {"=", 11},   {"+=", 14},           {"=+", 15}};
   for (const auto& [text, nag] : glyphen)
     if (g == text) return nag;
   return 0;
@@ -434,6 +434,10 @@ void NagAnwenden(TBaum* knoten, int nag) {
     case 5:
     case 6:
       knoten->Zug.Zugbewertung = static_cast<uint8_t>(nag);
+      break;
+    case 10:
+      // "Drawish", the number other programs write for "=", shows as "=".
+      knoten->Zug.Stellungsbewertung = 11;
       break;
     case 8:
     case 11:

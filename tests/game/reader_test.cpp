@@ -385,8 +385,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "e2e4/z1 e7e5/z3/s16 d1h5/z6 b8c6/z2 f1c4"},
         AnmerkungFall{"1.e4! e5? 2.Nf3!! Nc6?? 3.Bb5!? a6?!",
                       "e2e4/z1 e7e5/z3 g1f3/z2 b8c6/z4 f1b5/z5 a7a6/z6"},
-        AnmerkungFall{"1.e4 +- e5 -+ 2.d4 +/- d5 -/+ 3.c4 +/= c6 =/+ 4.Nc3 =",
-                      "e2e4/s18 e7e5/s19 d2d4/s16 d7d5/s17 c2c4/s14 c7c6/s15 b1c3/s11"},
+        AnmerkungFall{"1.e4 +- e5 -+ 2.d4 +/- d5 -/+ 3.c4 +/= c6 =/+ 4.Nc3 = Nf6 += 5.Nf3 =+ "
+                      "Nd7 $10",
+                      "e2e4/s18 e7e5/s19 d2d4/s16 d7d5/s17 c2c4/s14 c7c6/s15 b1c3/s11 g8f6/s14 "
+                      "g1f3/s15 b8d7/s11"},
         AnmerkungFall{"1.e4 \xC2\xB1 e5 \xE2\x88\x93 2.d4 \xE2\xA9\xB2 d5 \xE2\xA9\xB1 3.c4 "
                       "\xE2\x88\x9E c6 \xB1 4.Nc3 N",
                       "e2e4/s16 e7e5/s17 d2d4/s14 d7d5/s15 c2c4/s13 c7c6/s16 b1c3/s146"},
