@@ -62,7 +62,7 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
 
   constexpr std::string_view muster = "[Event ";
   constexpr std::string_view bom = "\xEF\xBB\xBF";
-  std::vector<char> puffer(64 * 1024);
+  std::vector<char> puffer(TaglosGrenze);  // the first read holds what TaglosePartieAmAnfang reads
   int64_t gelesen = 0;
   int zeilen = 0;           // complete lines seen
   bool zeileLeer = true;    // the current line holds only blanks so far
@@ -82,6 +82,9 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
       return false;
     }
     if (n == 0) break;
+    if (gelesen == 0 && TaglosePartieAmAnfang(std::string_view(
+                            puffer.data(), static_cast<size_t>(n))) != std::string_view::npos)
+      return true;  // a game without tags
     ssize_t i = 0;
     if (gelesen == 0 && std::string_view(puffer.data(), static_cast<size_t>(n)).substr(0, 3) == bom)
       i = 3;  // a byte order mark counts as blanks

@@ -10,7 +10,8 @@
 namespace brevaro {
 
 // True when the file can be read and one of its first 1000 lines is a tag
-// line (see TagZeilenName) or contains "[Event ", or it has no line at all, or
+// line (see TagZeilenName) or contains "[Event ", or it begins with a game
+// without tags (see TaglosePartieAmAnfang), or it has no line at all, or
 // every line read is empty (blank). Lines end at CR, LF or CR LF. At most
 // IstPGNDateiGrenze bytes are read, and no line is held in memory. When the
 // file cannot be opened or read (a directory included), `grund` receives the

@@ -454,6 +454,32 @@ std::string_view TagZeilenName(std::string_view zeile) {
                                                                             : std::string_view();
 }
 
+size_t TaglosePartieAmAnfang(std::string_view anfang) {
+  anfang = anfang.substr(0, TaglosGrenze);
+  size_t s = anfang.starts_with(Bom) ? Bom.size() : 0;
+  while (s < anfang.size()) {
+    size_t k = s;
+    while (k < anfang.size() && IstLeer(anfang[k])) ++k;
+    if (k < anfang.size() && !Zeilenende(anfang[k]) && anfang[k] != '%') {
+      if (anfang.substr(k, 2) != "1.") return std::string_view::npos;
+      size_t z = k + 2;
+      while (z < anfang.size() && IstLeer(anfang[z])) ++z;
+      if (z + 1 >= anfang.size()) return std::string_view::npos;
+      const char a = anfang[z], b = anfang[z + 1];
+      const bool linie = b >= 'a' && b <= 'h', reihe = b >= '1' && b <= '8';
+      const bool zug = (a >= 'a' && a <= 'h' && (reihe || b == 'x')) ||
+                       (std::string_view("KQRBNDTLS").find(a) != std::string_view::npos &&
+                        (linie || reihe || b == 'x')) ||
+                       ((a == 'O' || a == '0') && b == '-');
+      return zug ? k : std::string_view::npos;
+    }
+    // An empty line or a "%" line: on to the next line.
+    while (k < anfang.size() && !Zeilenende(anfang[k])) ++k;
+    s = k + 1;
+  }
+  return std::string_view::npos;
+}
+
 uint32_t KopfAusText(std::string_view text, TEventData& kopf) {
   KopfLesen(text, true, kopf);
   return KopfKuerzen(kopf);
@@ -1027,6 +1053,15 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   const int64_t bloecke = st.st_size / ScanBlock;
   bool abgebrochen = false;
   try {
+    // A game without tags at the start of the file; the stretches find the
+    // games after it. (A read error here is met again by the scan.)
+    std::string anfang(static_cast<size_t>(std::min<int64_t>(st.st_size, TaglosGrenze)), '\0');
+    const int64_t gelesen = ReadAt(0, anfang.data(), static_cast<int64_t>(anfang.size()));
+    anfang.resize(static_cast<size_t>(std::max<int64_t>(gelesen, 0)));
+    if (const size_t taglos = TaglosePartieAmAnfang(anfang); taglos != std::string_view::npos) {
+      starts_.push_back(static_cast<int64_t>(taglos));
+      if (schluessel) kopfLaengen.push_back(0);
+    }
     // The file is scanned in stretches of scanTeil_ bytes, each ending at a
     // line start, by threads of their own, a few stretches ahead of this
     // thread, which takes their results in file order. Each stretch but the
@@ -1561,11 +1596,17 @@ std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameI
     int64_t id = -1;
     std::string spiel;
     index.GetGame(g, id, spiel);
-    if (spiel.empty()) continue;
-    text.append(zeilenende).append(zeilenende);
-    text += spiel;
+    if (!spiel.empty()) AnhangHinzu(text, spiel, zeilenende);
   }
   return text;
+}
+
+void AnhangHinzu(std::string& text, std::string_view spiel, std::string_view zeilenende) {
+  text.append(zeilenende).append(zeilenende);
+  const size_t erste = std::min(spiel.find_first_of("\r\n"), spiel.size());
+  if (TagZeilenName(spiel.substr(0, erste)).empty())
+    text.append("[Event \"?\"]").append(zeilenende).append(zeilenende);
+  text += spiel;
 }
 
 }  // namespace brevaro

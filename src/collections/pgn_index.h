@@ -48,11 +48,24 @@ inline constexpr int64_t ScanBlock = 16384;
 //   tag line, nor empty (only blanks), nor has "%" as its first byte other
 //   than a blank), and
 // - at a tag line whose tag name (case-sensitive) an earlier tag line of the
-//   same game's tag section has.
+//   same game's tag section has, and
+// - at the first line of the file that is neither empty nor a "%" line when
+//   it is a game without tags, as a player writes one who pastes moves into a
+//   file: see TaglosePartieAmAnfang.
 inline constexpr size_t TagZeilenKopf = 256;
 // The tag name when `zeile` (one line, without its line end) is a tag line;
 // empty otherwise.
 std::string_view TagZeilenName(std::string_view zeile);
+
+// Where a game without tags starts in `anfang`, the first bytes of a file (at
+// most TaglosGrenze of them are looked at): the first byte other than a blank
+// of the file's first line that is neither empty nor a "%" line, when that
+// line begins with the move number 1 and a move ("1. e4", "1.Nf3", "1. O-O"):
+// "1.", blanks, and a file letter followed by a rank or "x", a piece letter
+// (English or German) followed by a file, a rank or "x", or "O-" / "0-".
+// npos otherwise, a tag line included.
+size_t TaglosePartieAmAnfang(std::string_view anfang);
+inline constexpr size_t TaglosGrenze = 64 * 1024;
 
 // The list reads at most this much of a game for its header.
 inline constexpr int64_t KopfGrenze = 64 * 1024;
@@ -243,11 +256,16 @@ class TPGNIndex {
   uint32_t headerCut_ = 0;
 };
 
-// The text appended for these games of `index`, in this order: two line ends
-// (`zeilenende`: the target's kind, see Zeilenende) and the game's stored text
-// for each game that has text.
+// The text appended for these games of `index`, in this order: each game that
+// has text as AnhangHinzu appends it.
 std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds,
                        std::string_view zeilenende = "\r\n");
+
+// Appends a game's stored text `spiel` to `text`: two line ends (`zeilenende`:
+// the target's kind, see Zeilenende) and the text. A game without tags gets
+// the tag line [Event "?"] and an empty line before it, so that it is a game
+// of its own wherever it lands.
+void AnhangHinzu(std::string& text, std::string_view spiel, std::string_view zeilenende);
 
 // Reads the header of a game text the way the list does (see ReadGameHeader,
 // without its byte limit); each tag line is trimmed and handed to

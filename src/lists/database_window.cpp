@@ -126,8 +126,7 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
     quelle->GetGame(quelle->GameOfRow(zeile), gameId, spiel);
     ++fertig;
     if (spiel.empty()) continue;
-    text.append(zeilenende).append(zeilenende);
-    text += spiel;
+    AnhangHinzu(text, spiel, zeilenende);
     TCancelMode modus = cmContinue;
     host_.Progress(Prozent(fertig, anzahl), modus);
     if (host_.StopFlag() || modus == cmCancel) break;

@@ -363,7 +363,7 @@ class MainFormTest : public QObject {
     dialogs_.openPath.clear();  // cancelled
     frame->mOpenPGN->trigger();
     QVERIFY(frame->ListWindows().isEmpty());
-    dialogs_.openPath = WriteFile(dir_->filePath("moves.txt"), "1. e4 e5 *\n");
+    dialogs_.openPath = WriteFile(dir_->filePath("notes.txt"), "Opening notes: e4 e5\n");
     frame->mOpenPGN->trigger();
     QCOMPARE(dialogs_.errors.size(), 2);
     QCOMPARE(dialogs_.errors.back(),

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
   std::vector<int64_t> starts;
   std::set<std::string> namen;
   bool kopf = false;  // in a tag section
+  bool erste = true;  // no line but empty and "%" lines yet
   for (size_t s = 0; s < text.size();) {
     size_t e = text.find_first_of("\r\n", s);
     if (e == std::string::npos) e = text.size();
@@ -28,8 +30,21 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
     while (i < e && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_')) ++i;
     const std::string name = k < e ? text.substr(k + 1, i - k - 1) : "";
     while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-    if (k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
-        i - zeile < TagZeilenKopf) {
+    const bool tagZeile = k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
+                          i - zeile < TagZeilenKopf;
+    if (erste && k < e && text[k] != '%' && !tagZeile) {
+      // A game without tags: "1.", blanks, and the start of a move.
+      size_t z = k + 2;
+      while (z < e && static_cast<unsigned char>(text[z]) <= ' ') ++z;
+      const auto in = [](char c, const char* menge) { return c != 0 && std::strchr(menge, c); };
+      if (text.compare(k, 2, "1.") == 0 && z + 2 <= e && z + 2 <= TaglosGrenze &&
+          ((in(text[z], "abcdefgh") && in(text[z + 1], "12345678x")) ||
+           (in(text[z], "KQRBNDTLS") && in(text[z + 1], "abcdefgh12345678x")) ||
+           (in(text[z], "O0") && text[z + 1] == '-')))
+        starts.push_back(static_cast<int64_t>(k));
+    }
+    if (k < e && text[k] != '%') erste = false;
+    if (tagZeile) {
       if (!kopf || namen.count(name)) {
         starts.push_back(static_cast<int64_t>(k));
         namen.clear();

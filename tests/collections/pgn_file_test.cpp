@@ -39,6 +39,8 @@ TEST_F(PgnFile, CheckAcceptsAndRefuses) {
       {"no event tag", "\xEF\xBB\xBF  [White\t\"a\"]\n", true},
       {"no tag line", "[%clk 1:00]\n[ White \"a\"]\n[White a]\n[White\n", false},
       {"text", "just some words\n", false},
+      {"moves only", "\n%x\n1. e4 e5 2. Nf3 *\n", true},
+      {"numbered text", "1. Introduction\n", false},
       {"no line feed at end", "words", false},
       // At most a thousand lines are read, and a bounded number of bytes.
       {"event on line 1000", std::string(999, '\n') + "[Event \"x\"]\n", true},

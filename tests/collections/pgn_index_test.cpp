@@ -102,6 +102,12 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       "text [Event \"A\"]\n@[Event \"B\"]\n[event \"b\"]\n1. e4 *\n@[Event \"C\"\n[% \"x\"]",
       "[Event \"A\"]\n1. e4 *",  // blanks before the first "@" below
       "no tag line [Event here\n[ Event \"x\"]\n[Event x]\n",
+      // A game without tags begins the file: "1." and a move, after empty and "%" lines only.
+      "\xEF\xBB\xBF\n%x\n  @1.Nf3 d5 *\n\n@[Event \"B\"]\n\n1. d4 *\n",
+      "\r\n@1. O-O *\n",
+      "Title 1. e4\n@[Event \"A\"]\n1. e4 *\n",
+      "23. Qxf7+ Kh8 1-0\n1. e4\n@[Event \"A\"]\n1. e4 *\n",
+      "1. 1-0 [Event\n@[Event \"A\"]\n1. e4 *\n",
   };
   for (std::string fall : faelle) {
     if (fall == "[Event \"A\"]\n1. e4 *") {
@@ -143,6 +149,24 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
   index.SetFileName(
       Schreiben("t.pgn", "[Event \"X\"]\n\n[White \"w\"]\n%c\n\n[Black \"b\"]\n1. e4"));
   EXPECT_EQ(index.ReadGameHeader(0).Black, "b");
+}
+
+TEST_F(Index, AGameWithoutTagsIsListedAndAppendedWithATag) {
+  const std::string p = Schreiben("t.pgn", "1. e4 e5 2. Nf3 1-0\n\n[White \"W\"]\n\n1. d4 *\n");
+  TPGNIndex index;
+  index.SetFileName(p);
+  ASSERT_EQ(index.GameCount(), 2);
+  EXPECT_EQ(index.ReadGameHeader(0).White, "N.N.");
+  EXPECT_EQ(index.ReadGameHeader(1).White, "W");
+  const std::string anhang = AppendText(index, {0, 1}, "\n");
+  EXPECT_EQ(anhang, "\n\n[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0\n\n" + index.ReadGameText(1));
+  // Appended to a file of games, it is a game of its own there.
+  const std::string ziel = Schreiben("z.pgn", Spiel("A", "B"));
+  ASSERT_TRUE(AnPGNDateiAnhaengen(ziel, anhang));
+  TPGNIndex neu;
+  neu.SetFileName(ziel);
+  ASSERT_EQ(neu.GameCount(), 3);
+  EXPECT_EQ(neu.ReadGameText(1), "[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0");
 }
 
 TEST_F(Index, StretchesScannedAtOnceFindTheGamesOfAScanInOne) {
