@@ -1043,7 +1043,13 @@ bool TNotationModell::ZuegeLesen() {
       // annotators write the outcome of the line, it is kept as written after
       // the line's last move, and reading goes on at the variation's ")".
       const size_t ende = linienEnde();
-      if (ende >= n) break;
+      if (ende >= n) {
+        // A game without a Result tag (or with "*") takes the main line's.
+        const size_t r = c == '-' || c == '/' ? p - 1 : p;
+        if (stapel.empty() && Partiedaten.Kopf.Result == "*")
+          Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2" : t.substr(r, ErgebnisLaenge(t, r));
+        break;
+      }
       restBehalten(ende);
       continue;
     } else if (c == '-' || c == '+' || c == '/' || c == '=') {

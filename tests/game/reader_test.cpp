@@ -350,9 +350,16 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_TRUE(l.fehler.empty());
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
   EXPECT_EQ(Reste(l.m), (Namen{"*", "0-1 c5", "1-0"}));
+  // The main line's result is the game's when no Result tag gives one.
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
+  EXPECT_EQ(l.Lade("1.e4 \xC2\xBD-\xC2\xBD", "[Result \"*\"]\n"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
+  EXPECT_EQ(l.Lade("1.e4 1-0", "[Result \"0-1\"]\n"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "0-1");
   // In a variation that is not closed the result ends the movetext.
   EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0 (1.c4"), 0);
   EXPECT_EQ(Reste(l.m), Namen{});
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "*");
 }
 
 // Annotations after a move and evaluation glyphs between moves, as the
