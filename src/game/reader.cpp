@@ -319,12 +319,12 @@ size_t OhneAnmerkung(const std::string& token) {
 }
 
 // Long algebraic forms to short ones: "e2-e4" -> "e4", "e4xd5" -> "exd5",
-// "Ng1-f3" -> "Ng1f3"; castling stays. One pass in place: the first `n`
-// characters are the text already kept.
+// "Ng1-f3" -> "Ng1f3"; castling stays. ":" takes as "x" does ("e4:d5").
+// One pass in place: the first `n` characters are the text already kept.
 void Normalisieren(std::string& t) {
   size_t n = 0;
   for (size_t i = 0; i < t.size(); ++i) {
-    const char c = t[i];
+    const char c = t[i] == ':' ? 'x' : t[i];
     if (c != 'x' && c != '-') {
       t[n++] = c;
       continue;
@@ -841,6 +841,16 @@ bool TNotationModell::ZuegeLesen() {
         Feldteil(token, teil);
         if (teil.size() < 2 || !IstLinie(teil[teil.size() - 2]) || !IstReihe(teil.back()))
           return -1;
+        if (art == Bauer && teil.size() == 2 && token.find('x') != std::string::npos) {
+          // "Pxd5": the file of the one pawn that can take there.
+          const int nach = FeldAusName(teil[0], teil[1]);
+          int linie = 0;
+          for (const int von : {nach - 10 * seite - 1, nach - 10 * seite + 1})
+            if (Arbeitsbrett()[static_cast<size_t>(von)] == seite * Bauer)
+              linie = linie == 0 ? 'a' + von % 10 - 1 : -1;
+          if (linie <= 0) return -1;
+          teil.insert(teil.begin(), static_cast<char>(linie));
+        }
         feld = teil;
       }
       zug.Nach = static_cast<int8_t>(FeldAusName(feld[feld.size() - 2], feld.back()));

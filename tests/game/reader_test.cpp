@@ -189,6 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.e4 d5 2.exd5 Qxd5 3.Nc3 Qe5+ 4.Be2 *",
                           "1.e2-e4 d7-d5 2.e4xd5 Qd8xd5 3.Nb1-c3 Qd5-e5+ 4.Bf1-e2 *"},
         SchreibweisenFall{"1.e4 Nf6 2.e5 d5 3.exd6 *", "1.e2-e4 Ng8-f6 2.e4-e5 d7-d5 3.e5xd6 *"},
+        // "P" with only the square taken: the one pawn that can take there; "x" as ":".
+        SchreibweisenFall{"1.e4 d5 2.exd5 Nf6 3.c4 e6 4.dxe6 Bb4 5.Nc3 Bxc3 *",
+                          "1.e4 d5 2.Pxd5 Nf6 3.c4 e6 4.d5:e6 Bb4 5.Nc3 B:c3 *"},
+        SchreibweisenFall{"1.e4 d5 2.c4 Nf6 3.Xxd5 *", "1.e4 d5 2.c4 Nf6 3.Pxd5 *"},
         SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3= Sf6= 2.Tg1= Tg8= *"},
         SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4= (1.d4= d5=) e5= (e6=)*"},
         SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4= *"},  // no knight reaches d4
