@@ -204,7 +204,14 @@ TAbschnitt TagAbschnitt(std::string_view text, bool vollstaendig, F&& f) {
     const std::string_view zeile = Getrimmt(roh);
     if (!zeile.empty() && zeile[0] != '%') {
       if (TagZeilenName(roh).empty()) return TAbschnitt::Gelesen;
-      f(zeile);
+      // Each tag pair of the line; movetext after them ends the section.
+      for (std::string_view paare = zeile;;) {
+        const size_t n = ErstesTagpaar(paare);
+        f(paare.substr(0, n));
+        if (n == paare.size()) break;
+        paare = Getrimmt(paare.substr(n));
+        if (TagZeilenName(paare).empty()) return TAbschnitt::Gelesen;
+      }
     }
     if (letzte) return TAbschnitt::Gelesen;
     s = e + 1;
@@ -286,8 +293,7 @@ bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf)
         break;
       case 'D':
         if (BeginntMit(zeile, "[DATE "))
-          kopf.Year = std::max(
-              0, TagZahl(WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer).substr(0, 4)));
+          kopf.Year = JahrAusDatum(WertAnsicht(TagZeileFuerListe(zeile, kurz), puffer));
         return;
       default:
         return;
@@ -395,7 +401,7 @@ class TSchluesselLeser {
       if (!BeginntMit(zeile, praefix_)) return;
       wert = WertAnsicht(TagZeileFuerListe(zeile, kurz_), puffer_);
       if (key_ == skYear) {
-        zahl = std::max(0, TagZahl(wert.substr(0, 4)));
+        zahl = JahrAusDatum(wert);
       } else if (key_ == skWhiteElo || key_ == skBlackElo) {
         zahl = TagZahl(wert);
       } else if (key_ == skMoveCount) {

@@ -1,6 +1,7 @@
 #include "game/header.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 
 namespace brevaro {
@@ -36,6 +37,35 @@ std::string TagWert(std::string_view zeile) {
     wert += roh[i];
   }
   return wert;
+}
+
+size_t ErstesTagpaar(std::string_view zeile) {
+  const auto blanks = [&](size_t i) {
+    while (i < zeile.size() && (zeile[i] == ' ' || zeile[i] == '\t')) ++i;
+    return i;
+  };
+  const auto tagpaarAnfang = [&](size_t i) {
+    if (zeile[i] != '[') return false;
+    size_t k = i + 1;
+    while (k < zeile.size() &&
+           (std::isalnum(static_cast<unsigned char>(zeile[k])) != 0 || zeile[k] == '_'))
+      ++k;
+    if (k == i + 1) return false;
+    k = blanks(k);
+    return k < zeile.size() && zeile[k] == '"';
+  };
+  const size_t auf = zeile.find('"');
+  if (auf == std::string_view::npos) return zeile.size();
+  for (size_t zu = zeile.find('"', auf + 1); zu != std::string_view::npos;
+       zu = zeile.find('"', zu + 1)) {
+    if (zeile[zu - 1] == '\\') continue;  // an escaped quote
+    const size_t klammer = blanks(zu + 1);
+    if (klammer == zeile.size() || zeile[klammer] != ']') continue;
+    const size_t weiter = blanks(klammer + 1);
+    if (weiter == zeile.size()) break;
+    if ((zeile[weiter] >= '0' && zeile[weiter] <= '9') || tagpaarAnfang(weiter)) return klammer + 1;
+  }
+  return zeile.size();
 }
 
 std::string TagWertSchreiben(std::string_view wert) {
@@ -104,14 +134,24 @@ int32_t Teilzahl(const std::string& wert, size_t von, size_t laenge) {
   return TagZahl(std::string_view(wert).substr(von, laenge));
 }
 
+// Where a date begins: blanks before it are passed over.
+size_t DatumAnfang(std::string_view wert) {
+  return std::min(wert.find_first_not_of(' '), wert.size());
+}
+
 void DatumLesen(const std::string& wert, int32_t& jahr, int32_t& monat, int32_t& tag) {
   // A part with a sign ("-1") is as unknown as "??".
-  jahr = std::max(0, Teilzahl(wert, 0, 4));
-  monat = std::max(0, Teilzahl(wert, 5, 2));
-  tag = std::max(0, Teilzahl(wert, 8, 2));
+  const size_t a = DatumAnfang(wert);
+  jahr = JahrAusDatum(wert);
+  monat = std::max(0, Teilzahl(wert, a + 5, 2));
+  tag = std::max(0, Teilzahl(wert, a + 8, 2));
 }
 
 }  // namespace
+
+int32_t JahrAusDatum(std::string_view wert) {
+  return std::max(0, TagZahl(wert.substr(DatumAnfang(wert), 4)));
+}
 
 void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
   const std::string wert = TagWert(zeile);

@@ -70,9 +70,20 @@ std::string TagWertSchreiben(std::string_view wert);
 // Reads one trimmed tag line into `kopf`; never fails.
 void TagZeileLesen(TEventData& kopf, std::string_view zeile);
 
+// A tag line may hold further tag pairs after its first one
+// ("[Event "a"] [Site "b"]"), and movetext may follow its last one
+// ("[Result "*"] 1. e4 *"). The length of the first tag pair of the trimmed
+// tag line `zeile`, to its closing quote and "]", when what follows it (after
+// blanks) begins with "[", a tag name, blanks and a quote, or with a digit;
+// the whole line otherwise.
+size_t ErstesTagpaar(std::string_view zeile);
+
 // Whether a Variant tag value names Fischer Random Chess ("Chess960",
 // "Fischer Random", "960", ...), compared without regard to case.
 bool IstFischerVariante(std::string_view wert);
+
+// The year of a Date value ("2023.05.12", " 2023"), 0 when unknown.
+int32_t JahrAusDatum(std::string_view wert);
 
 // A decimal integer (leading blanks, optional sign, "$" for hexadecimal) that
 // makes up the whole text and fits 32 bits; otherwise 0.

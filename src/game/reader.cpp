@@ -531,7 +531,18 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
       const std::string_view z = Getrimmt(zeile);
       if (IstTagZeile(z)) {
         mitTags = true;
-        TagZeileLesen(Partiedaten.Kopf, z);
+        // Each tag pair of the line; movetext after them starts the movetext.
+        std::string_view paare = z;
+        for (size_t n; (n = ErstesTagpaar(paare)) < paare.size();) {
+          TagZeileLesen(Partiedaten.Kopf, paare.substr(0, n));
+          paare = Getrimmt(paare.substr(n));
+          if (!IstTagZeile(paare)) break;
+        }
+        if (!IstTagZeile(paare)) {
+          anfang = static_cast<size_t>(paare.data() - text.data());
+          break;
+        }
+        TagZeileLesen(Partiedaten.Kopf, paare);
       } else if (mitTags && !z.empty() && z[0] != '%') {
         break;
       }

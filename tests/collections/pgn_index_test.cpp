@@ -149,6 +149,10 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
   index.SetFileName(
       Schreiben("t.pgn", "[Event \"X\"]\n\n[White \"w\"]\n%c\n\n[Black \"b\"]\n1. e4"));
   EXPECT_EQ(index.ReadGameHeader(0).Black, "b");
+  // Several tag pairs on a line, movetext after the last one.
+  index.SetFileName(Schreiben("u.pgn", "[Event \"X\"][White \"w\"] [Date \" 1990\"] 1. e4\n"));
+  const TEventData& kopf = index.ReadGameHeader(0);
+  EXPECT_EQ(std::tie(kopf.Event, kopf.White, kopf.Year), std::make_tuple("X", "w", 1990));
 }
 
 TEST_F(Index, AGameWithoutTagsIsListedAndAppendedWithATag) {

@@ -94,7 +94,8 @@ TEST(Kopfdaten, DatesTakeFixedCharacterRanges) {
   const std::pair<const char*, std::array<int32_t, 3>> faelle[] = {{"1992.??.??", {1992, 0, 0}},
                                                                    {"????.??.??", {0, 0, 0}},
                                                                    {"2001.02.03", {2001, 2, 3}},
-                                                                   {"2001", {2001, 0, 0}}};
+                                                                   {"2001", {2001, 0, 0}},
+                                                                   {" 2001.02.03", {2001, 2, 3}}};
   for (const auto& [datum, erwartet] : faelle) {
     const TEventData k = Gelesen({std::string("[Date \"") + datum + "\"]"});
     EXPECT_EQ((std::array<int32_t, 3>{k.Year, k.Month, k.Day}), erwartet) << datum;
@@ -102,6 +103,19 @@ TEST(Kopfdaten, DatesTakeFixedCharacterRanges) {
   const TEventData k = Gelesen({"[EventDate \"1994.02.24\"]"});
   EXPECT_EQ((std::array<int32_t, 4>{k.EventYear, k.EventMonth, k.EventDay, k.Year}),
             (std::array<int32_t, 4>{1994, 2, 24, 0}));
+}
+
+TEST(Kopfdaten, SeveralTagPairsOrMovetextOnOneLine) {
+  const std::pair<std::string, size_t> faelle[] = {
+      {R"([Event "a"][Site "b"])", 11},
+      {R"([Event "a"]  [Site "b"] [White "c"])", 11},
+      {R"([Result "*"] 1. e4 *)", 12},
+      {R"([Event "a"] words)", 17},  // no tag pair, no digit: one line as before
+      {R"([Event "a "b"] c"])", 18},
+      {R"([Event "a \"] [Site \"b"])", 25},  // escaped quotes are the value's
+      {R"([Event "a"])", 11},
+      {R"([Event a] [Site "b"])", 20}};
+  for (const auto& [zeile, laenge] : faelle) EXPECT_EQ(ErstesTagpaar(zeile), laenge) << zeile;
 }
 
 TEST(Kopfdaten, NumbersAndTexts) {

@@ -467,6 +467,14 @@ TEST(Leser, TagSectionsLineEndsAndTextBeforeTheTags) {
   // A move split over two lines is two tokens; lines are joined with a blank.
   EXPECT_EQ(l.m.LadePartie("[White \"B\"]\n\n1.e4 e5 2.\nNf3 *"), 0);
   EXPECT_EQ(Hauptlinie(l.m).size(), 3u);
+  // Several tag pairs on a line, and movetext right after the last one.
+  EXPECT_EQ(
+      l.m.LadePartie("[Event \"E\"][White \"W\"] [Foo \"1\"]\n[Black \"B\"] 1.e4 e5\n2.Nf3 *"), 0);
+  EXPECT_EQ(
+      std::tie(l.m.Partiedaten.Kopf.Event, l.m.Partiedaten.Kopf.White, l.m.Partiedaten.Kopf.Black),
+      std::tie("E", "W", "B"));
+  EXPECT_EQ(l.m.AndereTags, TTagListe{"[Foo \"1\"]"});
+  EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
 }
 
 // Every line end (LF, CR LF, CR, mixed) becomes one blank, a final one
