@@ -39,7 +39,7 @@ std::string TagWert(std::string_view zeile) {
   return wert;
 }
 
-size_t ErstesTagpaar(std::string_view zeile) {
+size_t ErstesTagpaarSuchen(std::string_view zeile) {
   const auto blanks = [&](size_t i) {
     while (i < zeile.size() && (zeile[i] == ' ' || zeile[i] == '\t')) ++i;
     return i;

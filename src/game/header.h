@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,7 +77,12 @@ void TagZeileLesen(TEventData& kopf, std::string_view zeile);
 // tag line `zeile`, to its closing quote and "]", when what follows it (after
 // blanks) begins with "[", a tag name, blanks and a quote, or with a digit;
 // the whole line otherwise.
-size_t ErstesTagpaar(std::string_view zeile);
+size_t ErstesTagpaarSuchen(std::string_view zeile);
+inline size_t ErstesTagpaar(std::string_view zeile) {
+  // Mostly a line of one tag pair: no "]" before its last byte.
+  if (zeile.size() < 2 || !std::memchr(zeile.data(), ']', zeile.size() - 1)) return zeile.size();
+  return ErstesTagpaarSuchen(zeile);
+}
 
 // Whether a Variant tag value names Fischer Random Chess ("Chess960",
 // "Fischer Random", "960", ...), compared without regard to case.
