@@ -777,6 +777,9 @@ bool KoenigSicher(const TBelegung& b, int s, int koenig, int von, int nach, int 
   const int32_t figur = brett[static_cast<size_t>(von)];
   const int32_t ziel = brett[static_cast<size_t>(nach)];
   if (figur * s <= 0 || ziel * s > 0) return false;  // not the mover's piece, or onto its own
+  // A king is never taken: that happens only in a position read from a FEN
+  // whose side not to move is in check.
+  if (ziel == -s * Koenig) return false;
   const int art = figur * s;
   if (art == Bauer) {
     if (!BauerRegeln(brett, zug, enPassant)) return false;

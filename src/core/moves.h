@@ -83,12 +83,12 @@ bool FeldAngegriffen(const TSchachbrett& brett, int feld, int seite, const TBele
 // the rights before the move, and Von, Nach, Rochade, EPSchlagfeld and
 // Umwandlung are set. The mover's piece stands on Von and can go to Nach (a
 // clear path, a pawn's push, double step or capture, a promotion exactly on
-// the last rank), and the mover's king is not attacked afterwards. Castling
-// needs its right, its rook and king in place, the squares from start to
-// destination of both empty but for those two, and no attack on the king's
-// start, the squares it passes and its destination. A position without a king
-// of the mover skips the check test (with several, the first in square order
-// for white, the last for black is tested).
+// the last rank), it takes no king, and the mover's king is not attacked
+// afterwards. Castling needs its right, its rook and king in place, the
+// squares from start to destination of both empty but for those two, and no
+// attack on the king's start, the squares it passes and its destination. A
+// position without a king of the mover skips the check test (with several,
+// the first in square order for white, the last for black is tested).
 bool ZugErlaubt(const TSchachbrett& brett, const TZug& zug, uint8_t enPassant,
                 const TFischerInfo* fischer, const TBelegung* belegt = nullptr);
 

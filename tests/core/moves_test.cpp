@@ -625,6 +625,8 @@ INSTANTIATE_TEST_SUITE_P(
         RegelFall{"KingTakesTheChecker", "4k3/8/8/8/8/8/3r4/4K3 w - - 0 1", "e1", "d2", 0, 0, "",
                   true},
         RegelFall{"KingNextToKing", "8/8/8/8/8/4k3/8/4K3 w - - 0 1", "e1", "e2", 0, 0, "", false},
+        RegelFall{"KingIsNeverTaken", "6nk/6P1/8/8/8/8/8/K7 w - - 0 1", "g7", "h8", 0, Dame, "",
+                  false},
         RegelFall{"CheckByAPawnRemains", "4k3/8/8/8/8/8/3p4/1N2K3 w - - 0 1", "b1", "a3", 0, 0, "",
                   false},
         RegelFall{"EnPassantUncoversCheck", "8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1", "e5", "d6", 0, 0,
