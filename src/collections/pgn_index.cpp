@@ -184,19 +184,6 @@ size_t TagZeilenEnde(std::string_view text, size_t s) {
 // (Offen), the text holds nothing but blanks (Leer), or the section was read.
 enum class TAbschnitt { Offen, Leer, Gelesen };
 
-// Hands the tag pairs of a line that holds several (the first `n` bytes the
-// first) to `f`; false when movetext follows them.
-template <class F>
-[[gnu::noinline]] bool WeitereTagpaare(std::string_view paare, size_t n, F& f) {
-  for (;;) {
-    f(paare.substr(0, n));
-    if (n == paare.size()) return true;
-    paare = Getrimmt(paare.substr(n));
-    if (TagZeilenName(paare).empty()) return false;
-    n = ErstesTagpaar(paare);
-  }
-}
-
 // Hands every tag line of the tag section at the start of `text` (see
 // ReadGameHeader), trimmed, to `f`. The text ends at its first zero byte.
 // `vollstaendig`: `text` is all there is to read; otherwise it is a prefix.
@@ -217,12 +204,8 @@ TAbschnitt TagAbschnitt(std::string_view text, bool vollstaendig, F&& f) {
     const std::string_view zeile = Getrimmt(roh);
     if (!zeile.empty() && zeile[0] != '%') {
       if (TagZeilenName(roh).empty()) return TAbschnitt::Gelesen;
-      const size_t n = ErstesTagpaar(zeile);
-      if (n == zeile.size()) {
-        f(zeile);
-      } else if (!WeitereTagpaare(zeile, n, f)) {
-        return TAbschnitt::Gelesen;  // movetext after them ends the section
-      }
+      // Movetext after the line's tag pairs ends the section.
+      if (!TagpaareLesen(zeile, f).empty()) return TAbschnitt::Gelesen;
     }
     if (letzte) return TAbschnitt::Gelesen;
     s = e + 1;

@@ -84,6 +84,30 @@ inline size_t ErstesTagpaar(std::string_view zeile) {
   return ErstesTagpaarSuchen(zeile);
 }
 
+// Hands each tag pair of the trimmed tag line `zeile` to `f` (see
+// ErstesTagpaar) and returns the movetext after the last one, empty when
+// there is none.
+template <class F>
+[[gnu::noinline]] std::string_view WeitereTagpaare(std::string_view zeile, size_t n, F& f) {
+  for (;;) {
+    f(zeile.substr(0, n));
+    if (n == zeile.size()) return {};
+    zeile.remove_prefix(n);
+    while (zeile.front() == ' ' || zeile.front() == '\t') zeile.remove_prefix(1);
+    if (zeile.front() >= '0' && zeile.front() <= '9') return zeile;
+    n = ErstesTagpaar(zeile);
+  }
+}
+template <class F>
+std::string_view TagpaareLesen(std::string_view zeile, F&& f) {
+  const size_t n = ErstesTagpaar(zeile);
+  if (n == zeile.size()) {
+    f(zeile);  // the usual line of one pair
+    return {};
+  }
+  return WeitereTagpaare(zeile, n, f);
+}
+
 // Whether a Variant tag value names Fischer Random Chess ("Chess960",
 // "Fischer Random", "960", ...), compared without regard to case.
 bool IstFischerVariante(std::string_view wert);

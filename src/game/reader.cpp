@@ -531,18 +531,13 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
       const std::string_view z = Getrimmt(zeile);
       if (IstTagZeile(z)) {
         mitTags = true;
-        // Each tag pair of the line; movetext after them starts the movetext.
-        std::string_view paare = z;
-        for (size_t n; (n = ErstesTagpaar(paare)) < paare.size();) {
-          TagZeileLesen(Partiedaten.Kopf, paare.substr(0, n));
-          paare = Getrimmt(paare.substr(n));
-          if (!IstTagZeile(paare)) break;
-        }
-        if (!IstTagZeile(paare)) {
-          anfang = static_cast<size_t>(paare.data() - text.data());
+        // Movetext after the line's tag pairs starts the movetext.
+        const std::string_view zugtext =
+            TagpaareLesen(z, [&](std::string_view paar) { TagZeileLesen(Partiedaten.Kopf, paar); });
+        if (!zugtext.empty()) {
+          anfang = static_cast<size_t>(zugtext.data() - text.data());
           break;
         }
-        TagZeileLesen(Partiedaten.Kopf, paare);
       } else if (mitTags && !z.empty() && z[0] != '%') {
         break;
       }
