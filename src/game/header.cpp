@@ -1,7 +1,6 @@
 #include "game/header.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 
 namespace brevaro {
@@ -44,12 +43,14 @@ size_t ErstesTagpaarSuchen(std::string_view zeile) {
     while (i < zeile.size() && (zeile[i] == ' ' || zeile[i] == '\t')) ++i;
     return i;
   };
+  // What follows must be a tag line of its own once written on one ("[A\"" is none).
   const auto tagpaarAnfang = [&](size_t i) {
-    if (zeile[i] != '[') return false;
+    if (zeile[i] != '[' || zeile.size() - i < 4) return false;
     size_t k = i + 1;
-    while (k < zeile.size() &&
-           (std::isalnum(static_cast<unsigned char>(zeile[k])) != 0 || zeile[k] == '_'))
-      ++k;
+    const auto name = [](char c) {
+      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    while (k < zeile.size() && name(zeile[k])) ++k;
     if (k == i + 1) return false;
     k = blanks(k);
     return k < zeile.size() && zeile[k] == '"';

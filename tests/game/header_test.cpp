@@ -114,7 +114,8 @@ TEST(Kopfdaten, SeveralTagPairsOrMovetextOnOneLine) {
       {R"([Event "a "b"] c"])", 18},
       {R"([Event "a \"] [Site \"b"])", 25},  // escaped quotes are the value's
       {R"([Event "a"])", 11},
-      {R"([Event a] [Site "b"])", 20}};
+      {R"([Event a] [Site "b"])", 20},
+      {R"([Event "a"][E")", 14}};  // "[E\"" alone is no tag line
   for (const auto& [zeile, laenge] : faelle) EXPECT_EQ(ErstesTagpaar(zeile), laenge) << zeile;
 }
 
