@@ -300,6 +300,14 @@ size_t Utf8Glyph(std::string_view t, size_t p) {
   return 0;
 }
 
+// The piece letter of a chess figurine at `p` (U+2654 to U+265F, white or
+// black, as some programs write moves: "♘f3"), 0 for none.
+char FigurinenBuchstabe(std::string_view t, size_t p) {
+  if (t.size() - p < 3 || t[p] != '\xE2' || t[p + 1] != '\x99') return 0;
+  const unsigned c = static_cast<unsigned char>(t[p + 2]);
+  return c >= 0x94 && c <= 0x9F ? "KQRBNP"[(c - 0x94) % 6] : '\0';
+}
+
 // The position NAG of an evaluation glyph written as text; 0 for none.
 int GlyphNag(std::string_view g) {
   static constexpr std::pair<std::string_view, int> glyphen[] = {
@@ -781,6 +789,10 @@ bool TNotationModell::ZuegeLesen() {
             token[laenge++] = static_cast<char>(token[i + 1] - 'a' + 'A');
             ++i;
           }
+        } else if (const char figur = c == '\xE2' ? FigurinenBuchstabe(token, i) : '\0';
+                   figur != 0) {
+          token[laenge++] = figur;
+          i += 2;
         } else {
           token[laenge++] = c;
         }
@@ -1032,10 +1044,11 @@ bool TNotationModell::ZuegeLesen() {
           ausstehend = false;
         }
       }
-    } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0)) {
+    } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0) ||
+               (c == '\xE2' && FigurinenBuchstabe(t, p) != 0)) {
       // A move.
       size_t q = p;
-      const int art = tokenLesen(IstBuchstabe(c) ? p : p - 1, q);
+      const int art = tokenLesen(c == '-' ? p - 1 : p, q);
       if (art < 0) {
         if (!lesefehler()) break;
         continue;
