@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "core/moves.h"
+#include "game/header.h"
 #include "game/tree.h"
 
 namespace brevaro {
@@ -159,11 +160,12 @@ std::string_view TStellungssuche::Lesetext(std::string_view text) const {
     while (!z.empty() && static_cast<unsigned char>(z.back()) <= ' ') z.remove_suffix(1);
     if (IstTagZeile(z)) {
       // A FEN tag sets another start, a Variant tag may make the game a
-      // Fischer Random one: such games keep their tag section.
+      // Fischer Random one: such games keep their tag section, as do those
+      // with a line of several tag pairs, where only the first is looked at.
       std::string name;
       for (size_t k = 1; k < z.size() && k < 9 && z[k] != ' ' && z[k] != '\t'; ++k)
         name += z[k] >= 'A' && z[k] <= 'Z' ? static_cast<char>(z[k] - 'A' + 'a') : z[k];
-      if (name == "fen" || name == "variant") return text;
+      if (name == "fen" || name == "variant" || ErstesTagpaar(z) < z.size()) return text;
       mitTags = true;
       letzteTagzeile = pos;
     } else if (mitTags && !z.empty() && z[0] != '%') {

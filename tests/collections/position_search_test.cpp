@@ -127,7 +127,8 @@ TEST(PositionSearch, AMainLineSearchReadsOneTagLineWithoutAnotherStart) {
             "[Site \"y\"]\n" + zuege);
   for (const std::string& text :
        {"[FEN \"" + std::string(kSpanisch) + "\"]\n\n3. Bb5 *",
-        std::string("[Event \"x\"]\n[Variant \"Chess960\"]\n\n1. e4 *"), zuege})
+        std::string("[Event \"x\"]\n[Variant \"Chess960\"]\n\n1. e4 *"),
+        "[Event \"x\"] [FEN \"" + std::string(kSpanisch) + "\"]\n[Site \"y\"]\n\n3. Bb5 *", zuege})
     EXPECT_EQ(suche.Lesetext(text), text);
   EXPECT_EQ(Suche(kSpanisch, true).Lesetext("[Event \"x\"]\n\n" + zuege),
             "[Event \"x\"]\n\n" + zuege);
