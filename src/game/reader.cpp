@@ -15,6 +15,7 @@
 #endif
 
 #include "game/notation_model.h"
+#include "game/tree_edit.h"
 
 namespace brevaro {
 
@@ -758,7 +759,17 @@ bool TNotationModell::ZuegeLesen() {
       // e1g1, e1c1, e8g8, e8c8; in a Chess960 game the king onto its own rook.
       KoenigszugAlsRochade(brett, zug, Zustand.FischerInfo);
     }
-    return Zustand.Erlaubt(ep, false, &belegt);
+    if (!Zustand.Erlaubt(ep, false, &belegt)) return false;
+    if (art != Bauer && art != Koenig) {
+      // The origin's file, rank or square, where the piece letter alone would
+      // be read as another piece: the move is written so that it reads back.
+      TZug stand = zug;
+      stand.EnPassant = ep;
+      TZug gezeichnet = zug;
+      ZugZeichenSetzen(brett, stand, gezeichnet, Zustand.FischerInfo);
+      zug.Zeichen |= gezeichnet.Zeichen & ZeigtFeld;
+    }
+    return true;
   };
 
   // Reads the token [p, q]: 1 a move to commit, 0 no move (a glyph or an

@@ -152,6 +152,20 @@ INSTANTIATE_TEST_SUITE_P(
                       TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K1B5 b - - 0 1", "e7f5", 0, 0},
                       TokenFall{"1...Nxf5", "8/4n3/8/5Rk1/8/4n3/8/K7 b - - 0 1", "e3f5", 0, 0}));
 
+// A move given by its squares is written with the origin's file, rank or
+// square wherever the piece letter alone would be read as another piece.
+TEST(Leser, EnginesSquaresAreWrittenSoThatTheyReadBack) {
+  for (const auto& [fen, zug, geschrieben] :
+       {std::tuple{"4k3/8/8/8/8/5N2/8/1N4K1 w - - 0 1", "f3d2", "1.Nfd2 "},
+        std::tuple{"4k3/8/8/8/8/5N2/8/1N4K1 w - - 0 1", "b1d2", "1.Nbd2 "},
+        std::tuple{"4k3/8/8/8/8/R7/8/R5K1 w - - 0 1", "a1a2", "1.R1a2 "},
+        std::tuple{"4k3/8/8/8/8/Q7/8/Q1Q3K1 w - - 0 1", "a1b2", "1.Qa1b2 "}}) {
+    Leser l;
+    ASSERT_EQ(l.Lade(std::string("1.") + zug, std::string("[FEN \"") + fen + "\"]"), 0) << zug;
+    EXPECT_NE(l.m.PGNSchreiben().find(geschrieben), std::string::npos) << l.m.PGNSchreiben();
+  }
+}
+
 // The common short forms ("e4", "exd5", "Nf3", "Nxd5", with "+" or "#") are
 // read on a shorter path than other tokens; spelled so that they take the
 // general one ("=" after the token, long algebraic) they must give the same.
