@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -307,6 +308,16 @@ char FigurinenBuchstabe(std::string_view t, size_t p) {
   if (t.size() - p < 3 || t[p] != '\xE2' || t[p + 1] != '\x99') return 0;
   const unsigned c = static_cast<unsigned char>(t[p + 2]);
   return c >= 0x94 && c <= 0x9F ? "KQRBNP"[(c - 0x94) % 6] : '\0';
+}
+
+// A UTF-8 character of typeset moves inside a move token at `p`, and its
+// length: a figurine for its letter, "×" for "x", an en dash for "-"
+// ("B×c6", "O–O", "e2–e4"). {0, 0} for any other.
+std::pair<char, size_t> TypoZeichen(std::string_view t, size_t p) {
+  if (const char figur = FigurinenBuchstabe(t, p); figur != 0) return {figur, 3};
+  if (t.substr(p, 2) == "\xC3\x97") return {'x', 2};
+  if (t.substr(p, 3) == "\xE2\x80\x93") return {'-', 3};
+  return {'\0', 0};
 }
 
 // The position NAG of an evaluation glyph written as text; 0 for none.
@@ -800,10 +811,12 @@ bool TNotationModell::ZuegeLesen() {
             token[laenge++] = static_cast<char>(token[i + 1] - 'a' + 'A');
             ++i;
           }
-        } else if (const char figur = c == '\xE2' ? FigurinenBuchstabe(token, i) : '\0';
-                   figur != 0) {
-          token[laenge++] = figur;
-          i += 2;
+        } else if (const auto [ersatz, bytes] = static_cast<unsigned char>(c) >= 0x80
+                                                    ? TypoZeichen(token, i)
+                                                    : std::pair<char, size_t>{};
+                   bytes != 0) {
+          token[laenge++] = ersatz;
+          i += bytes - 1;
         } else {
           token[laenge++] = c;
         }

@@ -207,12 +207,15 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.e4 d5 2.exd5 Nf6 3.c4 e6 4.dxe6 Bb4 5.Nc3 Bxc3 *",
                           "1.e4 d5 2.Pxd5 Nf6 3.c4 e6 4.d5:e6 Bb4 5.Nc3 B:c3 *"},
         SchreibweisenFall{"1.e4 d5 2.c4 Nf6 3.Xxd5 *", "1.e4 d5 2.c4 Nf6 3.Pxd5 *"},
-        // Figurines of either colour for the piece letters.
+        // Figurines of either colour for the piece letters, typeset "×" and "–".
         SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Bxc6 dxc6 5.Ke2 Qe7 *",
                           "1.e4 e5 2.\u2658f3 \u265Ec6 3.\u2657b5 a6 4.\u265Dxc6 dxc6 5.\u2654e2 "
                           "\u265Be7 *"},
         SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8=Q gxh1=N *",
                           "1.a4 h5 2.\u2659a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8=\u2655 gxh1\u265E *"},
+        SchreibweisenFall{
+            "1.e4 e5 2.Nf3 Nc6 3.Bb5 Nf6 4.O-O Bc5 5.Bxc6 dxc6 *",
+            "1.e2\u2013e4 e5 2.Nf3 Nc6 3.Bb5 Nf6 4.O\u2013O Bc5 5.B\u00D7c6 d\u00D7c6 *"},
         SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3= Sf6= 2.Tg1= Tg8= *"},
         SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4= (1.d4= d5=) e5= (e6=)*"},
         SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4= *"},  // no knight reaches d4
