@@ -243,9 +243,10 @@ size_t ErgebnisLaenge(std::string_view t, size_t p) {
     case '1':
       if (p + 1 < t.size() && t[p + 1] == '-') return ist("1-0") ? 3 : 0;
       if (p + 1 < t.size() && t[p + 1] == '/') return ist("1/2-1/2") ? 7 : 0;
-      return 0;
+      return ist("1–0") ? 5 : 0;  // typeset with an en dash
     case '0':
-      return p + 1 < t.size() && t[p + 1] == '-' && ist("0-1") ? 3 : 0;
+      if (p + 1 < t.size() && t[p + 1] == '-') return ist("0-1") ? 3 : 0;
+      return ist("0–1") ? 5 : 0;
     case '\xC2':
       return ist("\xC2\xBD-\xC2\xBD") ? 5 : 0;
     default:
@@ -257,7 +258,8 @@ size_t ErgebnisLaenge(std::string_view t, size_t p) {
 std::string_view OhneErgebnis(std::string_view rest) {
   for (const std::string_view e :
        {std::string_view("1-0"), std::string_view("0-1"), std::string_view("1/2-1/2"),
-        std::string_view("\xC2\xBD-\xC2\xBD"), std::string_view("*")}) {
+        std::string_view("\xC2\xBD-\xC2\xBD"), std::string_view("1–0"), std::string_view("0–1"),
+        std::string_view("*")}) {
     if (rest.ends_with(e) &&
         (rest.size() == e.size() || IstBlank(rest[rest.size() - e.size() - 1])))
       return Getrimmt(rest.substr(0, rest.size() - e.size()));
@@ -1090,17 +1092,21 @@ bool TNotationModell::ZuegeLesen() {
       weiter = i;
       gelesenesElement = Aktuell != nullptr;
     } else if (((c == '*' || c == '\xC2') && ErgebnisLaenge(t, p) > 0) ||
-               ((c == '-' || c == '/') && p > 0 && (t[p - 1] == '0' || t[p - 1] == '1') &&
-                ErgebnisLaenge(t, p - 1) > 0)) {
+               ((c == '-' || c == '/' || c == '\xE2') && p > 0 &&
+                (t[p - 1] == '0' || t[p - 1] == '1') && ErgebnisLaenge(t, p - 1) > 0)) {
       // A result ends the movetext. In a variation that is closed, where
       // annotators write the outcome of the line, it is kept as written after
       // the line's last move, and reading goes on at the variation's ")".
       const size_t ende = linienEnde();
       if (ende >= n) {
         // A game without a Result tag (or with "*") takes the main line's.
-        const size_t r = c == '-' || c == '/' ? p - 1 : p;
-        if (stapel.empty() && Partiedaten.Kopf.Result == "*")
-          Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2" : t.substr(r, ErgebnisLaenge(t, r));
+        const size_t r = c == '*' || c == '\xC2' ? p : p - 1;
+        if (stapel.empty() && Partiedaten.Kopf.Result == "*") {
+          const size_t laenge = ErgebnisLaenge(t, r);
+          Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2"
+                                    : laenge == 5  ? (t[r] == '1' ? "1-0" : "0-1")
+                                                   : t.substr(r, laenge);
+        }
         break;
       }
       restBehalten(ende);
