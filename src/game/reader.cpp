@@ -248,7 +248,7 @@ size_t ErgebnisLaenge(std::string_view t, size_t p) {
       if (p + 1 < t.size() && t[p + 1] == '-') return ist("0-1") ? 3 : 0;
       return ist("0–1") ? 5 : 0;
     case '\xC2':
-      return ist("\xC2\xBD-\xC2\xBD") ? 5 : 0;
+      return ist("\xC2\xBD-\xC2\xBD") ? 5 : ist("½–½") ? 7 : 0;
     default:
       return 0;
   }
@@ -259,7 +259,7 @@ std::string_view OhneErgebnis(std::string_view rest) {
   for (const std::string_view e :
        {std::string_view("1-0"), std::string_view("0-1"), std::string_view("1/2-1/2"),
         std::string_view("\xC2\xBD-\xC2\xBD"), std::string_view("1–0"), std::string_view("0–1"),
-        std::string_view("*")}) {
+        std::string_view("½–½"), std::string_view("*")}) {
     if (rest.ends_with(e) &&
         (rest.size() == e.size() || IstBlank(rest[rest.size() - e.size() - 1])))
       return Getrimmt(rest.substr(0, rest.size() - e.size()));
