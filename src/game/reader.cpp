@@ -1071,10 +1071,12 @@ bool TNotationModell::ZuegeLesen() {
         }
       }
     } else if (IstBuchstabe(c) || (c == '-' && p > 0 && t.compare(p - 1, 3, "0-0") == 0) ||
-               (c == '\xE2' && FigurinenBuchstabe(t, p) != 0)) {
-      // A move.
+               (c == '\xE2' &&
+                (FigurinenBuchstabe(t, p) != 0 || (p > 0 && t.compare(p - 1, 5, "0–0") == 0)))) {
+      // A move; castling written with zeros starts at the zero before the dash.
       size_t q = p;
-      const int art = tokenLesen(c == '-' ? p - 1 : p, q);
+      const bool nullen = c == '-' || (c == '\xE2' && t[p + 1] == '\x80');
+      const int art = tokenLesen(nullen ? p - 1 : p, q);
       if (art < 0) {
         if (!lesefehler()) break;
         continue;

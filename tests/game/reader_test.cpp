@@ -216,6 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{
             "1.e4 e5 2.Nf3 Nc6 3.Bb5 Nf6 4.O-O Bc5 5.Bxc6 dxc6 *",
             "1.e2\u2013e4 e5 2.Nf3 Nc6 3.Bb5 Nf6 4.O\u2013O Bc5 5.B\u00D7c6 d\u00D7c6 *"},
+        SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bc4 Bc5 4.O-O Nf6 *",
+                          "1.e4 e5 2.Nf3 Nc6 3.Bc4 Bc5 4.0\u20130 Nf6 *"},
         SchreibweisenFall{"1.Sf3 Sf6 2.Tg1 Tg8 *", "1.Sf3= Sf6= 2.Tg1= Tg8= *"},
         SchreibweisenFall{"1.e4 (1.d4 d5) e5 (e6)*", "1.e4= (1.d4= d5=) e5= (e6=)*"},
         SchreibweisenFall{"1.e4 e5 2.Nd4 *", "1.e4 e5 2.Nd4= *"},  // no knight reaches d4
