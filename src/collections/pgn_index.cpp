@@ -464,8 +464,13 @@ size_t TaglosePartieAmAnfang(std::string_view anfang) {
       if (anfang.substr(k, 2) != "1.") return std::string_view::npos;
       size_t z = k + 2;
       while (z < anfang.size() && IstLeer(anfang[z])) ++z;
+      // A chess figurine (U+2654 to U+265F) stands for a piece letter: "1. ♘f3".
+      const bool figurine = anfang.substr(z, 2) == "\xE2\x99" && z + 2 < anfang.size() &&
+                            static_cast<unsigned char>(anfang[z + 2]) >= 0x94 &&
+                            static_cast<unsigned char>(anfang[z + 2]) <= 0x9F;
+      if (figurine) z += 2;
       if (z + 1 >= anfang.size()) return std::string_view::npos;
-      const char a = anfang[z], b = anfang[z + 1];
+      const char a = figurine ? 'N' : anfang[z], b = anfang[z + 1];
       const bool linie = b >= 'a' && b <= 'h', reihe = b >= '1' && b <= '8';
       const bool zug = (a >= 'a' && a <= 'h' && (reihe || b == 'x')) ||
                        (std::string_view("KQRBNDTLS").find(a) != std::string_view::npos &&

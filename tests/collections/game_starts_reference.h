@@ -37,10 +37,17 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
       size_t z = k + 2;
       while (z < e && static_cast<unsigned char>(text[z]) <= ' ') ++z;
       const auto in = [](char c, const char* menge) { return c != 0 && std::strchr(menge, c); };
-      if (text.compare(k, 2, "1.") == 0 && z + 2 <= e && z + 2 <= TaglosGrenze &&
-          ((in(text[z], "abcdefgh") && in(text[z + 1], "12345678x")) ||
-           (in(text[z], "KQRBNDTLS") && in(text[z + 1], "abcdefgh12345678x")) ||
-           (in(text[z], "O0") && text[z + 1] == '-')))
+      const bool figurine = text.compare(z, 2, "\xE2\x99") == 0 && z + 4 <= e &&
+                            static_cast<unsigned char>(text[z + 2]) >= 0x94 &&
+                            static_cast<unsigned char>(text[z + 2]) <= 0x9F;
+      if (figurine) {
+        if (text.compare(k, 2, "1.") == 0 && z + 4 <= TaglosGrenze &&
+            in(text[z + 3], "abcdefgh12345678x"))
+          starts.push_back(static_cast<int64_t>(k));
+      } else if (text.compare(k, 2, "1.") == 0 && z + 2 <= e && z + 2 <= TaglosGrenze &&
+                 ((in(text[z], "abcdefgh") && in(text[z + 1], "12345678x")) ||
+                  (in(text[z], "KQRBNDTLS") && in(text[z + 1], "abcdefgh12345678x")) ||
+                  (in(text[z], "O0") && text[z + 1] == '-')))
         starts.push_back(static_cast<int64_t>(k));
     }
     if (k < e && text[k] != '%') erste = false;
