@@ -28,6 +28,7 @@
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
 #include "collections/position_search.h"
+#include "game/move_text.h"
 
 namespace brevaro {
 
@@ -465,9 +466,7 @@ size_t TaglosePartieAmAnfang(std::string_view anfang) {
       size_t z = k + 2;
       while (z < anfang.size() && IstLeer(anfang[z])) ++z;
       // A chess figurine (U+2654 to U+265F) stands for a piece letter: "1. ♘f3".
-      const bool figurine = anfang.substr(z, 2) == "\xE2\x99" && z + 2 < anfang.size() &&
-                            static_cast<unsigned char>(anfang[z + 2]) >= 0x94 &&
-                            static_cast<unsigned char>(anfang[z + 2]) <= 0x9F;
+      const bool figurine = FigurinenBuchstabe(anfang, z) != 0;
       if (figurine) z += 2;
       if (z + 1 >= anfang.size()) return std::string_view::npos;
       const char a = figurine ? 'N' : anfang[z], b = anfang[z + 1];

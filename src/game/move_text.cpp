@@ -74,4 +74,10 @@ int FigurAusBuchstabe(char c) {
   return arten[static_cast<unsigned char>(c)];
 }
 
+char FigurinenBuchstabe(std::string_view t, size_t p) {
+  if (p >= t.size() || t.size() - p < 3 || t[p] != '\xE2' || t[p + 1] != '\x99') return 0;
+  const unsigned c = static_cast<unsigned char>(t[p + 2]);
+  return c >= 0x94 && c <= 0x9F ? "KQRBNP"[(c - 0x94) % 6] : '\0';
+}
+
 }  // namespace brevaro

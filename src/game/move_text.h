@@ -40,4 +40,8 @@ int EigenerBuchstabenIndex(int art);
 // letters, "P", or a file "a".."h" for a pawn); 0 for anything else.
 int FigurAusBuchstabe(char c);
 
+// The piece letter of a chess figurine at `p` (U+2654 to U+265F, white or
+// black, as some programs write moves: "♘f3"), 0 for none.
+char FigurinenBuchstabe(std::string_view t, size_t p);
+
 }  // namespace brevaro

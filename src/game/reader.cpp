@@ -304,14 +304,6 @@ size_t Utf8Glyph(std::string_view t, size_t p) {
   return 0;
 }
 
-// The piece letter of a chess figurine at `p` (U+2654 to U+265F, white or
-// black, as some programs write moves: "♘f3"), 0 for none.
-char FigurinenBuchstabe(std::string_view t, size_t p) {
-  if (t.size() - p < 3 || t[p] != '\xE2' || t[p + 1] != '\x99') return 0;
-  const unsigned c = static_cast<unsigned char>(t[p + 2]);
-  return c >= 0x94 && c <= 0x9F ? "KQRBNP"[(c - 0x94) % 6] : '\0';
-}
-
 // A UTF-8 character of typeset moves inside a move token at `p`, and its
 // length: a figurine for its letter, "×" for "x", an en dash for "-"
 // ("B×c6", "O–O", "e2–e4"). {0, 0} for any other.
