@@ -229,32 +229,6 @@ void TPGN::OpenCurrentGame() {
   if (!text.empty() && gameId != -1) OnPGNDblClick(this, text, gameId);
 }
 
-TPGN::TStep TPGN::StepGame(bool next) {
-  TStep step;
-  const int64_t n = model_.Angezeigt();
-  if (n == 0) return step;
-  const int64_t aktuell = CurrentRow();
-  int64_t neu = 0;
-  if (aktuell < 0 || aktuell >= n) {
-    neu = next ? 0 : n - 1;
-  } else if (next) {
-    neu = aktuell + 1;
-    if (neu >= n) {
-      neu = 0;
-      step.Wrapped = true;
-    }
-  } else {
-    neu = aktuell - 1;
-    if (neu < 0) {
-      neu = n - 1;
-      step.Wrapped = true;
-    }
-  }
-  StepMark(neu);
-  GetGame(GameOfRow(neu), step.GameID, step.PGNGame);
-  return step;
-}
-
 void TPGN::PaintRow(QPainter& painter, const QStyleOptionViewItem& option, int row) {
   if (index_.NoPaint()) return;
   const bool markiert = option.state & QStyle::State_Selected;

@@ -137,18 +137,6 @@ class TPGN : public QListView {
   // Opens the current row's game through OnPGNDblClick.
   void OpenCurrentGame();
 
-  // The game before or after the current row, for a game window stepping
-  // through this list: after the last row comes the first and before the
-  // first the last (Wrapped; the caller beeps); without a current row, the
-  // first (next) or the last (previous). The row left is unmarked (other
-  // marks stay) and the new one marked and made current. GameID is -1 when the list has no rows.
-  struct TStep {
-    int64_t GameID = -1;
-    std::string PGNGame;
-    bool Wrapped = false;
-  };
-  TStep StepGame(bool next);
-
   // Paints row `row` into `rect` (what the delegate calls).
   void PaintRow(QPainter& painter, const QStyleOptionViewItem& option, int row);
 

@@ -12,7 +12,8 @@
 //    above 100 to the sub-window. host.OpenGame receives (list, text, GameID):
 //    the game window calls list->AttachGameWindow(gameWindow, detach) and,
 //    when it closes, list->ForgetGameWindow(gameWindow); its previous/next
-//    buttons call list->PGN1->StepGame(next) and beep when Wrapped.
+//    buttons step through the list's rows (TListenQuelle) and beep when they
+//    wrap around.
 //  - Database window: at most one (keep a QPointer); `new TMDIDatabase(host)`,
 //    SetHistory(History) now and after every change of History; apply
 //    DatabaseHeight/Width above 50. Its entries open through host.OpenPGNFile.

@@ -276,24 +276,6 @@ class GameListTest : public QObject {
     QCOMPARE(opened.count, 2);
   }
 
-  void steppingThroughTheListWrapsAround() {
-    FakeHost host;
-    TMDIPGN w(host);
-    w.LoadFile(five_);
-    TPGN::TStep s = w.PGN1->StepGame(false);  // no current row: the last
-    QVERIFY(s.GameID == 4 && !s.Wrapped);
-    s = w.PGN1->StepGame(true);
-    QVERIFY(s.GameID == 0 && s.Wrapped);
-    QCOMPARE(w.PGN1->MarkedRows(), (std::vector<int64_t>{0}));
-    s = w.PGN1->StepGame(true);
-    QVERIFY(s.GameID == 1 && !s.Wrapped);
-    QVERIFY(s.PGNGame.starts_with("[Event \"?\"]"));
-    w.PGN1->MarkOnly(0);
-    s = w.PGN1->StepGame(false);
-    QVERIFY(s.GameID == 4 && s.Wrapped);
-    QCOMPARE(w.PGN1->CurrentRow(), 4);
-  }
-
   void closeQueryAsksOnlyWithGameWindowsAndDetachesThem() {
     FakeHost host;
     auto w = std::make_unique<TMDIPGN>(host);
