@@ -66,20 +66,12 @@ class Companion : public ScratchDir {
   }
 };
 
-TEST_F(Companion, CountAndList) {
-  EXPECT_EQ(Starten({"count", kSamples}).aus, "5\n");
-  const Ergebnis liste = Starten({"list", kSamples});
-  EXPECT_EQ(liste.code, 0);
-  EXPECT_EQ(
-      liste.aus.substr(0, liste.aus.find('\n')),
-      "1\tMorphy, Paul - Duke Karl of Brunswick and Count Isouard\tParis, Paris FRA\t1858\t1-0");
-  EXPECT_EQ(std::count(liste.aus.begin(), liste.aus.end(), '\n'), 5);
-}
-
+// Counting is checked with appending below, the whole list with threads.
 TEST_F(Companion, FilterAndSort) {
-  EXPECT_EQ(Starten({"list", kSamples, "--player", "ANDERSSEN", "--as", "white", "--result", "1-0",
-                     "--sort", "year"})
-                .aus,
+  const Ergebnis liste = Starten({"list", kSamples, "--player", "ANDERSSEN", "--as", "white",
+                                  "--result", "1-0", "--sort", "year"});
+  EXPECT_EQ(liste.code, 0);
+  EXPECT_EQ(liste.aus,
             "2\tAnderssen, Adolf - Kieseritzky, Lionel\tLondon, London ENG\t1851\t1-0\n"
             "3\tAnderssen, Adolf - Dufresne, Jean\tBerlin, Berlin GER\t1852\t1-0\n");
   const Ergebnis neu = Starten({"list", kSamples, "--sort", "year", "--sort", "year"});

@@ -44,7 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FallFall{"Kasparov, Garry", "kasp", true},
                     FallFall{"Kasparov, Garry", "", true}, FallFall{"Kasparov", "kasparovs", false},
                     // UTF-8 file, UTF-8 needle
-                    FallFall{"M\xC3\xBCller, Hans", "m\xC3\xBCller", true},
                     FallFall{"M\xC3\x9CLLER", "m\xC3\xBCller", true},
                     FallFall{"Mueller", "m\xC3\xBCller", false},
                     // Windows-1252 file, UTF-8 needle

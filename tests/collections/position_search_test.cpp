@@ -37,7 +37,6 @@ struct TFall {
 TEST(PositionSearch, FirstHitInAGame) {
   const std::vector<TFall> faelle = {
       {"main line", kSpanisch, "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 *", 4, 4},
-      {"transposition", kSpanisch, "1. Nf3 Nc6 2. e4 e5 3. Bc4 *", 4, 4},
       {"only the side not to move", "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b - - 0 1",
        "1. e4 e5 2. Nf3 Nc6 3. Bb5 *", -1, -1},
       {"start position is ply 0", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1",

@@ -56,92 +56,60 @@ void Abschliessen(TSchachbrett& b, TZug& z, const TFischerInfo* f = nullptr) {
 // ---------------------------------------------------------------------------
 // Pawn moves, en passant, promotion
 
+// Each resolved move is executed and taken back; en passant takes the pawn
+// beside it, a promotion becomes a queen.
 struct BauerFall {
   const char* figuren;  // "" for the initial position
   int seite;
   const char* text;
   const char* nach;
-  const char* von;  // "" when the origin must not be found
-  const char* ep;   // the en-passant square the move leaves ("" for none)
+  const char* von;          // "" when the origin must not be found
+  const char* ep;           // the en-passant square the move leaves ("" for none)
+  const char* schlagfeld;   // the pawn taken en passant ("" for none)
+  bool umwandlung = false;  // to a queen
 };
 
-class PawnOrigin : public testing::TestWithParam<BauerFall> {};
-
-TEST_P(PawnOrigin, Resolves) {
-  const BauerFall& c = GetParam();
-  const TSchachbrett b = *c.figuren ? Brett(c.figuren) : GrundstellungBrett;
-  TZug z = Bau(c.seite, F(c.nach));
-  if (!*c.von) {
-    EXPECT_FALSE(BauerHerkunft(b, z, c.text));
-    return;
-  }
-  ASSERT_TRUE(BauerHerkunft(b, z, c.text));
-  EXPECT_EQ(z.Von, F(c.von));
-  EXPECT_EQ(z.EnPassant, *c.ep ? F(c.ep) : 0);
-  EXPECT_EQ(z.Geschlagen, b[F(c.nach)]);
-  EXPECT_EQ(z.EPSchlagfeld, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, PawnOrigin,
-                         testing::Values(BauerFall{"", 1, "e4", "e4", "e2", "e3"},
-                                         BauerFall{"", 1, "e3", "e3", "e2", ""},
-                                         BauerFall{"", -1, "d5", "d5", "d7", "d6"},
-                                         BauerFall{"Ke1 ke8 Pe4 pd5", 1, "ed5", "d5", "e4", ""},
-                                         BauerFall{"Ke1 ke8 Pe4 pd5", 1, "e4d5", "d5", "e4", ""},
-                                         BauerFall{"Ke1 ke8 Pe4 pd5", 1, "xd5", "d5", "", ""},
-                                         // a capture from a file off the board
-                                         BauerFall{"Ke1 ke8 Pa4", 1, "`a5", "a5", "", ""}));
-
-TEST(Pawns, EnPassantExecuteAndTakeBack) {
-  TSchachbrett b = Brett("Ke1 ke8 Pe5 pd7");
-  TZug schwarz = Bau(-1, F("d5"));
-  ASSERT_TRUE(BauerHerkunft(b, schwarz, "d5"));
-  Abschliessen(b, schwarz);
-  const TSchachbrett vorher = b;
-
-  TZug z = Bau(1, F("d6"));
-  ASSERT_TRUE(BauerHerkunft(b, z, "ed6"));
-  EXPECT_EQ(z.Von, F("e5"));
-  EXPECT_EQ(z.EPSchlagfeld, F("d5"));
-  EXPECT_EQ(z.Geschlagen, -Bauer);
-  Abschliessen(b, z);
-  TBelegung belegt = Belegung(vorher);
-  BelegungNach(belegt, b, z);
-  EXPECT_EQ(belegt, Belegung(b));
-  EXPECT_EQ(b[F("d5")], Leer);
-  EXPECT_EQ(b[F("d6")], Bauer);
-  EXPECT_EQ(b[F("e5")], Leer);
-  ZugZuruecknehmen(b, z, nullptr);
-  EXPECT_EQ(b, vorher);
-  EXPECT_EQ(b[F("d6")], Leer);
-  EXPECT_EQ(b[F("d5")], -Bauer);
-}
-
-TEST(Pawns, PromotionWithAndWithoutCapture) {
-  struct Fall {
-    int seite;
-    const char* figuren;
-    const char* feldteil;
-    const char* von;
-    const char* nach;
+TEST(Pawns, OriginExecuteAndTakeBack) {
+  const BauerFall faelle[] = {
+      {"", 1, "e4", "e4", "e2", "e3", ""},
+      {"", 1, "e3", "e3", "e2", "", ""},
+      {"", -1, "d5", "d5", "d7", "d6", ""},
+      {"Ke1 ke8 Pe4 pd5", 1, "ed5", "d5", "e4", "", ""},
+      {"Ke1 ke8 Pe4 pd5", 1, "e4d5", "d5", "e4", "", ""},
+      {"Ke1 ke8 Pe4 pd5", 1, "xd5", "d5", "", "", ""},
+      {"Ke1 ke8 Pa4", 1, "`a5", "a5", "", "", ""},  // a capture from a file off the board
+      {"Ke1 ke8 Pe5 pd5", 1, "ed6", "d6", "e5", "", "d5"},
+      {"Ka1 kh8 Pe7 rd8", 1, "e8", "e8", "e7", "", "", true},
+      {"Ka1 kh8 Pe7 rd8", 1, "ed8", "d8", "e7", "", "", true},
+      {"Ka1 kh8 pe2 Rd1", -1, "e1", "e1", "e2", "", "", true},
+      {"Ka1 kh8 pe2 Rd1", -1, "ed1", "d1", "e2", "", "", true},
   };
-  const Fall faelle[] = {{1, "Ka1 kh8 Pe7 rd8", "e8", "e7", "e8"},
-                         {1, "Ka1 kh8 Pe7 rd8", "ed8", "e7", "d8"},
-                         {-1, "Ka1 kh8 pe2 Rd1", "e1", "e2", "e1"},
-                         {-1, "Ka1 kh8 pe2 Rd1", "ed1", "e2", "d1"}};
-  for (const Fall& c : faelle) {
-    TSchachbrett b = Brett(c.figuren);
+  for (const BauerFall& c : faelle) {
+    SCOPED_TRACE(std::string(c.figuren) + " " + c.text);
+    TSchachbrett b = *c.figuren ? Brett(c.figuren) : GrundstellungBrett;
     const TSchachbrett vorher = b;
     TZug z = Bau(c.seite, F(c.nach));
-    ASSERT_TRUE(BauerHerkunft(b, z, c.feldteil));
+    if (!*c.von) {
+      EXPECT_FALSE(BauerHerkunft(b, z, c.text));
+      continue;
+    }
+    ASSERT_TRUE(BauerHerkunft(b, z, c.text));
     EXPECT_EQ(z.Von, F(c.von));
-    EXPECT_EQ(z.Geschlagen, vorher[F(c.nach)]);
-    z.Umwandlung = static_cast<int8_t>(c.seite * Dame);
+    EXPECT_EQ(z.EnPassant, *c.ep ? F(c.ep) : 0);
+    EXPECT_EQ(z.EPSchlagfeld, *c.schlagfeld ? F(c.schlagfeld) : 0);
+    EXPECT_EQ(z.Geschlagen, b[F(*c.schlagfeld ? c.schlagfeld : c.nach)]);
+    if (c.umwandlung) z.Umwandlung = static_cast<int8_t>(c.seite * Dame);
     Abschliessen(b, z);
-    EXPECT_EQ(b[F(c.nach)], c.seite * Dame);
+    TBelegung belegt = Belegung(vorher);
+    BelegungNach(belegt, b, z);
+    EXPECT_EQ(belegt, Belegung(b));
+    EXPECT_EQ(b[F(c.nach)], c.seite * (c.umwandlung ? Dame : Bauer));
     EXPECT_EQ(b[F(c.von)], Leer);
+    if (*c.schlagfeld) {
+      EXPECT_EQ(b[F(c.schlagfeld)], Leer);
+    }
     ZugZuruecknehmen(b, z, nullptr);
-    EXPECT_EQ(b, vorher) << c.feldteil;
+    EXPECT_EQ(b, vorher);
   }
 }
 
@@ -164,18 +132,15 @@ TEST_P(Castling, ExecuteAndTakeBack) {
   const FischerFall& c = GetParam();
   FenAufbau a(c.fen);
   ASSERT_TRUE(a.gelesen);
+  ASSERT_TRUE(a.fischer.Fischer);
   TSchachbrett& b = a.brett;
-  TZug& start = a.zug;
-  TFischerInfo& f = a.fischer;
-  const TFischerInfo* fischer = f.Fischer ? &f : nullptr;
+  const TFischerInfo* fischer = &a.fischer;
   const TSchachbrett vorher = b;
-  TZug z = start;
+  TZug z = a.zug;
   z.AmZug = static_cast<int8_t>(c.seite);
-  ASSERT_TRUE(RochadeHerkunft(z, c.kurz, fischer != nullptr, fischer));
-  EXPECT_EQ(z.Von, c.seite == 1 ? f.WeissKoenig : f.SchwarzKoenig);
-  if (fischer) {
-    EXPECT_EQ(z.Nach, F(c.koenigNach));
-  }
+  ASSERT_TRUE(RochadeHerkunft(z, c.kurz, true, fischer));
+  EXPECT_EQ(z.Von, c.seite == 1 ? fischer->WeissKoenig : fischer->SchwarzKoenig);
+  EXPECT_EQ(z.Nach, F(c.koenigNach));
   Abschliessen(b, z, fischer);
   TBelegung belegt = Belegung(vorher);
   BelegungNach(belegt, b, z);
@@ -195,35 +160,28 @@ TEST_P(Castling, ExecuteAndTakeBack) {
   EXPECT_EQ(b, vorher);
 }
 
+// Standard castling of either side is replayed in the generated games below.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Castling,
-    testing::Values(FischerFall{"WhiteShort", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 1, true, "g1",
-                                "f1", "a1"},
-                    FischerFall{"WhiteLong", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 1, false, "c1",
-                                "d1", "h1"},
-                    FischerFall{"BlackShort", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", -1, true,
-                                "g8", "f8", "a8"},
-                    FischerFall{"BlackLong", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", -1, false,
-                                "c8", "d8", "h8"},
-                    // King f1 between rooks e1 and g1: king takes the rook's square g1.
-                    FischerFall{"KingToRookSquare",
-                                "bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 1", 1,
-                                true, "g1", "f1", "e1"},
-                    // King already on g1: only the rook moves, h1 to f1.
-                    FischerFall{"KingAlreadyOnTarget", "4k3/8/8/8/8/8/8/4R1KR w - f1 0 1", 1, true,
-                                "g1", "f1", "e1"},
-                    // Rook already on d1: only the king moves, e1 to c1.
-                    FischerFall{"RookAlreadyOnTarget", "4k3/8/8/8/8/8/8/3RK2R w - f1 0 1", 1, false,
-                                "c1", "d1", "h1"},
-                    // Rook d1 -> d1 and king b1 -> c1 for black: king moves right on the long side.
-                    FischerFall{"BlackLongKingMovesRight", "rk6/8/8/8/8/8/8/RK6 b KQkq f1 0 1", -1,
-                                false, "c8", "d8", ""},
-                    // Long castling where the rook's target is the king's start square.
-                    FischerFall{"RookToKingStart", "r2k3r/8/8/8/8/8/8/R2K3R b KQkq f1 0 1", -1,
-                                false, "c8", "d8", "h8"},
-                    // King d1 and rook c1 swap squares.
-                    FischerFall{"KingAndRookSwap", "4k3/8/8/8/8/8/8/2RK3R w - f1 0 1", 1, false,
-                                "c1", "d1", "h1"}),
+    testing::Values(
+        // King f1 between rooks e1 and g1: king takes the rook's square g1.
+        FischerFall{"KingToRookSquare", "bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w KQkq f1 0 1",
+                    1, true, "g1", "f1", "e1"},
+        // King already on g1: only the rook moves, h1 to f1.
+        FischerFall{"KingAlreadyOnTarget", "4k3/8/8/8/8/8/8/4R1KR w - f1 0 1", 1, true, "g1", "f1",
+                    "e1"},
+        // Rook already on d1: only the king moves, e1 to c1.
+        FischerFall{"RookAlreadyOnTarget", "4k3/8/8/8/8/8/8/3RK2R w - f1 0 1", 1, false, "c1", "d1",
+                    "h1"},
+        // Rook d1 -> d1 and king b1 -> c1 for black: king moves right on the long side.
+        FischerFall{"BlackLongKingMovesRight", "rk6/8/8/8/8/8/8/RK6 b KQkq f1 0 1", -1, false, "c8",
+                    "d8", ""},
+        // Long castling where the rook's target is the king's start square.
+        FischerFall{"RookToKingStart", "r2k3r/8/8/8/8/8/8/R2K3R b KQkq f1 0 1", -1, false, "c8",
+                    "d8", "h8"},
+        // King d1 and rook c1 swap squares.
+        FischerFall{"KingAndRookSwap", "4k3/8/8/8/8/8/8/2RK3R w - f1 0 1", 1, false, "c1", "d1",
+                    "h1"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(CastlingEdges, FischerWithoutInfoMovesOnlyTheKing) {
@@ -292,38 +250,45 @@ TEST(NullMove, ChangesNoSquareEitherWay) {
 // ---------------------------------------------------------------------------
 // Castling rights
 
-struct RechteFall {
-  const char* name;
-  const char* figuren;
-  const char* von;
-  const char* nach;
-  uint8_t danach;
-};
-
-class CastlingRights : public testing::TestWithParam<RechteFall> {};
-
-TEST_P(CastlingRights, Update) {
-  const RechteFall& c = GetParam();
-  TSchachbrett b = Brett(c.figuren);
-  TZug z = Bau(b[F(c.von)] > 0 ? 1 : -1, F(c.nach), AlleRochaderechte);
-  z.Von = static_cast<int8_t>(F(c.von));
-  RochaderechteAnpassen(b, z);
-  EXPECT_EQ(z.Rochaderechte, c.danach);
+// A king move takes both rights of its side; in standard chess a move from
+// or onto a corner takes that corner's right, in a Fischer Random game a right
+// goes with its rook, not with a corner.
+TEST(CastlingRights, FollowTheKingsAndTheRooks) {
+  const std::string standard = "r3k2r/1b6/8/8/8/8/6B1/R2QKR1R w KQkq - 0 1";
+  const std::string fischer = "rk4rb/8/8/8/8/8/8/RK4RB w KQkq - 0 1";
+  constexpr uint8_t alle = AlleRochaderechte;
+  const struct {
+    const std::string& fen;
+    const char *von, *nach;
+    uint8_t danach;
+  } faelle[] = {
+      {standard, "h1", "h5", alle - WeissKurz},
+      {standard, "a1", "a5", alle - WeissLang},
+      {standard, "h8", "h5", alle - SchwarzKurz},
+      {standard, "a8", "a5", alle - SchwarzLang},
+      {standard, "e1", "f2", alle - WeissKurz - WeissLang},
+      {standard, "e8", "d7", alle - SchwarzKurz - SchwarzLang},
+      {standard, "g2", "a8", alle - SchwarzLang},  // the rook is taken
+      {standard, "b7", "h1", alle - WeissKurz},
+      {standard, "f1", "f5", alle},  // a rook off the corners
+      {standard, "d1", "d5", alle},
+      {fischer, "g1", "g5", alle - WeissKurz},              // the king-side rook moves
+      {fischer, "h8", "h1", alle},                          // a move onto a corner
+      {fischer, "h1", "g8", alle - SchwarzKurz},            // the black rook is taken on g8
+      {fischer, "b1", "c2", alle - WeissKurz - WeissLang},  // the king
+      {fischer, "a1", "a8", alle - WeissLang - SchwarzLang},
+  };
+  for (const auto& fall : faelle) {
+    FenAufbau a(fall.fen);
+    ASSERT_TRUE(a.gelesen);
+    ASSERT_EQ(a.fischer.Fischer, &fall.fen == &fischer ? FischerXFEN : KeinFischer);
+    TZug z = a.zug;
+    z.Von = static_cast<int8_t>(F(fall.von));
+    z.Nach = static_cast<int8_t>(F(fall.nach));
+    RochaderechteAnpassen(a.brett, z, a.fischer.Fischer ? &a.fischer : nullptr);
+    EXPECT_EQ(z.Rochaderechte, fall.danach) << fall.von << fall.nach;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CastlingRights,
-    testing::Values(RechteFall{"WhiteRookH1", "Ke1 Rh1 Ra1 ke8", "h1", "h5", 30 - 2},
-                    RechteFall{"WhiteRookA1", "Ke1 Rh1 Ra1 ke8", "a1", "a5", 30 - 4},
-                    RechteFall{"BlackRookH8", "Ke1 ke8 rh8", "h8", "h5", 30 - 8},
-                    RechteFall{"BlackRookA8", "Ke1 ke8 ra8", "a8", "a5", 30 - 16},
-                    RechteFall{"WhiteKing", "Ke1 ke8", "e1", "f2", 30 - 6},
-                    RechteFall{"BlackKing", "Ke1 ke8", "e8", "d7", 30 - 24},
-                    RechteFall{"CaptureOnA8", "Ke1 Bg2 ke8 ra8", "g2", "a8", 30 - 16},
-                    RechteFall{"CaptureOnH1", "Ke1 ke8 bb7", "b7", "h1", 30 - 2},
-                    RechteFall{"RookLeavingOtherFile", "Ke1 Rf1 ke8", "f1", "f5", 30},
-                    RechteFall{"QueenMove", "Ke1 Qd1 ke8", "d1", "d5", 30}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 // ---------------------------------------------------------------------------
 // Origin searches and resolution
@@ -595,10 +560,11 @@ constexpr const char* kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ
 constexpr const char* kRochaden = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
 constexpr const char* kFischer = "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w KQkq - 0 1";
 
+// Every move of the generated games above passes these rules; here the moves
+// they refuse and the legal moves near them.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Rules,
     testing::Values(
-        RegelFall{"Push", kStart, "e2", "e4", 0, 0, "", true},
         RegelFall{"EmptyOrigin", kStart, "e3", "e5", 0, 0, "", false},
         RegelFall{"OpponentsPiece", kStart, "e7", "e5", 0, 0, "", false},
         RegelFall{"DoubleStepNotFromSecondRank", "4k3/8/8/8/8/4P3/8/4K3 w - - 0 1", "e3", "e5", 0,
@@ -608,11 +574,8 @@ INSTANTIATE_TEST_SUITE_P(
         RegelFall{"PushOntoAPiece", "4k3/8/8/4p3/4P3/8/8/4K3 w - - 0 1", "e4", "e5", 0, 0, "",
                   false},
         RegelFall{"CaptureOfNothing", kStart, "e2", "d3", 0, 0, "d2", false},
-        RegelFall{"EnPassant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5", "d6", 0, 0, "d5", true},
         RegelFall{"EnPassantOnAnotherSquare", "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", "e5", "d6", 0, 0,
                   "d5", false},
-        RegelFall{"PromotionNamed", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", 0, Dame, "",
-                  true},
         RegelFall{"PromotionUnnamed", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7", "a8", 0, 0, "",
                   false},
         RegelFall{"PromotionBeforeTheLastRank", "4k3/8/P7/8/8/8/8/4K3 w - - 0 1", "a6", "a7", 0,
@@ -631,7 +594,6 @@ INSTANTIATE_TEST_SUITE_P(
                   false},
         RegelFall{"EnPassantUncoversCheck", "8/8/8/K2pP2r/8/8/8/4k3 w - d6 0 1", "e5", "d6", 0, 0,
                   "d5", false},
-        RegelFall{"CastlingShort", kRochaden, "e1", "g1", KurzeRochade, 0, "", true},
         RegelFall{"CastlingWithoutRight", "r3k2r/8/8/8/8/8/8/R3K2R w Qkq - 0 1", "e1", "g1",
                   KurzeRochade, 0, "", false},
         RegelFall{"CastlingThroughAPiece", kStart, "e1", "g1", KurzeRochade, 0, "", false},
@@ -646,7 +608,6 @@ INSTANTIATE_TEST_SUITE_P(
         // b1 is attacked, but only the rook passes it.
         RegelFall{"CastlingLongRookPassesAttack", "r3k2r/8/8/8/8/8/1r6/R3K2R w KQkq - 0 1", "e1",
                   "c1", LangeRochade, 0, "", true},
-        RegelFall{"FischerShort", kFischer, "c1", "g1", FischerKurz, 0, "", true},
         RegelFall{"FischerLongKingStays", kFischer, "c1", "c1", FischerLang, 0, "", true},
         RegelFall{"FischerWithoutRight", "nrkbbqrn/pppppppp/8/8/8/8/PPPPPPPP/NRK3RN w Kkq - 0 1",
                   "c1", "c1", FischerLang, 0, "", false},
@@ -696,30 +657,3 @@ INSTANTIATE_TEST_SUITE_P(
                     UciFall{"FischerKingStep", "nrk3rn/8/8/8/8/8/8/NRK3RN w KQkq - 0 1", "c1", "d1",
                             KeineRochade, "d1"}),
     [](const auto& p) { return std::string(p.param.name); });
-
-// In a Fischer Random game a right goes with its rook, not with a corner.
-TEST(CastlingRights, FischerRandomFollowTheRooks) {
-  TSchachbrett b = LeeresBrett;
-  TZug start;
-  uint16_t n = 0;
-  TFischerInfo f;
-  ASSERT_TRUE(FENToStellung("rk4rb/8/8/8/8/8/8/RK4RB w KQkq - 0 1", b, start, n, &f));
-  ASSERT_EQ(f.Fischer, FischerXFEN);
-  struct {
-    const char *von, *nach;
-    uint8_t danach;
-  } faelle[] = {
-      {"g1", "g5", AlleRochaderechte - WeissKurz},              // the king-side rook moves
-      {"h8", "h1", AlleRochaderechte},                          // a move onto a corner
-      {"h1", "g8", AlleRochaderechte - SchwarzKurz},            // the black rook is taken on g8
-      {"b1", "c2", AlleRochaderechte - WeissKurz - WeissLang},  // the king
-      {"a1", "a8", AlleRochaderechte - WeissLang - SchwarzLang},
-  };
-  for (const auto& fall : faelle) {
-    TZug z = start;
-    z.Von = static_cast<int8_t>(F(fall.von));
-    z.Nach = static_cast<int8_t>(F(fall.nach));
-    RochaderechteAnpassen(b, z, &f);
-    EXPECT_EQ(z.Rochaderechte, fall.danach) << fall.von << fall.nach;
-  }
-}

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Nbd2"},
         TextFall{"SquareHint", "4k3/8/8/8/8/8/8/1N2K2N w - - 0 1", Zug("b1", "d2", ZeigtFeld), true,
                  "Nb1d2"},
-        TextFall{"Capture", "4k3/8/8/3p4/8/5N2/8/4K3 w - - 0 1", Zug("f3", "d4"), true, "Nd4"},
+        TextFall{"Capture", "4k3/8/8/8/3p4/5N2/8/4K3 w - - 0 1", Zug("f3", "d4"), true, "Nxd4"},
         TextFall{"PawnCapture", "4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", Zug("e4", "d5"), true, "exd5"},
         TextFall{"PromotionCheckEnglish", "8/4P3/8/8/8/8/k7/4K3 w - - 0 1",
                  Mit(Zug("e7", "e8", Schach), [](TZug& z) { z.Umwandlung = Dame; }), true, "e8=Q+"},

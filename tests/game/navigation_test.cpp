@@ -125,17 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Klick{"Result", "*", 0, {}, false}),
     [](const ::testing::TestParamInfo<Klick>& i) { return std::string(i.param.name); });
 
-TEST_F(Navigation, ClickWithoutHeadingAndBlackStart) {
-  m.SetEnglish(true);
-  ASSERT_EQ(m.LadePartie("[FEN \"4k3/8/8/8/8/8/8/4K3 b - - 0 23\"]\n\n23...Kd7 24.Kd2 Kc6 *\n"), 0);
-  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "23...Kd7", 6)));
-  ErwarteAktuell(Knoten(m, {}));
-  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "Kc6", 0)));
-  ErwarteAktuell(Knoten(m, {2}));
-  EXPECT_TRUE(nav.ZugAnPosition(Pos(m, "24.Kd2", 0)));
-  ErwarteAktuell(Knoten(m, {1}));
-}
-
 TEST_F(Navigation, PathFollowingStopsAtAnEmptyPathOrLine) {
   Laden(Spiel);
   nav.PfadFolgen("", 4);

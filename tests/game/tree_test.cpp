@@ -7,8 +7,8 @@
 using namespace brevaro;
 
 // How variations hang from the move they replace is checked by the reader's,
-// the writer's and the navigation's tests over generated games; here: the list
-// links, resetting and freeing.
+// the writer's and the navigation's tests over generated games, freeing long
+// lines and deep nesting by the reader's; here: the list links and resetting.
 TEST(Baum, DisposingOfAVariationRelinksItsNeighbours) {
   TNotationModell m;
   ASSERT_EQ(m.LadePartie("[Event \"x\"]\n\n1.e4 (1.d4) (1.c4) (1.Nf3) (1.b3) *"), 0);
@@ -58,30 +58,4 @@ TEST(Baum, NeuePartieResetsHeaderAndStartAndReportsStart) {
   EXPECT_EQ(m.Partiedaten.StartZugNummer, 1);
   EXPECT_EQ(m.Partiedaten.StartZug.AmZug, 1);
   EXPECT_EQ(m.Partiedaten.Vorkommentar, "");
-}
-
-// A line of 200,000 moves and variations nested 20,000 deep are built, laid
-// out and freed without recursion.
-TEST(Baum, DeepTreesAreFreedWithoutRecursion) {
-  TVariante* wurzel = new TVariante;
-  TBaum* letzter = nullptr;
-  for (int i = 0; i < 200000; ++i) {
-    auto* n = new TBaum;
-    n->Zurueck = letzter;
-    (letzter ? letzter->Naechster : wurzel->Erster) = n;
-    letzter = n;
-  }
-  EXPECT_EQ(LinienLaenge(wurzel->Erster), 200000);
-  // Nest 20,000 variations, each on the first move of the previous one.
-  TBaum* an = wurzel->Erster;
-  for (int i = 0; i < 20000; ++i) {
-    auto* v = new TVariante;
-    auto* n = new TBaum;
-    n->Zurueck = an;
-    v->Erster = n;
-    an->Varianten = v;
-    an = n;
-  }
-  LinieFreigeben(wurzel);
-  EXPECT_EQ(wurzel, nullptr);
 }

