@@ -6,34 +6,27 @@
 
 using namespace brevaro;
 
-struct PunktFall {
-  int x, y;
-  bool gedreht;
-  int druecken;   // square number on a press
-  int loslassen;  // on a release, -1 outside
-};
-
-class FeldUnterPunkt : public ::testing::TestWithParam<PunktFall> {};
-
-TEST_P(FeldUnterPunkt, FindsTheSquare) {
+TEST(FeldUnterPunkt, FindsTheSquare) {
   const TFeldrechtecke f = FelderBerechnen(40);
-  const PunktFall& c = GetParam();
-  EXPECT_EQ(FeldBeimDruecken(f, c.gedreht, c.x, c.y), c.druecken);
-  EXPECT_EQ(FeldBeimLoslassen(f, c.gedreht, c.x, c.y), c.loslassen);
+  // The square number on a press and on a release (-1: outside).
+  struct {
+    int x, y;
+    bool gedreht;
+    int druecken, loslassen;
+  } const faelle[] = {{5, 315, false, 0, 0},     // a1
+                      {5, 315, true, 63, 63},    // rotated: h8 there
+                      {40, 300, false, 0, 0},    // border a1|b1: lower index
+                      {40, 280, false, 0, 0},    // corner of a1, b1, a2, b2
+                      {319, 5, false, 63, 63},   // h8
+                      {320, 320, false, 7, 7},   // outer corner, edges included
+                      {321, 5, false, 63, -1},   // right of the board
+                      {-1, 100, true, 0, -1},    // left of a rotated board
+                      {100, 400, true, 0, -1}};  // below it: press falls back to display 63
+  for (const auto& c : faelle) {
+    EXPECT_EQ(FeldBeimDruecken(f, c.gedreht, c.x, c.y), c.druecken) << c.x << "," << c.y;
+    EXPECT_EQ(FeldBeimLoslassen(f, c.gedreht, c.x, c.y), c.loslassen) << c.x << "," << c.y;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Felder, FeldUnterPunkt,
-    ::testing::Values(PunktFall{5, 315, false, 0, 0},    // a1
-                      PunktFall{5, 315, true, 63, 63},   // rotated: h8 there
-                      PunktFall{40, 300, false, 0, 0},   // border a1|b1: lower index
-                      PunktFall{40, 280, false, 0, 0},   // corner of a1, b1, a2, b2
-                      PunktFall{319, 5, false, 63, 63},  // h8
-                      PunktFall{320, 320, false, 7, 7},  // outer corner, edges included
-                      PunktFall{321, 5, false, 63, -1},  // right of the board
-                      PunktFall{-1, 100, true, 0, -1},   // left of a rotated board
-                      PunktFall{100, 400, true, 0,
-                                -1}));  // below it: press falls back to display 63
 
 TEST(Runden, HalvesGoToTheEvenNeighbour) {
   // 9.5, 10.5 and 16.5 go to the even neighbour.
@@ -42,45 +35,40 @@ TEST(Runden, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RundenGerade(z, n), e) << z << "/" << n;
 }
 
-struct SchrittFall {
-  int von, nach;  // display indexes at size 32
-  int sh, sv;
-  std::size_t zwischen;
-  int durchlaeufe;
-};
-
-class AnimationSchritte : public ::testing::TestWithParam<SchrittFall> {};
-
-TEST_P(AnimationSchritte, StepsAndCounts) {
+TEST(AnimationSchritte, StepsAndCounts) {
   const TFeldrechtecke f = FelderBerechnen(32);
-  const SchrittFall& c = GetParam();
-  const TAnimation p = AnimationPlanen(f[c.von], f[c.nach]);
-  EXPECT_EQ(p.SchrittH, c.sh);
-  EXPECT_EQ(p.SchrittV, c.sv);
-  EXPECT_EQ(p.Zwischen.size(), c.zwischen);
-  EXPECT_EQ(p.Durchlaeufe, c.durchlaeufe);
-  // Every intermediate rectangle lies between the two squares.
-  if (!p.Zwischen.empty()) {  // the first step and the last intermediate rectangle
-    EXPECT_EQ(p.Zwischen[0], f[c.von].Verschoben(-c.sh, -c.sv));
-    EXPECT_EQ(p.Zwischen.back(), f[c.nach].Verschoben(c.sh, c.sv));
-  }
-  for (const TRechteck& r : p.Zwischen) {
-    EXPECT_GE(r.Left, std::min(f[c.von].Left, f[c.nach].Left));
-    EXPECT_LE(r.Left, std::max(f[c.von].Left, f[c.nach].Left));
-    EXPECT_GE(r.Top, std::min(f[c.von].Top, f[c.nach].Top));
-    EXPECT_LE(r.Top, std::max(f[c.von].Top, f[c.nach].Top));
+  struct {
+    int von, nach;  // display indexes at size 32
+    int sh, sv;
+    std::size_t zwischen;
+    int durchlaeufe;
+  } const faelle[] = {{0, 7, -4, 0, 55, 56},    // a1-h1: 224 px, 4 a step
+                      {7, 0, 4, 0, 55, 56},     // h1-a1
+                      {12, 28, 0, 4, 15, 16},   // e2-e4: 64 px
+                      {52, 36, 0, -4, 15, 16},  // e7-e5
+                      {2, 38, -4, 4, 31, 32},   // c1-g5 diagonal
+                      {1, 11, -4, 2, 15, 16},   // b1-d2: long side horizontal
+                      {5, 5, 4, 0, 0, 0}};      // same square: no pass
+  for (const auto& c : faelle) {
+    SCOPED_TRACE(testing::Message() << c.von << "-" << c.nach);
+    const TAnimation p = AnimationPlanen(f[c.von], f[c.nach]);
+    EXPECT_EQ(p.SchrittH, c.sh);
+    EXPECT_EQ(p.SchrittV, c.sv);
+    EXPECT_EQ(p.Zwischen.size(), c.zwischen);
+    EXPECT_EQ(p.Durchlaeufe, c.durchlaeufe);
+    // Every intermediate rectangle lies between the two squares.
+    if (!p.Zwischen.empty()) {  // the first step and the last intermediate rectangle
+      EXPECT_EQ(p.Zwischen[0], f[c.von].Verschoben(-c.sh, -c.sv));
+      EXPECT_EQ(p.Zwischen.back(), f[c.nach].Verschoben(c.sh, c.sv));
+    }
+    for (const TRechteck& r : p.Zwischen) {
+      EXPECT_GE(r.Left, std::min(f[c.von].Left, f[c.nach].Left));
+      EXPECT_LE(r.Left, std::max(f[c.von].Left, f[c.nach].Left));
+      EXPECT_GE(r.Top, std::min(f[c.von].Top, f[c.nach].Top));
+      EXPECT_LE(r.Top, std::max(f[c.von].Top, f[c.nach].Top));
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Animation, AnimationSchritte,
-    ::testing::Values(SchrittFall{0, 7, -4, 0, 55, 56},    // a1-h1: 224 px, 4 a step
-                      SchrittFall{7, 0, 4, 0, 55, 56},     // h1-a1
-                      SchrittFall{12, 28, 0, 4, 15, 16},   // e2-e4: 64 px
-                      SchrittFall{52, 36, 0, -4, 15, 16},  // e7-e5
-                      SchrittFall{2, 38, -4, 4, 31, 32},   // c1-g5 diagonal
-                      SchrittFall{1, 11, -4, 2, 15, 16},   // b1-d2: long side horizontal
-                      SchrittFall{5, 5, 4, 0, 0, 0}));     // same square: no pass
 
 // Steps grow with the squares, so a slide takes as many passes at any size.
 TEST(AnimationSchritte, ScaleWithTheSquares) {

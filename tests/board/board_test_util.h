@@ -1,5 +1,5 @@
-// Helpers shared by the board tests: square names, positions from FEN and a
-// fake of the platform services that records what the board asked of it.
+// Helpers shared by the board tests: square names and centres, positions from FEN
+// and a fake of the platform services that records what the board asked of it.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "board/board_platform.h"
+#include "board/board_widget.h"
 #include "core/position.h"
 
 namespace brevaro::test {
@@ -20,6 +21,15 @@ inline int I(const char* feld) {
 }
 inline int N(const char* feld) {
   return (feld[0] - 'a') + 8 * (feld[1] - '1');
+}
+
+// The centre of a square, by number or name, where the board shows it.
+inline QPoint Mitte(const TBrett& b, int feldnummer) {
+  const TRechteck r = b.Feldrechtecke()[Anzeigeindex(feldnummer, b.Gedreht())];
+  return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+inline QPoint Mitte(const TBrett& b, const char* feld) {
+  return Mitte(b, N(feld));
 }
 
 // The position of a full FEN; a bad FEN in a test is a fault of the test.

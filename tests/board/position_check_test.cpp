@@ -96,11 +96,7 @@ TEST(RochadeMoeglich, KingAndRookOnTheirHomeSquares) {
 
 TEST(NaechsteAufbauFigur, Cycle) {
   int f = Koenig;
-  const int erwartet[] = {5, 4, 3, 2, 1, -6, -5, -4, -3, -2, -1, 6};
-  for (int e : erwartet) {
-    f = NaechsteAufbauFigur(f);
-    EXPECT_EQ(f, e);
-  }
+  for (int e : {5, 4, 3, 2, 1, -6, -5, -4, -3, -2, -1, 6}) EXPECT_EQ(f = NaechsteAufbauFigur(f), e);
 }
 
 TEST(ZugAusEingaben, EnPassantSquareAndSide) {

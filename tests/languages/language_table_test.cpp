@@ -214,22 +214,6 @@ TEST(LanguageFile, LinesBeyondTheLastRowAreIgnored) {
   EXPECT_EQ(texts[LanguageRowCount - 1], "line " + std::to_string(LanguageRowCount - 1));
 }
 
-TEST(LanguageFile, ReadsAHandMadeWindows1252Translation) {
-  std::vector<std::string> texts;
-  ASSERT_TRUE(ReadLanguageFile(BREVARO_TEST_DATA "/lang_francais_1252.lng", texts));
-  ASSERT_EQ(texts.size(), 30u);
-  EXPECT_EQ(texts[4], "Règle des 50 coups.");
-  EXPECT_EQ(texts[12],
-            "Des parties de cette base sont ouvertes.\rSi vous la fermez, il faudra les ajouter "
-            "plus tard à une base.\rFermer cette base ?");
-  EXPECT_EQ(texts[29], "&Info – €");
-  LanguageTable t;
-  t.SetSecondColumn(texts);
-  EXPECT_EQ(t.Text(8, 1), "Créer le nouveau fichier \"");
-  EXPECT_EQ(t.Text(30, 1), "");
-  EXPECT_EQ(t.Text(31, 1), "&Open");
-}
-
 TEST(LanguageFile, UnreadableFilesAreReportedNotRead) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("Dir.lng"));

@@ -28,6 +28,21 @@ class Stumm : public TSpielfensterDialoge {
   void Piepen() override { ++Beeps; }
 };
 
+// A frame stand-in whose host opens the games of a list in game windows.
+struct Rahmen {
+  QMdiArea area;
+  test::FakeHost host{&area};
+  Stumm stumm;
+  TSpielfensterRahmen rahmen;
+  Rahmen() {
+    rahmen.Dialoge = &stumm;
+    host.OnOpenGame = [this](TMDIPGN* list, const std::string& text, int64_t id) {
+      TMDIBrett::Oeffnen(area, ListenQuelle(list), id, text, rahmen);
+    };
+  }
+  TMDIBrett* Letztes() { return qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget()); }
+};
+
 }  // namespace
 
 class ListenquelleTest : public QObject {
@@ -35,46 +50,46 @@ class ListenquelleTest : public QObject {
 
  private slots:
   void gameWindowsOfAGameList() {
-    QMdiArea area;
-    area.resize(1000, 700);
-    area.show();
-    test::FakeHost host(&area);
-    Stumm stumm;
-    TSpielfensterRahmen rahmen;
-    rahmen.Dialoge = &stumm;
-    host.OnOpenGame = [&](TMDIPGN* list, const std::string& text, int64_t id) {
-      TMDIBrett::Oeffnen(area, ListenQuelle(list), id, text, rahmen);
-    };
-    auto* liste = new TMDIPGN(host);
-    area.addSubWindow(liste)->show();
+    Rahmen r;
+    r.area.resize(1000, 700);
+    r.area.show();
+    auto* liste = new TMDIPGN(r.host);
+    r.area.addSubWindow(liste)->show();
     QVERIFY(liste->LoadFile(QStringLiteral(BREVARO_SAMPLES "/classics.pgn")));
     const int64_t zeilen = liste->PGN1->RowCount();
     QVERIFY(zeilen >= 5);
 
     liste->PGN1->MarkOnly(zeilen - 1);
     liste->PGN1->OpenCurrentGame();
-    QCOMPARE(area.subWindowList().size(), 2);
-    auto* w = qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+    QCOMPARE(r.area.subWindowList().size(), 2);
+    TMDIBrett* w = r.Letztes();
     QVERIFY(w);
     QCOMPARE(w->GameList(), static_cast<TPartienquelle*>(ListenQuelle(liste)));
     QCOMPARE(w->GameID(), liste->PGN1->GameOfRow(zeilen - 1));
     QVERIFY(liste->HasGameWindows());
     // Opening it again brings the same window forward.
     liste->PGN1->OpenCurrentGame();
-    QCOMPARE(area.subWindowList().size(), 2);
+    QCOMPARE(r.area.subWindowList().size(), 2);
+    QCOMPARE(ListenQuelle(liste)->Nutzer().size(), size_t{1});
 
     // Next from the last row: a beep and the first game. A mark the user
     // added (row 2) survives; only the row left is unmarked.
     liste->PGN1->selectionModel()->select(liste->PGN1->Model().index(2),
                                           QItemSelectionModel::Select);
     QTest::mouseClick(w->bNext, Qt::LeftButton);
-    QCOMPARE(stumm.Beeps, 1);
+    QCOMPARE(r.stumm.Beeps, 1);
     QCOMPARE(liste->PGN1->CurrentRow(), int64_t{0});
     QCOMPARE(liste->PGN1->MarkedRows(), (std::vector<int64_t>{0, 2}));
     QCOMPARE(w->GameID(), liste->PGN1->GameOfRow(0));
     QVERIFY(w->windowTitle().startsWith(QStringLiteral("Morphy")));
     QTest::mouseClick(w->bPrev, Qt::LeftButton);  // back to the last row
     QCOMPARE(liste->PGN1->MarkedRows(), (std::vector<int64_t>{2, zeilen - 1}));
+
+    // A closed game window leaves the list.
+    w->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!liste->HasGameWindows());
+    QVERIFY(ListenQuelle(liste)->Nutzer().empty());
   }
 
   // "Games with this position" lists the games that reach the board's
@@ -89,19 +104,12 @@ class ListenquelleTest : public QObject {
         "[Event \"b\"]\n\n1. d4 (1. e4 e5 2. Nf3 Nc6) 1... d5 *\n\n"
         "[Event \"c\"]\n\n1. Nf3 Nc6 2. e4 e5 3. Bc4 *\n");
     datei.close();
-    QMdiArea area;
-    test::FakeHost host(&area);
-    Stumm stumm;
-    TSpielfensterRahmen rahmen;
-    rahmen.Dialoge = &stumm;
-    host.OnOpenGame = [&](TMDIPGN* list, const std::string& text, int64_t id) {
-      TMDIBrett::Oeffnen(area, ListenQuelle(list), id, text, rahmen);
-    };
-    TMDIPGN liste(host);
+    Rahmen r;
+    TMDIPGN liste(r.host);
     QVERIFY(liste.LoadFile(pfad));
     liste.PGN1->MarkOnly(0);
     liste.PGN1->OpenCurrentGame();
-    auto* w = qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+    TMDIBrett* w = r.Letztes();
     QVERIFY(w);
     for (int i = 0; i < 4; ++i) w->Notation1->ZugVor();
     const TSchachbrett ziel = w->Notation1->Modell().Arbeitsbrett();
@@ -118,7 +126,7 @@ class ListenquelleTest : public QObject {
     const auto oeffnen = [&](int64_t zeile) {
       liste.PGN1->MarkOnly(zeile);
       liste.PGN1->OpenCurrentGame();
-      return qobject_cast<TMDIBrett*>(area.subWindowList().last()->widget());
+      return r.Letztes();
     };
     TMDIBrett* zweites = oeffnen(1);
     QVERIFY(zweites && zweites != w);
@@ -134,25 +142,9 @@ class ListenquelleTest : public QObject {
     QVERIFY(variante->Brett1->Stellung() == ziel);
 
     // A game window without a list cannot search.
-    TMDIBrett* allein = TMDIBrett::Oeffnen(area, nullptr, -1, "1. e4 *", rahmen);
+    TMDIBrett* allein = TMDIBrett::Oeffnen(r.area, nullptr, -1, "1. e4 *", r.rahmen);
     emit allein->puBrett->aboutToShow();
     QVERIFY(!allein->mPositionSuchen->isEnabled());
-  }
-
-  void aClosedGameWindowLeavesTheList() {
-    QMdiArea area;
-    test::FakeHost host(&area);
-    TSpielfensterRahmen rahmen;
-    TMDIPGN liste(host);
-    QVERIFY(liste.LoadFile(QStringLiteral(BREVARO_SAMPLES "/classics.pgn")));
-    TMDIBrett* w = TMDIBrett::Oeffnen(area, ListenQuelle(&liste), liste.PGN1->GameOfRow(0),
-                                      liste.PGN1->ReadGameText(liste.PGN1->GameOfRow(0)), rahmen);
-    QVERIFY(liste.HasGameWindows());
-    QCOMPARE(ListenQuelle(&liste)->Nutzer().size(), size_t{1});
-    w->parentWidget()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!liste.HasGameWindows());
-    QVERIFY(ListenQuelle(&liste)->Nutzer().empty());
   }
 };
 

@@ -137,8 +137,6 @@ class BrettfensterTest : public QObject {
     delete liste;
   }
 
-  // A single step forward is animated; the others set the whole position.
-  // Keys on the board reach the notation.
   // A single step forward is animated, the other steps set the whole position;
   // keys on the board reach the notation.
   void steppingUpdatesTheBoard() {

@@ -18,6 +18,7 @@
 using namespace brevaro;
 using brevaro::test::FakeUmgebung;
 using brevaro::test::I;
+using brevaro::test::Mitte;
 using brevaro::test::N;
 
 namespace {
@@ -42,11 +43,6 @@ class Dialoge : public TSpielfensterDialoge {
     return true;
   }
 };
-
-QPoint Mitte(const TBrett& b, const char* feld) {
-  const TRechteck r = b.Feldrechtecke()[Anzeigeindex(N(feld), b.Gedreht())];
-  return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-}
 
 void Ziehen(TBrett& b, const char* von, const char* nach,
             Qt::KeyboardModifiers tasten = Qt::NoModifier) {
