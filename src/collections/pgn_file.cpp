@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "collections/pgn_index.h"
+#include "game/header.h"
 
 namespace brevaro {
 
@@ -115,8 +116,7 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
         treffer = c == '[' ? 1 : 0;
       }
       if (tag != Tag::Nein && spalte++ >= TagZeilenKopf) tag = Tag::Nein;
-      const bool name =
-          (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+      const bool name = IstTagNamenZeichen(c);
       switch (tag) {
         case Tag::Vorn:
           tag = c == '[' ? Tag::Erst : blank ? Tag::Vorn : Tag::Nein;

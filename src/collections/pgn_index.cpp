@@ -70,8 +70,7 @@ inline bool Zeilenende(char c) {
 
 constexpr auto NamensTabelle = [] {
   std::array<bool, 256> t{};
-  for (int c = 0; c < 256; ++c)
-    t[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  for (int c = 0; c < 256; ++c) t[c] = IstTagNamenZeichen(static_cast<char>(c));
   return t;
 }();
 

@@ -58,10 +58,7 @@ bool BauernRegelGilt(const TSchachbrett& brett) {
 bool IstTagZeile(std::string_view z) {
   size_t i = 1;
   if (z.size() < 4 || z[0] != '[') return false;
-  const auto namenszeichen = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  };
-  while (i < z.size() && namenszeichen(z[i])) ++i;
+  while (i < z.size() && IstTagNamenZeichen(z[i])) ++i;
   if (i == 1) return false;
   while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
   return i < z.size() && z[i] == '"';

@@ -47,10 +47,7 @@ size_t ErstesTagpaarSuchen(std::string_view zeile) {
   const auto tagpaarAnfang = [&](size_t i) {
     if (zeile[i] != '[' || zeile.size() - i < 4) return false;
     size_t k = i + 1;
-    const auto name = [](char c) {
-      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    };
-    while (k < zeile.size() && name(zeile[k])) ++k;
+    while (k < zeile.size() && IstTagNamenZeichen(zeile[k])) ++k;
     if (k == i + 1) return false;
     k = blanks(k);
     return k < zeile.size() && zeile[k] == '"';

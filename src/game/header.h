@@ -68,6 +68,11 @@ bool BeginntMit(std::string_view zeile, std::string_view praefix);
 // A value as a tag line holds it: " and \ escaped with a backslash.
 std::string TagWertSchreiben(std::string_view wert);
 
+// Whether `c` may stand in a tag name: ASCII letters, digits and "_".
+constexpr bool IstTagNamenZeichen(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // Reads one trimmed tag line into `kopf`; never fails.
 void TagZeileLesen(TEventData& kopf, std::string_view zeile);
 

@@ -169,8 +169,7 @@ void ZeilenVerbinden(std::string_view text, std::string& ziel) {
 constexpr auto TagNamenZeichen = [] {
   std::array<bool, 256> t{};
   for (int c = 0; c < 256; ++c)
-    t[static_cast<size_t>(c)] =
-        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    t[static_cast<size_t>(c)] = IstTagNamenZeichen(static_cast<char>(c));
   return t;
 }();
 
