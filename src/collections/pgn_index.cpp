@@ -24,6 +24,10 @@
 #include <unordered_set>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "collections/encoding.h"
 #include "collections/game_list.h"
 #include "collections/pgn_file.h"
@@ -454,28 +458,81 @@ std::string_view TagZeilenName(std::string_view zeile) {
                                                                             : std::string_view();
 }
 
+namespace {
+
+// Whether `zeile` begins with the move number 1 and a move (see
+// TaglosePartieAmAnfang).
+bool BeginntMitErstemZug(std::string_view zeile) {
+  if (!zeile.starts_with("1.")) return false;
+  size_t z = 2;
+  while (z < zeile.size() && IstLeer(zeile[z])) ++z;
+  // A chess figurine (U+2654 to U+265F) stands for a piece letter: "1. ♘f3".
+  const bool figurine = FigurinenBuchstabe(zeile, z) != 0;
+  if (figurine) z += 2;
+  if (z + 1 >= zeile.size()) return false;
+  const char a = figurine ? 'N' : zeile[z], b = zeile[z + 1];
+  const bool linie = b >= 'a' && b <= 'h', reihe = b >= '1' && b <= '8';
+  return (a >= 'a' && a <= 'h' && (reihe || b == 'x')) ||
+         (std::string_view("KQRBNDTLS").find(a) != std::string_view::npos &&
+          (linie || reihe || b == 'x')) ||
+         ((a == 'O' || a == '0') && b == '-');
+}
+
+// Whether the bytes before b[k], a line start, end a game: after blanks and
+// line ends, a result with a blank or line end before it. Only the bytes from
+// `anfang` on are looked at.
+bool ErgebnisDavor(const char* b, size_t anfang, size_t k) {
+  size_t e = k;  // the result ends before b[e]
+  while (e > anfang && static_cast<unsigned char>(b[e - 1]) <= ' ') --e;
+  for (const std::string_view ergebnis : {"1-0", "0-1", "1/2-1/2", "*"}) {
+    if (e - anfang > ergebnis.size() &&
+        std::string_view(b + e - ergebnis.size(), ergebnis.size()) == ergebnis &&
+        static_cast<unsigned char>(b[e - ergebnis.size() - 1]) <= ' ')
+      return true;
+  }
+  return false;
+}
+
+// The first byte from b[ab] on, before b[grenze], that may start a game: a
+// "[", or a "1" at the start of a line (b[ab - 1] is read when ab > 0);
+// `grenze` when there is none.
+size_t NaechsterAnfang(const char* b, size_t ab, size_t grenze) {
+  size_t i = ab;
+  if (i == 0) {
+    if (grenze == 0 || b[0] == '[') return 0;
+    i = 1;
+  }
+#if defined(__SSE2__)
+  // Sixteen at a time: a "[", or a "1" after a line end.
+  const __m128i klammer = _mm_set1_epi8('[');
+  const __m128i eins = _mm_set1_epi8('1');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= grenze; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i vor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i - 1));
+    const __m128i ende = _mm_or_si128(_mm_cmpeq_epi8(vor, lf), _mm_cmpeq_epi8(vor, cr));
+    const __m128i treffer =
+        _mm_or_si128(_mm_cmpeq_epi8(v, klammer), _mm_and_si128(_mm_cmpeq_epi8(v, eins), ende));
+    if (const auto maske = static_cast<unsigned>(_mm_movemask_epi8(treffer)); maske != 0)
+      return i + static_cast<size_t>(std::countr_zero(maske));
+  }
+#endif
+  for (; i < grenze; ++i)
+    if (b[i] == '[' || (b[i] == '1' && Zeilenende(b[i - 1]))) return i;
+  return grenze;
+}
+
+}  // namespace
+
 size_t TaglosePartieAmAnfang(std::string_view anfang) {
   anfang = anfang.substr(0, TaglosGrenze);
   size_t s = anfang.starts_with(Bom) ? Bom.size() : 0;
   while (s < anfang.size()) {
     size_t k = s;
     while (k < anfang.size() && IstLeer(anfang[k])) ++k;
-    if (k < anfang.size() && !Zeilenende(anfang[k]) && anfang[k] != '%') {
-      if (anfang.substr(k, 2) != "1.") return std::string_view::npos;
-      size_t z = k + 2;
-      while (z < anfang.size() && IstLeer(anfang[z])) ++z;
-      // A chess figurine (U+2654 to U+265F) stands for a piece letter: "1. ♘f3".
-      const bool figurine = FigurinenBuchstabe(anfang, z) != 0;
-      if (figurine) z += 2;
-      if (z + 1 >= anfang.size()) return std::string_view::npos;
-      const char a = figurine ? 'N' : anfang[z], b = anfang[z + 1];
-      const bool linie = b >= 'a' && b <= 'h', reihe = b >= '1' && b <= '8';
-      const bool zug = (a >= 'a' && a <= 'h' && (reihe || b == 'x')) ||
-                       (std::string_view("KQRBNDTLS").find(a) != std::string_view::npos &&
-                        (linie || reihe || b == 'x')) ||
-                       ((a == 'O' || a == '0') && b == '-');
-      return zug ? k : std::string_view::npos;
-    }
+    if (k < anfang.size() && !Zeilenende(anfang[k]) && anfang[k] != '%')
+      return BeginntMitErstemZug(anfang.substr(k)) ? k : std::string_view::npos;
     // An empty line or a "%" line: on to the next line.
     while (k < anfang.size() && !Zeilenende(anfang[k])) ++k;
     s = k + 1;
@@ -731,14 +788,16 @@ void TPGNIndex::TScanTeil::Lesen(const TPGNIndex& index, int64_t von, int64_t bi
   // end), or it held only blanks for more than TagZeilenKopf bytes (Leer).
   enum class Rest { Keiner, Ende, Leer } rest = Rest::Keiner;
   // The buffer keeps TagZeilenKopf bytes before the next byte to look at, so
-  // that the start of its line can be seen, and a line start whose tag line
-  // test needs more bytes is looked at again after the next read.
+  // that the start of its line and the end of the game before can be seen,
+  // and a line start whose test needs more bytes is looked at again after the
+  // next read.
   constexpr size_t rand = 2 * TagZeilenKopf;
   Puffer.resize(rand + LeseBlock);
-  // A line start after the first byte is read with the line end before it.
-  int64_t pos = von > 0 ? von - 1 : 0;  // file offset of the next read
-  size_t carry = 0;                     // bytes kept from the previous read
-  size_t ab = von > 0 ? 1 : 0;          // next byte of the buffer to look at
+  // The stretch is read with the TagZeilenKopf bytes before it.
+  const auto davor = static_cast<size_t>(std::min<int64_t>(von, TagZeilenKopf));
+  int64_t pos = von - static_cast<int64_t>(davor);  // file offset of the next read
+  size_t carry = 0;                                 // bytes kept from the previous read
+  size_t ab = davor;                                // next byte of the buffer to look at
   std::string_view name;
   const auto spielBeginnt = [&](int64_t start) {
     Starts.push_back(start);
@@ -785,13 +844,26 @@ void TPGNIndex::TScanTeil::Lesen(const TPGNIndex& index, int64_t von, int64_t bi
     while (ab < grenze) {
       if (modus == Modus::Suche) {
         // The next tag line: a "[" that only blanks separate from the line
-        // start.
-        const void* q = std::memchr(b + ab, '[', grenze - ab);
-        if (!q) {
+        // start; or the next game without tags.
+        const size_t k = NaechsterAnfang(b, ab, grenze);
+        if (k == grenze) {
           ab = grenze;
           break;
         }
-        const size_t k = static_cast<size_t>(static_cast<const char*>(q) - b);
+        if (b[k] == '1') {
+          const size_t sicht = std::min(laenge, k + TagZeilenKopf);
+          if (sicht < k + TagZeilenKopf && !letzter) {
+            ab = k;  // decided after the next read
+            break;
+          }
+          if (BeginntMitErstemZug(std::string_view(b + k, sicht - k)) &&
+              ErgebnisDavor(b, k > TagZeilenKopf ? k - TagZeilenKopf : 0, k)) {
+            Starts.push_back(basis + static_cast<int64_t>(k));
+            KopfLaengen.push_back(0);
+          }
+          ab = k + 1;
+          continue;
+        }
         size_t z = k;
         while (z > 0 && k - z < TagZeilenKopf && IstLeer(b[z - 1])) --z;
         bool anfang = false;
@@ -837,7 +909,7 @@ void TPGNIndex::TScanTeil::Lesen(const TPGNIndex& index, int64_t von, int64_t bi
           rest = Rest::Ende;
           ab = i;
         } else {
-          ab = i;
+          ab = i + 1;  // the text's first line is no game's start
           if (textBeginnt(i)) return;
         }
         continue;
@@ -876,7 +948,7 @@ void TPGNIndex::TScanTeil::Lesen(const TPGNIndex& index, int64_t von, int64_t bi
           continue;
         }
       }
-      ab = i;
+      ab = i + 1;  // the text's first line is no game's start
       if (textBeginnt(i)) return;
     }
     pos += n;
@@ -1080,13 +1152,17 @@ bool TPGNIndex::Scan(const std::string& pfad) {
     TagNamen namen;
     int letzterProzent = -1;
     // The games a stretch found become rows.
+    // (The game without tags at the start is found again when a "%" line
+    // before it ends with a result.)
     const auto uebernehmen = [&](const TScanTeil& t) {
-      for (const int64_t s : t.Starts) {
-        starts_.push_back(s);
+      const bool doppelt = !starts_.empty() && !t.Starts.empty() && t.Starts[0] == starts_[0];
+      for (size_t i = doppelt ? 1 : 0; i < t.Starts.size(); ++i) {
+        starts_.push_back(t.Starts[i]);
         if (starts_.size() > 1) AddRow(GameCount() - 1);
       }
       if (schluessel) {
-        kopfLaengen.insert(kopfLaengen.end(), t.KopfLaengen.begin(), t.KopfLaengen.end());
+        kopfLaengen.insert(kopfLaengen.end(), t.KopfLaengen.begin() + (doppelt ? 1 : 0),
+                           t.KopfLaengen.end());
         kopfAnfaenge += t.KopfAnfaenge;
       }
     };
@@ -1099,9 +1175,10 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         if (nochmal.Fehler != 0 || nochmal.Dateiende || nochmal.Ende == teile.Bis(nummer)) {
           e = &nochmal;  // the whole stretch was scanned again
         } else {
-          // The stretch's own results from its first line of movetext on.
+          // The stretch's own results after the start of its first line of
+          // movetext, which the stretch may have taken for a game's start.
           uebernehmen(nochmal);
-          e->Ab(nochmal.Ende);
+          e->Ab(nochmal.Ende + 1);
         }
       }
       if (e->Fehler != 0) {

@@ -32,24 +32,34 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
     while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
     const bool tagZeile = k < e && text[k] == '[' && !name.empty() && i < e && text[i] == '"' &&
                           i - zeile < TagZeilenKopf;
-    if (erste && k < e && text[k] != '%' && !tagZeile) {
-      // A game without tags: "1.", blanks, and the start of a move.
+    // "1.", blanks, and the start of a move, all before `grenze`.
+    const auto ersterZug = [&](size_t grenze) {
+      if (text.compare(k, 2, "1.") != 0) return false;
       size_t z = k + 2;
       while (z < e && static_cast<unsigned char>(text[z]) <= ' ') ++z;
       const auto in = [](char c, const char* menge) { return c != 0 && std::strchr(menge, c); };
       const bool figurine = text.compare(z, 2, "\xE2\x99") == 0 && z + 4 <= e &&
                             static_cast<unsigned char>(text[z + 2]) >= 0x94 &&
                             static_cast<unsigned char>(text[z + 2]) <= 0x9F;
-      if (figurine) {
-        if (text.compare(k, 2, "1.") == 0 && z + 4 <= TaglosGrenze &&
-            in(text[z + 3], "abcdefgh12345678x"))
-          starts.push_back(static_cast<int64_t>(k));
-      } else if (text.compare(k, 2, "1.") == 0 && z + 2 <= e && z + 2 <= TaglosGrenze &&
-                 ((in(text[z], "abcdefgh") && in(text[z + 1], "12345678x")) ||
-                  (in(text[z], "KQRBNDTLS") && in(text[z + 1], "abcdefgh12345678x")) ||
-                  (in(text[z], "O0") && text[z + 1] == '-')))
-        starts.push_back(static_cast<int64_t>(k));
+      if (figurine) return z + 4 <= grenze && in(text[z + 3], "abcdefgh12345678x");
+      return z + 2 <= e && z + 2 <= grenze &&
+             ((in(text[z], "abcdefgh") && in(text[z + 1], "12345678x")) ||
+              (in(text[z], "KQRBNDTLS") && in(text[z + 1], "abcdefgh12345678x")) ||
+              (in(text[z], "O0") && text[z + 1] == '-'));
+    };
+    // A game without tags begins the file, or follows a result (outside a tag
+    // section, at the very line start).
+    bool taglos = erste && k < e && text[k] != '%' && !tagZeile && ersterZug(TaglosGrenze);
+    if (!kopf && k == s && s > 0 && ersterZug(s + TagZeilenKopf)) {
+      const size_t anfang = s > TagZeilenKopf ? s - TagZeilenKopf : 0;
+      size_t r = s;
+      while (r > anfang && static_cast<unsigned char>(text[r - 1]) <= ' ') --r;
+      for (const std::string ergebnis : {"1-0", "0-1", "1/2-1/2", "*"})
+        taglos = taglos || (r - anfang > ergebnis.size() &&
+                            text.compare(r - ergebnis.size(), ergebnis.size(), ergebnis) == 0 &&
+                            static_cast<unsigned char>(text[r - ergebnis.size() - 1]) <= ' ');
     }
+    if (taglos) starts.push_back(static_cast<int64_t>(k));
     if (k < e && text[k] != '%') erste = false;
     if (tagZeile) {
       if (!kopf || namen.count(name)) {

@@ -108,7 +108,11 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       "@1. \u2658f3 d5 *\n",
       "1. \u2658 *\n@[Event \"A\"]\n",
       "Title 1. e4\n@[Event \"A\"]\n1. e4 *\n",
-      "23. Qxf7+ Kh8 1-0\n1. e4\n@[Event \"A\"]\n1. e4 *\n",
+      // Further games without tags: "1." and a move at a line start after a result.
+      "23. Qxf7+ Kh8 1-0\n@1. e4\n@[Event \"A\"]\n1. e4 *\n",
+      "@[Event \"A\"]\n\n1. e4 e5 1-0\n\n@1. d4 d5 0-1\r\n@1.Nf3 *\n\n\t\n@1. \u2658f3 1/2-1/2\n"
+      "1... e5 *\n 1. e4 {1-0}\n1. e4 x1-0\n1. 1-0\n",
+      "% 1-0\n@1. e4 *\n",
       "1. 1-0 [Event\n@[Event \"A\"]\n1. e4 *\n",
   };
   for (std::string fall : faelle) {
@@ -158,14 +162,16 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
 }
 
 TEST_F(Index, AGameWithoutTagsIsListedAndAppendedWithATag) {
-  const std::string p = Schreiben("t.pgn", "1. e4 e5 2. Nf3 1-0\n\n[White \"W\"]\n\n1. d4 *\n");
+  const std::string p =
+      Schreiben("t.pgn", "1. e4 e5 2. Nf3 1-0\n\n1. d4 d5 0-1\n\n[White \"W\"]\n\n1. d4 *\n");
   TPGNIndex index;
   index.SetFileName(p);
-  ASSERT_EQ(index.GameCount(), 2);
+  ASSERT_EQ(index.GameCount(), 3);
   EXPECT_EQ(index.ReadGameHeader(0).White, "N.N.");
-  EXPECT_EQ(index.ReadGameHeader(1).White, "W");
-  const std::string anhang = AppendText(index, {0, 1}, "\n");
-  EXPECT_EQ(anhang, "\n\n[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0\n\n" + index.ReadGameText(1));
+  EXPECT_EQ(index.ReadGameText(1), "1. d4 d5 0-1");
+  EXPECT_EQ(index.ReadGameHeader(2).White, "W");
+  const std::string anhang = AppendText(index, {0, 2}, "\n");
+  EXPECT_EQ(anhang, "\n\n[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0\n\n" + index.ReadGameText(2));
   // Appended to a file of games, it is a game of its own there.
   const std::string ziel = Schreiben("z.pgn", Spiel("A", "B"));
   ASSERT_TRUE(AnPGNDateiAnhaengen(ziel, anhang));
@@ -189,6 +195,10 @@ TEST_F(Index, StretchesScannedAtOnceFindTheGamesOfAScanInOne) {
                                            "1. e4 e5 *",
                                            "[Event x]",
                                            "{ [Event \"c\"] }",
+                                           "1. d4 d5 1-0",
+                                           "[Round \"2\"] *",
+                                           "1.Nf3 *",
+                                           std::string(300, ' '),
                                            std::string(300, ' ') + "[Round \"1\"]"};
   const std::vector<std::string> enden = {"\n", "\r\n", "\r"};
   std::mt19937 rng(11);
