@@ -844,7 +844,12 @@ bool TNotationModell::ZuegeLesen() {
       return zweiFelder(token) ? 1 : -1;
     }
     if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
-      const bool kurz = OhneAnmerkung(token) < 4;
+      // Two letters castle short, three long, also without dashes ("OOO").
+      const size_t ende = OhneAnmerkung(token);
+      const auto buchstaben = std::count_if(token.begin(), token.begin() + ende, [](char b) {
+        return b == 'O' || b == '0' || b == 'o';
+      });
+      const bool kurz = buchstaben != 3 && (buchstaben == 2 || ende < 4);
       const bool weiss = seite == 1;
       const TFischerInfo* fi = Zustand.FischerInfo;
       // In a Fischer Random game "O-O" is Fischer Random castling as well.

@@ -109,6 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TokenFall{"1.O-O!", Roch, "e1g1", 0, KurzeRochade},
                       TokenFall{"1.O-O-O?!", Roch, "e1c1", 0, LangeRochade},
                       TokenFall{"1.0-0", Roch, "e1g1", 0, KurzeRochade},
+                      TokenFall{"1.OO", Roch, "e1g1", 0, KurzeRochade},
+                      TokenFall{"1.OOO", Roch, "e1c1", 0, LangeRochade},
                       TokenFall{"1.Ng1xf3", "4k3/8/8/8/8/5p2/7N/4K1N1 w - - 0 1", "g1f3", 0, 0},
                       TokenFall{"1.Pe4", Start, "e2e4", 0, 0},
                       TokenFall{"1.e8=q", Umw, "e7e8", Dame, 0},
