@@ -952,6 +952,37 @@ bool TNotationModell::ZuegeLesen() {
     return restBehalten(linienEnde());
   };
 
+  // The comment from "{" at `auf` to "}" at `zu`: it belongs to the current move.
+  auto kommentarLesen = [&](size_t auf, size_t zu) {
+    // One blank after "{" and one before "}" are dropped.
+    std::string_view innen = t.substr(auf + 1, zu - auf - 1);
+    if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
+    if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
+    if (Aktuell) {
+      if (OhneNotation_) {  // and one more each, as the layout drops them
+        if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
+        if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
+      }
+      // A further comment on the same move (also one at the start of a
+      // variation, which belongs to the move it replaces) joins the first.
+      std::string& kommentar = Aktuell->Kommentar;
+      if (kommentar.size() <= 2) {
+        kommentar.assign(1, '{');
+      } else if (!innen.empty()) {
+        kommentar.back() = ' ';
+      }
+      kommentar += innen;
+      if (kommentar.back() != '}') kommentar += '}';
+    } else {
+      // Before the first move, after a move number: the leading comment.
+      std::string& vor = Partiedaten.Vorkommentar;
+      while (!vor.empty() && vor.back() == ' ') vor.pop_back();
+      vor += '{';
+      vor += innen;
+      vor += "} ";
+    }
+  };
+
   while (p < n) {
     const char c = t[p];
     size_t weiter = p + 1;
@@ -965,33 +996,7 @@ bool TNotationModell::ZuegeLesen() {
         if (!lesefehler()) break;
         continue;
       }
-      // One blank after "{" and one before "}" are dropped.
-      std::string_view innen = t.substr(p + 1, zu - p - 1);
-      if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
-      if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
-      if (Aktuell) {
-        if (OhneNotation_) {  // and one more each, as the layout drops them
-          if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
-          if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
-        }
-        // A further comment on the same move (also one at the start of a
-        // variation, which belongs to the move it replaces) joins the first.
-        std::string& kommentar = Aktuell->Kommentar;
-        if (kommentar.size() <= 2) {
-          kommentar.assign(1, '{');
-        } else if (!innen.empty()) {
-          kommentar.back() = ' ';
-        }
-        kommentar += innen;
-        if (kommentar.back() != '}') kommentar += '}';
-      } else {
-        // Before the first move, after a move number: the leading comment.
-        std::string& vor = Partiedaten.Vorkommentar;
-        while (!vor.empty() && vor.back() == ' ') vor.pop_back();
-        vor += '{';
-        vor += innen;
-        vor += "} ";
-      }
+      kommentarLesen(p, zu);
       weiter = zu + 1;
     } else if (c == '$') {
       // A NAG runs to the next blank, bracket or brace. The digits read; a
@@ -1104,6 +1109,17 @@ bool TNotationModell::ZuegeLesen() {
           Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2"
                                     : laenge == 5  ? (t[r] == '1' ? "1-0" : "0-1")
                                                    : t.substr(r, laenge);
+        }
+        // Comments after the main line's result ("1-0 {White won on time}")
+        // belong to its last move; what follows them is not read.
+        if (stapel.empty()) {
+          for (size_t k = r + ErgebnisLaenge(t, r); k < n; ++k) {
+            if (IstBlank(t[k])) continue;
+            const size_t zu = t[k] == '{' ? t.find('}', k) : std::string_view::npos;
+            if (zu == std::string_view::npos) break;
+            kommentarLesen(k, zu);
+            k = zu;
+          }
         }
         break;
       }

@@ -363,6 +363,14 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
   EXPECT_EQ(Reste(l.m), (Namen{"\u00BD\u2013\u00BD", "0\u20131"}));
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1-0");
+  // Comments after the main line's result join its last move's (or, without
+  // a move, the leading comment); anything after them is not read.
+  EXPECT_EQ(l.Lade("1.e4 {a} 1-0 {b} {c} 2.d4 {d}"), 0);
+  EXPECT_TRUE(l.fehler.empty());
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a b c}");
+  EXPECT_EQ(Hauptlinie(l.m), Namen{"e2e4"});
+  EXPECT_EQ(l.Lade("* {x} {y"), 0);
+  EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{x} ");
   // In a variation that is not closed the result ends the movetext.
   EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0 (1.c4"), 0);
   EXPECT_EQ(Reste(l.m), Namen{});
