@@ -936,9 +936,26 @@ bool TNotationModell::ZuegeLesen() {
   };
   // That text is kept as written after the last move read, and reading goes
   // on at the ")" at `ende`. False when the text is done.
+  // A game without a Result tag (or with "*") takes the main line's result,
+  // the token at `r`.
+  auto ergebnisUebernehmen = [&](size_t r) {
+    if (!stapel.empty() || Partiedaten.Kopf.Result != "*") return;
+    const size_t laenge = ErgebnisLaenge(t, r);
+    Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2"
+                              : laenge == 5  ? (t[r] == '1' ? "1-0" : "0-1")
+                                             : t.substr(r, laenge);
+  };
   auto restBehalten = [&](size_t ende) {
     std::string_view rest = Getrimmt(t.substr(restAnfang, ende - restAnfang));
-    if (ende == n) rest = OhneErgebnis(rest);
+    if (ende == n) {
+      const std::string_view ohne = OhneErgebnis(rest);
+      if (ohne.size() < rest.size()) {  // also after a reading error
+        size_t r = static_cast<size_t>(rest.data() - t.data()) + rest.size();
+        while (r > 0 && !IstBlank(t[r - 1])) --r;  // the result has no blank
+        ergebnisUebernehmen(r);
+      }
+      rest = ohne;
+    }
     if (!rest.empty()) {
       TRest& ziel = AktuelleLinie->Erster ? Aktuell->Rest : AktuelleLinie->Rest;
       ziel.assign(rest);
@@ -1102,14 +1119,8 @@ bool TNotationModell::ZuegeLesen() {
       // the line's last move, and reading goes on at the variation's ")".
       const size_t ende = linienEnde();
       if (ende >= n) {
-        // A game without a Result tag (or with "*") takes the main line's.
         const size_t r = c == '*' || c == '\xC2' ? p : p - 1;
-        if (stapel.empty() && Partiedaten.Kopf.Result == "*") {
-          const size_t laenge = ErgebnisLaenge(t, r);
-          Partiedaten.Kopf.Result = t[r] == '\xC2' ? "1/2-1/2"
-                                    : laenge == 5  ? (t[r] == '1' ? "1-0" : "0-1")
-                                                   : t.substr(r, laenge);
-        }
+        ergebnisUebernehmen(r);
         // Comments after the main line's result ("1-0 {White won on time}")
         // belong to its last move; what follows them is not read.
         if (stapel.empty()) {

@@ -358,6 +358,8 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
   EXPECT_EQ(l.Lade("1.e4 1-0", "[Result \"0-1\"]\n"), 0);
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "0-1");
+  EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3 Nc6 0-1"), -1);  // also after a reading error
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "0-1");
   // Typeset with an en dash, as pasted from a web page.
   EXPECT_EQ(l.Lade("1.e4 (1.d4 0\u20131) (1.c4 \u00BD\u2013\u00BD) e5 1\u20130 2.Nf3"), 0);
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
