@@ -309,6 +309,36 @@ bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf)
   return a != TAbschnitt::Offen;
 }
 
+// The result a game's text ends with ("1-0", "0-1", "1/2-1/2"; typeset ones
+// as these), after blanks, line ends and comments ("1-0 {on time}"); empty
+// for none or "*". `ende` is the end of the text, at most ErgebnisFenster bytes.
+std::string_view ErgebnisAmEnde(std::string_view ende) {
+  size_t e = ende.size();
+  for (;;) {
+    while (e > 0 && static_cast<unsigned char>(ende[e - 1]) <= ' ') --e;
+    if (e == 0 || ende[e - 1] != '}') break;
+    const size_t auf = ende.rfind('{', e - 1);
+    if (auf == std::string_view::npos) return {};
+    e = auf;
+  }
+  static constexpr std::pair<std::string_view, std::string_view> Ergebnisse[] = {
+      {"1-0", "1-0"}, {"0-1", "0-1"},     {"1/2-1/2", "1/2-1/2"}, {"1–0", "1-0"},
+      {"0–1", "0-1"}, {"½-½", "1/2-1/2"}, {"½–½", "1/2-1/2"}};
+  const std::string_view text = ende.substr(0, e);
+  for (const auto& [geschrieben, ergebnis] : Ergebnisse)
+    if (text.ends_with(geschrieben) &&
+        (text.size() == geschrieben.size() ||
+         static_cast<unsigned char>(text[text.size() - geschrieben.size() - 1]) <= ' '))
+      return ergebnis;
+  return {};
+}
+
+// The same for a game's whole text, which ends at its first zero byte.
+std::string_view ErgebnisAmTextende(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  return ErgebnisAmEnde(text.substr(text.size() - std::min(text.size(), ErgebnisFenster)));
+}
+
 // The sort keys of one thread's rows, each distinct text once: the rows hold
 // numbers of texts, the texts live in blocks that never move.
 class TSchluesselMenge {
@@ -582,6 +612,8 @@ size_t TaglosePartieAmAnfang(std::string_view anfang) {
 
 uint32_t KopfAusText(std::string_view text, TEventData& kopf) {
   KopfLesen(text, true, kopf);
+  if (kopf.Result == "*")
+    if (const std::string_view r = ErgebnisAmTextende(text); !r.empty()) kopf.Result = r;
   return KopfKuerzen(kopf);
 }
 
@@ -731,6 +763,10 @@ struct TPGNIndex::TScanSchluessel {
             an += laenge;
           }
           if (!text) text = leser.Schluessel(index.KopfText(e, fenster));
+          if (Key == skResult && *text == "*")
+            if (const std::string_view am = index.EndErgebnis(e, index.KopfText(e, fenster));
+                !am.empty())
+              text = am;
           Nummern.push_back(Menge.Nummer(*text));
         }
         Ausstehend -= anfaenge.size();
@@ -1521,7 +1557,12 @@ bool TPGNIndex::SortKeysLesen(uint8_t key, std::vector<uint32_t>& keys,
       int64_t gemeldet = von;
       for (int64_t r = von; r < bis; ++r) {
         const int64_t g = rows_[static_cast<size_t>(order_[static_cast<size_t>(r)])];
-        keys[static_cast<size_t>(r)] = menge.Nummer(*leser.Schluessel(KopfText(g, fenster)));
+        const TGameIndexEntry e = Entry(g);
+        const std::string_view text = KopfText(e, fenster);
+        std::string_view schluessel = *leser.Schluessel(text);
+        if (key == skResult && schluessel == "*")
+          if (const std::string_view am = EndErgebnis(e, text); !am.empty()) schluessel = am;
+        keys[static_cast<size_t>(r)] = menge.Nummer(schluessel);
         if (r - gemeldet >= 1024) {
           gelesen += r - gemeldet;
           gemeldet = r;
@@ -1655,6 +1696,7 @@ const TEventData& TPGNIndex::ReadGameHeader(int64_t gameIndex) {
     const bool alles = n < menge || menge >= laenge;
     if (KopfLesen(puffer, alles, header_) || alles) break;
   }
+  ErgebnisErgaenzen(e, puffer, header_);
   headerCut_ = KopfKuerzen(header_);
   return header_;
 }
@@ -1695,7 +1737,9 @@ uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFen
   const int64_t laenge =
       e.GameID < 0 || !IsOpen() ? 0 : std::min(e.EndPos - e.StartPos, KopfGrenze);
   if (!einzeln || laenge <= 0 || ImFenster(e, laenge, fenster)) {
-    lesen(KopfText(gameIndex, fenster), true, kopf);
+    const std::string_view text = KopfText(gameIndex, fenster);
+    lesen(text, true, kopf);
+    ErgebnisErgaenzen(e, text, kopf);
     return KopfKuerzen(kopf);
   }
   // As much of the game as its tag section needs, read directly.
@@ -1706,7 +1750,26 @@ uint32_t TPGNIndex::ReadGameHeader(int64_t gameIndex, TEventData& kopf, TTextFen
     const bool alles = n < menge || menge >= laenge;
     if (lesen(fenster.Kopie, alles, kopf) || alles) break;
   }
+  ErgebnisErgaenzen(e, fenster.Kopie, kopf);
   return KopfKuerzen(kopf);
+}
+
+std::string_view TPGNIndex::EndErgebnis(const TGameIndexEntry& e, std::string_view anfang) const {
+  const int64_t laenge = e.GameID < 0 ? 0 : e.EndPos - e.StartPos;
+  if (laenge <= 0) return {};
+  if (static_cast<int64_t>(anfang.size()) >= laenge || anfang.find('\0') != anfang.npos)
+    return ErgebnisAmTextende(anfang.substr(0, static_cast<size_t>(laenge)));
+  const int64_t n = std::min<int64_t>(laenge, ErgebnisFenster);
+  std::array<char, ErgebnisFenster> puffer;
+  if (!IsOpen() || ReadAt(e.EndPos - n, puffer.data(), n) != n) return {};
+  const std::string_view ende(puffer.data(), static_cast<size_t>(n));
+  return ErgebnisAmEnde(ende.substr(0, ende.find('\0')));
+}
+
+void TPGNIndex::ErgebnisErgaenzen(const TGameIndexEntry& e, std::string_view anfang,
+                                  TEventData& kopf) const {
+  if (kopf.Result != "*") return;
+  if (const std::string_view r = EndErgebnis(e, anfang); !r.empty()) kopf.Result = r;
 }
 
 std::string AppendText(const TPGNIndex& index, const std::vector<int64_t>& gameIds,

@@ -73,6 +73,10 @@ std::string_view TagZeilenName(std::string_view zeile);
 size_t TaglosePartieAmAnfang(std::string_view anfang);
 inline constexpr size_t TaglosGrenze = 64 * 1024;
 
+// A game whose tag section gives no result (no Result tag, or "*") shows the
+// result its text ends with, looked for in at most this many last bytes.
+inline constexpr size_t ErgebnisFenster = 512;
+
 // The list reads at most this much of a game for its header.
 inline constexpr int64_t KopfGrenze = 64 * 1024;
 // The window headers are read through (see ReadGameHeader): a few KopfGrenze
@@ -192,7 +196,8 @@ class TPGNIndex {
   // the first other line, from at most the first KopfGrenze bytes of the
   // game. Text fields longer than ListenWertGrenze bytes are cut (see
   // ListenWert) and marked in HeaderCut(). A game without any text reads as
-  // "Error" against "...".
+  // "Error" against "...". Without a result in the tag section, the result
+  // the game's text ends with ("1. e4 e5 1-0", also with comments after it).
   const TEventData& ReadGameHeader(int64_t gameIndex);
   const TEventData& GameHeader() const { return header_; }
   // The fields of GameHeader() that were cut, as TGekuerzt bits.
@@ -225,6 +230,11 @@ class TPGNIndex {
   // through `fenster`.
   std::string_view KopfText(int64_t gameIndex, TTextFenster& fenster) const;
   std::string_view KopfText(const TGameIndexEntry& e, TTextFenster& fenster) const;
+  // The result the text of game `e` ends with, for a game whose tag section
+  // gives none (see ReadGameHeader): from `anfang` when it holds the whole
+  // game, otherwise read from the file. Empty for none.
+  std::string_view EndErgebnis(const TGameIndexEntry& e, std::string_view anfang) const;
+  void ErgebnisErgaenzen(const TGameIndexEntry& e, std::string_view anfang, TEventData& kopf) const;
   // Whether `fenster` holds the first `laenge` bytes of the game `e` (or all
   // the file has of them).
   static bool ImFenster(const TGameIndexEntry& e, int64_t laenge, const TTextFenster& fenster);

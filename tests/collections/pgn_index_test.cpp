@@ -169,6 +169,10 @@ TEST_F(Index, AGameWithoutTagsIsListedAndAppendedWithATag) {
   ASSERT_EQ(index.GameCount(), 3);
   EXPECT_EQ(index.ReadGameHeader(0).White, "N.N.");
   EXPECT_EQ(index.ReadGameText(1), "1. d4 d5 0-1");
+  // The list shows the result the movetext ends with where the tags give none.
+  EXPECT_EQ(index.ReadGameHeader(0).Result, "1-0");
+  EXPECT_EQ(index.ReadGameHeader(1).Result, "0-1");
+  EXPECT_EQ(index.ReadGameHeader(2).Result, "*");
   EXPECT_EQ(index.ReadGameHeader(2).White, "W");
   const std::string anhang = AppendText(index, {0, 2}, "\n");
   EXPECT_EQ(anhang, "\n\n[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0\n\n" + index.ReadGameText(2));
@@ -179,6 +183,36 @@ TEST_F(Index, AGameWithoutTagsIsListedAndAppendedWithATag) {
   neu.SetFileName(ziel);
   ASSERT_EQ(neu.GameCount(), 3);
   EXPECT_EQ(neu.ReadGameText(1), "[Event \"?\"]\n\n1. e4 e5 2. Nf3 1-0");
+}
+
+TEST_F(Index, ResultFromTheEndOfTheMovetextWhereTheTagsGiveNone) {
+  const std::pair<std::string, std::string> faelle[] = {
+      {"[Event \"x\"]\n\n1. e4 1-0\n", "1-0"},
+      {"[Result \"*\"]\r\n\r\n1. e4 0-1 {on time}\r\n\r\n", "0-1"},
+      {"[Result \"0-1\"]\n\n1. e4 1-0\n", "0-1"},
+      {"[Event \"x\"]\n1. e4 1/2-1/2 {a}{b} \n", "1/2-1/2"},
+      {"[Event \"x\"]\n1. e4 \xC2\xBD\xE2\x80\x93\xC2\xBD\n", "1/2-1/2"},
+      {"[Event \"x\"]\n1. e4 x1-0\n", "*"},
+      {"[Event \"x\"]\n1. e4 1-0 2. d4\n", "*"},
+      {"[Event \"x\"]\n1. e4 {1-0}\n", "*"},
+      {"[Event \"x\"]\n1. e4 1-0 " + std::string(ErgebnisFenster, ' ') + "\n", "*"},
+      {"[Event \"x\"]\n1. e4 {" + std::string(KopfGrenze, 'x') + "} 0-1\n", "0-1"},
+  };
+  std::string datei;
+  for (const auto& fall : faelle) datei += fall.first;
+  TPGNIndex index;
+  index.SetFileName(Schreiben("t.pgn", datei));
+  ASSERT_EQ(index.GameCount(), static_cast<int64_t>(std::size(faelle)));
+  TTextFenster fenster;
+  for (int64_t g = 0; g < index.GameCount(); ++g) {
+    const std::string& ergebnis = faelle[g].second;
+    TEventData voll, kopf;
+    KopfAusText(faelle[g].first, voll);
+    EXPECT_EQ(voll.Result, ergebnis) << g;
+    EXPECT_EQ(index.ReadGameHeader(g).Result, ergebnis) << g;
+    index.ReadGameHeader(g, kopf, fenster, false, true);
+    EXPECT_EQ(kopf.Result, ergebnis) << g;
+  }
 }
 
 TEST_F(Index, StretchesScannedAtOnceFindTheGamesOfAScanInOne) {
@@ -626,7 +660,11 @@ TEST_F(Index, SortOrdersEveryKeyAsTheWholeHeaderWouldWithAnyThreads) {
                                   : "[Date \"" + std::to_string(1990 + rng() % 30) +
                                         ".01.01\"]\n[PlyCount \"" + std::to_string(rng() % 120) +
                                         "\"]\n[WhiteElo \"" + std::to_string(rng() % 3) + "\"]\n";
-    text += Spiel("S" + std::to_string(rng() % 40), "B" + std::to_string(rng() % 5), extra);
+    // Results from the end of the movetext where the tags give none.
+    static const std::string zuege[] = {"1. e4 e5 *", "1. e4 1-0", "1. d4 0-1 {Zeit}",
+                                        "1. c4 \xC2\xBD-\xC2\xBD"};
+    text += Spiel("S" + std::to_string(rng() % 40), "B" + std::to_string(rng() % 5), extra,
+                  zuege[i % 4]);
   }
   TPGNIndex index, vorab;
   const std::string p = Schreiben("t.pgn", text);

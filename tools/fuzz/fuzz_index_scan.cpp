@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       brevaro::TEventData voll;
       brevaro::KopfAusText(game, voll);
       if (kopf.White != voll.White || kopf.Black != voll.Black || kopf.Event != voll.Event ||
-          kopf.MoveCount != voll.MoveCount)
+          kopf.MoveCount != voll.MoveCount || kopf.Result != voll.Result)
         __builtin_trap();
     }
   }
