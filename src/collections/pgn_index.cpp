@@ -510,12 +510,18 @@ bool BeginntMitErstemZug(std::string_view zeile) {
          ((a == 'O' || a == '0') && b == '-');
 }
 
-// Whether the bytes before b[k], a line start, end a game: after blanks and
-// line ends, a result with a blank or line end before it. Only the bytes from
-// `anfang` on are looked at.
+// Whether the bytes before b[k], a line start, end a game: after blanks, line
+// ends and comments, a result with a blank or line end before it. Only the
+// bytes from `anfang` on are looked at.
 bool ErgebnisDavor(const char* b, size_t anfang, size_t k) {
   size_t e = k;  // the result ends before b[e]
-  while (e > anfang && static_cast<unsigned char>(b[e - 1]) <= ' ') --e;
+  for (;;) {
+    while (e > anfang && static_cast<unsigned char>(b[e - 1]) <= ' ') --e;
+    if (e == anfang || b[e - 1] != '}') break;
+    const size_t auf = std::string_view(b + anfang, e - 1 - anfang).rfind('{');
+    if (auf == std::string_view::npos) return false;
+    e = anfang + auf;
+  }
   for (const std::string_view ergebnis : {"1-0", "0-1", "1/2-1/2", "*"}) {
     if (e - anfang > ergebnis.size() &&
         std::string_view(b + e - ergebnis.size(), ergebnis.size()) == ergebnis &&

@@ -54,10 +54,10 @@ inline constexpr int64_t ScanBlock = 16384;
 //   file: see TaglosePartieAmAnfang, and
 // - outside a tag section, at a line that begins (with no blank before it)
 //   with "1." and a move as there, when the last bytes before the line other
-//   than blanks and line ends are a result ("1-0", "0-1", "1/2-1/2" or "*")
-//   with a blank or line end before it: the next game without tags of such a
-//   file. Only TagZeilenKopf bytes are looked at on either side of the line
-//   start.
+//   than blanks, line ends and comments ("1-0 {on time}") are a result ("1-0",
+//   "0-1", "1/2-1/2" or "*") with a blank or line end before it: the next game
+//   without tags of such a file. Only TagZeilenKopf bytes are looked at on
+//   either side of the line start.
 inline constexpr size_t TagZeilenKopf = 256;
 // The tag name when `zeile` (one line, without its line end) is a tag line;
 // empty otherwise.

@@ -54,6 +54,11 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
       const size_t anfang = s > TagZeilenKopf ? s - TagZeilenKopf : 0;
       size_t r = s;
       while (r > anfang && static_cast<unsigned char>(text[r - 1]) <= ' ') --r;
+      while (r > anfang && text[r - 1] == '}') {  // comments after the result
+        const size_t auf = text.rfind('{', r - 1);
+        r = auf == std::string::npos || auf < anfang ? anfang : auf;
+        while (r > anfang && static_cast<unsigned char>(text[r - 1]) <= ' ') --r;
+      }
       for (const std::string ergebnis : {"1-0", "0-1", "1/2-1/2", "*"})
         taglos = taglos || (r - anfang > ergebnis.size() &&
                             text.compare(r - ergebnis.size(), ergebnis.size(), ergebnis) == 0 &&

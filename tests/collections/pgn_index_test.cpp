@@ -113,6 +113,8 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       ("@[Event \"A\"]\n\n1. e4 e5 1-0\n\n@1. d4 d5 0-1\r\n@1.Nf3 *\n\n\t\n@1. \u2658f3 1/2-1/2\n"
        "1... e5 *\n 1. e4 {1-0}\n1. e4 x1-0\n1. 1-0\n"),
       "% 1-0\n@1. e4 *\n",
+      ("@1. d4 0-1 {lost on time} {x}\n\n@1. c4 1/2-1/2 {a\n}\n@1. e4 e5 {1-0}\n1. e4 1-0 }\n"
+       "1. d4 *\n"),
       "1. 1-0 [Event\n@[Event \"A\"]\n1. e4 *\n",
   };
   for (std::string fall : faelle) {
