@@ -309,18 +309,24 @@ bool ListenKopfLesen(std::string_view text, bool vollstaendig, TEventData& kopf)
   return a != TAbschnitt::Offen;
 }
 
+// The length of `text` without the blanks, line ends and comments at its end
+// ("1-0 {on time}\n"); npos when a "}" there has no "{" in `text`.
+size_t OhneKommentareAmEnde(std::string_view text) {
+  size_t e = text.size();
+  for (;;) {
+    while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    if (e == 0 || text[e - 1] != '}') return e;
+    e = text.rfind('{', e - 1);
+    if (e == std::string_view::npos) return e;
+  }
+}
+
 // The result a game's text ends with ("1-0", "0-1", "1/2-1/2"; typeset ones
 // as these), after blanks, line ends and comments ("1-0 {on time}"); empty
 // for none or "*". `ende` is the end of the text, at most ErgebnisFenster bytes.
 std::string_view ErgebnisAmEnde(std::string_view ende) {
-  size_t e = ende.size();
-  for (;;) {
-    while (e > 0 && static_cast<unsigned char>(ende[e - 1]) <= ' ') --e;
-    if (e == 0 || ende[e - 1] != '}') break;
-    const size_t auf = ende.rfind('{', e - 1);
-    if (auf == std::string_view::npos) return {};
-    e = auf;
-  }
+  const size_t e = OhneKommentareAmEnde(ende);
+  if (e == std::string_view::npos) return {};
   static constexpr std::pair<std::string_view, std::string_view> Ergebnisse[] = {
       {"1-0", "1-0"}, {"0-1", "0-1"},     {"1/2-1/2", "1/2-1/2"}, {"1–0", "1-0"},
       {"0–1", "0-1"}, {"½-½", "1/2-1/2"}, {"½–½", "1/2-1/2"}};
@@ -514,14 +520,9 @@ bool BeginntMitErstemZug(std::string_view zeile) {
 // ends and comments, a result with a blank or line end before it. Only the
 // bytes from `anfang` on are looked at.
 bool ErgebnisDavor(const char* b, size_t anfang, size_t k) {
-  size_t e = k;  // the result ends before b[e]
-  for (;;) {
-    while (e > anfang && static_cast<unsigned char>(b[e - 1]) <= ' ') --e;
-    if (e == anfang || b[e - 1] != '}') break;
-    const size_t auf = std::string_view(b + anfang, e - 1 - anfang).rfind('{');
-    if (auf == std::string_view::npos) return false;
-    e = anfang + auf;
-  }
+  const size_t ohne = OhneKommentareAmEnde(std::string_view(b + anfang, k - anfang));
+  if (ohne == std::string_view::npos) return false;
+  const size_t e = anfang + ohne;  // the result ends before b[e]
   for (const std::string_view ergebnis : {"1-0", "0-1", "1/2-1/2", "*"}) {
     if (e - anfang > ergebnis.size() &&
         std::string_view(b + e - ergebnis.size(), ergebnis.size()) == ergebnis &&
