@@ -196,14 +196,29 @@ void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
   }
 }
 
-bool IstFischerVariante(std::string_view wert) {
+namespace {
+
+// A Variant value as it is compared: lower case, without blanks and dashes.
+std::string VariantenName(std::string_view wert) {
   std::string klein;
   for (const char c : wert) {
     if (c != ' ' && c != '-')
       klein += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
+  return klein;
+}
+
+}  // namespace
+
+bool IstFischerVariante(std::string_view wert) {
+  const std::string klein = VariantenName(wert);
   return klein == "chess960" || klein == "fischerandom" || klein == "fischerrandom" ||
          klein == "960" || klein == "fischerrandomchess";
+}
+
+bool IstAtomVariante(std::string_view wert) {
+  const std::string klein = VariantenName(wert);
+  return klein == "atomic" || klein == "atomicchess";
 }
 
 }  // namespace brevaro

@@ -114,8 +114,13 @@ std::string_view TagpaareLesen(std::string_view zeile, F&& f) {
 }
 
 // Whether a Variant tag value names Fischer Random Chess ("Chess960",
-// "Fischer Random", "960", ...), compared without regard to case.
+// "Fischer Random", "960", ...), compared without regard to case, blanks and
+// dashes.
 bool IstFischerVariante(std::string_view wert);
+
+// Whether a Variant tag value names atomic chess ("Atomic"), compared the same way.
+// Its captures remove more than the piece taken, which these rules cannot show.
+bool IstAtomVariante(std::string_view wert);
 
 // The year of a Date value ("2023.05.12", " 2023"), 0 when unknown.
 int32_t JahrAusDatum(std::string_view wert);

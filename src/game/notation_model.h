@@ -208,6 +208,7 @@ class TNotationModell {
   // LadePartie without notation text: the reader trims each comment as the
   // layout would.
   bool OhneNotation_ = false;
+  bool AtomVariante_ = false;  // the game being loaded is one of atomic chess
   // Layout state while the moves are written.
   int64_t Halbzug_ = 0;
   int32_t Tiefe_ = 0;

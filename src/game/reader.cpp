@@ -496,15 +496,16 @@ size_t VarianteEnde(std::string_view t, size_t p) {
   return 0;
 }
 
-bool FischerVariante(const TEventData& kopf) {
-  if (!kopf.OtherTags) return false;
+// The value of the game's first Variant tag, empty when it has none.
+std::string VariantenWert(const TEventData& kopf) {
+  if (!kopf.OtherTags) return {};
   for (const std::string& zeile : *kopf.OtherTags) {
     if (zeile.size() > 9 &&
         (zeile.compare(0, 9, "[Variant ") == 0 || zeile.compare(0, 9, "[variant ") == 0 ||
          zeile.compare(0, 9, "[VARIANT ") == 0))
-      return IstFischerVariante(TagWert(zeile));
+      return TagWert(zeile);
   }
-  return false;
+  return {};
 }
 
 }  // namespace
@@ -570,8 +571,10 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
       }
       if (Partiedaten.StartZugNummer == 0) Partiedaten.StartZugNummer = 1;
     }
-    if (fischer.Fischer == KeinFischer && FischerVariante(Partiedaten.Kopf))
+    const std::string variante = VariantenWert(Partiedaten.Kopf);
+    if (fischer.Fischer == KeinFischer && IstFischerVariante(variante))
       FischerInfoSetzen(Partiedaten.StartBrett, Partiedaten.StartZug, fischer, FischerXFEN);
+    AtomVariante_ = IstAtomVariante(variante);
     if (OnFischerInfo) OnFischerInfo(fischer);
     const std::string_view getrimmt = Getrimmt(Notationstext);
     Notationstext.erase(0, static_cast<size_t>(getrimmt.data() - Notationstext.data()));
@@ -587,6 +590,7 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
   Aktuell = nullptr;
   AktuelleLinie = nullptr;
   OhneNotation_ = false;
+  AtomVariante_ = false;
   if (mitText) {
     NotationAufbauen();
   } else {
@@ -690,6 +694,7 @@ bool TNotationModell::ZuegeLesen() {
   // Weiterlesen does.
   const int32_t mindestFiguren = MindestFiguren;
   const bool ohneVarianten = OhneVarianten;
+  const bool atomschach = AtomVariante_;
   const std::function<bool(const TSchachbrett&)>* const weiterlesen =
       Weiterlesen ? &Weiterlesen : nullptr;
   int32_t figuren = 0;
@@ -1094,7 +1099,10 @@ bool TNotationModell::ZuegeLesen() {
       // A move; castling written with zeros starts at the zero before the dash.
       size_t q = p;
       const bool nullen = c == '-' || (c == '\xE2' && t[p + 1] == '\x80');
-      const int art = tokenLesen(nullen ? p - 1 : p, q);
+      int art = tokenLesen(nullen ? p - 1 : p, q);
+      // A capture in atomic chess removes more than the piece taken, which
+      // these rules would not show: each line is read up to its first one.
+      if (art > 0 && atomschach && zug.Geschlagen != 0) art = -1;
       if (art < 0) {
         if (!lesefehler()) break;
         continue;

@@ -344,7 +344,12 @@ INSTANTIATE_TEST_SUITE_P(
         FehlerFall{"1.e4 e5 2.Ke2 Nc6 3.Ke4", 4, {"3.Ke4"}},  // into check
         FehlerFall{"1.d4 e5 2.Nd2 Bb4 3.Nb3", 4, {"3.Nb3"}},  // pinned
         FehlerFall{"1.e4 (1.e5) e5", 2, {"1.e5"}},            // in a variation
-        FehlerFall{"1.a4 a5 2.a2", 2, {"2.a2"}}));            // the rook on a1
+        FehlerFall{"1.a4 a5 2.a2", 2, {"2.a2"}},              // the rook on a1
+        // Atomic chess: each line up to its first capture, which removes more.
+        FehlerFall{"[Variant \"Atomic\"]\n1.e4 (1.d4 e5 2.dxe5 Nc6) 1...d5 2.exd5 *",
+                   2,
+                   {"2.exd5", "2.dxe5 Nc6"}},
+        FehlerFall{"[Variant \"atomic-chess\"]\n1.e4 d5 2.Nc3 dxe4 1-0", 3, {"dxe4"}}));
 
 TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   Leser l;
