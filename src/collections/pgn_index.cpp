@@ -516,18 +516,31 @@ bool BeginntMitErstemZug(std::string_view zeile) {
          ((a == 'O' || a == '0') && b == '-');
 }
 
+// Whether text[i] stands inside a comment as far as `text` shows: a "{"
+// comes before it with no "}" between, or a ";" on its line.
+bool ImKommentar(std::string_view text, size_t i) {
+  bool zeile = true;
+  while (i > 0) {
+    const char c = text[--i];
+    if (c == '}') return false;
+    if (c == '{' || (c == ';' && zeile)) return true;
+    if (Zeilenende(c)) zeile = false;
+  }
+  return false;
+}
+
 // Whether the bytes before b[k], a line start, end a game: after blanks, line
-// ends and comments, a result with a blank or line end before it. Only the
-// bytes from `anfang` on are looked at.
+// ends and comments, a result with a blank or line end before it and not
+// inside a comment itself ("{... 1-0\n1. e4 ...}"). Only the bytes from
+// `anfang` on are looked at.
 bool ErgebnisDavor(const char* b, size_t anfang, size_t k) {
-  const size_t ohne = OhneKommentareAmEnde(std::string_view(b + anfang, k - anfang));
-  if (ohne == std::string_view::npos) return false;
-  const size_t e = anfang + ohne;  // the result ends before b[e]
+  const std::string_view text(b + anfang, k - anfang);
+  const size_t e = OhneKommentareAmEnde(text);  // the result ends before text[e]
+  if (e == std::string_view::npos) return false;
   for (const std::string_view ergebnis : {"1-0", "0-1", "1/2-1/2", "*"}) {
-    if (e - anfang > ergebnis.size() &&
-        std::string_view(b + e - ergebnis.size(), ergebnis.size()) == ergebnis &&
-        static_cast<unsigned char>(b[e - ergebnis.size() - 1]) <= ' ')
-      return true;
+    if (e > ergebnis.size() && text.substr(e - ergebnis.size(), ergebnis.size()) == ergebnis &&
+        static_cast<unsigned char>(text[e - ergebnis.size() - 1]) <= ' ')
+      return !ImKommentar(text, e - ergebnis.size());
   }
   return false;
 }
@@ -604,15 +617,24 @@ size_t NaechsterAnfang(const char* b, size_t ab, size_t grenze) {
 
 size_t TaglosePartieAmAnfang(std::string_view anfang) {
   anfang = anfang.substr(0, TaglosGrenze);
-  size_t s = anfang.starts_with(Bom) ? Bom.size() : 0;
-  while (s < anfang.size()) {
-    size_t k = s;
-    while (k < anfang.size() && IstLeer(anfang[k])) ++k;
-    if (k < anfang.size() && !Zeilenende(anfang[k]) && anfang[k] != '%')
-      return BeginntMitErstemZug(anfang.substr(k)) ? k : std::string_view::npos;
-    // An empty line or a "%" line: on to the next line.
-    while (k < anfang.size() && !Zeilenende(anfang[k])) ++k;
-    s = k + 1;
+  size_t k = anfang.starts_with(Bom) ? Bom.size() : 0;
+  size_t kommentar = std::string_view::npos;  // the first comment before the move
+  bool zeilenAnfang = true;                   // only blanks since the line start
+  while (k < anfang.size()) {
+    const char c = anfang[k];
+    if (IstLeer(c) || Zeilenende(c)) {
+      zeilenAnfang = zeilenAnfang || Zeilenende(c);
+      ++k;
+    } else if (c == '{' || c == ';' || (c == '%' && zeilenAnfang)) {
+      if (c != '%') kommentar = std::min(kommentar, k);
+      k = c == '{' ? anfang.find('}', k) : anfang.find_first_of("\r\n", k);
+      if (k == std::string_view::npos) return k;
+      if (c == '{') ++k;
+      zeilenAnfang = false;
+    } else {
+      return BeginntMitErstemZug(anfang.substr(k)) ? std::min(kommentar, k)
+                                                   : std::string_view::npos;
+    }
   }
   return std::string_view::npos;
 }

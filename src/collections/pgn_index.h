@@ -49,9 +49,8 @@ inline constexpr int64_t ScanBlock = 16384;
 //   than a blank), and
 // - at a tag line whose tag name (case-sensitive) an earlier tag line of the
 //   same game's tag section has, and
-// - at the first line of the file that is neither empty nor a "%" line when
-//   it is a game without tags, as a player writes one who pastes moves into a
-//   file: see TaglosePartieAmAnfang, and
+// - at the start of a game without tags that begins the file, as a player
+//   writes one who pastes moves into a file: see TaglosePartieAmAnfang, and
 // - outside a tag section, at a line that begins (with no blank before it)
 //   with "1." and a move as there, when the last bytes before the line other
 //   than blanks, line ends and comments ("1-0 {on time}") are a result ("1-0",
@@ -64,11 +63,12 @@ inline constexpr size_t TagZeilenKopf = 256;
 std::string_view TagZeilenName(std::string_view zeile);
 
 // Where a game without tags starts in `anfang`, the first bytes of a file (at
-// most TaglosGrenze of them are looked at): the first byte other than a blank
-// of the file's first line that is neither empty nor a "%" line, when that
-// line begins with the move number 1 and a move ("1. e4", "1.Nf3", "1. O-O"):
-// "1.", blanks, and a file letter followed by a rank or "x", a piece letter
-// (English or German) followed by a file, a rank or "x", or "O-" / "0-".
+// most TaglosGrenze of them are looked at). Past blanks, line ends, "%" lines
+// and comments ("{...}", and ";" to the line end), the text must go on with
+// the move number 1 and a move ("1. e4", "1.Nf3", "1. O-O"): "1.", blanks, and
+// a file letter followed by a rank or "x", a piece letter (English or German)
+// followed by a file, a rank or "x", or "O-" / "0-". The game starts at the
+// first of those comments, so that they stay part of it, else at the "1.".
 // npos otherwise, a tag line included.
 size_t TaglosePartieAmAnfang(std::string_view anfang);
 inline constexpr size_t TaglosGrenze = 64 * 1024;

@@ -108,6 +108,10 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       "@1. \u2658f3 d5 *\n",
       "1. \u2658 *\n@[Event \"A\"]\n",
       "Title 1. e4\n@[Event \"A\"]\n1. e4 *\n",
+      // Comments before its first move belong to it.
+      "@; Sf3 is German\n%x\n\n1.d4 Nf6 2. Sf3 *\n",
+      "\n @{a\n b} {c} 1. e4 *\n",
+      "; x\n@[Event \"A\"]\n1. e4 *\n{open\n1. e4 *\n",
       // Further games without tags: "1." and a move at a line start after a result.
       "23. Qxf7+ Kh8 1-0\n@1. e4\n@[Event \"A\"]\n1. e4 *\n",
       ("@[Event \"A\"]\n\n1. e4 e5 1-0\n\n@1. d4 d5 0-1\r\n@1.Nf3 *\n\n\t\n@1. \u2658f3 1/2-1/2\n"
@@ -116,6 +120,9 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       ("@1. d4 0-1 {lost on time} {x}\n\n@1. c4 1/2-1/2 {a\n}\n@1. e4 e5 {1-0}\n1. e4 1-0 }\n"
        "1. d4 *\n"),
       "1. 1-0 [Event\n@[Event \"A\"]\n1. e4 *\n",
+      // A result inside a comment ends no game.
+      ("@1. e4 {ends 1-0\n1. e4 is better} e5 *\n@1. d4 ; 1-0\n1. d4 c5\n{a;b} 1-0\n"
+       "@1. c4 *\n"),
   };
   for (std::string fall : faelle) {
     if (fall == "[Event \"A\"]\n1. e4 *") {
