@@ -249,6 +249,8 @@ std::string StellungToFEN(const TSchachbrett& brett, const TZug& zug, int32_t zu
 
 bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_t& zugnummer,
                    TFischerInfo* fischer) {
+  // Blanks before the placement ("[FEN \" rnbqkbnr/...\"]") are no squares.
+  while (!fen.empty() && static_cast<unsigned char>(fen.front()) <= ' ') fen.remove_prefix(1);
   if (fen.empty()) return false;
   if (fischer) {
     fischer->Fischer = KeinFischer;
@@ -316,8 +318,8 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
   zug.Zugbewertung = 0;
 
   // The castling field is the second word after the placement when it holds
-  // castling letters only; it is read whole. The other fields are read up to
-  // but not including the last character of the text.
+  // castling letters only; it is read whole. In the other fields a letter
+  // before a digit names the en-passant square; any other letter is read alone.
   size_t feldAnfang = i, feldEnde = i;
   {
     size_t k = i;
@@ -334,13 +336,13 @@ bool FENToStellung(std::string_view fen, TSchachbrett& brett, TZug& zug, uint16_
   }
   bool marke = false;
   int epLinie = -1;  // the file of the en-passant square; its rank follows the side to move
-  for (; i + 1 < fen.size(); ++i) {
+  for (; i < fen.size(); ++i) {
     if (i == feldAnfang && feldEnde > feldAnfang) {
       i = feldEnde - 1;
       continue;
     }
     const char c = fen[i];
-    const char n = fen[i + 1];
+    const char n = i + 1 < fen.size() ? fen[i + 1] : ' ';  // "... b" ends with the side to move
     if (c == ' ' || (c >= '0' && c <= '9')) continue;
     if (n >= '0' && n <= '9') {
       if (c == 'f' && n == '1') {

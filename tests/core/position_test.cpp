@@ -146,6 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Only the placement: side +1, no rights, move number kept.
         LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", true,
                  "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0", 5},
+        // Blanks before it, and a side to move that ends the text.
+        LeseFall{" \t4k3/8/8/8/8/8/8/4K3 b", true, "4k3/8/8/8/8/8/8/4K3 b - - 0", 5},
         // Shredder-FEN rook files give the rights; their "b" is no side to move.
         LeseFall{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 4", true,
                  "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0", 4},
