@@ -176,6 +176,10 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.e4 d5 2.exd5 Qxd5 3.Nc3 Qe5+ 4.Be2 *",
                           "1.e2-e4 d7-d5 2.e4xd5 Qd8xd5 3.Nb1-c3 Qd5-e5+ 4.Bf1-e2 *"},
         SchreibweisenFall{"1.e4 Nf6 2.e5 d5 3.exd6 *", "1.e2-e4 Ng8-f6 2.e4-e5 d7-d5 3.e5xd6 *"},
+        // Without piece letters: the piece on the first square, not a pawn.
+        SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bc4 Bc5 4.O-O Nf6 5.Nxe5 O-O *",
+                          "1.e2-e4 e7-e5 2.g1-f3 b8-c6 3.f1-c4 f8-c5 4.e1-g1 g8-f6 5.f3:e5 "
+                          "e8-g8 *"},
         // "P" with only the square taken: the one pawn that can take there; "x" as ":".
         SchreibweisenFall{"1.e4 d5 2.exd5 Nf6 3.c4 e6 4.dxe6 Bb4 5.Nc3 Bxc3 *",
                           "1.e4 d5 2.Pxd5 Nf6 3.c4 e6 4.d5:e6 Bb4 5.Nc3 B:c3 *"},
