@@ -241,6 +241,8 @@ TEST_F(Index, StretchesScannedAtOnceFindTheGamesOfAScanInOne) {
                                            "1. d4 d5 1-0",
                                            "[Round \"2\"] *",
                                            "1.Nf3 *",
+                                           "{ends 1-0",
+                                           "; 0-1 }",
                                            std::string(300, ' '),
                                            std::string(300, ' ') + "[Round \"1\"]"};
   const std::vector<std::string> enden = {"\n", "\r\n", "\r"};
