@@ -844,16 +844,15 @@ bool TNotationModell::ZuegeLesen() {
       NullzugSetzen(zug);
       zug.Zeichen &= static_cast<uint8_t>(~(Schach | Matt));
       return 1;
-    } else if ((token.size() == 4 || token.size() == 5) && IstLinie(token[0]) &&
-               IstReihe(token[1]) && IstLinie(token[2]) && IstReihe(token[3])) {
-      return zweiFelder(token) ? 1 : -1;
-    } else if ((token.size() == 5 || token.size() == 6) && IstLinie(token[0]) &&
-               IstReihe(token[1]) && (token[2] == '-' || token[2] == 'x' || token[2] == ':') &&
-               IstLinie(token[3]) && IstReihe(token[4])) {
-      // Long algebraic without a piece letter ("g1-f3", "e4xd5", "e8-g8" for
+    } else if (const size_t trenner =
+                   token.size() > 2 && (token[2] == '-' || token[2] == 'x' || token[2] == ':');
+               (token.size() == 4 + trenner || token.size() == 5 + trenner) && IstLinie(token[0]) &&
+               IstReihe(token[1]) && IstLinie(token[2 + trenner]) && IstReihe(token[3 + trenner])) {
+      // Two squares, as engines write them ("g1f3", "e7e8q"), or as long
+      // algebraic without a piece letter ("g1-f3", "e4xd5", "e8-g8" for
       // castling): the piece on the first square, not a pawn to the second.
-      const char felder[] = {token[0], token[1], token[3], token[4], token.back()};
-      return zweiFelder(std::string_view(felder, token.size() - 1)) ? 1 : -1;
+      token.erase(2, trenner);
+      return zweiFelder(token) ? 1 : -1;
     }
     if (!kurzform && (token[0] == 'O' || token[0] == '0' || token[0] == 'o')) {
       // Two letters castle short, three long, also without dashes ("OOO").
