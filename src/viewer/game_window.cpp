@@ -23,6 +23,7 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -680,6 +681,14 @@ bool TMDIBrett::eventFilter(QObject* o, QEvent* e) {
     return false;
   }
   if (ZiehenVomRahmen(o, e)) return true;
+  if (o == Brett1 && e->type() == QEvent::Wheel) {
+    // The wheel over the board steps through the moves: towards you forward,
+    // away back, one move a notch (120), however finely a touchpad turns.
+    Radrest_ += static_cast<QWheelEvent*>(e)->angleDelta().y();
+    for (; Radrest_ >= 120; Radrest_ -= 120) Notation1->ZugZurueck();
+    for (; Radrest_ <= -120; Radrest_ += 120) Notation1->ZugVor();
+    return true;
+  }
   if (e->type() != QEvent::KeyPress || !TastenVorschau) return QWidget::eventFilter(o, e);
   auto* k = static_cast<QKeyEvent*>(e);
   if (k->modifiers() == Qt::ControlModifier) {

@@ -225,6 +225,7 @@ class TMDIBrett : public QWidget, public TQuellenNutzer {
   TFischerInfo FischerKopie_{};
   std::array<std::array<QLabel*, 2>, 16> Koordinaten{};
   bool TastenVorschau = true;
+  int Radrest_ = 0;  // wheel turn over the board not yet stepped
   double BrettAnteil_ = 297.0 / 512.0;
   int BrettWunsch_ = 0;  // a stored board panel width not yet applied
   std::unique_ptr<TBaumbearbeitung> Bearbeitung_;

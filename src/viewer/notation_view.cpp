@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "collections/encoding.h"
@@ -114,6 +115,11 @@ void TNotatPaintbox::mousePressEvent(QMouseEvent* e) {
   if (!isEnabled() || e->button() != Qt::LeftButton) return;
   Owner->setFocus(Qt::MouseFocusReason);
   Owner->Klicken(e->position().toPoint());
+}
+
+// The wheel scrolls the notation, as it would over the scroll bar.
+void TNotatPaintbox::wheelEvent(QWheelEvent* e) {
+  QCoreApplication::sendEvent(Owner->Scrollbar(), e);
 }
 
 TNotatScrollbar::TNotatScrollbar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {

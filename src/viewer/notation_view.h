@@ -65,6 +65,7 @@ class TNotatPaintbox : public QWidget {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   TNotation* Owner;

@@ -159,6 +159,13 @@ class BrettfensterTest : public QObject {
     QTest::mouseClick(w->sbPrev, Qt::LeftButton);
     QCOMPARE(w->Brett1->Stellung(), GrundstellungBrett);
     QCOMPARE(umgebung.pausen.size(), pausen);
+    // The wheel over the board: a move a notch, a touchpad's small turns added up.
+    for (const int dy : {-60, -60, -120, 120}) {
+      QWheelEvent rad(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, dy), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+      QApplication::sendEvent(w->Brett1, &rad);
+    }
+    QCOMPARE(m.Aktuell, m.Wurzel->Erster);
   }
 
   void boardFollowsEverySampleGameStepByStep() {

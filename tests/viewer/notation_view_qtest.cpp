@@ -191,6 +191,11 @@ class NotationTest : public QObject {
     QVERIFY(n.Scrollbar()->value() > 0);
     n.ZumAnfang();
     QCOMPARE(n.Scrollbar()->value(), 0);
+    QWheelEvent rad(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, -120), Qt::NoButton, {},
+                    Qt::NoScrollPhase, false);
+    QApplication::sendEvent(n.Paintbox(), &rad);  // scrolls, and no move is made
+    QVERIFY(n.Scrollbar()->value() > 0);
+    QVERIFY(m.Aktuell == nullptr);
     n.ZeileWechseln(1);  // without a current move: nothing
     QVERIFY(m.Aktuell == nullptr);
     n.ZugVor();
