@@ -344,6 +344,9 @@ void TMDIPGN::PGN1PGNDrawItem(TPGN* control, QPainter& canvas, int, const QRect&
   const QFont normal = control->font();
   QFont fett = normal;
   fett.setBold(true);
+  // One baseline for the row, whatever fonts stand in for characters that
+  // the list's font lacks (Chinese names, say): the texts stay level.
+  const int grundlinie = rect.top() + QFontMetrics(normal).ascent();
   int summe = 0;
   for (int k = 0; k < 5; ++k) {
     const int links = rect.left() + summe;
@@ -357,7 +360,7 @@ void TMDIPGN::PGN1PGNDrawItem(TPGN* control, QPainter& canvas, int, const QRect&
     // A text cut by its column ends in "…".
     const QRect platz = zelle.adjusted(k == 0 ? 5 : 0, 0, 0, 0);
     const QString text = canvas.fontMetrics().elidedText(zellen[k], Qt::ElideRight, platz.width());
-    canvas.drawText(platz, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    canvas.drawText(QPoint(platz.left(), grundlinie), text);
     canvas.restore();
   }
 }
