@@ -264,6 +264,12 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
           text += " (";
         }
         schritt = TSchritt::ZelleBeenden;
+        if (std::string& k = r.Zelle->Kommentar; k.size() > 2) {
+          k = EntferneRandblanks(std::move(k));
+          Kommentare.push_back({laenge() + 1, static_cast<int32_t>(k.size())});
+          text += k;
+          text += ' ';
+        }
         if (!r.Zelle->Erster && !r.Zelle->Rest.empty()) rohtext(r.Zelle->Rest.str());
         if (r.Zelle->Erster) {
           stapel.push_back(rahmen(r.Zelle->Erster));

@@ -991,9 +991,11 @@ bool TNotationModell::ZuegeLesen() {
         if (!innen.empty() && innen.front() == ' ') innen.remove_prefix(1);
         if (!innen.empty() && innen.back() == ' ') innen.remove_suffix(1);
       }
-      // A further comment on the same move (also one at the start of a
-      // variation, which belongs to the move it replaces) joins the first.
-      std::string& kommentar = Aktuell->Kommentar;
+      // A further comment on the same move joins the first; one at the start
+      // of a variation, before its first move, is the variation's.
+      const bool vorDerVariante =
+          !stapel.empty() && !AktuelleLinie->Erster && AktuelleLinie->Rest.empty();
+      std::string& kommentar = vorDerVariante ? AktuelleLinie->Kommentar : Aktuell->Kommentar;
       if (kommentar.size() <= 2) {
         kommentar.assign(1, '{');
       } else if (!innen.empty()) {

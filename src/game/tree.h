@@ -64,6 +64,7 @@ struct TVariante {
   TBaum* Erster = nullptr;
   TVariante* Naechste = nullptr;
   TVariante* Vorige = nullptr;
+  std::string Kommentar;  // before the line's first move, with its braces; empty when none
   // The line's text that could not be read when not even its first move could.
   TRest Rest;
 

@@ -42,6 +42,7 @@ TVariante* BaumKopieren(const TVariante* wurzel) {
   };
   auto zelleKopieren = [](const TVariante* q) {
     auto* z = new TVariante;
+    z->Kommentar = q->Kommentar;
     z->Rest.assign(q->Rest.str());
     return z;
   };
@@ -337,7 +338,10 @@ void TBaumbearbeitung::Vergessen() {
 TBaumbearbeitung::TStand& TBaumbearbeitung::Sichern(TArt art) {
   TStand& s = Stapel_.emplace_back();
   s.Art = art;
-  if (art == TArt::Baum) s.Baum = BaumKopieren(M.Wurzel);
+  if (art == TArt::Baum) {
+    s.Baum = BaumKopieren(M.Wurzel);
+    s.Text = M.Partiedaten.Vorkommentar;
+  }
   s.OhneAktuell = !M.Aktuell;
   s.Aktuell = PfadZu(M.Aktuell);
   s.Knoten = s.Aktuell;
@@ -363,6 +367,7 @@ bool TBaumbearbeitung::Rueckgaengig() {
     case TArt::Baum:
       LinieFreigeben(M.Wurzel);
       M.Wurzel = s.Baum;
+      M.Partiedaten.Vorkommentar = s.Text;
       break;
     case TArt::Zug: {  // the added move is a leaf again: it goes
       if (!knoten) break;
@@ -527,6 +532,24 @@ bool TBaumbearbeitung::VarianteHeraufstufen() {
   }
   for (TVariante* v = m->Varianten; v; v = v->Naechste) {
     if (v->Erster) v->Erster->Zurueck = m;
+  }
+  // The comment before f's line stays before f: after the move before it, or
+  // where f now starts a line.
+  if (zelle->Kommentar.size() > 2) {
+    std::string& ziel = davor && davor->Naechster == f ? davor->Kommentar
+                        : davor                        ? ZelleVon(f)->Kommentar
+                                                       : M.Partiedaten.Vorkommentar;
+    const std::string& k = zelle->Kommentar;
+    if (&ziel == &M.Partiedaten.Vorkommentar) {  // "{...} ", one or more
+      while (!ziel.empty() && ziel.back() == ' ') ziel.pop_back();
+      ziel += (ziel.empty() ? "" : " ") + k + " ";
+    } else if (ziel.size() > 2) {
+      ziel.back() = ' ';  // the two comments become one
+      ziel.append(k, 1);
+    } else {
+      ziel = k;
+    }
+    zelle->Kommentar.clear();
   }
   Geaendert(M.Aktuell);
   return true;

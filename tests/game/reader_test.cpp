@@ -64,10 +64,11 @@ TEST(Leser, MateAndComments) {
   EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{good}");
   EXPECT_EQ(l.Lade("{ a }{b} 1.e4"), 0);
   EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{a }{b} ");  // one blank each end of the whole
-  // A further comment joins the move's first, also one at the start of a
-  // variation, which belongs to the move the variation replaces.
+  // A further comment joins the move's first; one at the start of a
+  // variation stands before the variation's first move.
   EXPECT_EQ(l.Lade("1.e4 {a} ({b} 1.d4) e5 {} {c} {} {d}"), 0);
-  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a b}");
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a}");
+  EXPECT_EQ(l.m.Wurzel->Erster->Varianten->Kommentar, "{b}");
   EXPECT_EQ(l.m.Wurzel->Erster->Naechster->Kommentar, "{c d}");
   EXPECT_EQ(l.m.Wurzel->Erster->Varianten->Erster->Kommentar, "");
 }

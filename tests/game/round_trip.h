@@ -68,6 +68,8 @@ inline std::string BaumUnterschied(const TVariante* a, const TVariante* b) {
       for (; v || w; v = v->Naechste, w = w->Naechste) {
         if (!v || !w) return "variation count differs at move " + std::to_string(knoten);
         if (!v->Erster != !w->Erster || v->Rest != w->Rest) return "empty variation";
+        if (KommentarText(v->Kommentar) != KommentarText(w->Kommentar))
+          return "comment " + v->Kommentar + " != " + w->Kommentar + " before a variation";
         if (v->Erster) offen.emplace_back(v->Erster, w->Erster);
       }
     }

@@ -69,6 +69,13 @@ TEST(Baumbearbeitung, EnteringEveryMoveRebuildsTheGame) {
       neu[o]->Zug.Zugbewertung = z.Zugbewertung;
       neu[o]->Zug.Stellungsbewertung = z.Stellungsbewertung;
       neu[o]->Kommentar = o->Kommentar;
+      if (m && m->Naechster != o) {  // a variation's first move: the comment before it
+        const TVariante* q = m->Varianten;
+        while (q->Erster != o) q = q->Naechste;
+        TVariante* k = neu[o]->Zurueck->Varianten;
+        while (k->Erster != neu[o]) k = k->Naechste;
+        k->Kommentar = q->Kommentar;
+      }
     }
     if (verschachtelt) continue;
     ASSERT_EQ(BaumUnterschied(quelle.m.Wurzel, kopie.m.Wurzel), "") << text;
@@ -155,6 +162,31 @@ TEST(Baumbearbeitung, EditsReadBackAndUndoToTheLoadedGame) {
   Modell geladen;
   geladen.Lade("1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 *");
   EXPECT_EQ(SpielUnterschied(s.m, geladen.m), "");
+}
+
+// A comment before a variation's first move is written there, and promoting
+// the variation keeps it before that move: after the move before it, before
+// the line it now starts, or before the game's first move. Undo restores it.
+TEST(Baumbearbeitung, PromotionKeepsTheCommentBeforeTheLine) {
+  const std::string geladen = "1.e4 ({A} 1.d4 d5 ({B} 1...Nf6) (1...c5 ({C} 1...e5))) 1...e5 *";
+  Modell s;
+  s.Lade(geladen);
+  TBaumbearbeitung b(s.m);
+  EXPECT_EQ(Zugtext(s.m), geladen);
+  const std::pair<std::vector<int>, std::string> schritte[] = {
+      {{0, -1, 1, -1}, "1.e4 ({A} 1.d4 {B} Nf6 (1...d5) (1...c5 ({C} 1...e5))) 1...e5 *"},
+      {{0, -1, 1, -2, -1}, "1.e4 ({A} 1.d4 {B} Nf6 (1...d5) ({C} 1...e5 (1...c5))) 1...e5 *"},
+      {{0, -1}, "{A} 1.d4 {B} (1.e4 e5) 1...Nf6 (1...d5) ({C} 1...e5 (1...c5)) *"},
+  };
+  for (const auto& [weg, erwartet] : schritte) {
+    s.m.Aktuell = Knoten(s.m, weg);
+    ASSERT_TRUE(b.VarianteHeraufstufen()) << erwartet;
+    EXPECT_EQ(Zugtext(s.m), erwartet);
+    EXPECT_TRUE(LiestSichZurueck(s.m));
+  }
+  while (b.Rueckgaengig()) {
+  }
+  EXPECT_EQ(Zugtext(s.m), geladen);
 }
 
 struct RegelFall {
