@@ -809,6 +809,11 @@ bool TNotationModell::ZuegeLesen() {
             token[laenge++] = static_cast<char>(token[i + 1] - 'a' + 'A');
             ++i;
           }
+        } else if ((c == 'q' || c == 'r' || c == 'b' || c == 'n') && laenge > 1 &&
+                   (token[laenge - 1] == '8' || token[laenge - 1] == '1') &&
+                   IstLinie(token[laenge - 2]) &&
+                   token.find_first_not_of("+#!?", i + 1) == std::string::npos) {
+          token[laenge++] = static_cast<char>(c - 'a' + 'A');  // "b8q", "exd8n+"
         } else if (const auto [ersatz, bytes] = static_cast<unsigned char>(c) >= 0x80
                                                     ? TypoZeichen(token, i)
                                                     : std::pair<char, size_t>{};

@@ -185,6 +185,10 @@ INSTANTIATE_TEST_SUITE_P(
         SchreibweisenFall{"1.e4 d5 2.exd5 Nf6 3.c4 e6 4.dxe6 Bb4 5.Nc3 Bxc3 *",
                           "1.e4 d5 2.Pxd5 Nf6 3.c4 e6 4.d5:e6 Bb4 5.Nc3 B:c3 *"},
         SchreibweisenFall{"1.e4 d5 2.c4 Nf6 3.Xxd5 *", "1.e4 d5 2.c4 Nf6 3.Pxd5 *"},
+        // A promotion letter written small without "=", also after a capture;
+        // a "b" after a square where the token goes on is a file.
+        SchreibweisenFall{"1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8=N gxh1=B 6.Nc3 Rh6 7.Rb1 *",
+                          "1.a4 h5 2.a5 h4 3.a6 h3 4.axb7 hxg2 5.bxa8n gxh1b 6.Nc3 Rh6 7.Ra1b1 *"},
         // Figurines of either colour for the piece letters, typeset "×" and "–".
         SchreibweisenFall{"1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Bxc6 dxc6 5.Ke2 Qe7 *",
                           "1.e4 e5 2.\u2658f3 \u265Ec6 3.\u2657b5 a6 4.\u265Dxc6 dxc6 5.\u2654e2 "
