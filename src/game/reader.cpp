@@ -998,9 +998,8 @@ bool TNotationModell::ZuegeLesen() {
       }
       // A further comment on the same move joins the first; one at the start
       // of a variation, before its first move, is the variation's.
-      const bool vorDerVariante =
-          !stapel.empty() && !AktuelleLinie->Erster && AktuelleLinie->Rest.empty();
-      std::string& kommentar = vorDerVariante ? AktuelleLinie->Kommentar : Aktuell->Kommentar;
+      std::string& kommentar =
+          AktuelleLinie->Erster ? Aktuell->Kommentar : AktuelleLinie->Kommentar;
       if (kommentar.size() <= 2) {
         kommentar.assign(1, '{');
       } else if (!innen.empty()) {
