@@ -64,8 +64,11 @@ void TPGNDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   list_.PaintRow(*painter, option, index.row());
 }
 
-QSize TPGNDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
-  return {option.rect.width(), list_.RowHeight()};
+// The view makes each row as wide as its viewport. A wider hint would outlast
+// the width it was taken from: once the vertical scroll bar appears or the list
+// narrows, the rows would scroll sideways under a header that does not.
+QSize TPGNDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+  return {1, list_.RowHeight()};
 }
 
 // ---------------------------------------------------------------------------

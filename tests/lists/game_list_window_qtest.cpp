@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTest>
@@ -109,6 +110,27 @@ class GameListTest : public QObject {
     QImage bild(w.size(), QImage::Format_ARGB32);
     w.render(&bild);
     QCOMPARE(w.PGN1->RowCount(), 5);
+  }
+
+  // Rows are as wide as the list, never wider: the header does not scroll
+  // sideways, so rows that did would stand beside the wrong columns.
+  void rowsFollowTheListsWidth() {
+    FakeHost host;
+    TMDIPGN w(host);
+    w.resize(600, 400);
+    w.show();
+    QVERIFY(w.LoadFile(five_));  // laid out without a vertical scroll bar
+    QCoreApplication::processEvents();
+    QVERIFY(!w.PGN1->verticalScrollBar()->isVisible());
+    const auto quer = [&] {
+      QCoreApplication::processEvents();
+      return w.PGN1->horizontalScrollBar()->maximum();
+    };
+    w.resize(600, 120);  // now it needs one
+    QCOMPARE(quer(), 0);
+    w.resize(400, 120);
+    QCOMPARE(quer(), 0);
+    QCOMPARE(w.PGN1->visualRect(w.PGN1->model()->index(0, 0)).width(), w.PGN1->viewport()->width());
   }
 
   // Columns and filter controls are never narrower than their texts.
