@@ -9,6 +9,10 @@ namespace {
 constexpr std::array<uint16_t, 17> SymbolNags = {22, 8,  18,  16, 14, 11,  13, 15, 17,
                                                  19, 44, 132, 36, 40, 138, 32, 146};
 constexpr uint8_t ErstesSymbol = 128;
+// How each symbol is shown, in the order of SymbolNags.
+constexpr std::array<std::string_view, 17> SymbolAnzeigen = {
+    "\u2A00", "\u25A1",   "+-",     "\u00B1", "+=",     "=",      "\u221E", "=+", "\u2213",
+    "-+",     "=/\u221E", "\u21C6", "\u2191", "\u2192", "\u2295", "\u27F3", "N"};
 
 }  // namespace
 
@@ -31,6 +35,11 @@ uint8_t BewertungsZeichen(uint16_t stellungsbewertung) {
 uint16_t BewertungAusZeichen(uint8_t zeichen) {
   if (zeichen < ErstesSymbol || zeichen >= ErstesSymbol + SymbolNags.size()) return 0;
   return SymbolNags[zeichen - ErstesSymbol];
+}
+
+std::string_view SymbolAnzeige(uint8_t zeichen) {
+  if (zeichen < ErstesSymbol || zeichen >= ErstesSymbol + SymbolAnzeigen.size()) return {};
+  return SymbolAnzeigen[zeichen - ErstesSymbol];
 }
 
 std::string_view Figurenbuchstabe(int art, bool english) {

@@ -19,6 +19,10 @@ uint8_t BewertungsZeichen(uint16_t stellungsbewertung);
 // Symbol character back to its NAG number; 0 for any other character.
 uint16_t BewertungAusZeichen(uint8_t zeichen);
 
+// How a symbol character is shown, as UTF-8 ("\u00B1" for NAG 16); empty for any
+// other character.
+std::string_view SymbolAnzeige(uint8_t zeichen);
+
 // Letter of a piece kind (1 pawn .. 6 king) in German or English; none for a
 // pawn or an unknown kind.
 std::string_view Figurenbuchstabe(int art, bool english);

@@ -3,16 +3,11 @@
 #include <array>
 
 #include "collections/encoding.h"
+#include "game/move_text.h"
 
 namespace brevaro {
 
 namespace {
-
-// Evaluation NAGs 22, 8, 18, 16, 14, 11, 13, 15, 17, 19, 44, 132, 36, 40,
-// 138, 32, 146 in the order of their symbol bytes 128..144.
-const std::array<const char*, 17> Symbole = {
-    "\u2A00", "\u25A1",   "+-",     "\u00B1", "+=",     "=",      "\u221E", "=+", "\u2213",
-    "-+",     "=/\u221E", "\u21C6", "\u2191", "\u2192", "\u2295", "\u27F3", "N"};
 
 QString Cp1252(unsigned char c) {
   static const std::array<QString, 256> tabelle = [] {
@@ -33,8 +28,8 @@ QString AnzeigeText(std::string_view bytes) {
 }
 
 QString SymbolText(unsigned char zeichen) {
-  if (zeichen < 128 || zeichen > 144) return {};
-  return QString::fromUtf8(Symbole[zeichen - 128]);
+  const std::string_view text = SymbolAnzeige(zeichen);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 int Utf8Folge(std::string_view b, size_t i) {

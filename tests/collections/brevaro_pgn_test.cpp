@@ -103,7 +103,7 @@ TEST_F(Companion, ListGamesThatReachAPosition) {
   EXPECT_EQ(Starten({"list", p, "--reaches", "xyz"}).code, 2);
 }
 
-TEST_F(Companion, ListWritesUtf8ForWindows1252Files) {
+TEST_F(Companion, ListAndShowWriteUtf8ForWindows1252AndUtf8Games) {
   const std::string p = Schreiben("latin.pgn", Spiel("M\xFCller",
                                                      "Nu\xF1"
                                                      "ez"));
@@ -111,6 +111,15 @@ TEST_F(Companion, ListWritesUtf8ForWindows1252Files) {
             "1\tM\xC3\xBCller - Nu\xC3\xB1"
             "ez\tTest\t\t*\n");
   EXPECT_EQ(Starten({"list", p, "--player", "m\xC3\xBCl"}).aus.substr(0, 2), "1\t");
+  // Evaluation symbols show as signs; a comment's bytes, also those the
+  // symbols use (0x80 is the euro sign), as the game's encoding has them.
+  const std::string w1252 =
+      Schreiben("sym.pgn", Spiel("a", "b", "", "1. e4 {\x80 a} e5 $16 2. Nf3 $10 *"));
+  const std::string utf8 =
+      Schreiben("utf8.pgn", Spiel("a", "b", "", "1. e4 {tr\xC3\xA8s} e5 $16 *"));
+  EXPECT_EQ(Starten({"show", w1252, "0", "--english"}).aus,
+            "1.e4 {\xE2\x82\xAC a} e5\xC2\xB1 2.Nf3=\n\n*\n");
+  EXPECT_EQ(Starten({"show", utf8, "0", "--english"}).aus, "1.e4 {tr\xC3\xA8s} e5\xC2\xB1\n\n*\n");
 }
 
 TEST_F(Companion, ShowPgnAndReplay) {

@@ -28,6 +28,7 @@
 #include "collections/position_search.h"
 #include "core/moves.h"
 #include "core/position.h"
+#include "game/move_text.h"
 #include "game/notation_model.h"
 
 using namespace brevaro;
@@ -625,14 +626,35 @@ int Show(const std::vector<std::string>& args) {
   const bool ganz = l.Laden(text);
   const std::string& n = l.modell.Notationstext;
   const auto& zeilen = l.modell.Zeilenanfaenge();
+  // The characters as the notation shows them: outside comments and the
+  // heading, the bytes 128..144 are evaluation symbols; the rest is UTF-8
+  // when the game is, else Windows-1252.
+  const bool utf8 = IstUtf8(text);
+  const auto& kommentare = l.modell.Kommentarbereiche();
+  size_t k = 0;  // the first comment that does not end before the byte looked at
   for (size_t i = 0; i < zeilen.size(); ++i) {
     const size_t von = static_cast<size_t>(zeilen[i].Pos - 1);
-    const size_t bis =
-        i + 1 < zeilen.size() ? static_cast<size_t>(zeilen[i + 1].Pos - 1) : n.size();
+    const size_t bis = std::min(
+        i + 1 < zeilen.size() ? static_cast<size_t>(zeilen[i + 1].Pos - 1) : n.size(), n.size());
     if (von > n.size() || bis < von) continue;
-    std::string zeile = n.substr(von, std::min(bis, n.size()) - von);
+    std::string zeile;
+    for (size_t j = von; j < bis; ++j) {
+      const auto pos = static_cast<int32_t>(j + 1);
+      while (k < kommentare.size() && kommentare[k].Pos + kommentare[k].Laenge <= pos) ++k;
+      const bool klartext = zeilen[i].Schrift == TSchrift::Kopf ||
+                            (k < kommentare.size() && kommentare[k].Pos <= pos);
+      const auto c = static_cast<uint8_t>(n[j]);
+      if (const std::string_view symbol = klartext ? std::string_view() : SymbolAnzeige(c);
+          !symbol.empty()) {
+        zeile += symbol;
+      } else if (c < 0x80 || utf8) {
+        zeile += n[j];
+      } else {
+        zeile += Windows1252ZuUtf8(std::string_view(n).substr(j, 1));
+      }
+    }
     while (!zeile.empty() && zeile.back() == ' ') zeile.pop_back();
-    std::cout << AlsUtf8(zeile) << "\n";
+    std::cout << zeile << "\n";
   }
   if (!ganz) std::cerr << "brevaro-pgn: game " << feste[1] << " could not be read completely\n";
   return ganz ? 0 : 1;
