@@ -144,7 +144,8 @@ TVariantenwahl::TVariantenwahl(QWidget* owner, const std::vector<std::string>& z
   QFont fett = f;
   fett.setBold(true);
   Liste_->setFont(fett);
-  for (const std::string& z : zeilen) Liste_->addItem(AnzeigeText(z));
+  // Move texts: their evaluation symbols show as in the notation.
+  for (const std::string& z : zeilen) Liste_->addItem(Zusammen(z, true, true));
   if (Liste_->count() > 0) Liste_->setCurrentRow(0);
   layout->addWidget(Liste_);
   Liste_->installEventFilter(this);

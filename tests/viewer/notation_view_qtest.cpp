@@ -225,8 +225,9 @@ class NotationTest : public QObject {
         {true, Qt::Key_Return, 1}, {true, Qt::Key_Space, 1},   {true, Qt::Key_Right, 1},
         {false, Qt::Key_Right, 0}, {true, Qt::Key_Escape, -1}, {false, Qt::Key_Left, -1}};
     for (auto [runter, taste, wahl] : faelle) {
-      TVariantenwahl d(nullptr, {"A) 2...Nc6", "B) 2...d6", "C) 2...Nf6"}, true);
+      TVariantenwahl d(nullptr, {"A) 2...Nc6", "B) 2...d6\x83", "C) 2...Nf6"}, true);
       d.show();
+      QCOMPARE(d.Liste()->item(1)->text(), QString::fromUtf8("B) 2...d6\u00B1"));  // NAG 16
       if (runter) QTest::keyClick(d.Liste(), Qt::Key_Down);
       QTest::keyClick(d.Liste(), taste);
       QCOMPARE(d.Wahl(), wahl);
