@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "collections/encoding.h"
 #include "collections/pgn_file.h"
 #include "collections/position_search.h"
 #include "game/move_text.h"
@@ -1017,8 +1018,10 @@ void TMDIBrett::KommentarBearbeiten() {
   const std::string alt = Bearbeitung_->Kommentar();
   QString text = Zusammen(alt, utf8, false);
   if (!Dialoge->KommentarEingeben(this, text)) return;
-  const QByteArray bytes = utf8 ? text.toUtf8() : text.toLatin1();
-  if (Bearbeitung_->KommentarSetzen(std::string_view(bytes.constData(), size_t(bytes.size())))) {
+  // Back into the game's encoding: in a Windows-1252 game also its quotes,
+  // dashes and euro sign, which are not Latin-1.
+  const std::string bytes = utf8 ? text.toStdString() : Utf8ZuWindows1252(text.toStdString());
+  if (Bearbeitung_->KommentarSetzen(bytes)) {
     NachAenderung();
   } else {
     Dialoge->Piepen();

@@ -29,6 +29,7 @@ class Dialoge : public TSpielfensterDialoge {
   bool Antwort = true;
   QString Datei;
   QString Kommentar;
+  bool Anhaengen = false;  // Kommentar is added to the comment shown
   int Beeps = 0;
   void Fehlermeldung(QWidget*, const QString& t) override { Fehler << t; }
   void Hinweis(QWidget*, const QString& t) override { Hinweise << t; }
@@ -39,7 +40,7 @@ class Dialoge : public TSpielfensterDialoge {
   }
   QString Dateiwahl(QWidget*, const QString&) override { return Datei; }
   bool KommentarEingeben(QWidget*, QString& text) override {
-    text = Kommentar;
+    text = Anhaengen ? text + Kommentar : Kommentar;
     return true;
   }
 };
@@ -165,6 +166,14 @@ class ZugeingabeTest : public QObject {
     QVERIFY(BrettFolgt(w));
     QTest::keyClick(w->Notation1, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(dialoge.Beeps, 1);  // nothing left to undo
+
+    // A Windows-1252 comment keeps its quotes, dash and accent when edited.
+    TMDIBrett* v = Oeffnen("1.e4 {\x93Zeitnot\x94 \x96 \xE9} e5 *\n");
+    QTest::keyClick(v->Notation1, Qt::Key_Right);
+    dialoge.Kommentar = QStringLiteral(" gut");
+    dialoge.Anhaengen = true;
+    v->mKommentar->trigger();
+    QCOMPARE(M(v).Aktuell->Kommentar, std::string("{\x93Zeitnot\x94 \x96 \xE9 gut}"));
   }
 
   void appendIsByteExactAndClosingAsksOnlyWhenChanged() {
