@@ -199,14 +199,14 @@ constexpr bool IstBuchstabe(char c) {
 }
 
 // Characters at which no check of the main loop applies: move numbers, dots
-// and blanks. "0-0" and the results "1-0", "0-1", "1/2-1/2" are recognised at
-// their "-" or "/".
+// and blanks, but not "0", which may start the null move "0000". "0-0" and the
+// results "1-0", "0-1", "1/2-1/2" are recognised at their "-" or "/".
 constexpr auto Neutral = [] {
   std::array<bool, 256> neutral{};
   for (int c = 0; c < 256; ++c) {
     const char z = static_cast<char>(c);
     neutral[static_cast<size_t>(c)] =
-        !IstBuchstabe(z) && std::string_view("{}$()*-+/=!?").find(z) == std::string_view::npos &&
+        !IstBuchstabe(z) && std::string_view("{}$()*-+/=!?0").find(z) == std::string_view::npos &&
         c != 0xC2 && c != 0xE2 && c != 0xB1;
   }
   return neutral;
@@ -251,6 +251,14 @@ size_t ErgebnisLaenge(std::string_view t, size_t p) {
     default:
       return 0;
   }
+}
+
+// Whether the "0" at `p` begins "0000", the null move as engines write it,
+// and not a move number or a result.
+bool NullenZug(std::string_view t, size_t p) {
+  return t.size() - p >= 4 && t.compare(p, 4, "0000") == 0 &&
+         (p == 0 || t[p - 1] < '0' || t[p - 1] > '9') &&
+         (t.size() - p == 4 || TokenEnde[static_cast<unsigned char>(t[p + 4])]);
 }
 
 // The text without a result token at its end (and the blanks before it).
@@ -1156,12 +1164,14 @@ bool TNotationModell::ZuegeLesen() {
       }
       restBehalten(ende);
       continue;
-    } else if (c == '-' || c == '+' || c == '/' || c == '=') {
-      // A null move "--", an evaluation glyph, or nothing that is read.
+    } else if (c == '-' || c == '+' || c == '/' || c == '=' || (c == '0' && NullenZug(t, p))) {
+      // A null move ("--", or "0000" as engines write it), an evaluation
+      // glyph, or nothing that is read.
       size_t i = p;
+      if (c == '0') i += 4;
       while (i < n && (t[i] == '-' || t[i] == '+' || t[i] == '/' || t[i] == '=')) ++i;
       const std::string_view lauf = t.substr(p, i - p);
-      if (lauf == "--") {
+      if (lauf == "--" || c == '0') {
         zugBeginnen(0);
         NullzugSetzen(zug);
         festschreiben();
@@ -1184,14 +1194,14 @@ bool TNotationModell::ZuegeLesen() {
 #if defined(__SSE2__)
     // Pass over what no check applies to: a blank, or a move number between
     // blanks, seldom more than a few characters. Sixteen at a time where the
-    // processor and the text have them (blanks, digits and dots, the usual
-    // ones; any other character is left to the loop), so that their number
-    // costs no mispredicted branch.
+    // processor and the text have them (blanks, the digits 1 to 9 and dots,
+    // the usual ones; a "0", which may begin "0000", and any other character
+    // are left to the loop), so that their number costs no mispredicted branch.
     if (p + 16 <= n) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.data() + p));
       const __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(' ')), v);
-      const __m128i ziffer0 = _mm_sub_epi8(v, _mm_set1_epi8('0'));
-      const __m128i ziffer = _mm_cmpeq_epi8(_mm_min_epu8(ziffer0, _mm_set1_epi8(9)), ziffer0);
+      const __m128i ziffer1 = _mm_sub_epi8(v, _mm_set1_epi8('1'));  // "1" to "9"
+      const __m128i ziffer = _mm_cmpeq_epi8(_mm_min_epu8(ziffer1, _mm_set1_epi8(8)), ziffer1);
       const __m128i punkt = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
       const auto neutral = static_cast<unsigned>(
           _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(blank, ziffer), punkt)));

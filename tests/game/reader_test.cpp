@@ -439,6 +439,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "e2e4/s16 e7e5/s17 d2d4/s14 d7d5/s15 c2c4/s13 c7c6/s16 b1c3/s146"},
         // Null moves pass the turn; "-" and "+-+" alone neither end nor mark.
         AnmerkungFall{"1.e4 -- 2.d4 Z0 3.c4 - e5 +-+", "e2e4 -- d2d4 -- c2c4 e7e5"},
+        // "0000" as engines write it, beside zeros of move numbers and castling.
+        AnmerkungFall{"10.e4 0000 100.Nf3 (100.d4 0000) 0000 101.Bc4 0000 102.0-0 0-1",
+                      "e2e4 -- g1f3 -- f1c4 -- e1g1"},
         AnmerkungFall{"1.e4 e5 \xC2\xBD-\xC2\xBD 2.Nf3", "e2e4 e7e5"}));
 
 TEST(Leser, NullMoveAndEnPassantBoards) {
