@@ -57,6 +57,13 @@ constexpr int64_t TextBlock = 1024 * 1024;
 // A stretch of the file that ends with it, for the scan.
 constexpr int64_t Unbegrenzt = std::numeric_limits<int64_t>::max();
 
+// The bytes before the end of the games listed that FileChanged compares.
+constexpr int64_t FingerabdruckLaenge = 4096;
+
+int64_t Nanosekunden(const timespec& t) {
+  return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 // The window GameTextView reads games through; a longer game is read alone.
 constexpr int64_t TextFenster = 4 * 1024 * 1024;
 
@@ -1332,10 +1339,30 @@ bool TPGNIndex::Scan(const std::string& pfad) {
         static_cast<int64_t>(schluessel->Nummern.size()) == GameCount())
       scanSchluessel_ = std::move(schluessel);
   }
+  scanGroesse_ = st.st_size;
+  scanZeit_ = Nanosekunden(st.st_mtim);
+  DateiEndeMerken();
   busy_ = false;
   TCancelMode ende = scanCancel_;
   Trace(0, ende);
   return true;
+}
+
+void TPGNIndex::DateiEndeMerken() {
+  scanBis_ = starts_.empty() ? 0 : starts_.back();
+  scanEnde_.assign(static_cast<size_t>(std::min(scanBis_, FingerabdruckLaenge)), '\0');
+  const int64_t laenge = static_cast<int64_t>(scanEnde_.size());
+  ReadAt(scanBis_ - laenge, scanEnde_.data(), laenge);  // unread bytes stay zeros
+}
+
+bool TPGNIndex::FileChanged() const {
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || st.st_size < scanBis_) return true;
+  if (st.st_size == scanGroesse_ && Nanosekunden(st.st_mtim) == scanZeit_) return false;
+  std::string ende(scanEnde_.size(), '\0');
+  const int64_t laenge = static_cast<int64_t>(ende.size());
+  return ReadAt(scanBis_ - laenge, ende.data(), laenge) != laenge || ende != scanEnde_;
 }
 
 int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {

@@ -140,6 +140,12 @@ class TPGNIndex {
   bool RefusedNotPGN() const { return refusedNotPGN_; }
 
   bool IsOpen() const { return fd_ >= 0; }
+  // Whether the games listed may no longer be what the file holds, as when
+  // another program rewrote it: since the scan the file became shorter than
+  // they reach, or it was written and the last bytes listed changed. A file
+  // that only grew, as by appending, has not changed; nor has one replaced by
+  // another under its name, as the open file is still read.
+  bool FileChanged() const;
   bool IndexComplete() const { return indexComplete_; }
   bool Busy() const { return busy_; }
   // Set while sorting: rows are not to be painted.
@@ -219,6 +225,7 @@ class TPGNIndex {
  private:
   bool Scan(const std::string& pfad);
   void CloseFile();
+  void DateiEndeMerken();  // for FileChanged, after a scan
   void AddRow(int64_t gameId);
   void Trace(int percent, TCancelMode& mode);
   int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
@@ -249,6 +256,13 @@ class TPGNIndex {
   std::string lastError_;
   bool refusedNotPGN_ = false;
   int fd_ = -1;
+  // The file as the scan found it, for FileChanged: its size and time of
+  // change when opened, where its games listed end, and the bytes before
+  // that end (at most 4 KiB).
+  int64_t scanGroesse_ = 0;
+  int64_t scanZeit_ = 0;
+  int64_t scanBis_ = 0;
+  std::string scanEnde_;
   // Game starts in file order plus one closing offset: game i spans
   // starts_[i] .. starts_[i + 1]. Empty when no game was found.
   std::vector<int64_t> starts_;

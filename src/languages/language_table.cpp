@@ -269,8 +269,10 @@ constexpr std::array<std::string_view, LanguageRowCount> kEnglish = {
     // Game window popup
     "Games with this position",
     "Lists the games of this game's list that reach the board's position",
-    // 230..239: free
-    "",
+    // Database window: games dropped from a file another program changed
+    "The file of the marked games has been changed since it was read.\r"
+    "Open it again to append its games.",
+    // 231..239: free
     "",
     "",
     "",
@@ -287,8 +289,8 @@ struct BuiltInGerman {
   std::string_view text;
 };
 
-// Rows 0..21, 171, 173..178, 190 and 195..215 carry built-in German; every other German cell starts
-// empty and is filled, for the recorded rows, from the windows.
+// Rows 0..21, 171, 173..178, 190, 195..215 and 230 carry built-in German; every other German cell
+// starts empty and is filled, for the recorded rows, from the windows.
 constexpr BuiltInGerman kGerman[] = {
     {0,
      "Handelt es sich bei der neuen Stellung um eine Fischer-Random-Chess-Ausgangsstellung?\r"
@@ -350,6 +352,9 @@ constexpr BuiltInGerman kGerman[] = {
     {213, "Die Partie wird an die Datei \""},
     {214, "\" angehängt.\rFortfahren?"},
     {215, "Die Datei ist keine PGN-Datei."},
+    {230,
+     "Die Datei der markierten Partien wurde geändert, seit sie gelesen wurde.\r"
+     "Öffnen Sie sie erneut, um ihre Partien anzuhängen."},
 };
 
 using K = LanguageWindowKind;

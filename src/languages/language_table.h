@@ -46,6 +46,7 @@ inline constexpr int RowNoPGNFile = 215;
 // Rows 216..224 are kept free.
 inline constexpr int RowPositionModes = 225;      // game list: 225..227, the three position filters
 inline constexpr int RowGamesWithPosition = 228;  // game window popup entry, 229 its hint
+inline constexpr int RowSourceChanged = 230;      // games dropped from a file changed since
 
 // The text returned for a row or language index out of range.
 inline constexpr std::string_view LanguageErrorText = "Error";
@@ -74,7 +75,8 @@ std::string_view BuiltInText(int row, int column);
 
 class LanguageTable {
  public:
-  // Built-in texts: German of rows 0..21, 171, 173..178, 190 and 195..215, the English column.
+  // Built-in texts: German of rows 0..21, 171, 173..178, 190, 195..215 and 230, the English
+  // column.
   LanguageTable();
 
   // 0 selects column 0 (German), 1 column 1; any other value makes

@@ -99,6 +99,12 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
   if (GleicheDatei(ziel, PfadText(source->FileName()))) return;
   const std::vector<int64_t> markiert = source->MarkedRows();
   if (markiert.empty()) return;
+  // Games read from a file that another program rewrote are not what the
+  // list shows; their bytes would land broken in the target.
+  if (source->FileChanged()) {
+    host_.Error(this, RowText(RowSourceChanged));
+    return;
+  }
   for (const QString& titel : host_.ChildWindowTitles()) {
     if (GleicheDatei(titel, ziel)) {
       host_.Error(this, RowText(15) + ziel + RowText(16));
@@ -134,12 +140,16 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
   TCancelMode ende = cmContinue;
   host_.Progress(0, ende);
   std::string fehler;
-  const bool gelungen = AnPGNDateiAnhaengen(PfadBytes(ziel), text, &fehler);
+  // (The file may also have been rewritten while the games were collected.)
+  const bool geaendert = quelle && quelle->FileChanged();
+  const bool gelungen = !geaendert && AnPGNDateiAnhaengen(PfadBytes(ziel), text, &fehler);
   collecting_ = false;
   setEnabled(true);
   if (quellFenster) quellFenster->setEnabled(true);
   QApplication::restoreOverrideCursor();
-  if (!gelungen) {
+  if (geaendert) {
+    host_.Error(this, RowText(RowSourceChanged));
+  } else if (!gelungen) {
     QString meldung = RowText(19);
     if (!fehler.empty()) meldung += QLatin1Char('\n') + QString::fromStdString(fehler);
     host_.Error(this, meldung);

@@ -99,6 +99,7 @@ class TPGN : public QListView {
   // The header fields of the row read last that were cut for the list.
   uint32_t HeaderCut() const { return index_.HeaderCut(); }
   bool IsOpen() const { return index_.IsOpen(); }
+  bool FileChanged() const { return index_.FileChanged(); }
   bool IndexComplete() const { return index_.IndexComplete(); }
   bool Busy() const { return index_.Busy() || suchlauf_; }
   uint8_t SortKey() const { return index_.SortKey(); }

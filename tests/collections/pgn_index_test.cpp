@@ -457,10 +457,19 @@ TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
 TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
   const std::string a = Spiel("A", "B"), b = Spiel("C", "D");
   const std::string p = Schreiben("t.pgn", a + b);
+  // (Written an hour ago: a write now changes its time.)
+  std::filesystem::last_write_time(p, std::filesystem::last_write_time(p) - std::chrono::hours(1));
   TPGNIndex index;
+  EXPECT_FALSE(index.FileChanged());
   index.SetFileName(p);
   ASSERT_EQ(index.GameCount(), 2);
+  EXPECT_FALSE(index.FileChanged());
+  { std::ofstream(p, std::ios::binary | std::ios::app) << Spiel("E", "F"); }
+  EXPECT_FALSE(index.FileChanged()) << "appended to";
+  { std::ofstream(p, std::ios::binary) << Spiel("X", "B") + b; }
+  EXPECT_TRUE(index.FileChanged()) << "rewritten, as long as before";
   std::filesystem::resize_file(p, a.size() + 10);
+  EXPECT_TRUE(index.FileChanged());
   EXPECT_EQ(index.ReadGameText(1), b.substr(0, 10));
   std::filesystem::resize_file(p, 5);
   EXPECT_EQ(index.ReadGameText(1), "");
@@ -476,6 +485,11 @@ TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
   { std::ofstream(p, std::ios::binary) << a + b + Spiel("E", "F"); }
   EXPECT_EQ(index.ReadGameHeader(1).White, "C");
   EXPECT_EQ(index.GameCount(), 2) << "a grown file is not rescanned by itself";
+  EXPECT_FALSE(index.FileChanged());
+  // A file saved under the name anew leaves the one read open.
+  std::filesystem::rename(Schreiben("neu.pgn", b), p);
+  EXPECT_FALSE(index.FileChanged());
+  EXPECT_EQ(index.ReadGameHeader(0).White, "A");
 }
 
 TEST_F(Index, LongTagSectionsAreReadWhole) {

@@ -12,6 +12,7 @@
 
 #include "collections/pgn_index.h"
 #include "fake_host.h"
+#include "languages/language_table.h"
 #include "lists/database_window.h"
 #include "lists/game_list_view.h"
 #include "lists/game_list_window.h"
@@ -121,7 +122,7 @@ class DatabaseWindowTest : public QObject {
   }
 
   void refusalsChangeNothing() {
-    enum Fehler { Keiner, Schon, Nicht };
+    enum Fehler { Keiner, Schon, Nicht, Geaendert };
     struct Fall {
       const char* name;
       int entry;      // 0: the target, 1: the source, 2: a deleted file, 3: a text file
@@ -138,12 +139,16 @@ class DatabaseWindowTest : public QObject {
         {"answered No", 0, true, false, false, 1, Keiner},
         {"target deleted since", 2, true, false, true, 1, Nicht},
         {"target no PGN file", 3, true, false, true, 1, Nicht},
+        {"source rewritten since it was read", 0, true, false, true, 0, Geaendert},
     };
     std::string notiz;
     for (int i = 0; i < 1200; ++i) notiz += "line\n";
     for (const Fall& f : faelle) {
       const QString target = WriteFile(dir_, "target.pgn", Target);
-      Scene s(source_, {});
+      const QString quelle =
+          f.fehler == Geaendert ? WriteFile(dir_, "rewritten.pgn", Games()) : source_;
+      Scene s(quelle, {});
+      if (f.fehler == Geaendert) WriteFile(dir_, "rewritten.pgn", "\n" + Games());
       const QString entry = std::array{target, source_, dir_.filePath("gone.pgn"),
                                        WriteFile(dir_, "notes.pgn", notiz)}[f.entry];
       if (f.gezeigt) {
@@ -160,7 +165,8 @@ class DatabaseWindowTest : public QObject {
       s.db->SetHistory({HistoryEntry(PfadBytes(entry))});
       s.db->DropGames(s.list->PGN1, 0);
       QVERIFY2(s.host.questions.size() == f.questions, f.name);
-      const QStringList fehler = {QString(), RowText(15) + entry + RowText(16), RowText(19)};
+      const QStringList fehler = {QString(), RowText(15) + entry + RowText(16), RowText(19),
+                                  RowText(RowSourceChanged)};
       QVERIFY2(s.host.errors.size() == (f.fehler == Keiner ? 0 : 1), f.name);
       if (f.fehler != Keiner) QVERIFY2(s.host.errors.front().startsWith(fehler[f.fehler]), f.name);
       QVERIFY2(ReadFile(entry) == before, f.name);
