@@ -99,8 +99,8 @@ void TMDIDatabase::DropGames(TPGN* source, int row) {
   if (GleicheDatei(ziel, PfadText(source->FileName()))) return;
   const std::vector<int64_t> markiert = source->MarkedRows();
   if (markiert.empty()) return;
-  // Games read from a file that another program rewrote are not what the
-  // list shows; their bytes would land broken in the target.
+  // A file that another program rewrote no longer holds the listed games
+  // where the list has them; their bytes would land broken in the target.
   if (source->FileChanged()) {
     host_.Error(this, RowText(RowSourceChanged));
     return;
