@@ -462,6 +462,13 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
       if (sub->isMinimized()) sub->showNormal();
       MDIArea->setActiveSubWindow(sub);
     }
+    // Written since it was listed (by another program): listed anew.
+    if (open->PGN1->FileRenewed() && !open->PGN1->Busy()) {
+      stopFlag_ = false;
+      scanListe_ = open;
+      open->LoadFile(FromBytes(open->PGN1->FileName()));
+      scanListe_ = nullptr;
+    }
     return open;
   }
   auto* list = new TMDIPGN(*this);

@@ -700,7 +700,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     return pgn;
   };
   if (IsOpen() && pfad == fileName_) {
-    if (!indexComplete_) Scan(pfad);
+    if (!indexComplete_ || FileRenewed()) Scan(pfad);
     return;
   }
   if (!Existiert(pfad)) {
@@ -1341,6 +1341,8 @@ bool TPGNIndex::Scan(const std::string& pfad) {
   }
   scanGroesse_ = st.st_size;
   scanZeit_ = Nanosekunden(st.st_mtim);
+  scanGeraet_ = st.st_dev;
+  scanKnoten_ = st.st_ino;
   DateiEndeMerken();
   busy_ = false;
   TCancelMode ende = scanCancel_;
@@ -1363,6 +1365,13 @@ bool TPGNIndex::FileChanged() const {
   std::string ende(scanEnde_.size(), '\0');
   const int64_t laenge = static_cast<int64_t>(ende.size());
   return ReadAt(scanBis_ - laenge, ende.data(), laenge) != laenge || ende != scanEnde_;
+}
+
+bool TPGNIndex::FileRenewed() const {
+  struct stat st {};
+  if (fd_ < 0 || ::stat(fileName_.c_str(), &st) != 0) return false;  // gone: still listed
+  return st.st_dev != scanGeraet_ || st.st_ino != scanKnoten_ || st.st_size != scanGroesse_ ||
+         Nanosekunden(st.st_mtim) != scanZeit_;
 }
 
 int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {

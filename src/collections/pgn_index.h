@@ -146,6 +146,10 @@ class TPGNIndex {
   // that only grew, as by appending, has not changed; nor has one replaced by
   // another under its name, as the open file is still read.
   bool FileChanged() const;
+  // Whether the file now under FileName() is not the one listed as its scan
+  // found it: another file took the name, or the file was written since,
+  // grown included. Setting the same name again scans it anew then.
+  bool FileRenewed() const;
   bool IndexComplete() const { return indexComplete_; }
   bool Busy() const { return busy_; }
   // Set while sorting: rows are not to be painted.
@@ -256,11 +260,12 @@ class TPGNIndex {
   std::string lastError_;
   bool refusedNotPGN_ = false;
   int fd_ = -1;
-  // The file as the scan found it, for FileChanged: its size and time of
-  // change when opened, where its games listed end, and the bytes before
-  // that end (at most 4 KiB).
+  // The file as the scan found it, for FileChanged and FileRenewed: its size,
+  // time of change and identity when opened, where its games listed end, and
+  // the bytes before that end (at most 4 KiB).
   int64_t scanGroesse_ = 0;
   int64_t scanZeit_ = 0;
+  uint64_t scanGeraet_ = 0, scanKnoten_ = 0;  // device and inode
   int64_t scanBis_ = 0;
   std::string scanEnde_;
   // Game starts in file order plus one closing offset: game i spans

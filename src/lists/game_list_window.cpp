@@ -277,13 +277,15 @@ bool TMDIPGN::LoadFile(const QString& path) {
 
 void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
+  // The same file, written since it was listed, is listed anew.
+  const bool erneuert = PGN1->IsOpen() && path == vorher && PGN1->FileRenewed();
   std::vector<QObject*> alte;
   for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);
-  // Game windows know their games by number: in another file the numbers
-  // mean other games. Those opened during the scan (a row of the command
-  // line) show the new file's games.
-  if (PGN1->FileName() != vorher) {
+  // Game windows know their games by number: in another file, or in the
+  // file rewritten, the numbers mean other games. Those opened during the
+  // scan (a row of the command line) show the new file's games.
+  if (PGN1->FileName() != vorher || erneuert) {
     std::vector<Link> neue;
     std::erase_if(links_, [&](const Link& l) {
       if (std::find(alte.begin(), alte.end(), l.window.data()) != alte.end()) return false;

@@ -339,6 +339,10 @@ class MainFormTest : public QObject {
     QCOMPARE(frame->OpenPGNList(dir_->filePath("link.pgn")), first);
     QCOMPARE(frame->ActiveChild(), first);
     QCOMPARE(frame->ListWindows().size(), 2);
+    // Written by another program since: listed anew in its window.
+    PgnFile(*dir_, "same.pgn", 3);
+    QCOMPARE(frame->OpenPGNList(a), first);
+    QCOMPARE(first->PGN1->RowCount(), 3);
   }
 
   void openCommandUsesTheDialogAndReportsWhatItCannotList() {

@@ -490,6 +490,12 @@ TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
   std::filesystem::rename(Schreiben("neu.pgn", b), p);
   EXPECT_FALSE(index.FileChanged());
   EXPECT_EQ(index.ReadGameHeader(0).White, "A");
+  // Set again, the name is listed anew; then once more, nothing changes.
+  EXPECT_TRUE(index.FileRenewed());
+  index.SetFileName(p);
+  EXPECT_EQ(index.GameCount(), 1);
+  EXPECT_EQ(index.ReadGameHeader(0).White, "C");
+  EXPECT_FALSE(index.FileRenewed());
 }
 
 TEST_F(Index, LongTagSectionsAreReadWhole) {

@@ -449,6 +449,22 @@ class GameListTest : public QObject {
     QCOMPARE(detached, 1);  // the game numbers meant games of the other file
     QVERIFY(!w.HasGameWindows());
   }
+
+  void theSameFileRewrittenSinceIsListedAnew() {
+    FakeHost host;
+    TMDIPGN w(host);
+    const QString pfad = WriteFile(dir_, "wieder.pgn", FiveGames());
+    w.LoadFile(pfad);
+    QObject spiel;
+    int detached = 0;
+    w.AttachGameWindow(&spiel, [&] { ++detached; });
+    w.LoadFile(pfad);
+    QVERIFY(w.PGN1->RowCount() == 5 && detached == 0);  // unchanged: nothing to do
+    WriteFile(dir_, "wieder.pgn", Game("[Event \"Neu\"]") + FiveGames());
+    w.LoadFile(pfad);
+    QCOMPARE(w.PGN1->RowCount(), 6);
+    QCOMPARE(detached, 1);
+  }
 };
 
 QTEST_MAIN(GameListTest)
