@@ -278,7 +278,7 @@ bool TMDIPGN::LoadFile(const QString& path) {
 void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
   // The same file, written since it was listed, is listed anew.
-  const bool erneuert = PGN1->IsOpen() && path == vorher && PGN1->FileRenewed();
+  const bool erneuert = PGN1->IsOpen() && !PGN1->Busy() && path == vorher && PGN1->FileRenewed();
   std::vector<QObject*> alte;
   for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);
