@@ -1374,6 +1374,12 @@ bool TPGNIndex::FileRenewed() const {
          Nanosekunden(st.st_mtim) != scanZeit_;
 }
 
+bool TPGNIndex::FileOnlyGrew() const {
+  struct stat st {};
+  return FileRenewed() && ::stat(fileName_.c_str(), &st) == 0 && st.st_dev == scanGeraet_ &&
+         st.st_ino == scanKnoten_ && !FileChanged();
+}
+
 int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {
   if (pos >= groesse) return Unbegrenzt;
   std::array<char, 4096> puffer;

@@ -150,6 +150,9 @@ class TPGNIndex {
   // found it: another file took the name, or the file was written since,
   // grown included. Setting the same name again scans it anew then.
   bool FileRenewed() const;
+  // Renewed only by growing: the same file, its games listed unchanged (as
+  // when games were appended), so that their numbers keep their meaning.
+  bool FileOnlyGrew() const;
   bool IndexComplete() const { return indexComplete_; }
   bool Busy() const { return busy_; }
   // Set while sorting: rows are not to be painted.

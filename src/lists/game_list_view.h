@@ -101,6 +101,7 @@ class TPGN : public QListView {
   bool IsOpen() const { return index_.IsOpen(); }
   bool FileChanged() const { return index_.FileChanged(); }
   bool FileRenewed() const { return index_.FileRenewed(); }
+  bool FileOnlyGrew() const { return index_.FileOnlyGrew(); }
   bool IndexComplete() const { return index_.IndexComplete(); }
   bool Busy() const { return index_.Busy() || suchlauf_; }
   uint8_t SortKey() const { return index_.SortKey(); }

@@ -277,8 +277,10 @@ bool TMDIPGN::LoadFile(const QString& path) {
 
 void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
-  // The same file, written since it was listed, is listed anew.
-  const bool erneuert = PGN1->IsOpen() && !PGN1->Busy() && path == vorher && PGN1->FileRenewed();
+  // The same file, written since it was listed, is listed anew; unless it
+  // only grew, its game numbers may then mean other games.
+  const bool erneuert = PGN1->IsOpen() && !PGN1->Busy() && path == vorher && PGN1->FileRenewed() &&
+                        !PGN1->FileOnlyGrew();
   std::vector<QObject*> alte;
   for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);

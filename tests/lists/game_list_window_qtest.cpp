@@ -460,6 +460,9 @@ class GameListTest : public QObject {
     w.AttachGameWindow(&spiel, [&] { ++detached; });
     w.LoadFile(pfad);
     QVERIFY(w.PGN1->RowCount() == 5 && detached == 0);  // unchanged: nothing to do
+    WriteFile(dir_, "wieder.pgn", FiveGames() + Game("[Event \"Angehaengt\"]"));
+    w.LoadFile(pfad);
+    QVERIFY(w.PGN1->RowCount() == 6 && detached == 0);  // grown: the numbers hold
     WriteFile(dir_, "wieder.pgn", Game("[Event \"Neu\"]") + FiveGames());
     w.LoadFile(pfad);
     QCOMPARE(w.PGN1->RowCount(), 6);
