@@ -463,7 +463,7 @@ TMDIPGN* TMainForm::OpenPGNList(const QString& path, bool quiet) {
       MDIArea->setActiveSubWindow(sub);
     }
     // Written since it was listed (by another program): listed anew.
-    if (open->PGN1->FileRenewed() && !open->PGN1->Busy()) {
+    if (open->PGN1->FileState() != TPGNIndex::TDateiStand::Unveraendert && !open->PGN1->Busy()) {
       stopFlag_ = false;
       scanListe_ = open;
       open->LoadFile(FromBytes(open->PGN1->FileName()));

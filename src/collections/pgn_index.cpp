@@ -700,7 +700,7 @@ void TPGNIndex::SetFileName(const std::string& pfad) {
     return pgn;
   };
   if (IsOpen() && pfad == fileName_) {
-    if (!indexComplete_ || FileRenewed()) Scan(pfad);
+    if (!indexComplete_ || FileState() != TDateiStand::Unveraendert) Scan(pfad);
     return;
   }
   if (!Existiert(pfad)) {
@@ -1367,17 +1367,13 @@ bool TPGNIndex::FileChanged() const {
   return ReadAt(scanBis_ - laenge, ende.data(), laenge) != laenge || ende != scanEnde_;
 }
 
-bool TPGNIndex::FileRenewed() const {
+TPGNIndex::TDateiStand TPGNIndex::FileState() const {
   struct stat st {};
-  if (fd_ < 0 || ::stat(fileName_.c_str(), &st) != 0) return false;  // gone: still listed
-  return st.st_dev != scanGeraet_ || st.st_ino != scanKnoten_ || st.st_size != scanGroesse_ ||
-         Nanosekunden(st.st_mtim) != scanZeit_;
-}
-
-bool TPGNIndex::FileOnlyGrew() const {
-  struct stat st {};
-  return FileRenewed() && ::stat(fileName_.c_str(), &st) == 0 && st.st_dev == scanGeraet_ &&
-         st.st_ino == scanKnoten_ && !FileChanged();
+  if (fd_ < 0 || ::stat(fileName_.c_str(), &st) != 0) return TDateiStand::Unveraendert;
+  if (st.st_dev != scanGeraet_ || st.st_ino != scanKnoten_) return TDateiStand::Erneuert;
+  if (st.st_size == scanGroesse_ && Nanosekunden(st.st_mtim) == scanZeit_)
+    return TDateiStand::Unveraendert;
+  return FileChanged() ? TDateiStand::Erneuert : TDateiStand::Gewachsen;
 }
 
 int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {

@@ -146,13 +146,14 @@ class TPGNIndex {
   // that only grew, as by appending, has not changed; nor has one replaced by
   // another under its name, as the open file is still read.
   bool FileChanged() const;
-  // Whether the file now under FileName() is not the one listed as its scan
-  // found it: another file took the name, or the file was written since,
-  // grown included. Setting the same name again scans it anew then.
-  bool FileRenewed() const;
-  // Renewed only by growing: the same file, its games listed unchanged (as
-  // when games were appended), so that their numbers keep their meaning.
-  bool FileOnlyGrew() const;
+  // The file now under FileName() against the one listed as its scan found
+  // it: unchanged; grown only (the same file, its games listed unchanged, as
+  // when games were appended, so that their numbers keep their meaning); or
+  // renewed (another file took the name, or the file was written otherwise).
+  // Setting the same name again scans it anew unless it is unchanged. A name
+  // that no longer names a file counts as unchanged: the file open is listed.
+  enum class TDateiStand { Unveraendert, Gewachsen, Erneuert };
+  TDateiStand FileState() const;
   bool IndexComplete() const { return indexComplete_; }
   bool Busy() const { return busy_; }
   // Set while sorting: rows are not to be painted.
@@ -263,7 +264,7 @@ class TPGNIndex {
   std::string lastError_;
   bool refusedNotPGN_ = false;
   int fd_ = -1;
-  // The file as the scan found it, for FileChanged and FileRenewed: its size,
+  // The file as the scan found it, for FileChanged and FileState: its size,
   // time of change and identity when opened, where its games listed end, and
   // the bytes before that end (at most 4 KiB).
   int64_t scanGroesse_ = 0;

@@ -100,8 +100,7 @@ class TPGN : public QListView {
   uint32_t HeaderCut() const { return index_.HeaderCut(); }
   bool IsOpen() const { return index_.IsOpen(); }
   bool FileChanged() const { return index_.FileChanged(); }
-  bool FileRenewed() const { return index_.FileRenewed(); }
-  bool FileOnlyGrew() const { return index_.FileOnlyGrew(); }
+  TPGNIndex::TDateiStand FileState() const { return index_.FileState(); }
   bool IndexComplete() const { return index_.IndexComplete(); }
   bool Busy() const { return index_.Busy() || suchlauf_; }
   uint8_t SortKey() const { return index_.SortKey(); }

@@ -279,8 +279,8 @@ void TMDIPGN::Oeffnen(const std::string& path) {
   const std::string vorher = PGN1->FileName();
   // The same file, written since it was listed, is listed anew; unless it
   // only grew, its game numbers may then mean other games.
-  const bool erneuert = PGN1->IsOpen() && !PGN1->Busy() && path == vorher && PGN1->FileRenewed() &&
-                        !PGN1->FileOnlyGrew();
+  const bool erneuert = PGN1->IsOpen() && !PGN1->Busy() && path == vorher &&
+                        PGN1->FileState() == TPGNIndex::TDateiStand::Erneuert;
   std::vector<QObject*> alte;
   for (const Link& l : links_) alte.push_back(l.window.data());
   PGN1->setFileName(path);

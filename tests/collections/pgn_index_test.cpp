@@ -491,11 +491,11 @@ TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
   EXPECT_FALSE(index.FileChanged());
   EXPECT_EQ(index.ReadGameHeader(0).White, "A");
   // Set again, the name is listed anew; then once more, nothing changes.
-  EXPECT_TRUE(index.FileRenewed());
+  EXPECT_EQ(index.FileState(), TPGNIndex::TDateiStand::Erneuert);
   index.SetFileName(p);
   EXPECT_EQ(index.GameCount(), 1);
   EXPECT_EQ(index.ReadGameHeader(0).White, "C");
-  EXPECT_FALSE(index.FileRenewed());
+  EXPECT_EQ(index.FileState(), TPGNIndex::TDateiStand::Unveraendert);
 }
 
 TEST_F(Index, LongTagSectionsAreReadWhole) {
