@@ -510,7 +510,16 @@ namespace {
 bool BeginntMitErstemZug(std::string_view zeile) {
   if (!zeile.starts_with("1.")) return false;
   size_t z = 2;
-  while (z < zeile.size() && IstLeer(zeile[z])) ++z;
+  // Blanks, and no-break spaces as text copied from web pages has them (the
+  // byte 0xA0 in Windows-1252, "\xC2\xA0" in UTF-8).
+  while (z < zeile.size()) {
+    if (IstLeer(zeile[z]) || zeile[z] == '\xA0')
+      ++z;
+    else if (zeile.substr(z, 2) == "\xC2\xA0")
+      z += 2;
+    else
+      break;
+  }
   // A chess figurine (U+2654 to U+265F) stands for a piece letter: "1. ♘f3".
   const bool figurine = FigurinenBuchstabe(zeile, z) != 0;
   if (figurine) z += 2;

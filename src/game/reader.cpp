@@ -214,12 +214,21 @@ constexpr auto Neutral = [] {
 
 // Characters that end a move token: blanks, brackets, braces, "*", and the
 // annotation and NAG that may be glued to a move ("e4!", "e4$1", "e4(").
+// Text copied from web pages has no-break spaces between its moves: the byte
+// 0xA0 in Windows-1252, "\xC2\xA0" in UTF-8 (see TokenEndeBei).
 constexpr auto TokenEnde = [] {
   std::array<bool, 256> ende{};
   for (int c = 0; c <= ' '; ++c) ende[static_cast<size_t>(c)] = true;
-  for (const char c : std::string_view("(){}*!?$")) ende[static_cast<unsigned char>(c)] = true;
+  for (const char c : std::string_view("(){}*!?$\xA0")) ende[static_cast<unsigned char>(c)] = true;
   return ende;
 }();
+
+// Whether a move token ends before position `i` of `t`: at its end, or at a
+// character of TokenEnde or the UTF-8 no-break space.
+bool TokenEndeBei(std::string_view t, size_t i) {
+  return i >= t.size() || TokenEnde[static_cast<unsigned char>(t[i])] ||
+         (t[i] == '\xC2' && i + 1 < t.size() && t[i + 1] == '\xA0');
+}
 
 // Characters that end a NAG: blanks, brackets, braces and the next NAG's "$".
 constexpr auto NagEnde = [] {
@@ -234,7 +243,7 @@ constexpr auto NagEnde = [] {
 size_t ErgebnisLaenge(std::string_view t, size_t p) {
   auto ist = [&](std::string_view e) {
     return t.size() - p >= e.size() && std::memcmp(t.data() + p, e.data(), e.size()) == 0 &&
-           (p + e.size() == t.size() || TokenEnde[static_cast<unsigned char>(t[p + e.size()])]);
+           TokenEndeBei(t, p + e.size());
   };
   switch (t[p]) {
     case '*':
@@ -257,8 +266,7 @@ size_t ErgebnisLaenge(std::string_view t, size_t p) {
 // and not a move number or a result.
 bool NullenZug(std::string_view t, size_t p) {
   return t.size() - p >= 4 && t.compare(p, 4, "0000") == 0 &&
-         (p == 0 || t[p - 1] < '0' || t[p - 1] > '9') &&
-         (t.size() - p == 4 || TokenEnde[static_cast<unsigned char>(t[p + 4])]);
+         (p == 0 || t[p - 1] < '0' || t[p - 1] > '9') && TokenEndeBei(t, p + 4);
 }
 
 // The text without a result token at its end (and the blanks before it).
@@ -428,7 +436,7 @@ bool KurzformLesen(std::string_view t, size_t p, TKurzform& k) {
     ++i;
   }
   // The token must end here, as the general steps see it.
-  if (i < n && !TokenEnde[static_cast<unsigned char>(t[i])]) return false;
+  if (!TokenEndeBei(t, i)) return false;
   k.Ende = i - 1;
   return true;
 }
@@ -803,7 +811,7 @@ bool TNotationModell::ZuegeLesen() {
       // The token runs to a blank, a bracket, a brace, "*", an annotation or
       // a NAG; "+" and "#" mark the move, "=" is dropped and makes the letter
       // after it a promotion letter.
-      while (q + 1 < n && !TokenEnde[static_cast<unsigned char>(t[q + 1])]) ++q;
+      while (!TokenEndeBei(t, q + 1)) ++q;
       token.assign(t, p, q - p + 1);
       size_t laenge = 0;
       for (size_t i = 0; i < token.size(); ++i) {

@@ -40,7 +40,9 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
     const auto ersterZug = [&](size_t grenze, size_t j) {
       if (text.compare(j, 2, "1.") != 0) return false;
       size_t z = j + 2;
-      while (z < e && static_cast<unsigned char>(text[z]) <= ' ') ++z;
+      while (z < e && (static_cast<unsigned char>(text[z]) <= ' ' || text[z] == '\xA0' ||
+                       text.compare(z, 2, "\xC2\xA0") == 0))
+        z += text[z] == '\xC2' ? 2 : 1;
       const auto in = [](char c, const char* menge) { return c != 0 && std::strchr(menge, c); };
       const bool figurine = text.compare(z, 2, "\xE2\x99") == 0 && z + 4 <= e &&
                             static_cast<unsigned char>(text[z + 2]) >= 0x94 &&

@@ -105,6 +105,9 @@ TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
       // A game without tags begins the file: "1." and a move, after empty and "%" lines only.
       "\xEF\xBB\xBF\n%x\n  @1.Nf3 d5 *\n\n@[Event \"B\"]\n\n1. d4 *\n",
       "\r\n@1. O-O *\n",
+      "@1.\xC2\xA0"
+      "e4 *\n\n@1.\xA0"
+      "d4 *\n",  // no-break spaces
       "@1. \u2658f3 d5 *\n",
       "1. \u2658 *\n@[Event \"A\"]\n",
       "Title 1. e4\n@[Event \"A\"]\n1. e4 *\n",

@@ -442,7 +442,14 @@ INSTANTIATE_TEST_SUITE_P(
         // "0000" as engines write it, beside zeros of move numbers and castling.
         AnmerkungFall{"10.e4 0000 100.Nf3 (100.d4 0000) 0000 101.Bc4 0000 102.0-0 0-1",
                       "e2e4 -- g1f3 -- f1c4 -- e1g1"},
-        AnmerkungFall{"1.e4 e5 \xC2\xBD-\xC2\xBD 2.Nf3", "e2e4 e7e5"}));
+        AnmerkungFall{"1.e4 e5 \xC2\xBD-\xC2\xBD 2.Nf3", "e2e4 e7e5"},
+        // No-break spaces of text copied from web pages, in UTF-8 and Windows-1252.
+        AnmerkungFall{"1.\xC2\xA0"
+                      "e4\xC2\xA0"
+                      "e5!\xC2\xA0\xC2\xA0"
+                      "2.Nf3+\xA0Nc6\xA0"
+                      "3.Bc4\xC2\xA0*",
+                      "e2e4 e7e5/z1 g1f3 b8c6 f1c4"}));
 
 TEST(Leser, NullMoveAndEnPassantBoards) {
   Leser l;
