@@ -1370,7 +1370,8 @@ bool TPGNIndex::FileChanged() const {
   if (fd_ < 0) return false;
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || st.st_size < scanBis_) return true;
-  if (st.st_size == scanGroesse_ && Nanosekunden(st.st_mtim) == scanZeit_) return false;
+  // Written without growing: nothing was appended, so something was rewritten.
+  if (st.st_size == scanGroesse_) return Nanosekunden(st.st_mtim) != scanZeit_;
   std::string ende(scanEnde_.size(), '\0');
   const int64_t laenge = static_cast<int64_t>(ende.size());
   return ReadAt(scanBis_ - laenge, ende.data(), laenge) != laenge || ende != scanEnde_;

@@ -142,9 +142,10 @@ class TPGNIndex {
   bool IsOpen() const { return fd_ >= 0; }
   // Whether the games listed may no longer be what the file holds, as when
   // another program rewrote it: since the scan the file became shorter than
-  // they reach, or it was written and the last bytes listed changed. A file
-  // that only grew, as by appending, has not changed; nor has one replaced by
-  // another under its name, as the open file is still read.
+  // they reach, or it was written and kept its length, or it grew and the
+  // last bytes listed changed. A file that only grew, as by appending, has not
+  // changed; nor has one replaced by another under its name, as the open file
+  // is still read.
   bool FileChanged() const;
   // The file now under FileName() against the one listed as its scan found
   // it: unchanged; grown only (the same file, its games listed unchanged, as

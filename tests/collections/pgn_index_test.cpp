@@ -458,7 +458,8 @@ TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
 }
 
 TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
-  const std::string a = Spiel("A", "B"), b = Spiel("C", "D");
+  const std::string a = Spiel("A", "B"),
+                    b = Spiel("C", "D", "", "1. e4 {" + std::string(5000, 'x') + "} *");
   const std::string p = Schreiben("t.pgn", a + b);
   // (Written an hour ago: a write now changes its time.)
   std::filesystem::last_write_time(p, std::filesystem::last_write_time(p) - std::chrono::hours(1));
@@ -467,10 +468,16 @@ TEST_F(Index, FileTruncatedOrGrownUnderAnOpenIndex) {
   index.SetFileName(p);
   ASSERT_EQ(index.GameCount(), 2);
   EXPECT_FALSE(index.FileChanged());
+  { std::ofstream(p, std::ios::binary) << Spiel("X", "B") + b; }
+  EXPECT_TRUE(index.FileChanged()) << "rewritten in place, as long as before";
+  { std::ofstream(p, std::ios::binary) << a + b; }
   { std::ofstream(p, std::ios::binary | std::ios::app) << Spiel("E", "F"); }
   EXPECT_FALSE(index.FileChanged()) << "appended to";
-  { std::ofstream(p, std::ios::binary) << Spiel("X", "B") + b; }
-  EXPECT_TRUE(index.FileChanged()) << "rewritten, as long as before";
+  {
+    std::ofstream(p, std::ios::binary)
+        << a + Spiel("C", "D", "", "1. e4 {" + std::string(5000, 'y') + "} *") + Spiel("E", "F");
+  }
+  EXPECT_TRUE(index.FileChanged()) << "rewritten and grown: the last bytes listed changed";
   std::filesystem::resize_file(p, a.size() + 10);
   EXPECT_TRUE(index.FileChanged());
   EXPECT_EQ(index.ReadGameText(1), b.substr(0, 10));
