@@ -1369,9 +1369,13 @@ void TPGNIndex::DateiEndeMerken() {
 bool TPGNIndex::FileChanged() const {
   if (fd_ < 0) return false;
   struct stat st {};
-  if (::fstat(fd_, &st) != 0 || st.st_size < scanBis_) return true;
+  return ::fstat(fd_, &st) != 0 || Geaendert(st.st_size, Nanosekunden(st.st_mtim));
+}
+
+bool TPGNIndex::Geaendert(int64_t groesse, int64_t zeit) const {
+  if (groesse < scanBis_) return true;
   // Written without growing: nothing was appended, so something was rewritten.
-  if (st.st_size == scanGroesse_) return Nanosekunden(st.st_mtim) != scanZeit_;
+  if (groesse == scanGroesse_) return zeit != scanZeit_;
   std::string ende(scanEnde_.size(), '\0');
   const int64_t laenge = static_cast<int64_t>(ende.size());
   return ReadAt(scanBis_ - laenge, ende.data(), laenge) != laenge || ende != scanEnde_;
@@ -1381,9 +1385,9 @@ TPGNIndex::TDateiStand TPGNIndex::FileState() const {
   struct stat st {};
   if (fd_ < 0 || ::stat(fileName_.c_str(), &st) != 0) return TDateiStand::Unveraendert;
   if (st.st_dev != scanGeraet_ || st.st_ino != scanKnoten_) return TDateiStand::Erneuert;
-  if (st.st_size == scanGroesse_ && Nanosekunden(st.st_mtim) == scanZeit_)
-    return TDateiStand::Unveraendert;
-  return FileChanged() ? TDateiStand::Erneuert : TDateiStand::Gewachsen;
+  const int64_t zeit = Nanosekunden(st.st_mtim);
+  if (st.st_size == scanGroesse_ && zeit == scanZeit_) return TDateiStand::Unveraendert;
+  return Geaendert(st.st_size, zeit) ? TDateiStand::Erneuert : TDateiStand::Gewachsen;
 }
 
 int64_t TPGNIndex::ZeilenanfangAb(int64_t pos, int64_t groesse) const {

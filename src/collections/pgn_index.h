@@ -235,6 +235,9 @@ class TPGNIndex {
   bool Scan(const std::string& pfad);
   void CloseFile();
   void DateiEndeMerken();  // for FileChanged, after a scan
+  // FileChanged for the file open, now of size `groesse`, changed at `zeit`
+  // (nanoseconds).
+  bool Geaendert(int64_t groesse, int64_t zeit) const;
   void AddRow(int64_t gameId);
   void Trace(int percent, TCancelMode& mode);
   int64_t ReadAt(int64_t pos, char* ziel, int64_t laenge) const;
