@@ -66,6 +66,12 @@ std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommen
       const size_t laenge = std::min<size_t>(static_cast<size_t>(naechsterRoh->Laenge), n - i);
       zeile.append(t, i, laenge);
       spalte += static_cast<int64_t>(laenge);
+      // A comment the text leaves open (the game's text ended inside it) is
+      // closed, or other readers would take the result and the games
+      // appended after this one for its text.
+      bool offen = false;
+      for (size_t j = i; j < i + laenge; ++j) offen = offen ? t[j] != '}' : t[j] == '{';
+      if (offen) zeile += '}';
       i += laenge - 1;
       continue;
     }

@@ -141,6 +141,12 @@ TEST(Schreiber, KeptTextIsWrittenAsRead) {
     EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())),
               "1.e4 e5 (1...c5 2.Lxh8 [x] !) 2.Lxh8 {a} Sc6!   *");
   }
+  // A comment the game's text leaves open is closed before the result.
+  for (const char* zuege : {"1.e4 e5 2.Lxh8 {a} e6 {open } {", "{open"}) {
+    Modell s;
+    ASSERT_EQ(s.Lade(zuege), -1);
+    EXPECT_EQ(Verbunden(Zugzeilen(s.m.PGNSchreiben())), std::string(zuege) + "}   *");
+  }
 }
 
 TEST(Schreiber, BreaksOnlyAtBlanksAfterColumn80) {
