@@ -373,7 +373,15 @@ void TNotationModell::Umbrechen() {
           break;
         }
       }
-      if (wortbreite >= Breite - einzug && p - 3 > 2) b = p - 3;
+      if (wortbreite >= Breite - einzug && p - 3 > 2) {
+        b = p - 3;
+        // The cut does not split a character: the rest of a UTF-8 sequence,
+        // which the measurer gives no width of its own, stays with its start.
+        while (b - 1 > vorigerUmbruch &&
+               (static_cast<unsigned char>(t[static_cast<size_t>(b)]) & 0xC0) == 0x80 &&
+               breite(b + 1, f) == 0)
+          --b;
+      }
       if (b <= vorigerUmbruch) break;
       zeilen[b + 1] = f;  // the new line continues in the same font
       vorigerUmbruch = b;

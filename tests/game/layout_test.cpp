@@ -170,6 +170,13 @@ TEST(Notation, CommentBlanksAreTrimmedOnceEachSide) {
   EXPECT_EQ(Aufgeteilt(m)[0].first, "1.e4 {good} e5  ");
 }
 
+// One pixel a byte, none for the rest of a UTF-8 sequence, as the view
+// measures a UTF-8 game.
+class Utf8Breite : public TZeichenbreite {
+ public:
+  int Breite(TSchrift, unsigned char c) const override { return (c & 0xC0) == 0x80 ? 0 : 1; }
+};
+
 TEST(Notation, WrapsAtBlanksAndCutsLongWords) {
   FesteBreite breite;
   TNotationModell m;
@@ -189,6 +196,16 @@ TEST(Notation, WrapsAtBlanksAndCutsLongWords) {
   EXPECT_EQ(z[0].first, "1.e4 {abcd");  // braces take no width
   EXPECT_EQ(z[1].first, "efghijklm");
   EXPECT_EQ(z[2].first, "nopqrstuv");
+  // In UTF-8 the cut falls between characters: no line begins inside one.
+  Utf8Breite utf8;
+  m.Zeichenbreite = &utf8;
+  std::string wort;
+  for (int i = 0; i < 10; ++i) wort += "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x99\x82";
+  ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 {" + wort + "} *")), 0);
+  ASSERT_GE(Aufgeteilt(m).size(), 4u);
+  for (const auto& [zeile, schrift] : Aufgeteilt(m))
+    EXPECT_NE(static_cast<unsigned char>(zeile[0]) & 0xC0, 0x80) << zeile;
+  m.Zeichenbreite = &breite;
   // A variation line is measured with its own indent.
   m.Indent1Var = 4;
   ASSERT_EQ(m.LadePartie(Pgn("", "1.e4 (1.d4 d5 2.c4) e5 *")), 0);
