@@ -575,6 +575,10 @@ TEST(Leser, PasteReadsAtMostTheFirst9999Characters) {
   EXPECT_TRUE(l.m.PGNEinfuegen(ablage));
   EXPECT_EQ(l.fehler, std::vector<std::string>{"Error reading moves."});
   EXPECT_EQ(Hauptlinie(l.m).size(), 2u);
+  // A character across the cut is left out whole.
+  ablage.text = pgn.replace(9998, 2, "\xC3\xA9");
+  EXPECT_TRUE(l.m.PGNEinfuegen(ablage));
+  EXPECT_EQ(l.m.PGNSchreiben().find('\xC3'), std::string::npos);
   ablage.text = "[Event \"E\"]\n\n1.d4 *";
   EXPECT_TRUE(l.m.PGNEinfuegen(ablage));
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"d2d4"}));
