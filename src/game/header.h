@@ -68,6 +68,19 @@ bool BeginntMit(std::string_view zeile, std::string_view praefix);
 // A value as a tag line holds it: " and \ escaped with a backslash.
 std::string TagWertSchreiben(std::string_view wert);
 
+// The length of the start of `text` of at most `hoechstens` bytes that does
+// not end inside a UTF-8 character: up to three continuation bytes
+// (10xxxxxx) right after the cut move it back. A piece of a UTF-8 text cut
+// elsewhere would no longer be UTF-8.
+constexpr size_t Utf8Schnitt(std::string_view text, size_t hoechstens) {
+  size_t ende = hoechstens < text.size() ? hoechstens : text.size();
+  for (int i = 0; i < 3 && ende > 0 && ende < text.size() &&
+                  (static_cast<unsigned char>(text[ende]) & 0xC0) == 0x80;
+       ++i)
+    --ende;
+  return ende;
+}
+
 // Whether `c` may stand in a tag name: ASCII letters, digits and "_".
 constexpr bool IstTagNamenZeichen(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';

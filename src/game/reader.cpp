@@ -619,14 +619,8 @@ int32_t TNotationModell::LadePartie(std::string_view text, TLadeart art) {
 bool TNotationModell::PGNEinfuegen(TTextAblage& ablage) {
   const std::optional<std::string> text = ablage.TextLesen();
   if (!text) return false;
-  // Clipboard text is UTF-8: the cut does not split a character, which would
-  // leave the game's text no longer UTF-8.
-  size_t ende = std::min(text->size(), MaxEinfuegeLaenge);
-  for (int i = 0; i < 3 && ende > 0 && ende < text->size() &&
-                  (static_cast<unsigned char>((*text)[ende]) & 0xC0) == 0x80;
-       ++i)
-    --ende;
-  LadePartie(std::string_view(*text).substr(0, ende));
+  // Clipboard text is UTF-8: the cut does not split a character.
+  LadePartie(std::string_view(*text).substr(0, Utf8Schnitt(*text, MaxEinfuegeLaenge)));
   return true;
 }
 

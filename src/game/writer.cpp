@@ -169,10 +169,16 @@ std::string TNotationModell::PGNSchreiben() {
   }
   const std::string eventDatum = Datum(k.EventYear, k.EventMonth, k.EventDay);
   if (eventDatum != "????.??.??") Tag(zeilen, "EventDate", eventDatum);
-  for (size_t i = 0; i < k.MetaKeywords.size(); i += 150)
-    Tag(zeilen, "MetaKeywords", k.MetaKeywords.substr(i, 150));
-  for (size_t i = 0; i < k.MetaDescription.size(); i += 150)
-    Tag(zeilen, "MetaDescription", k.MetaDescription.substr(i, 150));
+  // Long values go in pieces of 150 bytes, cut between UTF-8 characters;
+  // reading joins them again.
+  for (const auto& [name, wert] : {std::pair{"MetaKeywords", &k.MetaKeywords},
+                                   std::pair{"MetaDescription", &k.MetaDescription}}) {
+    for (std::string_view rest = *wert; !rest.empty();) {
+      const size_t n = Utf8Schnitt(rest, 150);
+      Tag(zeilen, name, std::string(rest.substr(0, n)));
+      rest.remove_prefix(n);
+    }
+  }
   if (k.OtherTags) {
     for (const auto& z : *k.OtherTags) zeilen.push_back(z);
   }

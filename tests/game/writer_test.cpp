@@ -63,19 +63,22 @@ TEST(Schreiber, TagsInOrderAndForm) {
   Modell s;
   std::string meta(400, 'm');
   for (size_t i = 0; i < meta.size(); ++i) meta[i] = static_cast<char>('a' + i % 26);
+  const std::string kw = std::string(149, 'k') + "\xC3\xA9z";  // "é" across byte 150
   ASSERT_EQ(s.m.LadePartie("[Event \"Linares\"]\n[Site \"\"]\n[Date \"1999.03.??\"]\n"
                            "[Round \"4\"]\n[White \"A\"]\n[Black \"\"]\n[Result \"1-0\"]\n"
                            "[WhiteElo \"2700\"]\n[ECO \"B90\"]\n[Annotator \"X \\\"Y\"]\n"
-                           "[EventDate \"1999.??.??\"]\n[MetaKeywords \"kw\"]\n"
-                           "[MetaDescription \"" +
-                           meta + "\"]\n[TimeControl \"40/7200\"]\n[SetUp \"0\"]\n\n1.e4 1-0\n"),
+                           "[EventDate \"1999.??.??\"]\n[MetaKeywords \"" +
+                           kw + "\"]\n[MetaDescription \"" + meta +
+                           "\"]\n[TimeControl \"40/7200\"]\n[SetUp \"0\"]\n\n1.e4 1-0\n"),
             0);
-  // The Annotator's quote is escaped both ways; long meta values take lines of 150.
+  // The Annotator's quote is escaped both ways; long meta values take lines of
+  // 150 bytes, cut between UTF-8 characters.
   EXPECT_EQ(s.m.PGNSchreiben(),
             "[Event \"Linares\"]\r\n[Site \"?\"]\r\n[Date \"1999.03.??\"]\r\n[Round \"4\"]\r\n"
             "[White \"A\"]\r\n[Black \"?\"]\r\n[Result \"1-0\"]\r\n[WhiteElo \"2700\"]\r\n"
             "[ECO \"B90\"]\r\n[Annotator \"X \\\"Y\"]\r\n[EventDate \"1999.??.??\"]\r\n"
-            "[MetaKeywords \"kw\"]\r\n[MetaDescription \"" +
+            "[MetaKeywords \"" +
+                kw.substr(0, 149) + "\"]\r\n[MetaKeywords \"\xC3\xA9z\"]\r\n[MetaDescription \"" +
                 meta.substr(0, 150) + "\"]\r\n[MetaDescription \"" + meta.substr(150, 150) +
                 "\"]\r\n[MetaDescription \"" + meta.substr(300) +
                 "\"]\r\n[TimeControl \"40/7200\"]\r\n\r\n1.e4   1-0\r\n");
