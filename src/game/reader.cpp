@@ -282,8 +282,6 @@ std::string_view OhneErgebnis(std::string_view rest) {
   return rest;
 }
 
-// Length of the evaluation glyph in UTF-8 at `p` ("±", "∓", "⩲", "⩱", "∞"),
-// or of "±" as the single Windows-1252 byte; 0 for none.
 // Whether the bytes before position p > 0 end with an ASCII character or a
 // whole UTF-8 sequence: a lead byte and as many continuation bytes as it asks.
 bool FolgeEndetVor(std::string_view t, size_t p) {
@@ -301,6 +299,8 @@ bool FolgeEndetVor(std::string_view t, size_t p) {
   return fortsetzungen == verlangt;
 }
 
+// Length of the evaluation glyph in UTF-8 at `p` ("±", "∓", "⩲", "⩱", "∞"),
+// or of "±" as the single Windows-1252 byte; 0 for none.
 size_t Utf8Glyph(std::string_view t, size_t p) {
   for (const std::string_view g :
        {std::string_view("\xC2\xB1"), std::string_view("\xE2\x88\x93"),
