@@ -25,18 +25,22 @@ struct Spiel {
   }
 };
 
-// Whether a text kept after a reading error has brackets or braces that do
-// not pair up. Such a text cannot always be written back so that it reads the
-// same: a ")" that closes its variation, or a brace after it, may be taken as
-// the text's own. Those games are not compared.
-bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel) {
-  auto offen = [](const std::string& text) {
+// Whether a text kept in the game has brackets or braces that do not pair
+// up; with `nurKommentar`, only whether one leaves a comment open. After a
+// reading error such a text cannot always be written back so that it reads
+// the same: a ")" that closes its variation, or a brace after it, may be taken
+// as the text's own. A comment left open is closed when written, whether or
+// not there was an error. Those games are not compared.
+bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel, bool nurKommentar) {
+  auto offen = [nurKommentar](const std::string& text) {
     int tiefe = 0;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '{') {
         const size_t zu = text.find('}', i);
         if (zu == std::string::npos) return true;
         i = zu;
+      } else if (nurKommentar) {
+        continue;
       } else if (text[i] == '}') {
         return true;
       } else if (text[i] == '(' || text[i] == ')') {
@@ -65,7 +69,7 @@ bool UngeschlosseneKlammer(const brevaro::TVariante* wurzel) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Spiel a, b;
   const int32_t erst = a.m.LadePartie(std::string_view(reinterpret_cast<const char*>(data), size));
-  if (erst != 0 && UngeschlosseneKlammer(a.m.Wurzel)) return 0;
+  if (UngeschlosseneKlammer(a.m.Wurzel, erst == 0)) return 0;
   const std::string text = a.m.PGNSchreiben();
   if (b.m.LadePartie(text) != erst) {
     std::fprintf(stderr, "reads back with another result:\n%s\n", text.c_str());
