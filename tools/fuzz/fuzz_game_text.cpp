@@ -11,9 +11,14 @@
 
 namespace {
 
+// Widths by byte; measured as in a UTF-8 game, continuation bytes have none.
 class Masse : public brevaro::TZeichenbreite {
  public:
-  int Breite(brevaro::TSchrift, unsigned char c) const override { return 1 + c % 9; }
+  explicit Masse(bool utf8) : Utf8(utf8) {}
+  int Breite(brevaro::TSchrift, unsigned char c) const override {
+    return Utf8 && (c & 0xC0) == 0x80 ? 0 : 1 + c % 9;
+  }
+  bool Utf8;
 };
 
 // The main line's moves as read, and the pieces on the board after each.
@@ -65,7 +70,7 @@ void HauptlinieAlleinPruefen(std::string_view text, int32_t mindest) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse) {
-  static const Masse breite;
+  const Masse breite(groesse % 3 == 0);
   brevaro::TNotationModell m;
   brevaro::TFischerInfo fischer;
   m.OnFischerInfo = [&](const brevaro::TFischerInfo& info) {
