@@ -36,16 +36,7 @@ std::string MitMarke(const std::string& text, bool gekuerzt) {
 }  // namespace
 
 std::string_view ListenWert(std::string_view wert) {
-  if (wert.size() <= ListenWertGrenze) return wert;
-  size_t n = ListenWertGrenze;
-  const auto folge = [&](size_t i) { return (static_cast<unsigned char>(wert[i]) & 0xC0) == 0x80; };
-  if (folge(n)) {
-    // Do not split a sequence: step back to its lead byte (at most three).
-    size_t i = n;
-    while (i > n - 3 && folge(i)) --i;
-    if (static_cast<unsigned char>(wert[i]) >= 0xC0) n = i;
-  }
-  return wert.substr(0, n);
+  return wert.substr(0, Utf8Schnitt(wert, ListenWertGrenze));
 }
 
 uint32_t KopfKuerzen(TEventData& kopf) {

@@ -69,16 +69,16 @@ bool BeginntMit(std::string_view zeile, std::string_view praefix);
 std::string TagWertSchreiben(std::string_view wert);
 
 // The length of the start of `text` of at most `hoechstens` bytes that does
-// not end inside a UTF-8 character: up to three continuation bytes
-// (10xxxxxx) right after the cut move it back. A piece of a UTF-8 text cut
-// elsewhere would no longer be UTF-8.
+// not end inside a UTF-8 character: a cut before continuation bytes (10xxxxxx)
+// moves back to their lead byte, at most three bytes back. Without such a lead
+// byte (Windows-1252 text) the cut stays. A piece of a UTF-8 text cut inside a
+// character would no longer be UTF-8.
 constexpr size_t Utf8Schnitt(std::string_view text, size_t hoechstens) {
-  size_t ende = hoechstens < text.size() ? hoechstens : text.size();
-  for (int i = 0; i < 3 && ende > 0 && ende < text.size() &&
-                  (static_cast<unsigned char>(text[ende]) & 0xC0) == 0x80;
-       ++i)
-    --ende;
-  return ende;
+  if (hoechstens >= text.size()) return text.size();
+  const auto folge = [&](size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
+  size_t i = hoechstens;
+  while (i + 3 > hoechstens && i > 0 && folge(i)) --i;
+  return static_cast<unsigned char>(text[i]) >= 0xC0 ? i : hoechstens;
 }
 
 // Whether `c` may stand in a tag name: ASCII letters, digits and "_".

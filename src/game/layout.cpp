@@ -377,10 +377,10 @@ void TNotationModell::Umbrechen() {
         b = p - 3;
         // The cut does not split a character: the rest of a UTF-8 sequence,
         // which the measurer gives no width of its own, stays with its start.
-        while (b - 1 > vorigerUmbruch &&
-               (static_cast<unsigned char>(t[static_cast<size_t>(b)]) & 0xC0) == 0x80 &&
-               breite(b + 1, f) == 0)
-          --b;
+        if (breite(b + 1, f) == 0) {
+          const auto schnitt = static_cast<int32_t>(Utf8Schnitt(t, static_cast<size_t>(b)));
+          if (schnitt > vorigerUmbruch) b = schnitt;
+        }
       }
       if (b <= vorigerUmbruch) break;
       zeilen[b + 1] = f;  // the new line continues in the same font
