@@ -24,7 +24,7 @@ std::string Datum(int32_t jahr, int32_t monat, int32_t tag) {
   return datum + "." + teil(monat, "??") + "." + teil(tag, "??");
 }
 
-void Tag(std::vector<std::string>& zeilen, const char* name, const std::string& wert) {
+void Tag(std::vector<std::string>& zeilen, const char* name, std::string_view wert) {
   zeilen.push_back(std::string("[") + name + " \"" + TagWertSchreiben(wert) + "\"]");
 }
 
@@ -175,7 +175,7 @@ std::string TNotationModell::PGNSchreiben() {
                                    std::pair{"MetaDescription", &k.MetaDescription}}) {
     for (std::string_view rest = *wert; !rest.empty();) {
       const size_t n = Utf8Schnitt(rest, 150);
-      Tag(zeilen, name, std::string(rest.substr(0, n)));
+      Tag(zeilen, name, rest.substr(0, n));
       rest.remove_prefix(n);
     }
   }
