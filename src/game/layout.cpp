@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "game/move_text.h"
 #include "game/notation_model.h"
 #include "game/text_buffer.h"
 
@@ -212,6 +213,18 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         AktuellerZug() = n->Zug;
         ZugTextAnhaengen(n->Zug, text);
         n->TextLaenge = laenge() - (n->TextPos - 1);
+        // Further NAGs follow the move, each as its symbol where it has one,
+        // as the move's own evaluation is shown, else as its number.
+        for (const char c : n->WeitereNags.str()) {
+          const uint8_t nag = static_cast<uint8_t>(c);
+          text += ' ';
+          if (const uint8_t symbol = BewertungsZeichen(nag)) {
+            text += static_cast<char>(symbol);
+          } else {
+            text += '$';
+            text.Zahl(nag);
+          }
+        }
         if (n->Kommentar.size() > 2) {
           n->Kommentar = EntferneRandblanks(std::move(n->Kommentar));
           Kommentare.push_back({laenge() + 2, static_cast<int32_t>(n->Kommentar.size())});

@@ -15,6 +15,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "game/move_text.h"
 #include "game/notation_model.h"
 #include "game/tree_edit.h"
 
@@ -447,48 +448,34 @@ uint8_t FeldAusName(char linie, char reihe) {
 
 // What a NAG sets. `nag` is the number as read; the caller passes 0 for digit
 // strings that no table entry reads alike ("$01", more than three digits).
+// A NAG goes into the move's field for its kind while that is empty; the
+// others are kept in the node's further NAGs, once each, so that none is lost.
 void NagAnwenden(TBaum* knoten, int nag) {
-  if (!knoten) return;
-  switch (nag) {
-    case 1:
-      knoten->Zug.Zugbewertung = 1;
-      break;
-    case 3:
-      knoten->Zug.Zugbewertung = 2;
-      break;
-    case 2:
-      knoten->Zug.Zugbewertung = 3;
-      break;
-    case 4:
-    case 5:
-    case 6:
-      knoten->Zug.Zugbewertung = static_cast<uint8_t>(nag);
-      break;
-    case 10:
-      // "Drawish", the number other programs write for "=", shows as "=".
-      knoten->Zug.Stellungsbewertung = 11;
-      break;
-    case 8:
-    case 11:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-    case 22:
-    case 32:
-    case 36:
-    case 40:
-    case 44:
-    case 132:
-    case 138:
-    case 146:
-      knoten->Zug.Stellungsbewertung = static_cast<uint16_t>(nag);
-      break;
-    default:
-      break;
+  if (!knoten || nag <= 0 || nag > 255) return;
+  TZug& zug = knoten->Zug;
+  auto weitere = [&] {
+    if (knoten->WeitereNags.str().find(static_cast<char>(nag)) == std::string::npos)
+      knoten->WeitereNags.push_back(static_cast<char>(nag));
+  };
+  // "!" 1, "!!" 2, "?" 3, "??" 4, "!?" 5, "?!" 6.
+  static constexpr uint8_t zugbewertungen[] = {0, 1, 3, 2, 4, 5, 6};
+  if (nag <= 6) {
+    const uint8_t wert = zugbewertungen[nag];
+    if (zug.Zugbewertung == 0) {
+      zug.Zugbewertung = wert;
+    } else if (zug.Zugbewertung != wert) {
+      weitere();
+    }
+    return;
+  }
+  // "Drawish", the number other programs write for "=", shows as "=".
+  const uint16_t wert = nag == 10 ? 11 : static_cast<uint16_t>(nag);
+  if (BewertungsZeichen(wert) == 0) {
+    weitere();
+  } else if (zug.Stellungsbewertung == 0) {
+    zug.Stellungsbewertung = wert;
+  } else if (zug.Stellungsbewertung != wert) {
+    weitere();
   }
 }
 

@@ -15,8 +15,9 @@ namespace brevaro {
 
 struct TVariante;
 
-// Text kept as read after a reading error. It is rare, so a node pays one
-// pointer for it and the text is allocated only when there is some.
+// Text that few nodes have, such as the text kept as read after a reading
+// error: a node pays one pointer for it, and the text is allocated only when
+// there is some.
 class TRest {
  public:
   bool empty() const { return !text_; }
@@ -31,6 +32,10 @@ class TRest {
     } else {
       text_ = std::make_unique<std::string>(text);
     }
+  }
+  void push_back(char c) {
+    if (!text_) text_ = std::make_unique<std::string>();
+    text_->push_back(c);
   }
   friend bool operator==(const TRest& a, const TRest& b) { return a.str() == b.str(); }
 
@@ -49,6 +54,9 @@ struct TBaum {
   // The rest of the line that could not be read after this move (its last),
   // as written; empty when the line was read to its end.
   TRest Rest;
+  // The NAGs (1 to 255) that neither of the move's two fields holds, a byte
+  // each, in reading order: "$140", or a second evaluation as in "$14 $146".
+  TRest WeitereNags;
   // Display fields written by the notation layout.
   int32_t TextPos = 0;  // 1-based position in Notationstext
   int32_t TextLaenge = 0;

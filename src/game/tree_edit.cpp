@@ -57,6 +57,7 @@ TVariante* BaumKopieren(const TVariante* wurzel) {
       k->Zug = q->Zug;
       k->Kommentar = q->Kommentar;
       k->Rest.assign(q->Rest.str());
+      k->WeitereNags.assign(q->WeitereNags.str());
       if (vorher) {
         vorher->Naechster = k;
         k->Zurueck = vorher;

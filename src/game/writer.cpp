@@ -118,7 +118,9 @@ std::vector<std::string> Zugtext(const std::string& t, const std::vector<TKommen
       if (nag != 1 && nag != 2) ++i;  // the pair is one annotation
       zeile += " $" + std::to_string(nag);
     } else if (c >= 128 && c <= 144 && !letztes) {
-      zeile += " $" + std::to_string(BewertungAusZeichen(c));
+      // After a move, or on its own after the blank before a further NAG.
+      if (zeile.empty() || zeile.back() != ' ') zeile += ' ';
+      zeile += '$' + std::to_string(BewertungAusZeichen(c));
     } else {
       zeile += static_cast<char>(c);
     }

@@ -393,8 +393,8 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "*");
 }
 
-// The main line's moves with their Zugbewertung (z) and Stellungsbewertung
-// (s): where the main line ends, annotations after a move and evaluation
+// The main line's moves with their Zugbewertung (z), Stellungsbewertung (s)
+// and further NAGs (w): where the main line ends, annotations after a move and evaluation
 // glyphs between moves.
 struct AnmerkungFall {
   const char* zuege;
@@ -413,6 +413,9 @@ TEST_P(MainLine, IsReadWithItsNags) {
     text += IstNullzug(n->Zug) ? "--" : Name(n);
     if (n->Zug.Zugbewertung) text += "/z" + std::to_string(n->Zug.Zugbewertung);
     if (n->Zug.Stellungsbewertung) text += "/s" + std::to_string(n->Zug.Stellungsbewertung);
+    const std::string& w = n->WeitereNags.str();
+    for (size_t i = 0; i < w.size(); ++i)
+      text += (i == 0 ? "/w" : ",") + std::to_string(static_cast<uint8_t>(w[i]));
   }
   EXPECT_EQ(text, GetParam().erwartet) << GetParam().zuege;
 }
@@ -425,9 +428,11 @@ INSTANTIATE_TEST_SUITE_P(
         AnmerkungFall{"1.e4 e5 (1...c5 2.Nf3 (2.d4", "e2e4 e7e5"},  // open
         AnmerkungFall{"1.e4 {a (1.d4) -- *} e5 *", "e2e4 e7e5"},
         AnmerkungFall{"e4 e5 Nf3", "e2e4 e7e5 g1f3"},
-        // Of a group of NAGs the later one wins, glued ones too; "$01" and "$7" set nothing.
-        AnmerkungFall{"1.e4 $1 e5 $2 $16 2.Qh5 $5 $6 $01 $7 Nc6 $1$3 3.Bc4",
-                      "e2e4/z1 e7e5/z3/s16 d1h5/z6 b8c6/z2 f1c4"},
+        // Of a group of NAGs the first of each kind takes the move's field, glued
+        // ones too; the others (w), and those without a field, are kept once;
+        // "$01" and "$256" are none.
+        AnmerkungFall{"1.e4 $1 e5 $2 $16 2.Qh5 $5 $6 $01 $7 $6 $256 Nc6 $1$3 $1 3.Bc4 $14 $10 $146",
+                      "e2e4/z1 e7e5/z3/s16 d1h5/z5/w6,7 b8c6/z1/w3 f1c4/s14/w10,146"},
         AnmerkungFall{"1.e4! e5? 2.Nf3!! Nc6?? 3.Bb5!? a6?!",
                       "e2e4/z1 e7e5/z3 g1f3/z2 b8c6/z4 f1b5/z5 a7a6/z6"},
         AnmerkungFall{"1.e4 +- e5 -+ 2.d4 +/- d5 -/+ 3.c4 +/= c6 =/+ 4.Nc3 = Nf6 += 5.Nf3 =+ "

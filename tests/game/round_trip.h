@@ -63,6 +63,7 @@ inline std::string BaumUnterschied(const TVariante* a, const TVariante* b) {
       if (KommentarText(x->Kommentar) != KommentarText(y->Kommentar))
         return "comment " + x->Kommentar + " != " + y->Kommentar;
       if (x->Rest != y->Rest) return "kept text " + x->Rest.str() + " != " + y->Rest.str();
+      if (x->WeitereNags != y->WeitereNags) return "further NAGs of move " + std::to_string(knoten);
       const TVariante* v = x->Varianten;
       const TVariante* w = y->Varianten;
       for (; v || w; v = v->Naechste, w = w->Naechste) {

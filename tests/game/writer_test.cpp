@@ -126,10 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
     Schreiber, Zugtext,
     ::testing::Values(
         ZugtextFall{false, "",
-                    "1.e4 e5 2.Sf3 $5 $18 Sc6 (2...d6 3.d4 (3.Lc4)) 3.Lb5 {Ein Läufer, kein "
-                    "Springer [gut]} Sf6? 4.O-O!! *",
-                    "1.e4 e5 2.Nf3 $5 $18 Nc6 (2...d6 3.d4 (3.Bc4)) 3.Bb5 {Ein Läufer, kein "
-                    "Springer [gut]} Nf6 $2 4.O-O $3   *"},
+                    "1.e4 e5 2.Sf3 $5 $18 $146 $140 Sc6 (2...d6 $7 3.d4 (3.Lc4)) 3.Lb5 {Ein "
+                    "Läufer, kein Springer [gut]} Sf6? 4.O-O!! *",
+                    "1.e4 e5 2.Nf3 $5 $18 $146 $140 Nc6 (2...d6 $7 3.d4 (3.Bc4)) 3.Bb5 {Ein "
+                    "Läufer, kein Springer [gut]} Nf6 $2 4.O-O $3   *"},
         ZugtextFall{false, "[FEN \"8/4P3/8/8/8/8/k7/4K3 w - - 0 1\"]", "1.e8=D+ *", "1.e8=Q+   *"},
         ZugtextFall{true, "[FEN \"rk2r3/pppppppp/8/8/8/8/PPPPPPPP/1R2K2R w KQkq f1 0 1\"]",
                     "1.o-o o-o-o 2.d4 *", "1.o-o o-o-o 2.d4   *"}));
