@@ -399,33 +399,27 @@ TEST_F(Index, EmptyNameClosesAndUnreadableOrNonPgnFilesKeepThePrevious) {
 // ---------------------------------------------------------------------------
 // Reading games
 
-TEST_F(Index, GetGameBeyondTheEnd) {
+TEST_F(Index, GameTextIsCutAtZeroAndTrimmedAndNoneBeyondTheEnd) {
   TPGNIndex index;
   int64_t id = 7;
   std::string text = "x";
   index.GetGame(0, id, text);
   EXPECT_EQ(id, -1);
   EXPECT_EQ(text, "");
-  index.SetFileName(Schreiben("t.pgn", Spiel("A", "B")));
-  index.GetGame(0, id, text);
-  EXPECT_EQ(std::tie(id, text), std::tuple(0, index.ReadGameText(0)));
-  for (int64_t g : {int64_t{1}, int64_t{-1}, int64_t{1} << 40}) {
-    index.GetGame(g, id, text);
-    EXPECT_EQ(id, -1);
-    EXPECT_EQ(text, "");
-  }
-}
-
-TEST_F(Index, GameTextIsCutAtZeroAndTrimmed) {
-  const std::string text = "[Event \"a\"]\n\n1. e4 *\n\n\n" +
-                           std::string("[Event \"b\"]\n\n1. d4") + std::string(1, '\0') +
-                           " garbage\n";
-  TPGNIndex index;
-  index.SetFileName(Schreiben("t.pgn", text));
+  index.SetFileName(Schreiben("t.pgn", "[Event \"a\"]\n\n1. e4 *\n\n\n" +
+                                           std::string("[Event \"b\"]\n\n1. d4") +
+                                           std::string(1, '\0') + " garbage\n"));
   ASSERT_EQ(index.GameCount(), 2);
   EXPECT_EQ(index.ReadGameText(0), "[Event \"a\"]\n\n1. e4 *");
   EXPECT_EQ(index.ReadGameText(1), "[Event \"b\"]\n\n1. d4");
   EXPECT_EQ(index.GameTextView(1), index.ReadGameText(1));
+  index.GetGame(1, id, text);
+  EXPECT_EQ(std::tie(id, text), std::tuple(1, index.ReadGameText(1)));
+  for (int64_t g : {int64_t{2}, int64_t{-1}, int64_t{1} << 40}) {
+    index.GetGame(g, id, text);
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(text, "");
+  }
 }
 
 TEST_F(Index, GameTextViewGivesTheTextOfEveryGameInAnyOrder) {
@@ -606,10 +600,12 @@ TEST_F(Index, FilterAsksForEveryGameButNotDuringTheScan) {
   EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{1, 3, 5, 7, 9}));
 }
 
-TEST_F(Index, SortReversesOnTheSameKeyAndKeyZeroRestores) {
+TEST_F(Index, SortReversesOnTheSameKeyAndKeyZeroRestoresAndNumbersCompareAsText) {
   std::string text;
   const char* weiss[] = {"Carlsen", "anand", "Botvinnik", "Aljechin", "Carlsen"};
-  for (const char* w : weiss) text += Spiel(w, "x");
+  const char* plies[] = {"38", "198", "0", "2000", "5"};
+  for (int i = 0; i < 5; ++i)
+    text += Spiel(weiss[i], "x", std::string("[PlyCount \"") + plies[i] + "\"]\n");
   TPGNIndex index;
   index.SetFileName(Schreiben("t.pgn", text));
   index.SortBy(skWhite);
@@ -624,18 +620,9 @@ TEST_F(Index, SortReversesOnTheSameKeyAndKeyZeroRestores) {
   EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{0, 1, 2, 3, 4}));
   index.SortBy(skNumber);
   EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{0, 1, 2, 3, 4}));
-}
-
-TEST_F(Index, NumbersCompareAsText) {
-  std::string text;
-  for (const char* plies : {"38", "198", "0", "2000"}) {
-    text += Spiel("A", "B", std::string("[PlyCount \"") + plies + "\"]\n");
-  }
-  // Move counts 20, 100, 0 (unknown) and 1001.
-  TPGNIndex index;
-  index.SetFileName(Schreiben("t.pgn", text));
+  // Move counts 20, 100, 0 (unknown), 1001 and 3 compare as text.
   index.SortBy(skMoveCount);
-  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{2, 1, 3, 0}));
+  EXPECT_EQ(Zeilen(index), (std::vector<int64_t>{2, 1, 3, 0, 4}));
   EXPECT_EQ(TPGNIndex::SortKeyText(index.ReadGameHeader(3), skMoveCount), "1001");
 }
 

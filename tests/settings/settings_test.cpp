@@ -92,7 +92,7 @@ TEST(Settings, IntegersAreReadAsDescribed) {
       {"-2147483648", std::numeric_limits<int32_t>::min()}};
   for (auto [text, value] : valid) EXPECT_EQ(ParseIniInteger(text), value) << text;
   for (const char* text :
-       {"2147483648", "99999999999999999999", "0x100000000", "0x", "", "-", "12a", "1.5", "true"})
+       {"2147483648", "99999999999999999999", "0x100000000", "0x", "", "-", "12a", "1.5"})
     EXPECT_EQ(ParseIniInteger(text), std::nullopt) << text;
 }
 
@@ -119,20 +119,17 @@ TEST(Settings, ValuesAreReadByTheirTypeWithDefaultsOtherwise) {
   EXPECT_FALSE(s.DatabaseWinEnabled);
   EXPECT_EQ(s.fig[0], "K");
   EXPECT_EQ(s.fig[1], "D");
-}
-
-TEST(Settings, HistoryEntriesPassTheCheckOrDropOut) {
-  IniFile ini;
+  // History entries pass the check or drop out.
   ini.Parse(
       "[History]\nFile0=a.pgn   \"/x/a.pgn\"\nFile1=\nFile2=gone.pgn   \"/x/gone.pgn\"\n"
       "File3=b.pgn   \"/x/b.pgn\"\nFile8=c.pgn   \"/x/c.pgn\"\n");
   std::vector<std::string> asked;
-  const TSettings s = ReadSettings(ini, [&](const std::string& path) {
+  const TSettings h = ReadSettings(ini, [&](const std::string& path) {
     asked.push_back(path);
     return path != "/x/gone.pgn";
   });
   EXPECT_EQ(asked, (std::vector<std::string>{"/x/a.pgn", "/x/gone.pgn", "/x/b.pgn"}));
-  EXPECT_EQ(s.History, (std::vector<std::string>{"a.pgn   \"/x/a.pgn\"", "b.pgn   \"/x/b.pgn\""}));
+  EXPECT_EQ(h.History, (std::vector<std::string>{"a.pgn   \"/x/a.pgn\"", "b.pgn   \"/x/b.pgn\""}));
 }
 
 // ---------------------------------------------------------------------------
@@ -283,7 +280,7 @@ TEST(Settings, SymbolicLinkStaysALink) {
 // ---------------------------------------------------------------------------
 // History
 
-TEST(History, EntryAndPath) {
+TEST(History, EntryPathAndTheEightNewest) {
   EXPECT_EQ(HistoryEntry("/home/anna/games.pgn"), "games.pgn   \"/home/anna/games.pgn\"");
   EXPECT_EQ(HistoryPath("games.pgn   \"C:\\pgn\\games.pgn\""), "C:\\pgn\\games.pgn");
   for (const char* path : {"/x/a\"b.pgn", "/x/a   \"b.pgn", "/x/\""})
@@ -291,9 +288,7 @@ TEST(History, EntryAndPath) {
   EXPECT_EQ(HistoryPath("/x/hand-written.pgn"), "/x/hand-written.pgn");
   EXPECT_EQ(HistoryPath("a.pgn   \"/x/unclosed.pgn"), "/x/unclosed.pgn");
   EXPECT_EQ(HistoryPath(""), "");
-}
-
-TEST(History, KeepsTheEightNewestAndLeavesKnownFilesInPlace) {
+  // The eight newest are kept; a known file stays in its place.
   std::vector<std::string> h;
   for (int i = 1; i <= 9; ++i) EXPECT_TRUE(AddHistory(h, "/p/f" + std::to_string(i) + ".pgn"));
   ASSERT_EQ(h.size(), 8u);
