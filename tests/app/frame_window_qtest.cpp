@@ -81,19 +81,18 @@ class MainFormTest : public QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   FakeDialogs dialogs_;
 
-  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {}, bool show = true,
-                                   QLocale locale = QLocale(QLocale::German)) {
+  std::unique_ptr<TMainForm> Frame(std::vector<std::string> params = {},
+                                   QLocale locale = QLocale(QLocale::German),
+                                   bool settingsFolder = true) {
     TMainFormOptions options;
     options.Locale = locale;
     options.ProgramDir = dir_->path() + "/";
-    options.SettingsDir = dir_->path();
+    if (settingsFolder) options.SettingsDir = dir_->path();
     options.Parameters = std::move(params);
     options.Dialogs = &dialogs_;
     auto frame = std::make_unique<TMainForm>(options);
-    if (show) {
-      frame->show();
-      if (!QTest::qWaitForWindowExposed(frame.get())) return nullptr;
-    }
+    frame->show();
+    if (!QTest::qWaitForWindowExposed(frame.get())) return nullptr;
     return frame;
   }
   QString IniPath() const { return dir_->filePath("brevaro.ini"); }
@@ -120,20 +119,14 @@ class MainFormTest : public QObject {
   // ---- Creation ------------------------------------------------------------
 
   void withoutASettingsFolderTheFrameSaysSoOnceAndRuns() {
-    TMainFormOptions options;
-    options.Locale = QLocale(QLocale::German);
-    options.ProgramDir = dir_->path() + "/";
-    options.Dialogs = &dialogs_;
-    TMainForm frame(options);
-    frame.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QVERIFY(frame.close());
+    auto frame = Frame({}, QLocale(QLocale::German), false);
+    QVERIFY(frame->close());
     QCOMPARE(dialogs_.errors, QStringList{QtText(Languages().LanguageText(RowNoSettingsFolder))});
     QVERIFY(!QFile::exists(IniPath()));
   }
 
   // Creation writes English.lng and builds the menus; their shortcuts act.
-  void optionsMenuIsShownAndItsShortcutsAct() {
+  void menusShortcutsAndHints() {
     WriteFile(dir_->filePath("Klingon.lng"), "x\n");
     auto frame = Frame();
     QVERIFY(QFile::exists(dir_->filePath("English.lng")));
@@ -170,10 +163,8 @@ class MainFormTest : public QObject {
     QCOMPARE(dialogs_.errors.size(), 1);
     QCOMPARE(Languages().LanguageIndex(), 0);
     QCOMPARE(frame->mOpenPGN->text(), QString("Ö&ffnen"));
-  }
 
-  void hintsShowTheirLongPartAndAboutOpensThroughTheDialogs() {
-    auto frame = Frame();
+    // Hints show their long part; About opens through the dialogs.
     QStatusTipEvent tip(frame->mOpenPGN->statusTip());
     QCoreApplication::sendEvent(frame.get(), &tip);
     QCOMPARE(frame->pHint->text(), frame->mOpenPGN->statusTip());
@@ -194,38 +185,6 @@ class MainFormTest : public QObject {
   }
 
   // ---- Opening files ---------------------------------------------------------
-
-  void commandLineRowOpensThatGame_data() {
-    QTest::addColumn<int>("games");
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<int>("opened");  // GameID of the game window, -1: none
-    QTest::newRow("row 0") << 3 << "0" << 0;
-    QTest::newRow("last row") << 3 << "2" << 2;
-    QTest::newRow("empty file") << 0 << "0" << -1;
-  }
-  void commandLineRowOpensThatGame() {
-    QFETCH(int, games);
-    QFETCH(QString, row);
-    QFETCH(int, opened);
-    const QString path = PgnFile(*dir_, "three.pgn", games);
-    std::vector<std::string> params = {Bytes(path)};
-    if (!row.isEmpty()) params.push_back(row.toStdString());
-    auto frame = Frame(params);
-    QCOMPARE(frame->ChildWindowTitles().front(), path);
-    QCOMPARE(frame->ListWindows().front()->PGN1->RowCount(), games);
-    QCOMPARE(frame->History().size(), size_t(1));
-    if (opened < 0) {
-      QVERIFY(frame->GameWindows().isEmpty());
-      return;
-    }
-    TMDIBrett* game = frame->GameWindows().front();
-    QCOMPARE(game->GameID(), opened);
-    QCOMPARE(game->GameList()->CurrentRow(), opened);
-    QCOMPARE(game->windowTitle(), QString("White %1 - Black %1").arg(opened + 1));
-    QCOMPARE(frame->ActiveChild(), game);
-    // The new board draws the set of its square size.
-    QCOMPARE(game->Brett1->Figuren(), FigurensatzFuer(game->Brett1->Groesse()));
-  }
 
   void newGameWindowsCoverAsLittleAsPossible() {
     const QString path = PgnFile(*dir_, "games.pgn", 3);
@@ -249,11 +208,20 @@ class MainFormTest : public QObject {
     }
   }
 
+  // A row on the command line opens that game.
   void gameWindowStepsThroughItsListUntilTheListCloses() {
     const QString path = PgnFile(*dir_, "games.pgn", 3);
     auto frame = Frame({Bytes(path), "0"});
     TMDIPGN* list = frame->ListWindows().front();
     TMDIBrett* game = frame->GameWindows().front();
+    QCOMPARE(frame->ChildWindowTitles().front(), path);
+    QCOMPARE(frame->History().size(), size_t(1));
+    QCOMPARE(game->GameID(), 0);
+    QCOMPARE(list->PGN1->CurrentRow(), 0);
+    QCOMPARE(game->windowTitle(), QString("White 1 - Black 1"));
+    QCOMPARE(frame->ActiveChild(), game);
+    // The new board draws the set of its square size.
+    QCOMPARE(game->Brett1->Figuren(), FigurensatzFuer(game->Brett1->Groesse()));
     QTest::mouseClick(game->bPrev, Qt::LeftButton);  // before the first: the last, with a beep
     QCOMPARE(dialogs_.beeps, 1);
     QCOMPARE(game->GameID(), 2);
@@ -305,22 +273,24 @@ class MainFormTest : public QObject {
     const QString upper = PgnFile(*dir_, "A.pgn", 2);  // names differing in case: two files
     const QString b = PgnFile(*dir_, "b.pgn", 2);
     const QString text = WriteFile(dir_->filePath("notes.pgn"), "just some text\nand more\n");
+    const QString empty = PgnFile(*dir_, "empty.pgn", 0);
     const QString missing = dir_->filePath("missing");
     dialogs_.answer = false;
     const QString old = QDir::currentPath();
     QDir::setCurrent(dir_->path());  // "A.pgn" is relative: opened as an absolute path
-    auto frame =
-        Frame({Bytes(a), "5", "A.pgn", Bytes(b), "1", "0", Bytes(missing), Bytes(text), "0"});
+    auto frame = Frame({Bytes(a), "5", "A.pgn", Bytes(b), "1", "0", Bytes(empty), "0",
+                        Bytes(missing), Bytes(text), "0"});
     QDir::setCurrent(old);
     // The missing file is offered to be created (as missing.pgn); declined, no
     // window stays. Row 5 of a's three games opens nothing, row 1 of b its
-    // second game; the text file opens nothing.
+    // second game, row 0 of the empty file nothing; the text file opens nothing.
     QCOMPARE(dialogs_.questions.size(), 1);
     QVERIFY(dialogs_.questions.front().contains("missing.pgn"));
     QVERIFY(!QFile::exists(missing + ".pgn"));
-    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, upper, b, "White 2 - Black 2"}));
+    QCOMPARE(frame->ChildWindowTitles(), QStringList({a, upper, b, "White 2 - Black 2", empty}));
     QCOMPARE(frame->ListWindows()[1]->PGN1->RowCount(), 2);
-    QCOMPARE(frame->History().size(), size_t(3));
+    QCOMPARE(frame->ListWindows()[3]->PGN1->RowCount(), 0);
+    QCOMPARE(frame->History().size(), size_t(4));
     QVERIFY(dialogs_.errors.isEmpty());
   }
 
@@ -395,13 +365,23 @@ class MainFormTest : public QObject {
     QVERIFY(!refused.isAccepted());
   }
 
-  // ---- History -----------------------------------------------------------------
+  // ---- History and child windows -------------------------------------------------
 
   void historyKeepsTheLastEightNewestFirst() {
     auto frame = Frame();
+    const QList<QAction*> commands = {frame->WindowCascadeItem, frame->WindowTileItem,
+                                      frame->WindowArrangeItem, frame->WindowMinimizeItem};
+    for (QAction* a : commands) QVERIFY(!a->isEnabled());  // they need a child window
     QStringList paths;
     for (int i = 0; i < 9; ++i) paths << PgnFile(*dir_, QString("h%1.pgn").arg(i), 1);
     for (const QString& p : paths) frame->OpenPGNFile(p);
+    for (QAction* a : commands) QVERIFY(a->isEnabled());
+    frame->WindowMinimizeItem->trigger();
+    for (QMdiSubWindow* sub : frame->MDIArea->subWindowList()) QVERIFY(sub->isMinimized());
+    emit frame->Window1->aboutToShow();
+    int listed = 0;
+    for (QAction* a : frame->Window1->actions()) listed += a->text().endsWith(".pgn");
+    QCOMPARE(listed, 9);
     QCOMPARE(frame->History().size(), size_t(8));
     // The Games menu lists them, numbered, between its commands and Exit.
     QCOMPARE(frame->HistoryItems.size(), 8);
@@ -421,23 +401,25 @@ class MainFormTest : public QObject {
     // The database window is reachable from the menu.
     frame->mDatabase->trigger();
     QVERIFY(frame->DatabaseWindow());
+    frame->mClose->trigger();
+    frame->mClose->trigger();
+    QTRY_VERIFY(frame->MDIArea->subWindowList().isEmpty());
+    QTRY_VERIFY(!frame->WindowCascadeItem->isEnabled());
   }
 
   void firstStartPicksTheLanguageOfTheLocaleAndAStoredOneWins_data() {
     QTest::addColumn<QString>("ini");
     QTest::addColumn<int>("locale");
     QTest::addColumn<int>("index");
-    QTest::newRow("first, German") << "" << int(QLocale::German) << 0;
     QTest::newRow("first, French") << "" << int(QLocale::French) << 1;
     QTest::newRow("stored German") << "[Options]\nEnglish=0\n" << int(QLocale::English) << 0;
-    QTest::newRow("stored English") << "[Options]\nEnglish=1\n" << int(QLocale::German) << 1;
   }
   void firstStartPicksTheLanguageOfTheLocaleAndAStoredOneWins() {
     QFETCH(QString, ini);
     QFETCH(int, locale);
     QFETCH(int, index);
     if (!ini.isEmpty()) WriteIni(ini.toStdString());
-    auto frame = Frame({}, true, QLocale(QLocale::Language(locale)));
+    auto frame = Frame({}, QLocale(QLocale::Language(locale)));
     QCOMPARE(Languages().LanguageIndex(), index);
     QCOMPARE(frame->mExit->text(), QString(index ? "&Exit" : "&Beenden"));
   }
@@ -470,7 +452,6 @@ class MainFormTest : public QObject {
     QTest::addColumn<QString>("ini");
     QTest::addColumn<bool>("open");
     QTest::newRow("no key") << "[Options]\nKoordinaten=1\n" << false;
-    QTest::newRow("enabled") << "[Options]\nDatabaseWinEnabled=1\n" << false;
     QTest::newRow("not enabled") << "[Options]\nDatabaseWinEnabled=0\n" << true;
   }
   void databaseWindowOpensWhenTheSettingsAskForIt() {
@@ -538,29 +519,6 @@ class MainFormTest : public QObject {
     QVERIFY(dialogs_.errors.back().contains(target));
   }
 
-  // ---- Child-window commands -------------------------------------------------------
-
-  void childWindowCommandsNeedAChild() {
-    auto frame = Frame();
-    const QList<QAction*> commands = {frame->WindowCascadeItem, frame->WindowTileItem,
-                                      frame->WindowArrangeItem, frame->WindowMinimizeItem};
-    for (QAction* a : commands) QVERIFY(!a->isEnabled());
-    frame->OpenPGNFile(PgnFile(*dir_, "one.pgn", 1));
-    frame->OpenPGNFile(PgnFile(*dir_, "two.pgn", 1));
-    for (QAction* a : commands) QVERIFY(a->isEnabled());
-    frame->WindowMinimizeItem->trigger();
-    for (QMdiSubWindow* sub : frame->MDIArea->subWindowList()) QVERIFY(sub->isMinimized());
-    emit frame->Window1->aboutToShow();
-    int listed = 0;
-    for (QAction* a : frame->Window1->actions())
-      if (a->text().endsWith("one.pgn") || a->text().endsWith("two.pgn")) ++listed;
-    QCOMPARE(listed, 2);
-    frame->mClose->trigger();
-    frame->mClose->trigger();
-    QTRY_VERIFY(frame->MDIArea->subWindowList().isEmpty());
-    QTRY_VERIFY(!frame->WindowCascadeItem->isEnabled());
-  }
-
   // ---- Progress and stop -------------------------------------------------------------
 
   void progressLetsEventsRunAndTheStopButtonCancels() {
@@ -602,14 +560,11 @@ class MainFormTest : public QObject {
     frame->Progress(50, mode);
     QVERIFY(runningAfterInner && !closedAfterInner);
     QVERIFY(!frame->ProgressRunning());
-    QVERIFY(frame->close());
-  }
 
-  void stopButtonEndsTheScanOfALargeFile() {
+    // The stop button ends the scan of a large file.
     std::string bytes;
     for (int i = 0; i < 40000; ++i) bytes += Game(i);
     const QString big = WriteFile(dir_->filePath("big.pgn"), bytes);
-    auto frame = Frame();
     int reports = 0;
     // Press stop from inside the scan's first report that lets events run.
     QTimer::singleShot(0, frame.get(), [&] {
@@ -624,6 +579,7 @@ class MainFormTest : public QObject {
     // Sorting clears the flag again and runs to its end.
     list->HeaderControlSectionClick(0);
     QVERIFY(!frame->StopFlag());
+    QVERIFY(frame->close());
   }
 
   // ---- Settings and closing ----------------------------------------------------------

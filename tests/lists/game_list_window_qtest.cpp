@@ -2,18 +2,13 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 #include "board/board_widget.h"
@@ -73,13 +68,6 @@ QList<int64_t> Shown(const TPGN& list) {
   return ids;
 }
 
-struct Opened {
-  TMDIPGN* list = nullptr;
-  std::string text;
-  int64_t id = -2;
-  int count = 0;
-};
-
 }  // namespace
 
 class GameListTest : public QObject {
@@ -95,7 +83,7 @@ class GameListTest : public QObject {
     viele_ = WriteFile(dir_, "viele.pgn", ManyGames(3000));
   }
 
-  void openingAFileListsItsGames() {
+  void openingAFileListsItsGamesAsWideAsTheList() {
     FakeHost host;
     TMDIPGN w(host);
     QVERIFY(!w.Panel1->isEnabled());
@@ -110,17 +98,11 @@ class GameListTest : public QObject {
     QImage bild(w.size(), QImage::Format_ARGB32);
     w.render(&bild);
     QCOMPARE(w.PGN1->RowCount(), 5);
-  }
-
-  // Rows are as wide as the list, never wider: the header does not scroll
-  // sideways, so rows that did would stand beside the wrong columns.
-  void rowsFollowTheListsWidth() {
-    FakeHost host;
-    TMDIPGN w(host);
+    // Rows are as wide as the list, never wider: the header does not scroll
+    // sideways, so rows that did would stand beside the wrong columns.
     w.resize(600, 400);
     w.show();
-    QVERIFY(w.LoadFile(five_));  // laid out without a vertical scroll bar
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();  // laid out without a vertical scroll bar
     QVERIFY(!w.PGN1->verticalScrollBar()->isVisible());
     const auto quer = [&] {
       QCoreApplication::processEvents();
@@ -133,59 +115,27 @@ class GameListTest : public QObject {
     QCOMPARE(w.PGN1->visualRect(w.PGN1->model()->index(0, 0)).width(), w.PGN1->viewport()->width());
   }
 
-  // Columns and filter controls are never narrower than their texts.
-  void columnsAndFilterFitTheirTexts() {
-    FakeHost host;
-    TMDIPGN w(host);
-    w.show();
-    QFont fett = w.PGN1->font();
-    fett.setBold(true);
-    const int remis = QFontMetrics(fett).horizontalAdvance(QStringLiteral("1/2-1/2"));
-    const int zahl = QFontMetrics(w.PGN1->font()).horizontalAdvance(QStringLiteral("1234567"));
-    QVERIFY(w.HeaderControl->sectionSize(4) >= remis + 10);
-    QVERIFY(w.HeaderControl->sectionSize(0) >= zahl + 5);
-    QCOMPARE(w.HeaderControl->sectionSize(1), 200);  // the described width suffices
-    w.sbFilter->setChecked(true);
-    QCoreApplication::processEvents();
-    for (QWidget* c : std::initializer_list<QWidget*>{w.cbZeitraum, w.cbPosition, w.bPosition,
-                                                      w.bEmpty, w.bFilter, w.cbRemis}) {
-      QVERIFY2(c->width() >= c->sizeHint().width(), c->metaObject()->className());
-    }
-    // The position mode's box shows its longest entry whole where the panel
-    // has room for it.
-    w.resize(1000, 300);
-    QCoreApplication::processEvents();
-    int laengster = 0;
-    for (int k = 0; k < w.cbStellungsart->count(); ++k)
-      laengster = std::max(laengster, w.cbStellungsart->fontMetrics().horizontalAdvance(
-                                          w.cbStellungsart->itemText(k)));
-    QVERIFY(w.cbStellungsart->width() > laengster);
-  }
-
-  void sortingByEachHeaderAndReversing_data() {
-    QTest::addColumn<int>("section");
-    QTest::addColumn<QList<int64_t>>("order");
-    QTest::newRow("players") << 1 << QList<int64_t>{1, 3, 0, 2, 4};
-    QTest::newRow("source") << 2 << QList<int64_t>{1, 2, 4, 0, 3};
-    QTest::newRow("year") << 3 << QList<int64_t>{1, 4, 2, 0, 3};
-    QTest::newRow("result") << 4 << QList<int64_t>{4, 2, 0, 3, 1};
-  }
+  // Players, source, year and result; a second click reverses, the number
+  // column restores the file's order.
   void sortingByEachHeaderAndReversing() {
-    QFETCH(int, section);
-    QFETCH(QList<int64_t>, order);
+    const QList<int64_t> ordnungen[] = {
+        {1, 3, 0, 2, 4}, {1, 2, 4, 0, 3}, {1, 4, 2, 0, 3}, {4, 2, 0, 3, 1}};
     FakeHost host;
     TMDIPGN w(host);
     w.LoadFile(five_);
-    host.SetStopFlag(true);  // a click clears it before sorting
-    w.HeaderControlSectionClick(section);
-    QCOMPARE(Shown(*w.PGN1), order);
-    w.HeaderControlSectionClick(section);
-    std::reverse(order.begin(), order.end());
-    QCOMPARE(Shown(*w.PGN1), order);
-    w.HeaderControlSectionClick(0);
-    QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
-    w.HeaderControlSectionClick(0);
-    QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
+    for (int section = 1; section <= 4; ++section) {
+      QList<int64_t> order = ordnungen[section - 1];
+      host.SetStopFlag(true);  // a click clears it before sorting
+      w.HeaderControlSectionClick(section);
+      QCOMPARE(Shown(*w.PGN1), order);
+      w.HeaderControlSectionClick(section);
+      std::reverse(order.begin(), order.end());
+      QCOMPARE(Shown(*w.PGN1), order);
+      w.HeaderControlSectionClick(0);
+      QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
+      w.HeaderControlSectionClick(0);
+      QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{0, 1, 2, 3, 4}));
+    }
   }
 
   void eachFilterField() {
@@ -249,11 +199,35 @@ class GameListTest : public QObject {
     }
   }
 
-  void filterButtonUpLetsEveryGamePassAndTogglingKeepsRows() {
+  // Columns and filter controls are never narrower than their texts; the
+  // filter button up lets every game pass, and toggling the panel keeps the rows.
+  void filterPanelFitsAndTogglingKeepsRows() {
     FakeHost host;
     TMDIPGN w(host);
-    w.LoadFile(five_);
+    w.show();
+    QFont fett = w.PGN1->font();
+    fett.setBold(true);
+    const int remis = QFontMetrics(fett).horizontalAdvance(QStringLiteral("1/2-1/2"));
+    const int zahl = QFontMetrics(w.PGN1->font()).horizontalAdvance(QStringLiteral("1234567"));
+    QVERIFY(w.HeaderControl->sectionSize(4) >= remis + 10);
+    QVERIFY(w.HeaderControl->sectionSize(0) >= zahl + 5);
+    QCOMPARE(w.HeaderControl->sectionSize(1), 200);  // the described width suffices
     w.sbFilter->setChecked(true);
+    QCoreApplication::processEvents();
+    for (QWidget* c : std::initializer_list<QWidget*>{w.cbZeitraum, w.cbPosition, w.bPosition,
+                                                      w.bEmpty, w.bFilter, w.cbRemis}) {
+      QVERIFY2(c->width() >= c->sizeHint().width(), c->metaObject()->className());
+    }
+    // The position mode's box shows its longest entry whole where the panel
+    // has room for it.
+    w.resize(1000, 300);
+    QCoreApplication::processEvents();
+    int laengster = 0;
+    for (int k = 0; k < w.cbStellungsart->count(); ++k)
+      laengster = std::max(laengster, w.cbStellungsart->fontMetrics().horizontalAdvance(
+                                          w.cbStellungsart->itemText(k)));
+    QVERIFY(w.cbStellungsart->width() > laengster);
+    w.LoadFile(five_);
     w.eSpieler->setText("anand");
     w.bFilterClick();
     QCOMPARE(Shown(*w.PGN1), (QList<int64_t>{1, 2, 4}));
@@ -270,7 +244,12 @@ class GameListTest : public QObject {
 
   void doubleClickAndEnterOpenTheGame() {
     FakeHost host;
-    Opened opened;
+    struct {
+      TMDIPGN* list = nullptr;
+      std::string text;
+      int64_t id = -2;
+      int count = 0;
+    } opened;
     host.OnOpenGame = [&](TMDIPGN* l, const std::string& text, int64_t id) {
       opened = {l, text, id, opened.count + 1};
     };
@@ -411,7 +390,7 @@ class GameListTest : public QObject {
     QVERIFY(gemalt > 0);
   }
 
-  void openingANewFileAsksFirst() {
+  void openingANewFileAsksFirstAndTheSameFileReloads() {
     FakeHost host;
     TMDIPGN w(host);
     w.LoadFile(five_);
@@ -448,15 +427,11 @@ class GameListTest : public QObject {
     QCOMPARE(host.History.front(), dir_.filePath("neu.pgn"));
     QCOMPARE(detached, 1);  // the game numbers meant games of the other file
     QVERIFY(!w.HasGameWindows());
-  }
 
-  void theSameFileRewrittenSinceIsListedAnew() {
-    FakeHost host;
-    TMDIPGN w(host);
+    // The same file loaded again is listed anew only when rewritten since.
     const QString pfad = WriteFile(dir_, "wieder.pgn", FiveGames());
     w.LoadFile(pfad);
-    QObject spiel;
-    int detached = 0;
+    detached = 0;
     w.AttachGameWindow(&spiel, [&] { ++detached; });
     w.LoadFile(pfad);
     QVERIFY(w.PGN1->RowCount() == 5 && detached == 0);  // unchanged: nothing to do
