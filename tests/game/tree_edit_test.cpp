@@ -166,17 +166,19 @@ TEST(Baumbearbeitung, EditsReadBackAndUndoToTheLoadedGame) {
 
 // A comment before a variation's first move is written there, and promoting
 // the variation keeps it before that move: after the move before it, before
-// the line it now starts, or before the game's first move. Undo restores it.
+// the line it now starts, or before the game's first move. Undo restores it,
+// and the further NAG of the line's first move.
 TEST(Baumbearbeitung, PromotionKeepsTheCommentBeforeTheLine) {
-  const std::string geladen = "1.e4 ({A} 1.d4 d5 ({B} 1...Nf6) (1...c5 ({C} 1...e5))) 1...e5 *";
+  const std::string geladen =
+      "1.e4 ({A} 1.d4 $140 d5 ({B} 1...Nf6) (1...c5 ({C} 1...e5))) 1...e5 *";
   Modell s;
   s.Lade(geladen);
   TBaumbearbeitung b(s.m);
   EXPECT_EQ(Zugtext(s.m), geladen);
   const std::pair<std::vector<int>, std::string> schritte[] = {
-      {{0, -1, 1, -1}, "1.e4 ({A} 1.d4 {B} Nf6 (1...d5) (1...c5 ({C} 1...e5))) 1...e5 *"},
-      {{0, -1, 1, -2, -1}, "1.e4 ({A} 1.d4 {B} Nf6 (1...d5) ({C} 1...e5 (1...c5))) 1...e5 *"},
-      {{0, -1}, "{A} 1.d4 {B} (1.e4 e5) 1...Nf6 (1...d5) ({C} 1...e5 (1...c5)) *"},
+      {{0, -1, 1, -1}, "1.e4 ({A} 1.d4 $140 {B} Nf6 (1...d5) (1...c5 ({C} 1...e5))) 1...e5 *"},
+      {{0, -1, 1, -2, -1}, "1.e4 ({A} 1.d4 $140 {B} Nf6 (1...d5) ({C} 1...e5 (1...c5))) 1...e5 *"},
+      {{0, -1}, "{A} 1.d4 $140 {B} (1.e4 e5) 1...Nf6 (1...d5) ({C} 1...e5 (1...c5)) *"},
   };
   for (const auto& [weg, erwartet] : schritte) {
     s.m.Aktuell = Knoten(s.m, weg);
