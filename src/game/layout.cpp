@@ -215,14 +215,16 @@ void TNotationModell::ZuegeSchreiben(TBaum* erster) {
         n->TextLaenge = laenge() - (n->TextPos - 1);
         // Further NAGs follow the move, each as its symbol where it has one,
         // as the move's own evaluation is shown, else as its number.
-        for (const char c : n->WeitereNags.str()) {
-          const uint8_t nag = static_cast<uint8_t>(c);
-          text += ' ';
-          if (const uint8_t symbol = BewertungsZeichen(nag)) {
-            text += static_cast<char>(symbol);
-          } else {
-            text += '$';
-            text.Zahl(nag);
+        if (!n->WeitereNags.empty()) {
+          for (const char c : n->WeitereNags.str()) {
+            const uint8_t nag = static_cast<uint8_t>(c);
+            text += ' ';
+            if (const uint8_t symbol = BewertungsZeichen(nag)) {
+              text += static_cast<char>(symbol);
+            } else {
+              text += '$';
+              text.Zahl(nag);
+            }
           }
         }
         if (n->Kommentar.size() > 2) {
