@@ -1145,16 +1145,29 @@ bool TNotationModell::ZuegeLesen() {
       if (ende >= n) {
         const size_t r = c == '*' || c == '\xC2' ? p : p - 1;
         ergebnisUebernehmen(r);
+        if (!stapel.empty()) break;
         // Comments after the main line's result ("1-0 {White won on time}")
-        // belong to its last move; what follows them is not read.
-        if (stapel.empty()) {
-          for (size_t k = r + ErgebnisLaenge(t, r); k < n; ++k) {
-            if (IstBlank(t[k])) continue;
-            const size_t zu = t[k] == '{' ? t.find('}', k) : std::string_view::npos;
-            if (zu == std::string_view::npos) break;
-            kommentarLesen(k, zu);
-            k = zu;
-          }
+        // belong to its last move. Anything else after them but a last result
+        // (the moves of a game whose tags are missing, a footer) is not read:
+        // it is kept as written from the result on, which the writer puts
+        // before its own result, so that it reads the same again.
+        size_t k = r + ErgebnisLaenge(t, r);
+        for (; k < n; ++k) {
+          if (IstBlank(t[k])) continue;
+          const size_t zu = t[k] == '{' ? t.find('}', k) : std::string_view::npos;
+          if (zu == std::string_view::npos) break;
+          k = zu;
+        }
+        if (!OhneErgebnis(Getrimmt(t.substr(std::min(k, n)))).empty()) {
+          restAnfang = r;
+          restBehalten(n);
+          break;
+        }
+        for (k = r + ErgebnisLaenge(t, r); k < n; ++k) {
+          if (t[k] != '{') continue;
+          const size_t zu = t.find('}', k);
+          kommentarLesen(k, zu);
+          k = zu;
         }
         break;
       }

@@ -365,7 +365,7 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0) (1.c4 0-1 c5) e5 (1...c5 2.Nf3 *) 2.Nf3 1/2-1/2 3.d4"), 0);
   EXPECT_TRUE(l.fehler.empty());
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5", "g1f3"}));
-  EXPECT_EQ(Reste(l.m), (Namen{"*", "0-1 c5", "1-0"}));
+  EXPECT_EQ(Reste(l.m), (Namen{"1/2-1/2 3.d4", "*", "0-1 c5", "1-0"}));
   // The main line's result is the game's when no Result tag gives one.
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
   EXPECT_EQ(l.Lade("1.e4 \xC2\xBD-\xC2\xBD", "[Result \"*\"]\n"), 0);
@@ -377,16 +377,23 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   // Typeset with an en dash, as pasted from a web page.
   EXPECT_EQ(l.Lade("1.e4 (1.d4 0\u20131) (1.c4 \u00BD\u2013\u00BD) e5 1\u20130 2.Nf3"), 0);
   EXPECT_EQ(Hauptlinie(l.m), (Namen{"e2e4", "e7e5"}));
-  EXPECT_EQ(Reste(l.m), (Namen{"\u00BD\u2013\u00BD", "0\u20131"}));
+  EXPECT_EQ(Reste(l.m), (Namen{"1\u20130 2.Nf3", "\u00BD\u2013\u00BD", "0\u20131"}));
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1-0");
   // Comments after the main line's result join its last move's (or, without
-  // a move, the leading comment); anything after them is not read.
-  EXPECT_EQ(l.Lade("1.e4 {a} 1-0 {b} {c} 2.d4 {d}"), 0);
-  EXPECT_TRUE(l.fehler.empty());
+  // a move, the leading comment). Other text after them but a last result is
+  // not read: it is kept from the result on, which reads the same again.
+  EXPECT_EQ(l.Lade("1.e4 {a} 1-0 {b} {c} *"), 0);
   EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a b c}");
-  EXPECT_EQ(Hauptlinie(l.m), Namen{"e2e4"});
-  EXPECT_EQ(l.Lade("* {x} {y"), 0);
+  EXPECT_EQ(l.Lade("* {x}"), 0);
   EXPECT_EQ(l.m.Partiedaten.Vorkommentar, "{x} ");
+  EXPECT_EQ(l.Lade("1.e4 {a} 1-0 {b} 2.d4 {d} *"), 0);
+  EXPECT_TRUE(l.fehler.empty());
+  EXPECT_EQ(l.m.Wurzel->Erster->Kommentar, "{a}");
+  EXPECT_EQ(Hauptlinie(l.m), Namen{"e2e4"});
+  EXPECT_EQ(Reste(l.m), Namen{"1-0 {b} 2.d4 {d}"});
+  EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1-0");
+  EXPECT_EQ(l.Lade("0-1 {x} {y"), 0);
+  EXPECT_EQ(Reste(l.m), Namen{"0-1 {x} {y"});
   // In a variation that is not closed the result ends the movetext.
   EXPECT_EQ(l.Lade("1.e4 (1.d4 d5 1-0 (1.c4"), 0);
   EXPECT_EQ(Reste(l.m), Namen{});
