@@ -115,6 +115,10 @@ bool BeginntMit(std::string_view zeile, std::string_view praefix) {
   if (zeile.size() < praefix.size()) return false;
   for (size_t i = 0; i < praefix.size(); ++i) {
     char c = zeile[i];
+    if (praefix[i] == ' ') {
+      if (static_cast<unsigned char>(c) > ' ' && c != '"') return false;
+      continue;
+    }
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (c != praefix[i]) return false;
   }

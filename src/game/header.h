@@ -62,7 +62,9 @@ std::string_view TagWertRoh(std::string_view zeile);
 std::string TagWert(std::string_view zeile);
 
 // Whether `zeile` begins with `praefix` (upper case, as "[WHITE "), letters
-// compared without case.
+// compared without case. A blank in `praefix` stands for any blank or a
+// double quote, so that "[White\t\"A\"]" and "[White\"A\"]" are White tags
+// as they are tag lines to the file index.
 bool BeginntMit(std::string_view zeile, std::string_view praefix);
 
 // A value as a tag line holds it: " and \ escaped with a backslash.

@@ -503,10 +503,7 @@ size_t VarianteEnde(std::string_view t, size_t p) {
 std::string VariantenWert(const TEventData& kopf) {
   if (!kopf.OtherTags) return {};
   for (const std::string& zeile : *kopf.OtherTags) {
-    if (zeile.size() > 9 &&
-        (zeile.compare(0, 9, "[Variant ") == 0 || zeile.compare(0, 9, "[variant ") == 0 ||
-         zeile.compare(0, 9, "[VARIANT ") == 0))
-      return TagWert(zeile);
+    if (BeginntMit(zeile, "[VARIANT ")) return TagWert(zeile);
   }
   return {};
 }

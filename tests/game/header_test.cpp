@@ -132,13 +132,17 @@ TEST(Kopfdaten, NumbersAndTexts) {
   EXPECT_EQ(runde.RoundText, "3.1");  // kept for the writer
 }
 
-TEST(Kopfdaten, TagNamesIgnoreCaseAndNeedOneBlank) {
+// A tag name is followed by blanks or at once by the value, as the file index
+// reads tag lines: kept as another tag, "[Event\"E\"]" would be written beside
+// the writer's own "[Event \"?\"]", which the index takes for a new game.
+TEST(Kopfdaten, TagNamesIgnoreCaseAndBlanksBeforeTheValue) {
   TTagListe andere;
-  const TEventData k =
-      Gelesen({"[event \"E\"]", "[site \"S\"]", "[white  \"W\"]", "[Black\"B\"]", "[Black\t\"B\"]"},
-              &andere);
-  EXPECT_EQ(std::tie(k.Event, k.Site, k.White, k.Black), std::tie("E", "S", "W", "N.N."));
-  EXPECT_EQ(andere, (TTagListe{"[Black\"B\"]", "[Black\t\"B\"]"}));
+  const TEventData k = Gelesen({"[event \"E\"]", "[site\t\"S\"]", "[white  \"W\"]", "[Black\"B\"]",
+                                "[BlackElo\"2000\"]", "[Blackx \"X\"]"},
+                               &andere);
+  EXPECT_EQ(std::tie(k.Event, k.Site, k.White, k.Black), std::tie("E", "S", "W", "B"));
+  EXPECT_EQ(k.BlackElo, 2000);
+  EXPECT_EQ(andere, (TTagListe{"[Blackx \"X\"]"}));
 }
 
 TEST(Kopfdaten, MetaTagsAreJoinedSetUpIsDropped) {
