@@ -1147,25 +1147,25 @@ bool TNotationModell::ZuegeLesen() {
         // belong to its last move. Anything else after them but a last result
         // (the moves of a game whose tags are missing, a footer) is not read:
         // it is kept as written from the result on, which the writer puts
-        // before its own result, so that it reads the same again.
-        size_t k = r + ErgebnisLaenge(t, r);
-        for (; k < n; ++k) {
-          if (IstBlank(t[k])) continue;
-          const size_t zu = t[k] == '{' ? t.find('}', k) : std::string_view::npos;
-          if (zu == std::string_view::npos) break;
-          k = zu;
-        }
-        if (!OhneErgebnis(Getrimmt(t.substr(std::min(k, n)))).empty()) {
+        // before its own result, so that it reads the same again. The walk
+        // past the comments reads each of them with `lesen`.
+        const auto nachKommentaren = [&](bool lesen) {
+          size_t k = r + ErgebnisLaenge(t, r);
+          for (; k < n; ++k) {
+            if (IstBlank(t[k])) continue;
+            const size_t zu = t[k] == '{' ? t.find('}', k) : std::string_view::npos;
+            if (zu == std::string_view::npos) break;
+            if (lesen) kommentarLesen(k, zu);
+            k = zu;
+          }
+          return std::min(k, n);
+        };
+        if (!OhneErgebnis(Getrimmt(t.substr(nachKommentaren(false)))).empty()) {
           restAnfang = r;
           restBehalten(n);
           break;
         }
-        for (k = r + ErgebnisLaenge(t, r); k < n; ++k) {
-          if (t[k] != '{') continue;
-          const size_t zu = t.find('}', k);
-          kommentarLesen(k, zu);
-          k = zu;
-        }
+        nachKommentaren(true);
         break;
       }
       restBehalten(ende);
