@@ -72,8 +72,9 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
   size_t treffer = 0;  // bytes of "[Event " matched so far
   bool crDavor = false;
   // How far the current line is a tag line (see TagZeilenName): before its
-  // "[", right after it, in the tag name, in the blanks after it, or not one.
-  enum class Tag { Vorn, Erst, Name, Luecke, Nein } tag = Tag::Vorn;
+  // "[", right after it, in the tag name, in the blanks after it, after the
+  // first or second byte of a typographic quote, or not one.
+  enum class Tag { Vorn, Erst, Name, Luecke, Typo1, Typo2, Nein } tag = Tag::Vorn;
   size_t spalte = 0;  // bytes of the current line so far
   while (gelesen < IstPGNDateiGrenze) {
     const ssize_t n = ::read(d.fd(), puffer.data(), puffer.size());
@@ -127,7 +128,17 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
         case Tag::Name:
         case Tag::Luecke:
           if (c == '"') return true;
-          tag = name && tag == Tag::Name ? Tag::Name : blank ? Tag::Luecke : Tag::Nein;
+          tag = name && tag == Tag::Name ? Tag::Name
+                : blank                  ? Tag::Luecke
+                : c == '\xE2'            ? Tag::Typo1
+                                         : Tag::Nein;
+          break;
+        case Tag::Typo1:
+          tag = c == '\x80' ? Tag::Typo2 : Tag::Nein;
+          break;
+        case Tag::Typo2:
+          if (c == '\x9C' || c == '\x9D' || c == '\x9E') return true;
+          tag = Tag::Nein;
           break;
         case Tag::Nein:
           break;

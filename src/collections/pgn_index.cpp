@@ -172,7 +172,12 @@ int TagZeilePruefen(const char* b, size_t n, size_t z, size_t k, bool dateiende,
   name = std::string_view(b + k + 1, i - k - 1);
   while (i < n && i < grenze && IstLeer(b[i])) ++i;
   if (i == n && i < grenze) return dateiende ? 0 : -1;
-  return i < grenze && b[i] == '"' ? 1 : 0;
+  if (i >= grenze) return 0;
+  if (b[i] == '"') return 1;
+  // A typographic quote: its three bytes may go on after the next read.
+  if (b[i] != '\xE2') return 0;
+  if (n - i < 3) return dateiende ? 0 : -1;
+  return TypoAnfuehrung(std::string_view(b + i, 3), 0) != 0 ? 1 : 0;
 }
 
 // The first LF, CR or zero byte of `text` from `s` on, or its size; eight

@@ -15,9 +15,28 @@ void KopfdatenLoeschen(TEventData& kopf) {
   kopf.OtherTags = andere;
 }
 
+namespace {
+
+// TagWertRoh between typographic quotes.
+std::string_view TypoWertRoh(std::string_view zeile) {
+  constexpr std::string_view kopf = "\xE2\x80";  // the first two bytes of each
+  size_t auf = zeile.find(kopf);
+  while (auf != std::string_view::npos && TypoAnfuehrung(zeile, auf) == 0)
+    auf = zeile.find(kopf, auf + 1);
+  if (auf == std::string_view::npos) return {};
+  const size_t anfang = auf + 3;
+  size_t zu = zeile.rfind(kopf, zeile.rfind(']'));
+  while (zu != std::string_view::npos && zu >= anfang && TypoAnfuehrung(zeile, zu) == 0)
+    zu = zu == 0 ? std::string_view::npos : zeile.rfind(kopf, zu - 1);
+  if (zu == std::string_view::npos || zu < anfang) zu = zeile.size();
+  return zeile.substr(anfang, zu - anfang);
+}
+
+}  // namespace
+
 std::string_view TagWertRoh(std::string_view zeile) {
   const size_t auf = zeile.find('"');
-  if (auf == std::string_view::npos) return {};
+  if (auf == std::string_view::npos) return TypoWertRoh(zeile);
   // To the last quote before the closing "]", so that a value ending in a
   // backslash ("C:\\") still reads; without a closing quote to the end.
   const size_t klammer = zeile.rfind(']');
@@ -116,7 +135,8 @@ bool BeginntMit(std::string_view zeile, std::string_view praefix) {
   for (size_t i = 0; i < praefix.size(); ++i) {
     char c = zeile[i];
     if (praefix[i] == ' ') {
-      if (static_cast<unsigned char>(c) > ' ' && c != '"') return false;
+      if (static_cast<unsigned char>(c) > ' ' && c != '"' && TypoAnfuehrung(zeile, i) == 0)
+        return false;
       continue;
     }
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

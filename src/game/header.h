@@ -56,15 +56,16 @@ struct TPartiedaten {
 void KopfdatenLoeschen(TEventData& kopf);
 
 // The value of a tag line as written: from its first double quote to the last
-// one before the closing "]" (or to the end of the line), escapes kept.
+// one before the closing "]" (or to the end of the line), escapes kept; in a
+// line without a double quote the same between typographic ones.
 std::string_view TagWertRoh(std::string_view zeile);
 // The same value with \" and \\ read as " and \.
 std::string TagWert(std::string_view zeile);
 
 // Whether `zeile` begins with `praefix` (upper case, as "[WHITE "), letters
 // compared without case. A blank in `praefix` stands for any blank or a
-// double quote, so that "[White\t\"A\"]" and "[White\"A\"]" are White tags
-// as they are tag lines to the file index.
+// double quote (also a typographic one), so that "[White\t\"A\"]" and
+// "[White\"A\"]" are White tags as they are tag lines to the file index.
 bool BeginntMit(std::string_view zeile, std::string_view praefix);
 
 // A value as a tag line holds it: " and \ escaped with a backslash.
@@ -86,6 +87,17 @@ constexpr size_t Utf8Schnitt(std::string_view text, size_t hoechstens) {
 // Whether `c` may stand in a tag name: ASCII letters, digits and "_".
 constexpr bool IstTagNamenZeichen(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The length of a typographic double quote at `i` ("\u201C", "\u201D" or
+// "\u201E" in UTF-8, as word processors and web pages turn the quotes of a
+// tag value), 0 for none. Such a quote stands for a double quote around a tag
+// value where the line holds no double quote.
+constexpr size_t TypoAnfuehrung(std::string_view s, size_t i) {
+  return i < s.size() && s.size() - i >= 3 && s[i] == '\xE2' && s[i + 1] == '\x80' &&
+                 (s[i + 2] == '\x9C' || s[i + 2] == '\x9D' || s[i + 2] == '\x9E')
+             ? 3
+             : 0;
 }
 
 // Reads one trimmed tag line into `kopf`; never fails.

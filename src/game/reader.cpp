@@ -180,7 +180,7 @@ bool IstTagZeile(std::string_view z) {
   while (i < z.size() && TagNamenZeichen[static_cast<unsigned char>(z[i])]) ++i;
   if (i == 1) return false;
   while (i < z.size() && (z[i] == ' ' || z[i] == '\t')) ++i;
-  return i < z.size() && z[i] == '"';
+  return i < z.size() && (z[i] == '"' || TypoAnfuehrung(z, i) != 0);
 }
 
 constexpr bool IstLinie(char c) {

@@ -37,6 +37,7 @@ TEST_F(PgnFile, CheckAcceptsAndRefuses) {
       {"event mid line", "% note [Event \"x\"]\n", true},
       {"lower case tags", "[event \"x\"]\n[white \"a\"]\n\n1. e4 *\n", true},
       {"no event tag", "\xEF\xBB\xBF  [White\t\"a\"]\n", true},
+      {"typeset quotes", "[White \u201Ca\u201D]\n", true},
       {"no tag line", "[%clk 1:00]\n[ White \"a\"]\n[White a]\n[White\n", false},
       {"text", "just some words\n", false},
       {"moves only", "\n%x\n1. e4 e5 2. Nf3 *\n", true},

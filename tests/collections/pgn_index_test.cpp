@@ -92,6 +92,7 @@ TEST_F(Index, StartsStraddlingBlockAndReadBoundariesAreFoundOnce) {
 TEST_F(Index, GamesStartAtTagLinesAfterMovetextOrARepeatedTag) {
   const char* faelle[] = {
       "@[White \"a\"]\n[Black \"b\"]\n\n1. e4 *\n\n@[White \"c\"]\n\n1. d4 *\n",
+      "@[White \u201Ca\u201D]\n@[White\u201Eb\u201C]\n[Black \u2018b\u2019]\n@[Site \"s\"]\n",
       "@[Site \"s\"]\n[Event \"e\"]\n\n1. e4 *\n@[Event \"f\"]\n1. d4 *",
       "@[Event \"A\"]\n[Result \"*\"]\n\n@[Event \"B\"]\n\n1. e4 *\n",
       "@[Event \"X\"]\n\n[White \"w\"]\n\n[Black \"b\"]\n% note\n\n1. e4 *\n",
@@ -233,6 +234,7 @@ TEST_F(Index, StretchesScannedAtOnceFindTheGamesOfAScanInOne) {
   const std::vector<std::string> zeilen = {"[Event \"A\"]",
                                            "[White \"w\"]",
                                            "[Black \"b\"]",
+                                           "[Black \u201Cb\u201D]",
                                            "  [Site \"s\"]",
                                            "[%clk 0:01]",
                                            "% note",

@@ -49,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Kopfdaten, TagWertTest,
                          ::testing::Values(WertFall{"[White \"Anand\"]", "Anand"},
                                            WertFall{"[White Anand]", ""},
                                            WertFall{"[White \"Anand]", "Anand]"},
+                                           WertFall{"[White \u201EAnand\u201C]", "Anand"},
+                                           WertFall{"[White \u201CAnand]", "Anand]"},
                                            WertFall{"[Result \"\"]", ""},
                                            WertFall{R"([Annotator "A \"B\" C"])", R"(A "B" C)"},
                                            WertFall{R"([Site "C:\\x\"])", R"(C:\x\)"},
@@ -138,10 +140,10 @@ TEST(Kopfdaten, NumbersAndTexts) {
 TEST(Kopfdaten, TagNamesIgnoreCaseAndBlanksBeforeTheValue) {
   TTagListe andere;
   const TEventData k = Gelesen({"[event \"E\"]", "[site\t\"S\"]", "[white  \"W\"]", "[Black\"B\"]",
-                                "[BlackElo\"2000\"]", "[Blackx \"X\"]"},
+                                "[BlackElo\"2000\"]", "[ECO\u201CB90\u201D]", "[Blackx \"X\"]"},
                                &andere);
   EXPECT_EQ(std::tie(k.Event, k.Site, k.White, k.Black), std::tie("E", "S", "W", "B"));
-  EXPECT_EQ(k.BlackElo, 2000);
+  EXPECT_EQ(std::tie(k.BlackElo, k.ECO), std::make_tuple(2000, "B90"));
   EXPECT_EQ(andere, (TTagListe{"[Blackx \"X\"]"}));
 }
 

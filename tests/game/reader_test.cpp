@@ -370,7 +370,7 @@ TEST(Leser, ResultInAVariationIsKeptAndTheMainLineGoesOn) {
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
   EXPECT_EQ(l.Lade("1.e4 \xC2\xBD-\xC2\xBD", "[Result \"*\"]\n"), 0);
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "1/2-1/2");
-  EXPECT_EQ(l.Lade("1.e4 1-0", "[Result \"0-1\"]\n"), 0);
+  EXPECT_EQ(l.Lade("1.e4 1-0", "[Result \u201C0-1\u201D]\n"), 0);  // quotes as typeset
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "0-1");
   EXPECT_EQ(l.Lade("1.e4 e5 2.Xf3 Nc6 0-1"), -1);  // also after a reading error
   EXPECT_EQ(l.m.Partiedaten.Kopf.Result, "0-1");
