@@ -34,10 +34,11 @@ inline std::vector<int64_t> Referenz(const std::string& text) {
     while (i < e && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_')) ++i;
     const std::string name = k < e ? text.substr(k + 1, i - k - 1) : "";
     while (i < e && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-    const bool quote = text[i] == '"' || text.compare(i, 3, "\u201C") == 0 ||
-                       text.compare(i, 3, "\u201D") == 0 || text.compare(i, 3, "\u201E") == 0;
+    const bool quote =
+        i < e && (text[i] == '"' || text.compare(i, 3, "\u201C") == 0 ||
+                  text.compare(i, 3, "\u201D") == 0 || text.compare(i, 3, "\u201E") == 0);
     const bool tagZeile =
-        k < e && text[k] == '[' && !name.empty() && i < e && quote && i - zeile < TagZeilenKopf;
+        k < e && text[k] == '[' && !name.empty() && quote && i - zeile < TagZeilenKopf;
     // "1.", blanks, and the start of a move, all before `grenze`.
     const auto ersterZug = [&](size_t grenze, size_t j) {
       if (text.compare(j, 2, "1.") != 0) return false;
