@@ -17,17 +17,24 @@ void KopfdatenLoeschen(TEventData& kopf) {
 
 namespace {
 
+constexpr std::string_view TypoKopf = "\xE2\x80";  // the first two bytes of each
+
+// The first typographic quote from `ab` on; npos when none.
+size_t TypoAnfuehrungAb(std::string_view zeile, size_t ab) {
+  size_t i = zeile.find(TypoKopf, ab);
+  while (i != std::string_view::npos && TypoAnfuehrung(zeile, i) == 0)
+    i = zeile.find(TypoKopf, i + 1);
+  return i;
+}
+
 // TagWertRoh between typographic quotes.
 std::string_view TypoWertRoh(std::string_view zeile) {
-  constexpr std::string_view kopf = "\xE2\x80";  // the first two bytes of each
-  size_t auf = zeile.find(kopf);
-  while (auf != std::string_view::npos && TypoAnfuehrung(zeile, auf) == 0)
-    auf = zeile.find(kopf, auf + 1);
+  const size_t auf = TypoAnfuehrungAb(zeile, 0);
   if (auf == std::string_view::npos) return {};
   const size_t anfang = auf + 3;
-  size_t zu = zeile.rfind(kopf, zeile.rfind(']'));
+  size_t zu = zeile.rfind(TypoKopf, zeile.rfind(']'));
   while (zu != std::string_view::npos && zu >= anfang && TypoAnfuehrung(zeile, zu) == 0)
-    zu = zu == 0 ? std::string_view::npos : zeile.rfind(kopf, zu - 1);
+    zu = zu == 0 ? std::string_view::npos : zeile.rfind(TypoKopf, zu - 1);
   if (zu == std::string_view::npos || zu < anfang) zu = zeile.size();
   return zeile.substr(anfang, zu - anfang);
 }
@@ -69,14 +76,20 @@ size_t ErstesTagpaarSuchen(std::string_view zeile) {
     while (k < zeile.size() && IstTagNamenZeichen(zeile[k])) ++k;
     if (k == i + 1) return false;
     k = blanks(k);
-    return k < zeile.size() && zeile[k] == '"';
+    return k < zeile.size() && (zeile[k] == '"' || TypoAnfuehrung(zeile, k) != 0);
   };
-  const size_t auf = zeile.find('"');
+  // The quotes are double quotes, or typographic ones in a line without those.
+  const bool typo = zeile.find('"') == std::string_view::npos;
+  const size_t laenge = typo ? 3 : 1;
+  const auto anfuehrung = [&](size_t ab) {
+    return typo ? TypoAnfuehrungAb(zeile, ab) : zeile.find('"', ab);
+  };
+  const size_t auf = anfuehrung(0);
   if (auf == std::string_view::npos) return zeile.size();
-  for (size_t zu = zeile.find('"', auf + 1); zu != std::string_view::npos;
-       zu = zeile.find('"', zu + 1)) {
-    if (zeile[zu - 1] == '\\') continue;  // an escaped quote
-    const size_t klammer = blanks(zu + 1);
+  for (size_t zu = anfuehrung(auf + laenge); zu != std::string_view::npos;
+       zu = anfuehrung(zu + laenge)) {
+    if (!typo && zeile[zu - 1] == '\\') continue;  // an escaped quote
+    const size_t klammer = blanks(zu + laenge);
     if (klammer == zeile.size() || zeile[klammer] != ']') continue;
     const size_t weiter = blanks(klammer + 1);
     if (weiter == zeile.size()) break;

@@ -117,7 +117,9 @@ TEST(Kopfdaten, SeveralTagPairsOrMovetextOnOneLine) {
       {R"([Event "a \"] [Site \"b"])", 25},  // escaped quotes are the value's
       {R"([Event "a"])", 11},
       {R"([Event a] [Site "b"])", 20},
-      {R"([Event "a"][E")", 14}};  // "[E\"" alone is no tag line
+      {R"([Event "a"][E")", 14},  // "[E\"" alone is no tag line
+      {"[Event \u201Ca\u201D] [Site \u201Cb\u201D]", 15},
+      {"[Result \u201C*\u201D] 1. e4 *", 16}};
   for (const auto& [zeile, laenge] : faelle) EXPECT_EQ(ErstesTagpaar(zeile), laenge) << zeile;
 }
 
