@@ -136,10 +136,12 @@ bool IstPGNDatei(const std::string& pfad, std::string* grund) {
         case Tag::Typo1:
           tag = c == '\x80' ? Tag::Typo2 : Tag::Nein;
           break;
-        case Tag::Typo2:
-          if (c == '\x9C' || c == '\x9D' || c == '\x9E') return true;
+        case Tag::Typo2: {
+          const char anfuehrung[] = {'\xE2', '\x80', c};
+          if (TypoAnfuehrung(std::string_view(anfuehrung, 3), 0) != 0) return true;
           tag = Tag::Nein;
           break;
+        }
         case Tag::Nein:
           break;
       }

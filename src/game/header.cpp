@@ -32,10 +32,11 @@ std::string_view TypoWertRoh(std::string_view zeile) {
   const size_t auf = TypoAnfuehrungAb(zeile, 0);
   if (auf == std::string_view::npos) return {};
   const size_t anfang = auf + 3;
-  size_t zu = zeile.rfind(TypoKopf, zeile.rfind(']'));
-  while (zu != std::string_view::npos && zu >= anfang && TypoAnfuehrung(zeile, zu) == 0)
-    zu = zu == 0 ? std::string_view::npos : zeile.rfind(TypoKopf, zu - 1);
-  if (zu == std::string_view::npos || zu < anfang) zu = zeile.size();
+  // To the last one before the closing "]", else to the end.
+  const size_t klammer = zeile.rfind(']');
+  size_t zu = zeile.size();
+  for (size_t i = TypoAnfuehrungAb(zeile, anfang); i < klammer; i = TypoAnfuehrungAb(zeile, i + 3))
+    zu = i;
   return zeile.substr(anfang, zu - anfang);
 }
 
