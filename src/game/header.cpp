@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace brevaro {
 
@@ -189,48 +190,147 @@ int32_t JahrAusDatum(std::string_view wert) {
   return std::max(0, TagZahl(wert.substr(DatumAnfang(wert), 4)));
 }
 
+namespace {
+
+// The tags read into fields of their own; the others are kept as lines.
+enum class TBekannt {
+  Andere,
+  Event,
+  Site,
+  White,
+  Black,
+  Annotator,
+  Result,
+  WhiteElo,
+  BlackElo,
+  PlyCount,
+  Date,
+  Round,
+  ECO,
+  FEN,
+  MetaKeywords,
+  MetaDescription,
+  SetUp,
+  EventDate
+};
+
+// The known tag of `zeile`: its name, in any case, up to the first blank or
+// quote, as BeginntMit(zeile, "[NAME ") takes it, found in one pass over the
+// name instead of one comparison per tag.
+TBekannt BekannterTag(std::string_view zeile) {
+  if (zeile.empty() || zeile[0] != '[') return TBekannt::Andere;
+  char name[16];
+  size_t laenge = 0;
+  for (size_t i = 1;; ++i) {
+    if (i >= zeile.size()) return TBekannt::Andere;
+    char c = zeile[i];
+    if (static_cast<unsigned char>(c) <= ' ' || c == '"' || TypoAnfuehrung(zeile, i) != 0) break;
+    if (laenge == sizeof name) return TBekannt::Andere;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    name[laenge++] = c;
+  }
+  const std::string_view n(name, laenge);
+  switch (laenge == 0 ? 0 : n[0]) {
+    case 'A':
+      return n == "ANNOTATOR" ? TBekannt::Annotator : TBekannt::Andere;
+    case 'B':
+      return n == "BLACK"      ? TBekannt::Black
+             : n == "BLACKELO" ? TBekannt::BlackElo
+                               : TBekannt::Andere;
+    case 'D':
+      return n == "DATE" ? TBekannt::Date : TBekannt::Andere;
+    case 'E':
+      return n == "EVENT"       ? TBekannt::Event
+             : n == "ECO"       ? TBekannt::ECO
+             : n == "EVENTDATE" ? TBekannt::EventDate
+                                : TBekannt::Andere;
+    case 'F':
+      return n == "FEN" ? TBekannt::FEN : TBekannt::Andere;
+    case 'M':
+      return n == "METAKEYWORDS"      ? TBekannt::MetaKeywords
+             : n == "METADESCRIPTION" ? TBekannt::MetaDescription
+                                      : TBekannt::Andere;
+    case 'P':
+      return n == "PLYCOUNT" ? TBekannt::PlyCount : TBekannt::Andere;
+    case 'R':
+      return n == "RESULT" ? TBekannt::Result : n == "ROUND" ? TBekannt::Round : TBekannt::Andere;
+    case 'S':
+      return n == "SITE" ? TBekannt::Site : n == "SETUP" ? TBekannt::SetUp : TBekannt::Andere;
+    case 'W':
+      return n == "WHITE"      ? TBekannt::White
+             : n == "WHITEELO" ? TBekannt::WhiteElo
+                               : TBekannt::Andere;
+  }
+  return TBekannt::Andere;
+}
+
+}  // namespace
+
 void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
+  const TBekannt tag = BekannterTag(zeile);
+  if (tag == TBekannt::Andere) {
+    if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);
+    return;
+  }
   const std::string wert = TagWert(zeile);
-  if (BeginntMit(zeile, "[EVENT ")) {
-    kopf.Event = OhneFragezeichen(wert);
-  } else if (BeginntMit(zeile, "[SITE ")) {
-    kopf.Site = OhneFragezeichen(wert);
-  } else if (BeginntMit(zeile, "[WHITE ")) {
-    kopf.White = OhneFragezeichen(wert);
-  } else if (BeginntMit(zeile, "[BLACK ")) {
-    kopf.Black = OhneFragezeichen(wert);
-  } else if (BeginntMit(zeile, "[ANNOTATOR ")) {
-    kopf.Annotator = wert;
-  } else if (BeginntMit(zeile, "[RESULT ")) {
-    kopf.Result = wert;
-  } else if (BeginntMit(zeile, "[WHITEELO ")) {
-    kopf.WhiteElo = TagZahl(wert);
-  } else if (BeginntMit(zeile, "[BLACKELO ")) {
-    kopf.BlackElo = TagZahl(wert);
-  } else if (BeginntMit(zeile, "[PLYCOUNT ")) {
-    // A negative count is as unknown as a missing one.
-    const int32_t p = TagZahl(wert);
-    kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
-    if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
-  } else if (BeginntMit(zeile, "[DATE ")) {
-    DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
-  } else if (BeginntMit(zeile, "[ROUND ")) {
-    kopf.Round = TagZahl(wert);
-    kopf.RoundText = wert;
-  } else if (BeginntMit(zeile, "[ECO ")) {
-    kopf.ECO = wert;
-  } else if (BeginntMit(zeile, "[FEN ")) {
-    kopf.FEN = wert;
-  } else if (BeginntMit(zeile, "[METAKEYWORDS ")) {
-    kopf.MetaKeywords += wert;
-  } else if (BeginntMit(zeile, "[METADESCRIPTION ")) {
-    kopf.MetaDescription += wert;
-  } else if (BeginntMit(zeile, "[SETUP ")) {
-    // Written back from the start position.
-  } else if (BeginntMit(zeile, "[EVENTDATE ")) {
-    DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
-  } else if (kopf.OtherTags) {
-    kopf.OtherTags->emplace_back(zeile);
+  switch (tag) {
+    case TBekannt::Andere:
+      break;
+    case TBekannt::Event:
+      kopf.Event = OhneFragezeichen(wert);
+      break;
+    case TBekannt::Site:
+      kopf.Site = OhneFragezeichen(wert);
+      break;
+    case TBekannt::White:
+      kopf.White = OhneFragezeichen(wert);
+      break;
+    case TBekannt::Black:
+      kopf.Black = OhneFragezeichen(wert);
+      break;
+    case TBekannt::Annotator:
+      kopf.Annotator = wert;
+      break;
+    case TBekannt::Result:
+      kopf.Result = wert;
+      break;
+    case TBekannt::WhiteElo:
+      kopf.WhiteElo = TagZahl(wert);
+      break;
+    case TBekannt::BlackElo:
+      kopf.BlackElo = TagZahl(wert);
+      break;
+    case TBekannt::PlyCount: {
+      // A negative count is as unknown as a missing one.
+      const int32_t p = TagZahl(wert);
+      kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
+      if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
+      break;
+    }
+    case TBekannt::Date:
+      DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
+      break;
+    case TBekannt::Round:
+      kopf.Round = TagZahl(wert);
+      kopf.RoundText = wert;
+      break;
+    case TBekannt::ECO:
+      kopf.ECO = wert;
+      break;
+    case TBekannt::FEN:
+      kopf.FEN = wert;
+      break;
+    case TBekannt::MetaKeywords:
+      kopf.MetaKeywords += wert;
+      break;
+    case TBekannt::MetaDescription:
+      kopf.MetaDescription += wert;
+      break;
+    case TBekannt::SetUp:
+      break;  // written back from the start position
+    case TBekannt::EventDate:
+      DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
+      break;
   }
 }
 
