@@ -229,38 +229,26 @@ TBekannt BekannterTag(std::string_view zeile) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     name[laenge++] = c;
   }
-  const std::string_view n(name, laenge);
-  switch (laenge == 0 ? 0 : n[0]) {
-    case 'A':
-      return n == "ANNOTATOR" ? TBekannt::Annotator : TBekannt::Andere;
-    case 'B':
-      return n == "BLACK"      ? TBekannt::Black
-             : n == "BLACKELO" ? TBekannt::BlackElo
-                               : TBekannt::Andere;
-    case 'D':
-      return n == "DATE" ? TBekannt::Date : TBekannt::Andere;
-    case 'E':
-      return n == "EVENT"       ? TBekannt::Event
-             : n == "ECO"       ? TBekannt::ECO
-             : n == "EVENTDATE" ? TBekannt::EventDate
-                                : TBekannt::Andere;
-    case 'F':
-      return n == "FEN" ? TBekannt::FEN : TBekannt::Andere;
-    case 'M':
-      return n == "METAKEYWORDS"      ? TBekannt::MetaKeywords
-             : n == "METADESCRIPTION" ? TBekannt::MetaDescription
-                                      : TBekannt::Andere;
-    case 'P':
-      return n == "PLYCOUNT" ? TBekannt::PlyCount : TBekannt::Andere;
-    case 'R':
-      return n == "RESULT" ? TBekannt::Result : n == "ROUND" ? TBekannt::Round : TBekannt::Andere;
-    case 'S':
-      return n == "SITE" ? TBekannt::Site : n == "SETUP" ? TBekannt::SetUp : TBekannt::Andere;
-    case 'W':
-      return n == "WHITE"      ? TBekannt::White
-             : n == "WHITEELO" ? TBekannt::WhiteElo
-                               : TBekannt::Andere;
-  }
+  static constexpr std::pair<std::string_view, TBekannt> namen[] = {
+      {"EVENT", TBekannt::Event},
+      {"SITE", TBekannt::Site},
+      {"WHITE", TBekannt::White},
+      {"BLACK", TBekannt::Black},
+      {"ANNOTATOR", TBekannt::Annotator},
+      {"RESULT", TBekannt::Result},
+      {"WHITEELO", TBekannt::WhiteElo},
+      {"BLACKELO", TBekannt::BlackElo},
+      {"PLYCOUNT", TBekannt::PlyCount},
+      {"DATE", TBekannt::Date},
+      {"ROUND", TBekannt::Round},
+      {"ECO", TBekannt::ECO},
+      {"FEN", TBekannt::FEN},
+      {"METAKEYWORDS", TBekannt::MetaKeywords},
+      {"METADESCRIPTION", TBekannt::MetaDescription},
+      {"SETUP", TBekannt::SetUp},
+      {"EVENTDATE", TBekannt::EventDate}};
+  for (const auto& [n, tag] : namen)
+    if (n == std::string_view(name, laenge)) return tag;
   return TBekannt::Andere;
 }
 
@@ -273,65 +261,44 @@ void TagZeileLesen(TEventData& kopf, std::string_view zeile) {
     return;
   }
   const std::string wert = TagWert(zeile);
-  switch (tag) {
-    case TBekannt::Andere:
-      break;
-    case TBekannt::Event:
-      kopf.Event = OhneFragezeichen(wert);
-      break;
-    case TBekannt::Site:
-      kopf.Site = OhneFragezeichen(wert);
-      break;
-    case TBekannt::White:
-      kopf.White = OhneFragezeichen(wert);
-      break;
-    case TBekannt::Black:
-      kopf.Black = OhneFragezeichen(wert);
-      break;
-    case TBekannt::Annotator:
-      kopf.Annotator = wert;
-      break;
-    case TBekannt::Result:
-      kopf.Result = wert;
-      break;
-    case TBekannt::WhiteElo:
-      kopf.WhiteElo = TagZahl(wert);
-      break;
-    case TBekannt::BlackElo:
-      kopf.BlackElo = TagZahl(wert);
-      break;
-    case TBekannt::PlyCount: {
-      // A negative count is as unknown as a missing one.
-      const int32_t p = TagZahl(wert);
-      kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
-      if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
-      break;
-    }
-    case TBekannt::Date:
-      DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
-      break;
-    case TBekannt::Round:
-      kopf.Round = TagZahl(wert);
-      kopf.RoundText = wert;
-      break;
-    case TBekannt::ECO:
-      kopf.ECO = wert;
-      break;
-    case TBekannt::FEN:
-      kopf.FEN = wert;
-      break;
-    case TBekannt::MetaKeywords:
-      kopf.MetaKeywords += wert;
-      break;
-    case TBekannt::MetaDescription:
-      kopf.MetaDescription += wert;
-      break;
-    case TBekannt::SetUp:
-      break;  // written back from the start position
-    case TBekannt::EventDate:
-      DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
-      break;
-  }
+  using enum TBekannt;
+  if (tag == Event) {
+    kopf.Event = OhneFragezeichen(wert);
+  } else if (tag == Site) {
+    kopf.Site = OhneFragezeichen(wert);
+  } else if (tag == White) {
+    kopf.White = OhneFragezeichen(wert);
+  } else if (tag == Black) {
+    kopf.Black = OhneFragezeichen(wert);
+  } else if (tag == Annotator) {
+    kopf.Annotator = wert;
+  } else if (tag == Result) {
+    kopf.Result = wert;
+  } else if (tag == WhiteElo) {
+    kopf.WhiteElo = TagZahl(wert);
+  } else if (tag == BlackElo) {
+    kopf.BlackElo = TagZahl(wert);
+  } else if (tag == PlyCount) {
+    // A negative count is as unknown as a missing one.
+    const int32_t p = TagZahl(wert);
+    kopf.MoveCount = p <= 0 ? 0 : p / 2 + 1;
+    if (kopf.OtherTags) kopf.OtherTags->emplace_back(zeile);  // written back as read
+  } else if (tag == Date) {
+    DatumLesen(wert, kopf.Year, kopf.Month, kopf.Day);
+  } else if (tag == Round) {
+    kopf.Round = TagZahl(wert);
+    kopf.RoundText = wert;
+  } else if (tag == ECO) {
+    kopf.ECO = wert;
+  } else if (tag == FEN) {
+    kopf.FEN = wert;
+  } else if (tag == MetaKeywords) {
+    kopf.MetaKeywords += wert;
+  } else if (tag == MetaDescription) {
+    kopf.MetaDescription += wert;
+  } else if (tag == EventDate) {
+    DatumLesen(wert, kopf.EventYear, kopf.EventMonth, kopf.EventDay);
+  }  // SetUp is written back from the start position.
 }
 
 namespace {
