@@ -145,13 +145,22 @@ int32_t TagZahl(std::string_view text) {
   return static_cast<int32_t>(wert);
 }
 
+namespace {
+
+// Whether a tag name ends at `i`: at a blank or a quote, also a typographic one.
+bool NamenEnde(std::string_view zeile, size_t i) {
+  const char c = zeile[i];
+  return static_cast<unsigned char>(c) <= ' ' || c == '"' || TypoAnfuehrung(zeile, i) != 0;
+}
+
+}  // namespace
+
 bool BeginntMit(std::string_view zeile, std::string_view praefix) {
   if (zeile.size() < praefix.size()) return false;
   for (size_t i = 0; i < praefix.size(); ++i) {
     char c = zeile[i];
     if (praefix[i] == ' ') {
-      if (static_cast<unsigned char>(c) > ' ' && c != '"' && TypoAnfuehrung(zeile, i) == 0)
-        return false;
+      if (!NamenEnde(zeile, i)) return false;
       continue;
     }
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -223,8 +232,8 @@ TBekannt BekannterTag(std::string_view zeile) {
   size_t laenge = 0;
   for (size_t i = 1;; ++i) {
     if (i >= zeile.size()) return TBekannt::Andere;
+    if (NamenEnde(zeile, i)) break;
     char c = zeile[i];
-    if (static_cast<unsigned char>(c) <= ' ' || c == '"' || TypoAnfuehrung(zeile, i) != 0) break;
     if (laenge == sizeof name) return TBekannt::Andere;
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     name[laenge++] = c;
